@@ -1,0 +1,376 @@
+#include "Generic.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Clock.h"
+#include "File.h"
+#include "Folders.h"
+#include "ReportSink.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr const char* kSource = "Generic";
+constexpr int kLineLocalTime = 1316;
+constexpr int kLineNullPointer = __LINE__;  // every null argument reports this line
+
+std::atomic<uint32_t> g_lastTick{0};
+
+int ReportNull() {
+  ReportError(kSource, kLineNullPointer, "");
+  return 0;
+}
+
+bool OnlyTimeCharacters(const char* text) {
+  for (const char* p = text; *p; ++p) {
+    if (!((*p >= '0' && *p <= '9') || *p == ':' || *p == '.')) return false;
+  }
+  return true;
+}
+
+// A field of a time text, cut at 63 characters and read as a decimal integer.
+int32_t ReadField(const char* begin, const char* end) {
+  char field[64];
+  size_t length = static_cast<size_t>(end - begin);
+  if (length > 63) length = 63;
+  std::memcpy(field, begin, length);
+  field[length] = '\0';
+  return static_cast<int32_t>(std::strtol(field, nullptr, 10));
+}
+
+int BeatsPerBar(int beatsPerBarChoice) { return beatsPerBarChoice == 1 ? 3 : 4; }
+
+// Starts a program with arguments and reaps it in the background; true when it started.
+bool StartDetached(const std::vector<std::string>& arguments) {
+  std::vector<char*> argv;
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid;
+  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
+  std::thread([pid] {
+    int status;
+    waitpid(pid, &status, 0);
+  }).detach();
+  return true;
+}
+
+std::vector<std::string> SplitWords(const std::string& text) {
+  std::vector<std::string> words;
+  size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && text[i] == ' ') ++i;
+    size_t j = i;
+    while (j < text.size() && text[j] != ' ') ++j;
+    if (j > i) words.push_back(text.substr(i, j - i));
+    i = j;
+  }
+  return words;
+}
+
+}  // namespace
+
+int ReportError(const char* sourcePath, int line, const char* message) {
+  return DeliverReport(ReportOrigin::Program, sourcePath, line, message);
+}
+
+uint32_t GetUniqueTickCount() {
+  // The last value is read before the clock, so a tick that wins the exchange is
+  // newer than every value handed out before: identifiers never repeat.
+  for (;;) {
+    uint32_t last = g_lastTick.load();
+    const uint32_t tick = platform::GetTickCount32();
+    if (tick != last && g_lastTick.compare_exchange_strong(last, tick)) return tick;
+    std::this_thread::yield();
+  }
+}
+
+short* InitLevelScaleTable(short table[100]) {
+  static const short kScale[100] = {
+      0,  15, 23, 30, 34, 38, 42, 45, 47, 50, 52, 53, 55, 57, 58, 60, 61, 62, 63, 65,
+      66, 67, 68, 69, 69, 70, 71, 72, 73, 73, 74, 75, 75, 76, 77, 77, 78, 78, 79, 80,
+      80, 81, 81, 82, 82, 83, 83, 84, 84, 84, 85, 85, 86, 86, 87, 87, 87, 88, 88, 88,
+      89, 89, 89, 90, 90, 90, 91, 91, 91, 92, 92, 92, 93, 93, 93, 94, 94, 94, 94, 95,
+      95, 95, 95, 96, 96, 96, 96, 97, 97, 97, 97, 98, 98, 98, 98, 99, 99, 99, 99, 100};
+  if (!table) {
+    ReportNull();
+    return nullptr;
+  }
+  std::memcpy(table, kScale, sizeof kScale);
+  return table;
+}
+
+bool IsPointInRect(int x, int y, int left, int top, int right, int bottom) {
+  return left <= x && x <= right && top <= y && y <= bottom;
+}
+
+int PercentToDecibel(float percent, float* decibels) {
+  if (!decibels) return ReportNull();
+  *decibels = percent == 0.0f ? -140.0f : std::log10(percent / 100.0f) * 20.0f / std::log10(10.0f);
+  return 1;
+}
+
+int DecibelToPercent(float decibels, float* percent) {
+  if (!percent) return ReportNull();
+  *percent = std::pow(10.0f, decibels / 20.0f) * 100.0f;
+  return 1;
+}
+
+int RatioToSemitones(float ratio, float* semitones) {
+  if (!semitones) return ReportNull();
+  *semitones = std::log(ratio) / std::log(2.0f) * 12.0f;
+  return 0;
+}
+
+int SemitonesToRatio(float semitones, float* ratio) {
+  if (!ratio) return ReportNull();
+  *ratio = std::pow(2.0f, semitones / 12.0f);
+  return 0;
+}
+
+int FormatSamplesAsTime(uint32_t frames, uint32_t rate, char* out) {
+  if (!out) return ReportNull();
+  if (rate == 0) {
+    ReportError(kSource, __LINE__, "Divide By Zero Violation");
+    out[0] = '\0';
+    return 0;
+  }
+  const float seconds = static_cast<float>(frames) / static_cast<float>(rate);
+  const int whole = static_cast<int>(seconds);
+  const int minutes = static_cast<int>(seconds / 60.0f);
+  const int milliseconds = static_cast<int>((seconds - static_cast<float>(whole)) * 1000.0f);
+  const int secondsField = whole - 60 * minutes;
+  const int length = std::snprintf(out, 32, minutes > 99 ? "%3d:%2d.%3d" : "%2d:%2d.%3d", minutes, secondsField,
+                                   milliseconds);
+  for (char* p = out; *p; ++p) {
+    if (*p == ' ') *p = '0';
+  }
+  return length > 0 ? length : 0;
+}
+
+int FormatSamplesAsTempoTime(uint32_t frames, uint32_t rate, float tempoBpm, int beatsPerBarChoice, char* out) {
+  if (!out) return ReportNull();
+  if (rate == 0) {
+    ReportError(kSource, __LINE__, "Divide By Zero Violation");
+    out[0] = '\0';
+    return 0;
+  }
+  const int b = BeatsPerBar(beatsPerBarChoice);
+  const float beats = static_cast<float>(frames) / static_cast<float>(rate) * tempoBpm / 60.0f;
+  const long wholeBeats = static_cast<long>(beats);
+  const long bars = static_cast<long>(beats / static_cast<float>(b));
+  const long beat = wholeBeats % b;
+  const long quarter = static_cast<long>((beats - static_cast<float>(bars * b)) * 4.0f) % 4;
+  const long hundredths = static_cast<long>(
+      ((beats - static_cast<float>(wholeBeats)) - static_cast<float>(quarter) * 0.25f) * 4.0f * 100.0f);
+  const int length = bars >= 1000
+      ? std::snprintf(out, 64, "%ld:%ld:%ld.%.1ld", bars, beat, quarter, hundredths / 10)
+      : std::snprintf(out, 64, "%ld:%ld:%ld.%.2ld", bars, beat, quarter, hundredths);
+  return length > 0 ? length : 0;
+}
+
+int ParseTimeText(const char* text, int32_t* minutes, int32_t* seconds, int32_t* milliseconds) {
+  if (!text || !minutes || !seconds || !milliseconds) return ReportNull();
+  *minutes = *seconds = *milliseconds = 0;
+  if (!*text || !OnlyTimeCharacters(text)) return 0;
+
+  const char* end = text + std::strlen(text);
+  const char* colon = std::strchr(text, ':');
+  const char* secondsStart = text;
+  if (colon && !std::strchr(colon + 1, ':')) {
+    *minutes = ReadField(text, colon);
+    secondsStart = colon + 1;
+  }
+  const char* dot = std::strchr(secondsStart, '.');
+  *seconds = ReadField(secondsStart, dot ? dot : end);
+  if (dot) {
+    const char* msStart = dot + 1;
+    const size_t digits = std::min<size_t>(static_cast<size_t>(end - msStart), 3);
+    int32_t value = ReadField(msStart, msStart + digits);
+    if (digits == 1) value *= 100;
+    if (digits == 2) value *= 10;
+    *milliseconds = value;
+  }
+  return 0;
+}
+
+int ParseTempoTimeText(const char* text, int32_t* bars, int32_t* beats, int32_t* quarters, int32_t* hundredths) {
+  if (!text || !bars || !beats || !quarters || !hundredths) return ReportNull();
+  *bars = *beats = *quarters = *hundredths = 0;
+  if (!*text || !OnlyTimeCharacters(text)) return 0;
+
+  int colons = 0;
+  int dots = 0;
+  for (const char* p = text; *p; ++p) {
+    colons += *p == ':';
+    dots += *p == '.';
+  }
+  if (colons > 2 || dots > 1) return 0;
+
+  const char* end = text + std::strlen(text);
+  if (colons == 0 && dots == 0) {
+    *bars = ReadField(text, std::min(end, text + 6));
+    return 0;
+  }
+  const char* dot = std::strchr(text, '.');
+  if (dot && std::strchr(dot, ':')) return 0;  // the hundredths come last
+  const char* fieldsEnd = dot ? dot : end;
+  if (dot) {
+    const char* start = dot + 1;
+    const size_t digits = std::min<size_t>(static_cast<size_t>(end - start), 2);
+    int32_t value = ReadField(start, start + digits);
+    if (digits == 1) value *= 10;
+    *hundredths = value;
+  }
+  // Fields before the dot fill from the right: quarter, then beat, then bar.
+  int32_t* targets[3] = {quarters, beats, bars};
+  const char* fieldEnd = fieldsEnd;
+  for (int i = 0; i < 3; ++i) {
+    const char* fieldStart = fieldEnd;
+    while (fieldStart > text && fieldStart[-1] != ':') --fieldStart;
+    *targets[i] = ReadField(fieldStart, fieldEnd);
+    if (fieldStart == text) break;
+    fieldEnd = fieldStart - 1;
+  }
+  return 0;
+}
+
+int ParseTimeToSamples(const char* text, uint32_t rate, uint32_t* frames) {
+  if (!frames) return ReportNull();
+  int32_t minutes, seconds, milliseconds;
+  if (!text) return ReportNull();
+  ParseTimeText(text, &minutes, &seconds, &milliseconds);
+  const float r = static_cast<float>(rate);
+  const float whole = static_cast<float>(seconds + 60 * minutes) * r;
+  const float value = whole + r * static_cast<float>(milliseconds) / 1000.0f;
+  *frames = value <= 0.0f ? 0 : static_cast<uint32_t>(std::lround(value));
+  return 0;
+}
+
+int ParseTempoTimeToSamples(const char* text, int beatsPerBarChoice, float tempoBpm, uint32_t rate,
+                            uint32_t* frames) {
+  if (!frames || !text) return ReportNull();
+  *frames = 0;
+  if (!(tempoBpm > 0.0f)) {
+    ReportError(kSource, __LINE__, "Divide By Zero Violation");
+    return 0;
+  }
+  int32_t bars, beat, quarter, hundredths;
+  ParseTempoTimeText(text, &bars, &beat, &quarter, &hundredths);
+  const float b = static_cast<float>(BeatsPerBar(beatsPerBarChoice));
+  // Hundredths are of a quarter, as the tempo display shows them.
+  const float beats = static_cast<float>(hundredths) / 100.0f * 0.25f + static_cast<float>(quarter) * 0.25f +
+                      static_cast<float>(beat) + static_cast<float>(bars) * b;
+  const float value = static_cast<float>(rate) * (beats / (tempoBpm / 60.0f));
+  *frames = value <= 0.0f ? 0 : static_cast<uint32_t>(std::lround(value));
+  return 0;
+}
+
+int FormatTimeParts(int32_t minutes, int32_t seconds, int32_t milliseconds, char* out) {
+  if (!out) return ReportNull();
+  int length = minutes == 0 ? std::snprintf(out, 16, "00:") : std::snprintf(out, 16, "%ld:", static_cast<long>(minutes));
+  length += std::snprintf(out + length, 16, seconds < 10 ? "0%ld." : "%ld.", static_cast<long>(seconds));
+  const char* msFormat = milliseconds < 10 ? "00%ld" : milliseconds < 100 ? "0%ld" : "%ld";
+  std::snprintf(out + length, 16, msFormat, static_cast<long>(milliseconds));
+  return 0;
+}
+
+int NormalizeTimeString(const char* text, char* out) {
+  if (!text || !out) return ReportNull();
+  int32_t minutes, seconds, milliseconds;
+  ParseTimeText(text, &minutes, &seconds, &milliseconds);
+  return FormatTimeParts(minutes, seconds, milliseconds, out);
+}
+
+void GetTimestampText(char* out) {
+  if (!out) {
+    ReportNull();
+    return;
+  }
+  const std::time_t now = std::time(nullptr);
+  std::tm local;
+  if (!localtime_r(&now, &local)) {
+    ReportError(kSource, kLineLocalTime, "");
+    return;
+  }
+  std::snprintf(out, 15, "%d%.2d%.2d%.2d%.2d%.2d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                local.tm_hour, local.tm_min, local.tm_sec);
+}
+
+void GetAudioFileType(const char* fileName, char out[4]) {
+  if (!fileName || !out) {
+    ReportNull();
+    return;
+  }
+  out[0] = '\0';
+  const size_t length = std::strlen(fileName);
+  if (length < 4 || fileName[length - 4] != '.') return;
+  static const char* const kTypes[] = {"WAV", "MP3", "MIX", "PCM", "PEK", "QVK"};
+  for (const char* type : kTypes) {
+    if (strcasecmp(fileName + length - 3, type) == 0) {
+      std::memcpy(out, type, 4);
+      return;
+    }
+  }
+}
+
+int GetProgramFolder(char* out) {
+  if (!out) return ReportNull();
+  const std::string folder = platform::ProgramFolder();
+  if (folder.size() > 255) {
+    errno = ENAMETOOLONG;
+    ReportError(kSource, __LINE__, "");
+    out[0] = '\0';
+    return 0;
+  }
+  std::memcpy(out, folder.c_str(), folder.size() + 1);
+  return 1;
+}
+
+int OpenURL(const char* address) {
+  if (!address) return ReportNull();
+  const bool direct = std::strncmp(address, "http", 4) == 0 || std::strncmp(address, "mail", 4) == 0;
+  const std::string url = direct ? std::string(address) : "file://" + platform::ProgramFolder() + "/" + address;
+  constexpr int kOpened = 33;  // above 32: the desktop took the request
+  if (StartDetached({"xdg-open", url})) return kOpened;
+
+  // No desktop opener: fall back on the user's browser, as Debian names it.
+  const char* browser = std::getenv("BROWSER");
+  std::string command = browser && *browser ? browser : "x-www-browser";
+  command = command.substr(0, command.find(':'));
+  const size_t placeholder = command.find("%s");
+  if (placeholder != std::string::npos) command.resize(placeholder);
+  std::vector<std::string> arguments = SplitWords(command);
+  if (arguments.empty()) return ENOENT;
+  arguments.push_back(url);
+  if (StartDetached(arguments)) return kOpened;
+  return errno > 0 && errno <= 32 ? errno : ENOENT;
+}
+
+int CanWriteToFolder(const char* folder) {
+  if (!folder) return ReportNull();
+  std::string base = folder;
+  if (base.empty() || base.back() != '/') base += '/';
+  std::string name;
+  for (long n = 0;; ++n) {
+    name = base + "write_check_" + std::to_string(n);
+    if (!platform::FileExists(name) && !platform::FolderExists(name)) break;
+  }
+  platform::CFile probe;
+  if (!probe.Open(name, platform::CFile::Mode::Create)) return 0;
+  probe.Close();
+  platform::RemoveFile(name);
+  return 1;
+}

@@ -1,0 +1,155 @@
+#include "File.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+namespace platform {
+
+CFile::~CFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+CFile::CFile(CFile&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+CFile& CFile::operator=(CFile&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+bool CFile::Open(const std::string& path, Mode mode) {
+  if (fd_ >= 0) {
+    errno = EBUSY;
+    return false;
+  }
+  int flags = O_CLOEXEC;
+  switch (mode) {
+    case Mode::Read: flags |= O_RDONLY; break;
+    case Mode::ReadWrite: flags |= O_RDWR | O_CREAT; break;
+    case Mode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+  }
+  int fd;
+  do {
+    fd = ::open(path.c_str(), flags, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return false;
+  fd_ = fd;
+  return true;
+}
+
+bool CFile::Close() {
+  if (fd_ < 0) {
+    errno = EBADF;
+    return false;
+  }
+  const int fd = std::exchange(fd_, -1);
+  return ::close(fd) == 0;
+}
+
+int64_t CFile::Read(void* buffer, size_t bytes) {
+  size_t done = 0;
+  while (done < bytes) {
+    const ssize_t n = ::read(fd_, static_cast<char*>(buffer) + done, bytes - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<int64_t>(done);
+}
+
+int64_t CFile::Write(const void* buffer, size_t bytes) {
+  size_t done = 0;
+  while (done < bytes) {
+    const ssize_t n = ::write(fd_, static_cast<const char*>(buffer) + done, bytes - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<int64_t>(done);
+}
+
+int64_t CFile::ReadAt(void* buffer, size_t bytes, int64_t offset) const {
+  size_t done = 0;
+  while (done < bytes) {
+    const ssize_t n = ::pread(fd_, static_cast<char*>(buffer) + done, bytes - done,
+                              static_cast<off_t>(offset + static_cast<int64_t>(done)));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<int64_t>(done);
+}
+
+int64_t CFile::WriteAt(const void* buffer, size_t bytes, int64_t offset) {
+  size_t done = 0;
+  while (done < bytes) {
+    const ssize_t n = ::pwrite(fd_, static_cast<const char*>(buffer) + done, bytes - done,
+                               static_cast<off_t>(offset + static_cast<int64_t>(done)));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<int64_t>(done);
+}
+
+int64_t CFile::Seek(int64_t offset, int whence) {
+  return static_cast<int64_t>(::lseek(fd_, static_cast<off_t>(offset), whence));
+}
+
+int64_t CFile::Tell() const { return static_cast<int64_t>(::lseek(fd_, 0, SEEK_CUR)); }
+
+int64_t CFile::Size() const {
+  struct stat info;
+  if (::fstat(fd_, &info) != 0) return -1;
+  return static_cast<int64_t>(info.st_size);
+}
+
+bool CFile::Truncate(int64_t size) { return ::ftruncate(fd_, static_cast<off_t>(size)) == 0; }
+
+bool CFile::Flush() { return ::fsync(fd_) == 0; }
+
+CMappedFile::~CMappedFile() {
+  if (data_) ::munmap(const_cast<uint8_t*>(data_), length_);
+}
+
+bool CMappedFile::Map(const CFile& file, size_t length) {
+  if (data_ || length == 0 || !file.IsOpen()) {
+    errno = EINVAL;
+    return false;
+  }
+  void* p = ::mmap(nullptr, length, PROT_READ, MAP_SHARED, file.Handle(), 0);
+  if (p == MAP_FAILED) return false;
+  data_ = static_cast<const uint8_t*>(p);
+  length_ = length;
+  return true;
+}
+
+bool CMappedFile::Unmap() {
+  if (!data_) {
+    errno = EINVAL;
+    return false;
+  }
+  const bool ok = ::munmap(const_cast<uint8_t*>(data_), length_) == 0;
+  data_ = nullptr;
+  length_ = 0;
+  return ok;
+}
+
+}  // namespace platform
