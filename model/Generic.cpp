@@ -225,7 +225,6 @@ int ParseTempoTimeText(const char* text, int32_t* bars, int32_t* beats, int32_t*
     return 0;
   }
   const char* dot = std::strchr(text, '.');
-  if (dot && std::strchr(dot, ':')) return 0;  // the hundredths come last
   const char* fieldsEnd = dot ? dot : end;
   if (dot) {
     const char* start = dot + 1;
