@@ -36,67 +36,60 @@ class CNoise {
   uint32_t state_;
 };
 
-double Seconds(int frame) { return frame / kRate; }
-
 // Rises linearly over riseS so a sound starts without a step, then decays with time constant decayS.
 double Envelope(double t, double riseS, double decayS) { return std::fmin(1.0, t / riseS) * std::exp(-t / decayS); }
 
+// One sound from a function of the time in seconds, called frame by frame in order.
+template <typename Sample>
+Sound Synthesise(Sample sample) {
+  Sound s(kFrames);
+  for (int n = 0; n < kFrames; ++n) s[n] = sample(n / kRate);
+  return s;
+}
+
 // A woodblock-like tick: two inharmonic partials that die within about 15 ms.
 Sound Click() {
-  Sound s(kFrames);
-  for (int n = 0; n < kFrames; ++n) {
-    const double t = Seconds(n);
-    s[n] = Envelope(t, 0.0002, 0.003) * (0.7 * std::sin(kTwoPi * 2000.0 * t) + 0.3 * std::sin(kTwoPi * 3150.0 * t));
-  }
-  return s;
+  return Synthesise([](double t) {
+    return Envelope(t, 0.0002, 0.003) * (0.7 * std::sin(kTwoPi * 2000.0 * t) + 0.3 * std::sin(kTwoPi * 3150.0 * t));
+  });
 }
 
 // A sine whose pitch falls from about 170 Hz to 48 Hz, with a brief noise
 // burst for the beater.
 Sound Kick() {
-  Sound s(kFrames);
   CNoise noise(0x6b69636bu);
   double phase = 0.0;
-  for (int n = 0; n < kFrames; ++n) {
-    const double t = Seconds(n);
-    const double hz = 48.0 + 120.0 * std::exp(-t / 0.010);
-    phase += kTwoPi * hz / kRate;
-    s[n] = Envelope(t, 0.0005, 0.022) * std::sin(phase) + 0.25 * std::exp(-t / 0.0008) * noise.Next();
-  }
-  return s;
+  return Synthesise([&](double t) {
+    phase += kTwoPi * (48.0 + 120.0 * std::exp(-t / 0.010)) / kRate;
+    return Envelope(t, 0.0005, 0.022) * std::sin(phase) + 0.25 * std::exp(-t / 0.0008) * noise.Next();
+  });
 }
 
 // A drum tone of two partials under a rattle of high-passed noise.
 Sound Snare() {
-  Sound s(kFrames);
   CNoise noise(0x736e6172u);
   double lastIn = 0.0, highPass = 0.0;
-  for (int n = 0; n < kFrames; ++n) {
-    const double t = Seconds(n);
+  return Synthesise([&](double t) {
     const double in = noise.Next();
     highPass = 0.8 * (highPass + in - lastIn);  // one pole, about 1.4 kHz
     lastIn = in;
     const double tone = 0.6 * std::sin(kTwoPi * 180.0 * t) + 0.3 * std::sin(kTwoPi * 330.0 * t);
-    s[n] = Envelope(t, 0.0003, 0.018) * tone + 0.8 * Envelope(t, 0.0003, 0.030) * highPass;
-  }
-  return s;
+    return Envelope(t, 0.0003, 0.018) * tone + 0.8 * Envelope(t, 0.0003, 0.030) * highPass;
+  });
 }
 
 // Noise through two first differences (a steep high pass), closing fast.
 Sound HiHat() {
-  Sound s(kFrames);
   CNoise noise(0x68686174u);
-  double in1 = 0.0, diff1 = 0.0;
-  for (int n = 0; n < kFrames; ++n) {
-    const double t = Seconds(n);
+  double lastIn = 0.0, lastDiff = 0.0;
+  return Synthesise([&](double t) {
     const double in = noise.Next();
-    const double d1 = in - in1;
-    const double d2 = d1 - diff1;
-    in1 = in;
-    diff1 = d1;
-    s[n] = Envelope(t, 0.0003, 0.010) * d2;
-  }
-  return s;
+    const double diff = in - lastIn;
+    const double secondDiff = diff - lastDiff;
+    lastIn = in;
+    lastDiff = diff;
+    return Envelope(t, 0.0003, 0.010) * secondDiff;
+  });
 }
 
 // Fades the last 10 ms to silence (a click is cut at its end), scales the peak

@@ -31,13 +31,14 @@ void MixIntoBlocks(benchmark::State& state) {
     const auto begin = std::chrono::steady_clock::now();
     vorn.Process(block.data(), position);
     benchmark::DoNotOptimize(block.data());
-    worstNs = std::max(worstNs, std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - begin).count());
+    const std::chrono::duration<double, std::nano> took = std::chrono::steady_clock::now() - begin;
+    worstNs = std::max(worstNs, took.count());
     position += frames * 4;
     if (position > 900000000u) position = 0;  // stay within a 90-minute project
   }
   // A broken fast path that mixes nothing must not pass as fast.
   const auto nonSilent = std::count_if(block.begin(), block.end(), [](int16_t s) { return s != 0; });
-  if (nonSilent == 0 && frames >= 44100) state.SkipWithError("nothing was mixed");
+  if (nonSilent == 0) state.SkipWithError("nothing was mixed");
   state.SetItemsProcessed(state.iterations() * frames);
   state.counters["realtime_x"] = benchmark::Counter(static_cast<double>(state.iterations()) * frames / 44100.0,
                                                     benchmark::Counter::kIsRate);
