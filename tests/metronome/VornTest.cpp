@@ -177,6 +177,24 @@ TEST_F(Metronome, ClickCutByTheBlockEndFinishesInTheNextWithTheSameGain) {
   EXPECT_EQ(out[onset + 4096], 0);
 }
 
+TEST_F(Metronome, BeatsCloserThanAClickKeepTheirAccentsWhenBlocksAreShort) {
+  std::vector<int16_t> tick(CVorn::kClickSamples, 0);
+  for (int i = 0; i < 100; ++i) tick[i] = static_cast<int16_t>(i + 1);
+  WriteSound("metro.dat", tick);
+  CVorn vorn;
+  vorn.parameters.clickOnly = 1;
+  vorn.SetBPM(2646.0f);  // a beat every 4000 bytes or so, shorter than a click
+  const uint32_t interval = vorn.GetBytesPerBeat();
+  ASSERT_LT(interval, CVorn::kClickBytes);
+  const std::vector<int16_t> out = Stream(vorn, 0, 24 * interval, 1000);
+  const std::vector<uint32_t> onsets = Onsets(out);
+  ASSERT_EQ(onsets.size(), 24u);
+  for (uint32_t k = 0; k < 24; ++k) {
+    EXPECT_EQ(onsets[k] * 2, k * interval);
+    EXPECT_EQ(out[onsets[k]], k % 4 == 0 ? 2 : 1) << k;
+  }
+}
+
 TEST_F(Metronome, StartOnABeatPlaysThatBeat) {
   CVorn vorn;
   vorn.SetBPM(120.0f);
