@@ -304,8 +304,11 @@ void GetTimestampText(char* out) {
     ReportError(kSource, kLineLocalTime, "");
     return;
   }
-  std::snprintf(out, 15, "%d%.2d%.2d%.2d%.2d%.2d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+  char text[64];
+  std::snprintf(text, sizeof text, "%d%.2d%.2d%.2d%.2d%.2d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                 local.tm_hour, local.tm_min, local.tm_sec);
+  text[14] = '\0';  // four-digit years until 9999
+  std::memcpy(out, text, 15);
 }
 
 void GetAudioFileType(const char* fileName, char out[4]) {
