@@ -1,0 +1,117 @@
+#include "Effect.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "Clock.h"
+#include "ReportErrorDll.h"
+
+namespace {
+
+// Fault codes of this file.
+constexpr int kNullBlockMono = 73;
+constexpr int kNullBlockStereo = 95;
+constexpr int kAllocateLeft = 120;
+constexpr int kAllocateRight = 126;
+constexpr int kReleaseLeft = 142;
+constexpr int kReleaseRight = 152;
+
+}  // namespace
+
+CEffect::CEffect(ZelmoEffectType type) : type_(type) {
+  // Identifiers come from the tick count; the pauses keep two effects made
+  // in a row from sharing one.
+  platform::SleepMs(2);
+  identifier_ = platform::GetTickCount32();
+  platform::SleepMs(2);
+}
+
+CEffect::~CEffect() { ReleaseWorkBuffers(); }
+
+unsigned int CEffect::Init(void*) { return 0; }
+unsigned int CEffect::Reset() { return 0; }
+unsigned int CEffect::ProcessMono() { return 0; }
+unsigned int CEffect::ProcessStereo() { return 0; }
+uint32_t CEffect::GetLatencySamples() { return 0; }
+bool CEffect::SetParameters(const void*) { return false; }
+void CEffect::GetParameters(void*) const {}
+
+unsigned int CEffect::SetBufferSizes(uint32_t outputFrames, uint32_t maxInputFrames) {
+  blockFrames_ = outputFrames;
+  if (maxInputFrames > maxInput_) maxInput_ = maxInputFrames;
+  if (maxInput_ <= workCapacity_) return 1;
+  ReleaseWorkBuffers();
+  return AllocateWorkBuffers() ? 1 : 0;
+}
+
+bool CEffect::AllocateWorkBuffers() {
+  if (workLeft_.IsReserved() || workRight_.IsReserved()) ReleaseWorkBuffers();
+  if (maxInput_ == 0) return true;
+  const size_t bytes = size_t{maxInput_} * sizeof(short);
+  if (!workLeft_.Allocate(bytes)) {
+    ReportErrorDll(__FILE__, kAllocateLeft, "");
+    return false;
+  }
+  if (channels_ == 2 && !workRight_.Allocate(bytes)) {
+    ReportErrorDll(__FILE__, kAllocateRight, "");
+    workLeft_.Release();
+    return false;
+  }
+  workCapacity_ = maxInput_;
+  oversizeReported_ = false;
+  return true;
+}
+
+void CEffect::ReleaseWorkBuffers() {
+  workCapacity_ = 0;
+  if (!workLeft_.Release()) ReportErrorDll(__FILE__, kReleaseLeft, "");
+  if (!workRight_.Release()) ReportErrorDll(__FILE__, kReleaseRight, "");
+}
+
+unsigned int CEffect::Process(short* buffer, uint32_t frames, uint32_t outputFrames) {
+  if (bypass_) return 0;
+  if (channels_ != 1 && channels_ != 2) return 0;
+  if (!buffer) {
+    ReportErrorDll(__FILE__, channels_ == 1 ? kNullBlockMono : kNullBlockStereo, "");
+    return 0;
+  }
+  if (frames > workCapacity_ || workCapacity_ == 0) {
+    // Growing here would allocate on the audio thread; the caller sizes the
+    // chain (UpdateBufferSizes) and the block passes untouched until then.
+    if (!oversizeReported_) {
+      oversizeReported_ = true;
+      char message[96];
+      std::snprintf(message, sizeof message, "A block of %u frames does not fit buffers of %u frames.",
+                    static_cast<unsigned>(frames), static_cast<unsigned>(workCapacity_));
+      ReportErrorDll(__FILE__, __LINE__, message);
+    }
+    return 0;
+  }
+  blockFrames_ = frames;
+  outputFrames_ = outputFrames;
+  buffer_ = buffer;
+  short* left = WorkBuffer(0);
+  if (channels_ == 1) {
+    if (frames) std::memcpy(left, buffer, size_t{frames} * sizeof(short));
+    return ProcessMono();
+  }
+  short* right = WorkBuffer(1);
+  for (uint32_t i = 0; i < frames; ++i) {
+    left[i] = buffer[2 * i];
+    right[i] = buffer[2 * i + 1];
+  }
+  return ProcessStereo();
+}
+
+void CEffect::InterleaveWorkBuffers(uint32_t frames) const {
+  const short* left = WorkBuffer(0);
+  if (channels_ == 1) {
+    if (frames) std::memcpy(buffer_, left, size_t{frames} * sizeof(short));
+    return;
+  }
+  const short* right = WorkBuffer(1);
+  for (uint32_t i = 0; i < frames; ++i) {
+    buffer_[2 * i] = left[i];
+    buffer_[2 * i + 1] = right[i];
+  }
+}

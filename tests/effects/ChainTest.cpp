@@ -1,0 +1,207 @@
+#include <dirent.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <thread>
+#include <type_traits>
+#include <vector>
+
+#include "EffectTestSupport.h"
+#include "ReportRecorder.h"
+
+using namespace tessiro::test;
+
+namespace {
+
+std::vector<unsigned int> Types(CZelmo& chain) {
+  std::vector<unsigned int> types;
+  unsigned int type = 0;
+  chain.InitGetAllEffects();
+  while (chain.GetNextEffectType(&type)) types.push_back(type);
+  return types;
+}
+
+int ThreadCount() {
+  int count = 0;
+  if (DIR* dir = opendir("/proc/self/task")) {
+    while (dirent* entry = readdir(dir)) count += entry->d_name[0] != '.';
+    closedir(dir);
+  }
+  return count;
+}
+
+}  // namespace
+
+static_assert(!std::is_copy_assignable_v<CZelmo>, "a copy would share the list and the lock");
+static_assert(!std::is_copy_constructible_v<CZelmo>);
+
+TEST(Chain, EmptyChainReturnsTheBlockAndNeedsOneOutputBlock) {
+  auto chain = MakeChain(2, 8192, 8192 + 16384);
+  EXPECT_EQ(chain->GetMinSamplesNeededForOutput(), 8192u);
+  const std::vector<short> in = Noise(2 * 8192, 1, 32767);
+  std::vector<short> block = in;
+  EXPECT_EQ(chain->ProcessAudio(block.data(), 8192), 1u);
+  EXPECT_EQ(block, in);
+
+  // A bypassed chain leaves even a block its effects would change.
+  const short n = AddEffect(*chain, ZelmoEcho);
+  EchoParams p{0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 10.0f, 10.0f};
+  chain->SetEffectParameters(n, &p);
+  chain->SetBypass(1);
+  EXPECT_EQ(chain->GetBypass(), 1);
+  EXPECT_EQ(chain->ProcessAudio(block.data(), 8192), 0u);
+  EXPECT_EQ(block, in);
+}
+
+TEST(Chain, RemovingAndMovingRenumbersTheEffects) {
+  auto chain = MakeChain(2, 4096, 8192);
+  AddEffect(*chain, ZelmoEcho);
+  EXPECT_EQ(AddEffect(*chain, ZelmoReverb), 1);
+  EXPECT_EQ(AddEffect(*chain, ZelmoLevels), 2);
+  chain->RemoveEffect(0);
+  EXPECT_EQ(Types(*chain), (std::vector<unsigned int>{ZelmoReverb, ZelmoLevels}));
+  chain->MoveEffectFoward(1);
+  EXPECT_EQ(Types(*chain), (std::vector<unsigned int>{ZelmoLevels, ZelmoReverb}));
+  chain->MoveEffectBack(1);  // the last one
+  chain->MoveEffectFoward(0);
+  chain->MoveEffectBack(7);  // not in the chain
+  EXPECT_EQ(Types(*chain), (std::vector<unsigned int>{ZelmoLevels, ZelmoReverb}));
+  chain->MoveEffectBack(0);
+  EXPECT_EQ(Types(*chain), (std::vector<unsigned int>{ZelmoReverb, ZelmoLevels}));
+  unsigned int type = 0;
+  chain->GetEffectType(1, &type);
+  EXPECT_EQ(type, ZelmoLevels);
+  chain->RemoveEffect(5);
+  EXPECT_EQ(chain->NumberOfEffects(), 2);
+  chain->RemoveAllEffects();
+  EXPECT_EQ(chain->NumberOfEffects(), 0);
+}
+
+TEST(Chain, UnknownTypeAddsNothingReportsAndLeavesTheChainUsable) {
+  auto chain = MakeChain(2, 1024, 4096);
+  short number = 77;
+  EXPECT_EQ(chain->AddEffect(5, &number, nullptr), 0u);
+  EXPECT_EQ(number, 77);
+  EXPECT_EQ(chain->NumberOfEffects(), 0);
+  chain->AddEffect(ZelmoEcho, nullptr, nullptr);
+  auto reports = Reports().Take();
+  ASSERT_EQ(reports.size(), 2u);
+  EXPECT_EQ(reports[0].report.title, "Zelmo");
+  EXPECT_EQ(reports[1].report.title, "Zelmo");
+  // The lock was released on those paths: another thread gets through.
+  std::thread other([&] {
+    std::vector<short> block(2 * 1024, 5);
+    EXPECT_EQ(chain->ProcessAudio(block.data(), 1024), 1u);
+    EXPECT_EQ(AddEffect(*chain, ZelmoLevels), 0);
+  });
+  other.join();
+}
+
+TEST(Chain, EnumerationStopsAtNumberSixteen) {
+  auto chain = MakeChain(1, 256, 256);
+  for (int i = 0; i < 18; ++i) AddEffect(*chain, ZelmoLevels);
+  EXPECT_EQ(Types(*chain).size(), 17u);
+  CEffect* effect = nullptr;
+  chain->InitGetAllEffects();
+  int yielded = 0;
+  while (chain->GetNextEffect(&effect)) ++yielded;
+  EXPECT_EQ(yielded, 17);
+  EXPECT_EQ(effect, nullptr);
+}
+
+TEST(Chain, EnumerationSurvivesBlocksAndEveryWalkOfTheChain) {
+  auto chain = MakeChain(2, 2048, 4096);
+  AddEffect(*chain, ZelmoEcho);
+  AddEffect(*chain, ZelmoLevels);
+  AddEffect(*chain, ZelmoReverb);
+  unsigned int type = 0;
+  chain->InitGetAllEffects();
+  ASSERT_EQ(chain->GetNextEffectType(&type), 1u);
+  EXPECT_EQ(type, ZelmoEcho);
+  std::vector<short> block(2 * 2048, 100);
+  chain->ProcessAudio(block.data(), 2048);
+  chain->GetMinSamplesNeededForOutput();
+  chain->Reset();
+  chain->DoesEqualizerExistInList();
+  Zelmo_Levels_Parameters p{0, 0, 120.0f};
+  chain->UpdateAllLevelParameters(&p);
+  chain->UpdateBufferSizes(2048, 4096);
+  ASSERT_EQ(chain->GetNextEffectType(&type), 1u);
+  EXPECT_EQ(type, ZelmoLevels);
+  chain->RemoveEffect(0);  // an effect already passed: the walk goes on where it was
+  ASSERT_EQ(chain->GetNextEffectType(&type), 1u);
+  EXPECT_EQ(type, ZelmoReverb);
+  EXPECT_EQ(chain->GetNextEffectType(&type), 0u);
+  EXPECT_EQ(type, 0u);
+}
+
+TEST(Chain, BlockLargerThanTheBuffersIsRefusedUntilTheyGrow) {
+  auto chain = MakeChain(2, 1024, 1024);
+  const short n = AddEffect(*chain, ZelmoEcho);
+  EchoParams p{0.5f, 0.5f, 0.0f, 0.0f, 0.5f, 0.5f, 0.0f, 0.0f};
+  chain->SetEffectParameters(n, &p);
+  chain->SetSizeMaxInputBufferSample(4096);  // the figure only
+  const std::vector<short> in = Noise(2 * 4096, 8);
+  std::vector<short> block = in;
+  chain->ProcessAudio(block.data(), 4096);
+  chain->ProcessAudio(block.data(), 4096);
+  EXPECT_EQ(block, in);
+  auto reports = Reports().Take();
+  ASSERT_EQ(reports.size(), 1u) << "reported once, not per block";
+  EXPECT_EQ(reports[0].report.title, "Effect");
+
+  chain->UpdateBufferSizes(1024, 4096);
+  chain->ProcessAudio(block.data(), 4096);
+  for (size_t i = 0; i < in.size(); ++i) ASSERT_EQ(block[i], in[i] / 2) << i;
+}
+
+TEST(Chain, ParameterRecordsTravelWholeAndMissingEffectsAreReported) {
+  auto chain = MakeChain(2, 1024, 4096);
+  const short echo = AddEffect(*chain, ZelmoEcho);
+  const short levels = AddEffect(*chain, ZelmoLevels);
+  EchoParams echoIn{0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 70.0f, 80.0f};
+  EXPECT_EQ(chain->SetEffectParameters(echo, &echoIn), 1u);
+  unsigned char out[64];
+  std::memset(out, 0xAB, sizeof out);
+  EXPECT_EQ(chain->GetEffectParameters(echo, out), 1u);
+  EXPECT_EQ(std::memcmp(out, &echoIn, 32), 0);
+  EXPECT_EQ(out[32], 0xAB) << "an echo record is 32 bytes";
+  Zelmo_Levels_Parameters levelsIn{44100, 999, 96.0f};
+  chain->SetEffectParameters(levels, &levelsIn);
+  std::memset(out, 0xAB, sizeof out);
+  chain->GetEffectParameters(levels, out);
+  EXPECT_EQ(std::memcmp(out, &levelsIn, 12), 0);
+  EXPECT_EQ(out[12], 0xAB);
+
+  EXPECT_EQ(chain->SetEffectParameters(9, &echoIn), 0u);
+  EXPECT_EQ(chain->GetEffectParameters(9, out), 0u);
+  EXPECT_EQ(chain->GetEffectParameters(echo, nullptr), 0u);
+  const auto reports = Reports().Take();
+  ASSERT_EQ(reports.size(), 3u);
+  for (const auto& r : reports) EXPECT_EQ(r.report.title, "EffectList");
+  EXPECT_EQ(chain->SetEffectBypass(9, 1), 0u);
+  EXPECT_EQ(chain->GetEffectBypass(9), 0);
+  chain->SetEffectBypass(echo, 1);
+  EXPECT_EQ(chain->GetEffectBypass(echo), 1);
+}
+
+TEST(Chain, WorkersEndWithTheirEffects) {
+  const int before = ThreadCount();
+  {
+    CWorkerMode threaded(false);
+    auto chain = MakeChain(2, 1024, 4096);
+    AddEffect(*chain, ZelmoEcho);
+    AddEffect(*chain, ZelmoReverb);
+    AddEffect(*chain, ZelmoLevels);
+    EXPECT_EQ(ThreadCount(), before + 4) << "two workers per echo and reverb, none for levels";
+    chain->RemoveEffect(0);
+    EXPECT_EQ(ThreadCount(), before + 2);
+  }
+  EXPECT_EQ(ThreadCount(), before);
+  {
+    CWorkerMode inlineWorkers(true);
+    auto chain = MakeChain(2, 1024, 4096);
+    AddEffect(*chain, ZelmoEcho);
+    EXPECT_EQ(ThreadCount(), before);
+  }
+}

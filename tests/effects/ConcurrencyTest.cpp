@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <future>
+#include <new>
+#include <thread>
+#include <vector>
+
+#include "EffectTestSupport.h"
+#include "ReportRecorder.h"
+
+using namespace tessiro::test;
+
+namespace {
+
+std::atomic<bool> g_countAllocations{false};
+std::atomic<long> g_allocations{0};
+
+void CountAllocation() {
+  if (g_countAllocations.load(std::memory_order_relaxed)) g_allocations.fetch_add(1);
+}
+
+}  // namespace
+
+// Counts allocations of every thread (the workers' too) while switched on.
+// Every form is replaced so that each pairs with its own delete.
+void* operator new(std::size_t bytes) {
+  CountAllocation();
+  if (void* p = std::malloc(bytes ? bytes : 1)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t bytes) { return ::operator new(bytes); }
+void* operator new(std::size_t bytes, const std::nothrow_t&) noexcept {
+  CountAllocation();
+  return std::malloc(bytes ? bytes : 1);
+}
+void* operator new[](std::size_t bytes, const std::nothrow_t& tag) noexcept { return ::operator new(bytes, tag); }
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
+
+namespace {
+
+constexpr uint32_t kBlock = 2048;
+
+// The records the editor thread hands in: random, but within what the dialogs allow.
+void SetRandomParameters(CZelmo& chain, short n, std::mt19937& random) {
+  std::uniform_real_distribution<float> gain(0.0f, 1.0f), delay(0.0f, 2000.0f);
+  unsigned int type = 0;
+  chain.GetEffectType(n, &type);
+  if (type == ZelmoEcho) {
+    EchoParams p{gain(random), gain(random), gain(random), gain(random),
+                 gain(random), gain(random), delay(random), delay(random)};
+    chain.SetEffectParameters(n, &p);
+  } else if (type == ZelmoReverb) {
+    ReverbParams p{gain(random), gain(random), gain(random), gain(random), gain(random),
+                   gain(random), delay(random), delay(random), 300.0f, 300.0f};
+    chain.SetEffectParameters(n, &p);
+  } else if (type == ZelmoLevels) {
+    Zelmo_Levels_Parameters p{static_cast<uint32_t>(random() % 500000), 0, 60.0f + gain(random) * 120.0f};
+    chain.SetEffectParameters(n, &p);
+    Zelmo_Level_Entry e{static_cast<uint32_t>(random()), 120.0f, gain(random) * 2, static_cast<uint32_t>(random() % 600000), 0};
+    chain.AddLevelEntry(n, &e, 1 + random() % 3);
+  }
+}
+
+void AddRandomEffect(CZelmo& chain, std::mt19937& random) {
+  static const ZelmoEffectType types[] = {ZelmoEcho, ZelmoReverb, ZelmoLevels};
+  const short n = AddEffect(chain, types[random() % 3]);
+  SetRandomParameters(chain, n, random);
+}
+
+void EditOnce(CZelmo& chain, std::mt19937& random) {
+  const short count = chain.NumberOfEffects();
+  const short any = count ? static_cast<short>(random() % count) : 0;
+  switch (random() % 11) {
+    case 0: case 1: SetRandomParameters(chain, any, random); break;
+    case 2: chain.SetEffectBypass(any, !chain.GetEffectBypass(any)); break;
+    case 3: chain.SetBypass(random() % 4 == 0); break;
+    case 4: chain.MoveEffectFoward(any); break;
+    case 5: chain.MoveEffectBack(any); break;
+    case 6: if (count < 6) AddRandomEffect(chain, random); break;
+    case 7: if (count > 1) chain.RemoveEffect(any); break;
+    case 8: {
+      unsigned int type = 0;
+      chain.InitGetAllEffects();
+      while (chain.GetNextEffectType(&type)) {
+      }
+      break;
+    }
+    case 9: {
+      Zelmo_Levels_Parameters p{0, 0, 120.0f};
+      chain.UpdateAllLevelParameters(&p);
+      if (chain.GetTotalLevelPoints(any, 1) > 1) chain.RemoveLevelEntryByNumber(any, 1, 1);
+      break;
+    }
+    case 10: chain.Reset(); break;
+  }
+}
+
+std::unique_ptr<CZelmo> StartingChain(short channels) {
+  auto chain = MakeChain(channels, kBlock, kBlock + 16384);
+  std::mt19937 random(17);
+  for (ZelmoEffectType type : {ZelmoEcho, ZelmoReverb, ZelmoLevels}) {
+    const short n = AddEffect(*chain, type);
+    SetRandomParameters(*chain, n, random);
+  }
+  return chain;
+}
+
+// A second chain built from what `from` holds now: types, records, bypass flags
+// and envelope points.
+std::unique_ptr<CZelmo> CopyOf(CZelmo& from) {
+  auto chain = MakeChain(from.GetChannels(), kBlock, kBlock + 16384);
+  chain->SetBypass(from.GetBypass());
+  for (short n = 0; n < from.NumberOfEffects(); ++n) {
+    unsigned int type = 0;
+    from.GetEffectType(n, &type);
+    const short copy = AddEffect(*chain, type);
+    unsigned char record[128];
+    from.GetEffectParameters(n, record);
+    chain->SetEffectParameters(copy, record);
+    chain->SetEffectBypass(copy, from.GetEffectBypass(n));
+    if (type != ZelmoLevels) continue;
+    chain->SetLevelsChannelsIndependent(copy, from.GetLevelsChannelsIndependent(n));
+    for (unsigned int channel : {1u, 2u}) {
+      Zelmo_Level_Entry* entry = nullptr;
+      from.InitGetAllLevelEntries(n, channel);
+      while (from.GetNextLevelEntry(n, &entry, channel)) chain->AddLevelEntry(copy, entry, channel);
+    }
+  }
+  return chain;
+}
+
+std::vector<short> RunBlocks(CZelmo& chain, int blocks, uint32_t seed) {
+  std::vector<short> all;
+  const short channels = chain.GetChannels();
+  std::mt19937 random(seed);
+  for (int b = 0; b < blocks; ++b) {
+    const uint32_t frames = 1 + random() % (kBlock + 16384);
+    std::vector<short> block = Noise(size_t{frames} * channels, seed + b);
+    chain.ProcessAudio(block.data(), frames);
+    all.insert(all.end(), block.begin(), block.end());
+  }
+  return all;
+}
+
+template <typename F>
+void MustFinishWithin(std::chrono::seconds limit, F work) {
+  auto done = std::async(std::launch::async, work);
+  if (done.wait_for(limit) != std::future_status::ready) {
+    ADD_FAILURE() << "deadlock: the work did not finish";
+    std::_Exit(1);
+  }
+  done.get();
+}
+
+}  // namespace
+
+TEST(ChainUnderEdits, TwoThousandBlocksWhileAnotherThreadEditsTheChain) {
+  CWorkerMode threaded(false);
+  auto chain = StartingChain(2);
+  MustFinishWithin(std::chrono::seconds(240), [&] {
+    std::atomic<bool> playing{true};
+    std::thread editor([&] {
+      std::mt19937 random(23);
+      while (playing.load()) {
+        EditOnce(*chain, random);
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 300));
+      }
+    });
+    std::vector<short> block((kBlock + 16384) * 2);
+    std::mt19937 random(29);
+    for (int b = 0; b < 2000; ++b) {
+      const uint32_t frames = chain->GetMinSamplesNeededForOutput();
+      ASSERT_EQ(frames, kBlock);
+      for (uint32_t i = 0; i < 2 * frames; ++i) block[i] = static_cast<short>(random());
+      ASSERT_LE(chain->ProcessAudio(block.data(), frames), 1u);
+    }
+    playing.store(false);
+    editor.join();
+  });
+  EXPECT_EQ(Reports().Count(), 0u);
+
+  // Frozen now: whatever the edits left must sound exactly as a fresh chain
+  // built from the same settings and run inline.
+  chain->Reset();
+  Zelmo_Levels_Parameters start{0, 0, 120.0f};
+  chain->UpdateAllLevelParameters(&start);
+  std::vector<short> expected;
+  {
+    CWorkerMode inlineWorkers(true);
+    auto copy = CopyOf(*chain);
+    copy->UpdateAllLevelParameters(&start);
+    expected = RunBlocks(*copy, 200, 31);
+  }
+  EXPECT_TRUE(RunBlocks(*chain, 200, 31) == expected);
+}
+
+TEST(ChainUnderEdits, ThreadedOutputEqualsInlineBitForBit) {
+  for (short channels : {1, 2}) {
+    std::vector<short> inlineOut, threadedOut;
+    {
+      CWorkerMode mode(true);
+      auto chain = StartingChain(channels);
+      inlineOut = RunBlocks(*chain, 150, 41);
+    }
+    {
+      CWorkerMode mode(false);
+      auto chain = StartingChain(channels);
+      threadedOut = RunBlocks(*chain, 150, 41);
+    }
+    EXPECT_TRUE(inlineOut == threadedOut) << channels << " channel(s)";
+  }
+}
+
+TEST(ChainUnderEdits, SteadyStateBlocksAllocateNothing) {
+  CWorkerMode threaded(false);
+  auto chain = StartingChain(2);
+  std::vector<short> block(2 * (kBlock + 16384), 1000);
+  for (int b = 0; b < 300; ++b) chain->ProcessAudio(block.data(), kBlock);  // past the first history drop
+  g_allocations.store(0);
+  g_countAllocations.store(true);
+  for (int b = 0; b < 100; ++b) {
+    const uint32_t frames = chain->GetMinSamplesNeededForOutput();
+    chain->ProcessAudio(block.data(), frames);
+    if (b % 30 == 0) chain->Reset();
+  }
+  g_countAllocations.store(false);
+  EXPECT_EQ(g_allocations.load(), 0);
+}
