@@ -6,8 +6,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "EffectTestSupport.h"
 #include "Zelmo.h"
 
 namespace tessiro::test {
@@ -112,5 +118,35 @@ class CReferenceTaps {
   uint32_t total_ = 0;
   Channel channel_[2];
 };
+
+
+// Runs a one-effect chain and the reference side by side over `total` frames in
+// blocks of random size (a few small ones first) and expects identical output.
+template <typename Params>
+void ExpectMatchesReference(const Params& params, short channels, uint32_t total, uint32_t seed) {
+  constexpr bool reverb = std::is_same_v<Params, ReverbParams>;
+  auto chain = MakeChain(channels, 8192, 8192);
+  const short n = AddEffect(*chain, reverb ? ZelmoReverb : ZelmoEcho);
+  Params copy = params;
+  chain->SetEffectParameters(n, &copy);
+  CReferenceTaps reference(reverb, channels, 529200);
+  if constexpr (reverb) {
+    reference.SetReverb(params);
+  } else {
+    reference.SetEcho(params);
+  }
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<uint32_t> size(1, 8192);
+  uint32_t done = 0;
+  for (uint32_t b = 0; done < total; ++b) {
+    const uint32_t frames = b < 5 ? 1 + b * 257 : size(random);
+    std::vector<short> ours = Noise(size_t{frames} * channels, seed + b, 30000);
+    std::vector<short> theirs = ours;
+    chain->ProcessAudio(ours.data(), frames);
+    reference.Process(theirs.data(), frames);
+    ASSERT_EQ(ours, theirs) << "block " << b << " of " << frames << " frames, " << channels << " channel(s)";
+    done += frames;
+  }
+}
 
 }  // namespace tessiro::test

@@ -126,26 +126,7 @@ TEST(Reverb, MatchesTheLiteralReferenceOverLongRunsAndOddBlocks) {
       {1.0f, 0.9f, 1.0f, 0.3f, 0.05f, 0.5f, 1.0f, 3000.0f, 300.0f, 300.0f},
       {0.5f, 1.2f, 0.8f, 0.9f, 0.1f, 0.02f, 9000.0f, 77.0f, 300.0f, 300.0f},
   };
-  std::mt19937 random(99);
   for (short channels : {1, 2}) {
-    for (const ReverbParams& p : cases) {
-      auto chain = MakeChain(channels, 8192, 8192);
-      const short n = AddEffect(*chain, ZelmoReverb);
-      ReverbParams copy = p;
-      chain->SetEffectParameters(n, &copy);
-      CReferenceTaps reference(true, channels, 529200);
-      reference.SetReverb(p);
-      std::uniform_int_distribution<uint32_t> size(1, 8192);
-      uint32_t done = 0;
-      for (int b = 0; done < 700000; ++b) {
-        const uint32_t frames = b < 4 ? 1 + b * 257 : size(random);
-        std::vector<short> ours = Noise(size_t{frames} * channels, b + 7 * channels, 30000);
-        std::vector<short> theirs = ours;
-        chain->ProcessAudio(ours.data(), frames);
-        reference.Process(theirs.data(), frames);
-        ASSERT_EQ(ours, theirs) << "block " << b << " of " << frames << " frames, " << channels << " channel(s)";
-        done += frames;
-      }
-    }
+    for (const ReverbParams& p : cases) ExpectMatchesReference(p, channels, 700000, 99u * channels);
   }
 }
