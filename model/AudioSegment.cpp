@@ -1,0 +1,280 @@
+#include "AudioSegment.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <mutex>
+
+#include "AudioFileIo.h"
+#include "Folders.h"
+#include "Generic.h"
+
+namespace {
+
+constexpr const char* kSource = "AudioSegment";
+constexpr const char* kDivideByZero = "Divide By Zero Violation";
+
+// Fault codes: the report lines of this file.
+constexpr int kLineNoFolder = 119;
+constexpr int kLineReadNoOut = 211;
+constexpr int kLineReadSampleWidth = 221;
+constexpr int kLineReadChannels = 225;
+constexpr int kLineWriteNoSamples = 245;
+constexpr int kLineWriteNoOut = 250;
+constexpr int kLineWriteSampleWidth = 258;
+constexpr int kLineWriteChannels = 262;
+constexpr int kLineSeekSampleWidth = 298;
+constexpr int kLineSeekChannels = 302;
+constexpr int kLineCompleteReadFailed = 349;
+constexpr int kLineCompleteSampleWidth = 355;
+constexpr int kLineNoOtherSegment = 377;
+constexpr int kLineLengthSampleWidth = 407;
+constexpr int kLineLengthChannels = 411;
+constexpr int kLineWriteTooLarge = __LINE__;
+
+// A float frame position as a frame: truncated, and never below 0 or past the 32-bit range.
+uint32_t TruncateToFrame(float value) {
+  if (!(value > 0.0f)) return 0;
+  if (value >= 4294967296.0f) return std::numeric_limits<uint32_t>::max();
+  return static_cast<uint32_t>(value);
+}
+
+uint32_t ClampBytes(uint64_t bytes) {
+  return bytes > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max()
+                                                      : static_cast<uint32_t>(bytes);
+}
+
+}  // namespace
+
+CAudioSegment::CAudioSegment(const std::string& folder)
+    : identifier_(GetUniqueTickCount()), raw_(std::string()), peaks_(std::string()) {
+  std::string where = folder;
+  if (folder.empty() || !platform::FolderExists(folder)) {
+    ReportError(kSource, kLineNoFolder, "");
+    // Without a folder the files go where temporary files go, never into
+    // whatever folder the program happens to run in.
+    if (where.empty()) where = platform::TemporaryFolder();
+  }
+  char stamp[15] = "00000000000000";
+  GetTimestampText(stamp);
+  char name[64];
+  std::snprintf(name, sizeof name, "/QRVD_%s_%u", stamp, identifier_);
+  raw_.SetPath(where + name + ".pcm");
+  peaks_.SetPath(where + name + ".pek");
+}
+
+CAudioSegment::~CAudioSegment() = default;
+
+uint32_t CAudioSegment::FrameBytes(int lineNoSampleWidth, int lineNoChannels) const {
+  if (bytesPerSample_ == 0) {
+    ReportError(kSource, lineNoSampleWidth, kDivideByZero);
+    return 0;
+  }
+  if (format_.channels == 0) {
+    ReportError(kSource, lineNoChannels, kDivideByZero);
+    return 0;
+  }
+  return bytesPerSample_ * format_.channels;
+}
+
+int CAudioSegment::Open(int mode) {
+  std::lock_guard lock(readLock_);
+  int result = raw_.Open(mode);
+  if (mode == 1 && peaks && peaks_.Open(1) != 1) result = 3;
+  return result == 1 ? 1 : 3;
+}
+
+int CAudioSegment::Close() {
+  std::lock_guard lock(readLock_);
+  const int raw = raw_.Close();
+  const int peakResult = peaks_.Close();
+  return raw == 1 && peakResult == 1 ? 1 : 3;
+}
+
+int CAudioSegment::Read(void* buffer, uint32_t frames, uint32_t* framesRead) {
+  if (!framesRead) {
+    ReportError(kSource, kLineReadNoOut, "");
+    return 3;
+  }
+  *framesRead = 0;
+  const uint32_t frameBytes = FrameBytes(kLineReadSampleWidth, kLineReadChannels);
+  if (frameBytes == 0) return 3;
+  std::lock_guard lock(readLock_);
+  uint32_t bytes = 0;
+  // A failed read is passed on: a caller that took it for the end of the
+  // audio would write a shortened result as if it were whole.
+  if (raw_.Read(buffer, ClampBytes(static_cast<uint64_t>(frames) * frameBytes), &bytes) != 1) return 3;
+  *framesRead = bytes / frameBytes;
+  return 1;
+}
+
+int CAudioSegment::Write(const void* samples, uint32_t frames, uint32_t* framesWritten) {
+  if (!samples) {
+    ReportError(kSource, kLineWriteNoSamples, "");
+    return 3;
+  }
+  if (!framesWritten) {
+    ReportError(kSource, kLineWriteNoOut, "");
+    return 3;
+  }
+  *framesWritten = 0;
+  const uint32_t frameBytes = FrameBytes(kLineWriteSampleWidth, kLineWriteChannels);
+  if (frameBytes == 0) return 3;
+  const uint64_t bytes = static_cast<uint64_t>(frames) * frameBytes;
+  if (bytes > std::numeric_limits<uint32_t>::max()) {
+    errno = EFBIG;
+    return ReportFileFault(kSource, kLineWriteTooLarge, "Failed to write to (%s)", raw_.GetPath().c_str());
+  }
+  uint32_t written = 0;
+  int result = raw_.Write(samples, static_cast<uint32_t>(bytes), &written) == 1 ? 0 : 3;
+  *framesWritten = written / frameBytes;
+  // Peaks follow what reached the raw file, so the two stay aligned even after a failure.
+  if (peaks && peaks_.WritePeaksOf(static_cast<const int16_t*>(samples), *framesWritten, format_.channels) != 1) {
+    result = 3;
+  }
+  return result;
+}
+
+int CAudioSegment::Seek(uint32_t frame, uint32_t* newFrame) {
+  const uint32_t frameBytes = FrameBytes(kLineSeekSampleWidth, kLineSeekChannels);
+  if (frameBytes == 0) {
+    if (newFrame) *newFrame = 0;
+    return 3;
+  }
+  std::lock_guard lock(readLock_);
+  uint32_t position = 0;
+  const int result = raw_.Seek(ClampBytes(static_cast<uint64_t>(frame) * frameBytes), &position);
+  if (newFrame) *newFrame = position / frameBytes;
+  return result == 1 ? 0 : 3;
+}
+
+int CAudioSegment::BeginRead(uint32_t firstFrame, uint32_t frames, uint32_t* transferred, void* buffer) {
+  const uint64_t frameBytes = static_cast<uint64_t>(bytesPerSample_) * format_.channels;
+  std::lock_guard lock(readLock_);
+  return raw_.StartRead(ClampBytes(firstFrame * frameBytes), ClampBytes(frames * frameBytes), transferred, buffer);
+}
+
+int CAudioSegment::CompleteRead(uint32_t* frames, void* buffer) {
+  if (frames) *frames = 0;
+  if (bytesPerSample_ == 0) {
+    ReportError(kSource, kLineCompleteSampleWidth, kDivideByZero);
+    return 3;
+  }
+  uint32_t bytes = 0;
+  if (raw_.FinishRead(&bytes, buffer) != 1) {
+    ReportError(kSource, kLineCompleteReadFailed, "");
+    return 3;
+  }
+  uint32_t count = bytes / bytesPerSample_;
+  if (format_.channels == 2) count /= 2;
+  if (frames) *frames = count;
+  return 1;
+}
+
+int CAudioSegment::CloseReadHandle() {
+  std::lock_guard lock(readLock_);
+  return raw_.CloseReadHandle();
+}
+
+bool CAudioSegment::IsReadHandleClosed() const {
+  std::lock_guard lock(readLock_);
+  return raw_.IsReadHandleClosed();
+}
+
+float CAudioSegment::GetLengthSeconds() const {
+  return static_cast<float>(length) / static_cast<float>(kFramesPerSecond);
+}
+
+void CAudioSegment::SetLengthFromBytes(uint32_t bytes) {
+  const uint32_t frameBytes = FrameBytes(kLineLengthSampleWidth, kLineLengthChannels);
+  length = frameBytes ? bytes / frameBytes : 0;
+}
+
+void CAudioSegment::SetPcmFileName(const std::string& path) {
+  std::lock_guard lock(readLock_);
+  raw_.SetPath(path);
+  if (raw_.Open(0) == 1) raw_.Close();
+}
+
+void CAudioSegment::SetPeakFileName(const std::string& path) { peaks_.SetPath(path); }
+
+uint32_t CAudioSegment::GetPeakCount() const {
+  return peaks_.IsMapped() ? peaks_.MappedBytes() : peaks_.KnownSize();
+}
+
+void CAudioSegment::SetFormat(const AudioQuality& format) {
+  format_ = format;
+  bytesPerSample_ = format.bitsPerSample / 8u;
+}
+
+void CAudioSegment::SetTrackerFromView(float first, float second) {
+  const float start = static_cast<float>(viewStart);
+  const float width = static_cast<float>(viewWidth);
+  trackerStart = TruncateToFrame(first * width + start);
+  trackerEnd = TruncateToFrame(start + width * second);
+  // The size is the exact difference: a float one would miss the end by a few
+  // frames in long audio, and an edit of the range would miss with it.
+  trackerSize = trackerEnd >= trackerStart ? trackerEnd - trackerStart : 0;
+}
+
+int CAudioSegment::AdjustMarkers(int operation, uint32_t first, uint32_t end) {
+  if (operation != 1 && operation != 2) return 0;
+  const uint32_t moved = end - first;
+  uint32_t& start = markerStart;
+  uint32_t& stop = markerEnd;
+  const bool startSet = start != kMarkerUnset;
+  const bool stopSet = stop != kMarkerUnset;
+  if (operation == 2) {
+    if (startSet && start > first) start += moved;
+    if (stopSet && stop > first) stop += moved;
+  } else {
+    if (!startSet && !stopSet) return 0;
+    if (start < first && end < stop && stopSet) {
+      stop -= moved;  // the cut lies inside the marked range
+    } else if (end < start) {
+      if (startSet) start -= moved;  // the cut lies before
+      if (stopSet) stop -= moved;
+    } else if (start < first && first <= stop && stop <= end) {
+      stop = kMarkerUnset;  // the cut takes the end marker
+    } else if (start < first) {
+      // the cut lies after
+    } else if (stopSet && end >= stop) {
+      start = stop = kMarkerUnset;  // the cut takes both
+    } else if (stopSet) {
+      start = stop - moved;  // the cut takes the start; the moved end is the single marker
+      stop = kMarkerUnset;
+    } else {
+      start = kMarkerUnset;  // the cut takes the single marker
+    }
+  }
+  markerSize = stop - start;
+  return 0;
+}
+
+int CAudioSegment::CopyAttributesTo(CAudioSegment* other) const {
+  if (!other) {
+    ReportError(kSource, kLineNoOtherSegment, "");
+    return 3;
+  }
+  other->SetFormat(format_);
+  other->tempo = tempo;
+  other->length = length;
+  other->viewStart = viewStart;
+  other->viewEnd = viewEnd;
+  other->viewWidth = viewWidth;
+  other->markerStart = markerStart;
+  other->markerEnd = markerEnd;
+  other->markerSize = markerSize;
+  other->trackerStart = trackerStart;
+  other->trackerEnd = trackerEnd;
+  other->trackerSize = trackerSize;
+  return 1;
+}
+
+const char* CAudioSegment::SetNameFromBuffer(const char* text) {
+  if (!text) return nullptr;
+  const size_t size = std::strlen(text);
+  sourceName.assign(text, size);
+  return text + size + 1;
+}

@@ -1,0 +1,205 @@
+#include "PeakFile.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <limits>
+
+#include "AudioFileIo.h"
+#include "Generic.h"
+
+namespace {
+
+constexpr const char* kSource = "PeakFile";
+
+// Fault codes: the report lines of this file.
+constexpr int kLineOpenRead = 74;
+constexpr int kLineOpenWrite = 88;
+constexpr int kLineCloseWrite = 119;
+constexpr int kLineCreateMapping = 135;
+constexpr int kLineMapView = 143;
+constexpr int kLineUnmap = 156;
+constexpr int kLineWriteFailed = 186;
+constexpr int kLineWriteNoHandle = 193;
+constexpr DescriptorFaultLines kDescriptorLines = {
+    .sizeNoHandle = 261, .sizeTell = 237, .sizeSeekEnd = 245, .sizeSeekBack = 255, .tellNoHandle = 284, .tell = 276};
+
+constexpr uint32_t kMaxBytes = std::numeric_limits<uint32_t>::max();
+
+uint8_t MaximumByte(int maximum) { return static_cast<uint8_t>(maximum >> 7); }
+
+// A full-scale negative peak (-32768) would give 256; it is kept at 255 so it
+// never draws as silence.
+uint8_t MinimumByte(int minimum) { return static_cast<uint8_t>(std::min(255, (-minimum) >> 7)); }
+
+}  // namespace
+
+size_t MakePeakRecords(const int16_t* samples, uint32_t frames, uint16_t channels, uint32_t firstRecord,
+                       uint32_t recordCount, uint8_t* out) {
+  uint8_t* at = out;
+  for (uint32_t j = firstRecord; j < firstRecord + recordCount; ++j) {
+    // The frame at each multiple of 64 closes the record that ends there.
+    const uint64_t begin = j == 0 ? 0 : static_cast<uint64_t>(j) * kFramesPerPeak + 1;
+    const uint64_t end = std::min<uint64_t>(static_cast<uint64_t>(j) * kFramesPerPeak + kFramesPerPeak + 1, frames);
+    if (channels == 1) {
+      int maximum = 0, minimum = 0;
+      for (uint64_t f = begin; f < end; ++f) {
+        maximum = std::max<int>(maximum, samples[f]);
+        minimum = std::min<int>(minimum, samples[f]);
+      }
+      *at++ = MaximumByte(maximum);
+      *at++ = MinimumByte(minimum);
+    } else {
+      int maxLeft = 0, minLeft = 0, maxRight = 0, minRight = 0;
+      for (uint64_t f = begin; f < end; ++f) {
+        maxLeft = std::max<int>(maxLeft, samples[2 * f]);
+        minLeft = std::min<int>(minLeft, samples[2 * f]);
+        maxRight = std::max<int>(maxRight, samples[2 * f + 1]);
+        minRight = std::min<int>(minRight, samples[2 * f + 1]);
+      }
+      *at++ = MaximumByte(maxLeft);
+      *at++ = MinimumByte(minLeft);
+      *at++ = MaximumByte(maxRight);
+      *at++ = MinimumByte(minRight);
+    }
+  }
+  return static_cast<size_t>(at - out);
+}
+
+CPeakFile::CPeakFile(const std::string& path) : identifier_(GetUniqueTickCount()), path_(path) {}
+
+CPeakFile::~CPeakFile() = default;
+
+int CPeakFile::SetPath(const std::string& path) {
+  view_.Unmap();
+  if (writer_.IsOpen()) writer_.Close();
+  emptyReported_ = false;
+  path_ = path;
+  return 1;
+}
+
+int CPeakFile::Open(int mode) {
+  if (mode == 0) {
+    mode_ = 0;
+    if (view_.IsMapped() && UnmapFile() != 1) return 3;
+    return MapFile();
+  }
+  if (mode == 1) {
+    mode_ = 1;
+    if (writer_.IsOpen()) return 1;
+    if (!writer_.Open(path_, platform::CFile::Mode::ReadWrite)) {
+      return ReportFileFault(kSource, kLineOpenWrite, "Failed to open file %s for write.", path_.c_str());
+    }
+    writePosition_ = 0;
+    uint32_t size = 0;
+    if (GetSize(&size) != 1) return 3;
+    size_ = size;
+    return 1;
+  }
+  return 1;
+}
+
+uint32_t CPeakFile::SizeOnDisk() const {
+  struct stat info;
+  if (::stat(path_.c_str(), &info) != 0) return 0;
+  return ClampToFileSize(info.st_size);
+}
+
+// The descriptor is closed once the view exists: a project maps hundreds of
+// peak files, and the view keeps the file's pages by itself.
+int CPeakFile::MapFile() {
+  if (view_.IsMapped()) return 1;
+  platform::CFile file;
+  if (!file.Open(path_, platform::CFile::Mode::Read)) {
+    if (errno != ENOENT || !file.Open(path_, platform::CFile::Mode::ReadWrite)) {
+      return ReportFileFault(kSource, kLineOpenRead, "Failed to open file %s for read.", path_.c_str());
+    }
+  }
+  size_ = ClampToFileSize(file.Size());
+  if (size_ == 0) {
+    emptyReported_ = true;
+    errno = EINVAL;
+    return ReportFileFault(kSource, kLineCreateMapping, "Failed to create mapping file %s.", path_.c_str());
+  }
+  emptyReported_ = false;
+  if (!view_.Map(file, size_)) {
+    return ReportFileFault(kSource, kLineMapView, "Failed to map view file %s.", path_.c_str());
+  }
+  return 1;
+}
+
+int CPeakFile::UnmapFile() {
+  if (!view_.IsMapped()) return 1;
+  if (!view_.Unmap()) return ReportFileFault(kSource, kLineUnmap, "Failed to unmap view file %s.", path_.c_str());
+  return 1;
+}
+
+int CPeakFile::GetData(const uint8_t** data, uint32_t* size) {
+  if (data) *data = nullptr;
+  if (size) *size = 0;
+  if (view_.IsMapped()) {
+    // A view made before the file grew would leave the new records unseen.
+    if (SizeOnDisk() > view_.Length() && (UnmapFile() != 1 || MapFile() != 1)) return 3;
+  } else {
+    if (emptyReported_ && SizeOnDisk() == 0) return 3;
+    Open(0);
+    if (!view_.IsMapped()) return 3;
+  }
+  if (data) *data = view_.Data();
+  if (size) *size = static_cast<uint32_t>(view_.Length());
+  return 1;
+}
+
+int CPeakFile::Write(const void* bytes, uint32_t count, uint32_t* written) {
+  if (written) *written = 0;
+  if (!writer_.IsOpen()) return ReportFileFault(kSource, kLineWriteNoHandle);
+  if (count == 0) return 1;
+  if (!bytes || count > kMaxBytes - writePosition_) {
+    errno = bytes ? EFBIG : EFAULT;
+    return ReportFileFault(kSource, kLineWriteFailed, "Write failed for file %s.", path_.c_str());
+  }
+  uint32_t done = 0;
+  int result = 1;
+  if (!WriteFully(writer_, bytes, count, &done)) {
+    result = ReportFileFault(kSource, kLineWriteFailed, "Write failed for file %s.", path_.c_str());
+  }
+  writePosition_ += done;
+  size_ = std::max(size_, writePosition_);
+  if (written) *written = done;
+  return result;
+}
+
+// Built in chunks on the stack: a write of any length is safe, and the
+// recorder thread that calls this never allocates.
+int CPeakFile::WritePeaksOf(const int16_t* samples, uint32_t frames, uint16_t channels) {
+  if (channels != 1 && channels != 2) {
+    errno = EINVAL;
+    return ReportFileFault(kSource, kLineWriteFailed, "Write failed for file %s.", path_.c_str());
+  }
+  uint8_t chunk[8192];
+  const uint32_t recordBytes = 2u * channels;
+  const uint32_t perChunk = sizeof chunk / recordBytes;
+  const uint32_t records = frames / kFramesPerPeak;
+  for (uint32_t first = 0; first < records; first += perChunk) {
+    const uint32_t count = std::min(perChunk, records - first);
+    const size_t made = MakePeakRecords(samples, frames, channels, first, count, chunk);
+    if (Write(chunk, static_cast<uint32_t>(made), nullptr) != 1) return 3;
+  }
+  return 1;
+}
+
+int CPeakFile::Tell(uint32_t* position) {
+  return DescriptorTell(writer_, kSource, kDescriptorLines, path_, position);
+}
+
+int CPeakFile::GetSize(uint32_t* size) { return DescriptorSize(writer_, kSource, kDescriptorLines, path_, size); }
+
+int CPeakFile::Close() {
+  int result = UnmapFile();
+  if (writer_.IsOpen() && !writer_.Close()) {
+    result = ReportFileFault(kSource, kLineCloseWrite, "Failed to close file %s.", path_.c_str());
+  }
+  return result;
+}
