@@ -213,8 +213,7 @@ void CAudioSegment::SetTrackerFromView(float first, float second) {
   const float width = static_cast<float>(viewWidth);
   trackerStart = TruncateToFrame(first * width + start);
   trackerEnd = TruncateToFrame(start + width * second);
-  // The size is the exact difference: a float one would miss the end by a few
-  // frames in long audio, and an edit of the range would miss with it.
+  // Fractions in the wrong order make an empty range, never a wrapped one.
   trackerSize = trackerEnd >= trackerStart ? trackerEnd - trackerStart : 0;
 }
 
