@@ -1,5 +1,7 @@
 #include "LargeFile.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <bit>
 #include <cerrno>
@@ -52,9 +54,13 @@ int CLargeFile::SetPath(const std::string& path) {
 // The read side never needs write access, so installed read-only audio plays;
 // a missing file is created empty so its snippet stays and plays silence.
 bool CLargeFile::OpenReader() {
-  if (reader_.Open(path_, platform::CFile::Mode::Read)) return true;
-  if (errno != ENOENT) return false;
-  return reader_.Open(path_, platform::CFile::Mode::ReadWrite);
+  if (!reader_.Open(path_, platform::CFile::Mode::Read) &&
+      (errno != ENOENT || !reader_.Open(path_, platform::CFile::Mode::ReadWrite))) {
+    return false;
+  }
+  // Playback reads a take front to back: let the kernel read further ahead.
+  ::posix_fadvise(reader_.Handle(), 0, 0, POSIX_FADV_SEQUENTIAL);
+  return true;
 }
 
 int CLargeFile::Open(int mode) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 #include "AudioFileIo.h"
@@ -34,35 +35,68 @@ uint8_t MaximumByte(int maximum) { return static_cast<uint8_t>(maximum >> 7); }
 // never draws as silence.
 uint8_t MinimumByte(int minimum) { return static_cast<uint8_t>(std::min(255, (-minimum) >> 7)); }
 
+// Running extremes in eight lanes of interleaved samples. A record starts on a
+// frame, so in stereo the even lanes hold the left channel and the odd lanes
+// the right. Whole records fold eight samples per step in vector registers.
+using Lanes = int16_t __attribute__((vector_size(16)));
+constexpr size_t kLanes = 8;
+
+struct LaneExtremes {
+  Lanes maximum = {};
+  Lanes minimum = {};
+
+  void Fold(const int16_t* samples, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+      maximum[i % kLanes] = std::max(maximum[i % kLanes], samples[i]);
+      minimum[i % kLanes] = std::min(minimum[i % kLanes], samples[i]);
+    }
+  }
+  // count is a multiple of eight.
+  void FoldLanes(const int16_t* samples, size_t count) {
+    for (size_t i = 0; i < count; i += kLanes) {
+      Lanes v;
+      std::memcpy(&v, samples + i, sizeof v);
+      maximum = v > maximum ? v : maximum;
+      minimum = v < minimum ? v : minimum;
+    }
+  }
+  // The record bytes of the lanes first, first + step, ...
+  void Emit(size_t first, size_t step, uint8_t* out) const {
+    int high = 0, low = 0;
+    for (size_t k = first; k < kLanes; k += step) {
+      high = std::max<int>(high, maximum[k]);
+      low = std::min<int>(low, minimum[k]);
+    }
+    out[0] = MaximumByte(high);
+    out[1] = MinimumByte(low);
+  }
+};
+
 }  // namespace
 
 size_t MakePeakRecords(const int16_t* samples, uint32_t frames, uint16_t channels, uint32_t firstRecord,
                        uint32_t recordCount, uint8_t* out) {
   uint8_t* at = out;
   for (uint32_t j = firstRecord; j < firstRecord + recordCount; ++j) {
-    // The frame at each multiple of 64 closes the record that ends there.
-    const uint64_t begin = j == 0 ? 0 : static_cast<uint64_t>(j) * kFramesPerPeak + 1;
-    const uint64_t end = std::min<uint64_t>(static_cast<uint64_t>(j) * kFramesPerPeak + kFramesPerPeak + 1, frames);
+    // Record j folds frames [64j + 1, 64j + 65): the frame at each multiple of
+    // 64 closes the record that ends there. The first record also folds frame 0.
+    const uint64_t begin = static_cast<uint64_t>(j) * kFramesPerPeak + 1;
+    const uint64_t end = std::min<uint64_t>(begin + kFramesPerPeak, frames);
+    LaneExtremes lanes;
+    if (j == 0 && frames > 0) lanes.Fold(samples, channels);
+    const int16_t* from = samples + begin * channels;
+    if (end - begin == kFramesPerPeak) {
+      lanes.FoldLanes(from, kFramesPerPeak * channels);
+    } else if (end > begin) {
+      lanes.Fold(from, (end - begin) * channels);
+    }
     if (channels == 1) {
-      int maximum = 0, minimum = 0;
-      for (uint64_t f = begin; f < end; ++f) {
-        maximum = std::max<int>(maximum, samples[f]);
-        minimum = std::min<int>(minimum, samples[f]);
-      }
-      *at++ = MaximumByte(maximum);
-      *at++ = MinimumByte(minimum);
+      lanes.Emit(0, 1, at);
+      at += 2;
     } else {
-      int maxLeft = 0, minLeft = 0, maxRight = 0, minRight = 0;
-      for (uint64_t f = begin; f < end; ++f) {
-        maxLeft = std::max<int>(maxLeft, samples[2 * f]);
-        minLeft = std::min<int>(minLeft, samples[2 * f]);
-        maxRight = std::max<int>(maxRight, samples[2 * f + 1]);
-        minRight = std::min<int>(minRight, samples[2 * f + 1]);
-      }
-      *at++ = MaximumByte(maxLeft);
-      *at++ = MinimumByte(minLeft);
-      *at++ = MaximumByte(maxRight);
-      *at++ = MinimumByte(minRight);
+      lanes.Emit(0, 2, at);
+      lanes.Emit(1, 2, at + 2);
+      at += 4;
     }
   }
   return static_cast<size_t>(at - out);
