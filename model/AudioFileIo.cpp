@@ -2,12 +2,19 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <limits>
 
 #include "Generic.h"
+
+namespace {
+
+constexpr uint32_t kMaxBytes = std::numeric_limits<uint32_t>::max();
+
+}  // namespace
 
 int ReportFileFault(const char* title, int line, const char* format, ...) {
   const int cause = errno;
@@ -31,52 +38,79 @@ int ReportFileFault(const char* title, int line) {
 }
 
 uint32_t ClampToFileSize(int64_t bytes) {
-  constexpr uint32_t kMax = std::numeric_limits<uint32_t>::max();
   if (bytes < 0) return 0;
-  return bytes > static_cast<int64_t>(kMax) ? kMax : static_cast<uint32_t>(bytes);
+  return bytes > static_cast<int64_t>(kMaxBytes) ? kMaxBytes : static_cast<uint32_t>(bytes);
 }
 
-// Not CFile::Write: after a failure the bytes that did reach the file must
-// still be counted, or the file's size and position drift from the truth.
-bool WriteFully(const platform::CFile& file, const void* data, uint32_t bytes, uint32_t* done) {
-  const char* from = static_cast<const char*>(data);
-  *done = 0;
-  while (*done < bytes) {
-    const ssize_t n = ::write(file.Handle(), from + *done, bytes - *done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    *done += static_cast<uint32_t>(n);
-  }
+bool CWriteSide::Open(const std::string& path) {
+  if (!file_.Open(path, platform::CFile::Mode::ReadWrite)) return false;
+  position_ = 0;
   return true;
 }
 
-int DescriptorSize(platform::CFile& file, const char* title, const DescriptorFaultLines& lines,
-                   const std::string& path, uint32_t* size) {
-  if (!file.IsOpen()) {
+int CWriteSide::Write(const std::string& path, const void* data, uint32_t bytes, uint32_t* written, uint32_t* size) {
+  if (written) *written = 0;
+  if (!file_.IsOpen()) {
     errno = EBADF;
-    return ReportFileFault(title, lines.sizeNoHandle, "Invalid file handle for (%s)", path.c_str());
+    if (!faults_.noHandleNamesFile) return ReportFileFault(faults_.title, faults_.writeNoHandle);
+    return ReportFileFault(faults_.title, faults_.writeNoHandle, "Invalid file handle for (%s)", path.c_str());
   }
-  const int64_t at = file.Tell();
-  if (at < 0) return ReportFileFault(title, lines.sizeTell, "Failed to get file pos (%s)", path.c_str());
-  const int64_t end = file.Seek(0, SEEK_END);
-  if (end < 0) return ReportFileFault(title, lines.sizeSeekEnd, "Failed to seek to EOF (%s)", path.c_str());
-  if (file.Seek(at, SEEK_SET) < 0) {
-    return ReportFileFault(title, lines.sizeSeekBack, "Failed to seek to file pos (%s)", path.c_str());
+  if (bytes == 0) return 1;
+  // A file past 4 GB would wrap every size and position that describes it.
+  if (!data || bytes > kMaxBytes - position_) {
+    errno = data ? EFBIG : EFAULT;
+    return ReportFileFault(faults_.title, faults_.writeFailed, faults_.writeFailedFormat, path.c_str());
+  }
+  // Not CFile::Write: after a failure the bytes that did reach the file must
+  // still be counted, or the size and position drift from the truth.
+  const char* from = static_cast<const char*>(data);
+  uint32_t done = 0;
+  int result = 1;
+  while (done < bytes) {
+    const ssize_t n = ::write(file_.Handle(), from + done, bytes - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      result = ReportFileFault(faults_.title, faults_.writeFailed, faults_.writeFailedFormat, path.c_str());
+      break;
+    }
+    done += static_cast<uint32_t>(n);
+  }
+  position_ += done;
+  // Writing over the start of an existing file does not make it longer.
+  if (size) *size = std::max(*size, position_);
+  if (written) *written = done;
+  return result;
+}
+
+bool CWriteSide::MoveTo(uint32_t position) {
+  if (file_.Seek(position, SEEK_SET) < 0) return false;
+  position_ = position;
+  return true;
+}
+
+int CWriteSide::GetSize(const std::string& path, uint32_t* size) {
+  if (!file_.IsOpen()) {
+    errno = EBADF;
+    return ReportFileFault(faults_.title, faults_.sizeNoHandle, "Invalid file handle for (%s)", path.c_str());
+  }
+  const int64_t at = file_.Tell();
+  if (at < 0) return ReportFileFault(faults_.title, faults_.sizeTell, "Failed to get file pos (%s)", path.c_str());
+  const int64_t end = file_.Seek(0, SEEK_END);
+  if (end < 0) return ReportFileFault(faults_.title, faults_.sizeSeekEnd, "Failed to seek to EOF (%s)", path.c_str());
+  if (file_.Seek(at, SEEK_SET) < 0) {
+    return ReportFileFault(faults_.title, faults_.sizeSeekBack, "Failed to seek to file pos (%s)", path.c_str());
   }
   if (size) *size = ClampToFileSize(end);
   return 1;
 }
 
-int DescriptorTell(const platform::CFile& file, const char* title, const DescriptorFaultLines& lines,
-                   const std::string& path, uint32_t* position) {
-  if (!file.IsOpen()) {
+int CWriteSide::Tell(const std::string& path, uint32_t* position) {
+  if (!file_.IsOpen()) {
     errno = EBADF;
-    return ReportFileFault(title, lines.tellNoHandle, "Invalid file handle for (%s)", path.c_str());
+    return ReportFileFault(faults_.title, faults_.tellNoHandle, "Invalid file handle for (%s)", path.c_str());
   }
-  const int64_t at = file.Tell();
-  if (at < 0) return ReportFileFault(title, lines.tell, "Failed to get tell pos (%s)", path.c_str());
+  const int64_t at = file_.Tell();
+  if (at < 0) return ReportFileFault(faults_.title, faults_.tell, "Failed to get tell pos (%s)", path.c_str());
   if (position) *position = ClampToFileSize(at);
   return 1;
 }

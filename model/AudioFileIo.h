@@ -1,6 +1,6 @@
 // What the raw audio and peak files share: their fault report, whose message
 // names the file and whose system code is the errno of the call that failed,
-// and the descriptor steps both take on their write side.
+// and their write side.
 #pragma once
 
 #include <cstdint>
@@ -15,17 +15,38 @@ int ReportFileFault(const char* title, int line);
 // A 64-bit byte count or offset as the 32-bit value the files are described by.
 uint32_t ClampToFileSize(int64_t bytes);
 
-// Writes until done or failed; done counts the bytes that reached the file.
-bool WriteFully(const platform::CFile& file, const void* data, uint32_t bytes, uint32_t* done);
-
-// The report lines of one file's size and position queries.
-struct DescriptorFaultLines {
+// The report lines and texts of one kind of file's write side.
+struct WriteSideFaults {
+  const char* title;
+  int writeNoHandle;
+  bool noHandleNamesFile;  // else the report has an empty message
+  int writeFailed;
+  const char* writeFailedFormat;  // with %s for the path
   int sizeNoHandle, sizeTell, sizeSeekEnd, sizeSeekBack;
   int tellNoHandle, tell;
 };
 
-// Size through the descriptor: take the position, seek to the end, seek back.
-int DescriptorSize(platform::CFile& file, const char* title, const DescriptorFaultLines& lines,
-                   const std::string& path, uint32_t* size);
-int DescriptorTell(const platform::CFile& file, const char* title, const DescriptorFaultLines& lines,
-                   const std::string& path, uint32_t* position);
+// A descriptor opened read-write at byte 0, neither truncating nor appending,
+// and the position of the next write. Sizes stay below 4 GB.
+class CWriteSide {
+ public:
+  explicit CWriteSide(const WriteSideFaults& faults) : faults_(faults) {}
+
+  bool IsOpen() const { return file_.IsOpen(); }
+  // Creates a missing file; reports nothing (the caller's open has its own report).
+  bool Open(const std::string& path);
+  bool Close() { return file_.Close(); }
+
+  // Writes at the write position; written counts what reached the file, and
+  // size grows to the furthest byte written.
+  int Write(const std::string& path, const void* data, uint32_t bytes, uint32_t* written, uint32_t* size);
+  bool MoveTo(uint32_t position);
+  // Size through the descriptor: take the position, seek to the end, seek back.
+  int GetSize(const std::string& path, uint32_t* size);
+  int Tell(const std::string& path, uint32_t* position);
+
+ private:
+  const WriteSideFaults& faults_;
+  platform::CFile file_;
+  uint32_t position_ = 0;
+};

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <limits>
 
 #include "AudioFileIo.h"
 #include "Generic.h"
@@ -24,22 +23,29 @@ constexpr int kLineOpenRead = 100;
 constexpr int kLineOpenWrite = 117;
 constexpr int kLineClose = 136;
 constexpr int kLineReadStart = 173;
-constexpr int kLineWriteFailed = 205;
-constexpr int kLineWriteNoHandle = 213;
 constexpr int kLineSeek = 234;
-constexpr DescriptorFaultLines kDescriptorLines = {
-    .sizeNoHandle = 287, .sizeTell = 263, .sizeSeekEnd = 271, .sizeSeekBack = 281, .tellNoHandle = 310, .tell = 302};
+constexpr WriteSideFaults kWriteFaults = {.title = kSource,
+                                          .writeNoHandle = 213,
+                                          .noHandleNamesFile = true,
+                                          .writeFailed = 205,
+                                          .writeFailedFormat = "Failed to write to (%s)",
+                                          .sizeNoHandle = 287,
+                                          .sizeTell = 263,
+                                          .sizeSeekEnd = 271,
+                                          .sizeSeekBack = 281,
+                                          .tellNoHandle = 310,
+                                          .tell = 302};
 constexpr int kLineAlreadyReading = 321;
 constexpr int kLineOpenReadHandle = 335;
 constexpr int kLineCloseReadHandle = 349;
 constexpr int kLineReadOpen = 412;
 constexpr int kLineReadFailed = 436;
 
-constexpr uint32_t kMaxBytes = std::numeric_limits<uint32_t>::max();
 
 }  // namespace
 
-CLargeFile::CLargeFile(const std::string& path) : identifier_(GetUniqueTickCount()), path_(path) {}
+CLargeFile::CLargeFile(const std::string& path)
+    : identifier_(GetUniqueTickCount()), path_(path), writer_(kWriteFaults) {}
 
 CLargeFile::~CLargeFile() = default;
 
@@ -76,11 +82,10 @@ int CLargeFile::Open(int mode) {
   }
   if (mode == 1 || mode == 2) {
     if (writer_.IsOpen()) return 1;
-    if (!writer_.Open(path_, platform::CFile::Mode::ReadWrite)) {
+    if (!writer_.Open(path_)) {
       return ReportFileFault(kSource, kLineOpenWrite, "Error: (%d) Failed to open file %s for write.", errno,
                              path_.c_str());
     }
-    writePosition_ = 0;
     uint32_t size = 0;
     if (GetSize(&size) != 1) return 3;
     size_ = size;
@@ -98,43 +103,20 @@ int CLargeFile::Close() {
 }
 
 int CLargeFile::Write(const void* samples, uint32_t bytes, uint32_t* written) {
-  if (written) *written = 0;
-  if (!writer_.IsOpen()) {
-    errno = EBADF;
-    return ReportFileFault(kSource, kLineWriteNoHandle, "Invalid file handle for (%s)", path_.c_str());
-  }
-  if (bytes == 0) return 1;
-  // A file past 4 GB would wrap every size and position that describes it.
-  if (!samples || bytes > kMaxBytes - writePosition_) {
-    errno = samples ? EFBIG : EFAULT;
-    return ReportFileFault(kSource, kLineWriteFailed, "Failed to write to (%s)", path_.c_str());
-  }
-  uint32_t done = 0;
-  int result = 1;
-  if (!WriteFully(writer_, samples, bytes, &done)) {
-    result = ReportFileFault(kSource, kLineWriteFailed, "Failed to write to (%s)", path_.c_str());
-  }
-  writePosition_ += done;
-  // Writing over the start of an existing file does not make it longer.
-  size_ = std::max(size_, writePosition_);
-  if (written) *written = done;
-  return result;
+  return writer_.Write(path_, samples, bytes, written, &size_);
 }
 
 int CLargeFile::Seek(uint32_t position, uint32_t* newPosition) {
   position_ = position;
   if (newPosition) *newPosition = position;
   if (!writer_.IsOpen()) return 1;
-  if (writer_.Seek(position, SEEK_SET) < 0) return ReportFileFault(kSource, kLineSeek, "Failed to seek (%s)", path_.c_str());
-  writePosition_ = position;
+  if (!writer_.MoveTo(position)) return ReportFileFault(kSource, kLineSeek, "Failed to seek (%s)", path_.c_str());
   return 1;
 }
 
-int CLargeFile::Tell(uint32_t* position) {
-  return DescriptorTell(writer_, kSource, kDescriptorLines, path_, position);
-}
+int CLargeFile::Tell(uint32_t* position) { return writer_.Tell(path_, position); }
 
-int CLargeFile::GetSize(uint32_t* size) { return DescriptorSize(writer_, kSource, kDescriptorLines, path_, size); }
+int CLargeFile::GetSize(uint32_t* size) { return writer_.GetSize(path_, size); }
 
 int CLargeFile::OpenReadHandle() {
   if (reader_.IsOpen()) {

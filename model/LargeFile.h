@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <string>
 
+#include "AudioFileIo.h"
 #include "File.h"
 
 class CLargeFile {
@@ -91,10 +92,9 @@ class CLargeFile {
 
   const uint32_t identifier_;
   std::string path_;
-  platform::CFile writer_;
+  CWriteSide writer_;
   platform::CFile reader_;
   uint32_t size_ = 0;
   uint32_t position_ = 0;
-  uint32_t writePosition_ = 0;
   ReadRequest pending_;
 };

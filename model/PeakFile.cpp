@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <limits>
 
 #include "AudioFileIo.h"
 #include "Generic.h"
@@ -23,11 +22,18 @@ constexpr int kLineCreateMapping = 135;
 constexpr int kLineMapView = 143;
 constexpr int kLineUnmap = 156;
 constexpr int kLineWriteFailed = 186;
-constexpr int kLineWriteNoHandle = 193;
-constexpr DescriptorFaultLines kDescriptorLines = {
-    .sizeNoHandle = 261, .sizeTell = 237, .sizeSeekEnd = 245, .sizeSeekBack = 255, .tellNoHandle = 284, .tell = 276};
+constexpr WriteSideFaults kWriteFaults = {.title = kSource,
+                                          .writeNoHandle = 193,
+                                          .noHandleNamesFile = false,
+                                          .writeFailed = kLineWriteFailed,
+                                          .writeFailedFormat = "Write failed for file %s.",
+                                          .sizeNoHandle = 261,
+                                          .sizeTell = 237,
+                                          .sizeSeekEnd = 245,
+                                          .sizeSeekBack = 255,
+                                          .tellNoHandle = 284,
+                                          .tell = 276};
 
-constexpr uint32_t kMaxBytes = std::numeric_limits<uint32_t>::max();
 
 uint8_t MaximumByte(int maximum) { return static_cast<uint8_t>(maximum >> 7); }
 
@@ -102,7 +108,8 @@ size_t MakePeakRecords(const int16_t* samples, uint32_t frames, uint16_t channel
   return static_cast<size_t>(at - out);
 }
 
-CPeakFile::CPeakFile(const std::string& path) : identifier_(GetUniqueTickCount()), path_(path) {}
+CPeakFile::CPeakFile(const std::string& path)
+    : identifier_(GetUniqueTickCount()), path_(path), writer_(kWriteFaults) {}
 
 CPeakFile::~CPeakFile() = default;
 
@@ -123,10 +130,9 @@ int CPeakFile::Open(int mode) {
   if (mode == 1) {
     mode_ = 1;
     if (writer_.IsOpen()) return 1;
-    if (!writer_.Open(path_, platform::CFile::Mode::ReadWrite)) {
+    if (!writer_.Open(path_)) {
       return ReportFileFault(kSource, kLineOpenWrite, "Failed to open file %s for write.", path_.c_str());
     }
-    writePosition_ = 0;
     uint32_t size = 0;
     if (GetSize(&size) != 1) return 3;
     size_ = size;
@@ -187,22 +193,7 @@ int CPeakFile::GetData(const uint8_t** data, uint32_t* size) {
 }
 
 int CPeakFile::Write(const void* bytes, uint32_t count, uint32_t* written) {
-  if (written) *written = 0;
-  if (!writer_.IsOpen()) return ReportFileFault(kSource, kLineWriteNoHandle);
-  if (count == 0) return 1;
-  if (!bytes || count > kMaxBytes - writePosition_) {
-    errno = bytes ? EFBIG : EFAULT;
-    return ReportFileFault(kSource, kLineWriteFailed, "Write failed for file %s.", path_.c_str());
-  }
-  uint32_t done = 0;
-  int result = 1;
-  if (!WriteFully(writer_, bytes, count, &done)) {
-    result = ReportFileFault(kSource, kLineWriteFailed, "Write failed for file %s.", path_.c_str());
-  }
-  writePosition_ += done;
-  size_ = std::max(size_, writePosition_);
-  if (written) *written = done;
-  return result;
+  return writer_.Write(path_, bytes, count, written, &size_);
 }
 
 // Built in chunks on the stack: a write of any length is safe, and the
@@ -224,11 +215,9 @@ int CPeakFile::WritePeaksOf(const int16_t* samples, uint32_t frames, uint16_t ch
   return 1;
 }
 
-int CPeakFile::Tell(uint32_t* position) {
-  return DescriptorTell(writer_, kSource, kDescriptorLines, path_, position);
-}
+int CPeakFile::Tell(uint32_t* position) { return writer_.Tell(path_, position); }
 
-int CPeakFile::GetSize(uint32_t* size) { return DescriptorSize(writer_, kSource, kDescriptorLines, path_, size); }
+int CPeakFile::GetSize(uint32_t* size) { return writer_.GetSize(path_, size); }
 
 int CPeakFile::Close() {
   int result = UnmapFile();

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string>
 
+#include "AudioFileIo.h"
 #include "File.h"
 
 constexpr uint32_t kFramesPerPeak = 64;
@@ -71,10 +72,9 @@ class CPeakFile {
 
   const uint32_t identifier_;
   std::string path_;
-  platform::CFile writer_;
+  CWriteSide writer_;
   platform::CMappedFile view_;
   uint32_t size_ = 0;
-  uint32_t writePosition_ = 0;
   int mode_ = -1;
   // An empty file was reported once; GetData stays quiet until it grows.
   bool emptyReported_ = false;
