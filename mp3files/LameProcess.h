@@ -1,0 +1,44 @@
+// One run of the LAME program: started from an argument vector, its output read
+// through a pipe for progress, ended and reaped on a cancel, its exit status
+// checked. Failures are reported under the caller's source title.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ChildProcess.h"
+#include "LameProgress.h"
+#include "Lunder.h"
+
+namespace lunder {
+
+// The program run; looked up on the PATH.
+constexpr const char* kLameProgram = "lame";
+
+class CLameProcess {
+ public:
+  enum class End { Finished, Cancelled, Failed };
+
+  // lines: where a failure to make the pipe and to start the program are reported.
+  CLameProcess(const char* sourceTitle, int linePipe, int lineStart);
+
+  // Starts LAME with these arguments after the program name; a failure is reported.
+  bool Start(const std::vector<std::string>& arguments);
+  // The lowest scheduling priority, so that an export leaves the desktop responsive.
+  bool LowerPriority();
+  // Reads LAME's output until it ends, passing each progress record to progress
+  // (which may be null). Finished only when LAME exited with status 0.
+  End Run(CLameProgress& parser, LunderProgressCallback progress);
+
+ private:
+  void KeepTail(const char* piece, size_t bytes);
+  std::string ReadableTail() const;
+
+  const char* source_;
+  int linePipe_;
+  int lineStart_;
+  platform::CChildProcess child_;
+  std::string tail_;  // the end of LAME's output, for the report when it fails
+};
+
+}  // namespace lunder

@@ -1,0 +1,41 @@
+// Lunder: the MP3 codec, driving the LAME encoder program ("lame" on the PATH).
+//
+// What it owns: nothing between calls. Each call runs one LAME process to its
+// end, or ends it on a cancel, and reaps it before returning; no process and no
+// temporary file outlives the call.
+//
+// Decode has LAME write the MP3 as a temporary WAV file and hands that to the
+// WAV codec, so the caller receives the same PCM blocks as from a WAV import.
+// Encode has LAME turn a raw PCM file (8-bit unsigned or 16-bit signed
+// little-endian) into an MP3 file, written beside the destination and renamed
+// over it only when LAME has finished successfully: a failure or a cancel keeps
+// the old file.
+//
+// Threads: the caller's thread blocks reading LAME's output; both callbacks run
+// on it. Never call from the audio thread. Faults are reported through
+// ReportErrorDll; results: 1 done (also after a reported failure), 2 cancelled,
+// 3 the worker object could not be created.
+#pragma once
+
+#include "AudioQuality.h"
+#include "Ombrel.h"
+
+// LAME's progress, 0..100. Storing nonzero in *cancel ends LAME.
+using LunderProgressCallback = void (*)(short percent, int* cancel);
+
+constexpr unsigned int kLunderDone = 1;
+constexpr unsigned int kLunderCancelled = 2;
+constexpr unsigned int kLunderNoWorker = 3;
+
+class CLunder {
+ public:
+  CLunder();
+  CLunder(const CLunder&) = default;
+  CLunder& operator=(const CLunder&);
+
+  // progress may be null; data receives the decoded PCM.
+  unsigned int Decode(const char* mp3Path, LunderProgressCallback progress, OmbrelDecodeCallback data);
+  // rawInputPath holds headerless PCM in format (1 or 2 channels, 8 or 16 bits).
+  unsigned int Encode(const char* rawInputPath, short kbps, AudioQuality format, const char* destinationPath,
+                      LunderProgressCallback progress);
+};

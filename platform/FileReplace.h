@@ -1,0 +1,43 @@
+// Writing a file without ever losing the one it replaces: the new contents go to
+// a temporary file beside the destination, which is renamed over the
+// destination only once it is complete (one step on the same file system).
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// The folder part of a path: "." for a bare name, "/" for a file in the root.
+std::string FolderOfPath(const std::string& path);
+
+// The path made absolute against the current folder; unchanged when already absolute.
+std::string AbsolutePath(const std::string& path);
+
+// Creates a new empty file "<folder>/<prefix>XXXXXX<suffix>" with a unique name
+// and the permissions a new file gets (0666 less the umask); returns its path,
+// "" on failure (errno set).
+std::string MakeUniqueFile(const std::string& folder, const std::string& prefix, const std::string& suffix);
+
+// Flushes the complete temporary file to disk and renames it over destination.
+// On failure (errno set) the destination is as it was and temporary still exists.
+bool ReplaceFileWith(const std::string& temporary, const std::string& destination);
+
+// Removes a temporary file when it goes out of scope, unless released.
+class CTemporaryFileGuard {
+ public:
+  CTemporaryFileGuard() = default;
+  explicit CTemporaryFileGuard(std::string path) : path_(std::move(path)) {}
+  ~CTemporaryFileGuard();
+  CTemporaryFileGuard(const CTemporaryFileGuard&) = delete;
+  CTemporaryFileGuard& operator=(const CTemporaryFileGuard&) = delete;
+
+  const std::string& Path() const { return path_; }
+  void Reset(std::string path);
+  // The file is no longer ours to remove (it was renamed into place).
+  void Release() { path_.clear(); }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace platform

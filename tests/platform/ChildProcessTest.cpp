@@ -1,0 +1,104 @@
+// Child processes and file replacement, the two pieces of the platform layer the
+// codecs stand on.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <set>
+
+#include "AudioFixtures.h"
+#include "ChildProcess.h"
+#include "FileReplace.h"
+#include "Folders.h"
+#include "TempFolder.h"
+
+using platform::CChildProcess;
+using tessiro::test::CTempFolder;
+
+namespace {
+
+std::string ReadAll(CChildProcess& child) {
+  std::string text;
+  char piece[7];  // small on purpose: output arrives in several reads
+  for (int64_t n; (n = child.ReadOutput(piece, sizeof piece)) > 0;) text.append(piece, static_cast<size_t>(n));
+  return text;
+}
+
+}  // namespace
+
+TEST(ChildProcess, OutputAndErrorShareOnePipeAndTheExitStatusIsKept) {
+  CChildProcess child;
+  ASSERT_EQ(child.Start({"sh", "-c", "printf 'out '; printf 'err' >&2; read x; echo \"[$x]\"; exit 3"}),
+            CChildProcess::StartFailure::None);
+  // Standard input is empty, so the read finds nothing and the script goes on.
+  EXPECT_EQ(ReadAll(child), "out err[]\n");
+  platform::ChildExit exit;
+  ASSERT_TRUE(child.Wait(&exit));
+  EXPECT_TRUE(exit.exited);
+  EXPECT_EQ(exit.code, 3);
+  EXPECT_FALSE(child.IsRunning());
+  EXPECT_TRUE(tessiro::test::NoChildProcesses());
+}
+
+TEST(ChildProcess, ArgumentsReachTheProgramUntouchedAndEnvironmentIsAdded) {
+  CChildProcess child;
+  ASSERT_EQ(child.Start({"sh", "-c", "printf '%s|' \"$@\" \"$TESSIRO_PROBE\"", "sh", "a b", "$HOME", "'q'", ";ls"},
+                        {"TESSIRO_PROBE=set"}),
+            CChildProcess::StartFailure::None);
+  EXPECT_EQ(ReadAll(child), "a b|$HOME|'q'|;ls|set|");
+  ASSERT_TRUE(child.Wait(nullptr));
+}
+
+TEST(ChildProcess, MissingProgramFailsToStart) {
+  CChildProcess child;
+  EXPECT_EQ(child.Start({"tessiro-no-such-program"}), CChildProcess::StartFailure::Spawn);
+  EXPECT_FALSE(child.IsRunning());
+}
+
+TEST(ChildProcess, DestructorEndsAndReapsARunningChild) {
+  {
+    CChildProcess child;
+    ASSERT_EQ(child.Start({"sleep", "30"}), CChildProcess::StartFailure::None);
+    EXPECT_TRUE(child.LowerPriority());
+  }
+  EXPECT_TRUE(tessiro::test::NoChildProcesses());
+}
+
+TEST(FileReplace, UniqueFilesAreNewEachTimeWithUsualPermissions) {
+  CTempFolder folder;
+  const mode_t before = ::umask(027);
+  std::set<std::string> names;
+  for (int i = 0; i < 50; ++i) {
+    const std::string path = platform::MakeUniqueFile(folder.Path(), "Hello", ".tmp");
+    ASSERT_FALSE(path.empty());
+    EXPECT_EQ(path.rfind(folder.Path() + "/Hello", 0), 0u);
+    EXPECT_EQ(path.substr(path.size() - 4), ".tmp");
+    names.insert(path);
+  }
+  ::umask(before);
+  EXPECT_EQ(names.size(), 50u);
+  struct stat info;
+  ASSERT_EQ(::stat(names.begin()->c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+  EXPECT_TRUE(platform::MakeUniqueFile(folder / "missing", "x", "").empty());
+}
+
+TEST(FileReplace, ReplacementTakesPlaceOnlyWhenItCanComplete) {
+  CTempFolder folder;
+  tessiro::test::WriteBytes(folder / "doc", {'o', 'l', 'd'});
+  tessiro::test::WriteBytes(folder / "new", {'n', 'e', 'w'});
+  // A destination that cannot be reached leaves both files as they were.
+  EXPECT_FALSE(platform::ReplaceFileWith(folder / "new", folder / "gone/doc"));
+  EXPECT_TRUE(platform::FileExists(folder / "new"));
+  EXPECT_TRUE(platform::ReplaceFileWith(folder / "new", folder / "doc"));
+  EXPECT_EQ(tessiro::test::ReadBytes(folder / "doc"), (std::vector<uint8_t>{'n', 'e', 'w'}));
+  EXPECT_FALSE(platform::FileExists(folder / "new"));
+  {
+    platform::CTemporaryFileGuard guard(folder / "doc");
+  }
+  EXPECT_FALSE(platform::FileExists(folder / "doc"));
+  EXPECT_EQ(platform::FolderOfPath("name"), ".");
+  EXPECT_EQ(platform::FolderOfPath("/name"), "/");
+  EXPECT_EQ(platform::FolderOfPath("a/b/c"), "a/b");
+  EXPECT_EQ(platform::AbsolutePath("/x/y"), "/x/y");
+  EXPECT_EQ(platform::AbsolutePath("-x")[0], '/');
+}
