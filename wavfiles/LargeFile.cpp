@@ -1,5 +1,7 @@
 #include "LargeFile.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -27,6 +29,15 @@ constexpr int kLineTellHandle = 345;
 
 void Report(int line, const char* message) { ReportErrorDll(kSource, line, message); }
 
+// A folder opens for reading like a file but holds no bytes to read.
+bool IsRegularFile(const platform::CFile& file) {
+  struct stat info;
+  if (::fstat(file.Handle(), &info) != 0) return false;
+  if (S_ISREG(info.st_mode)) return true;
+  errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+  return false;
+}
+
 }  // namespace
 
 CLargeFile::CLargeFile() {
@@ -41,7 +52,10 @@ CLargeFile::~CLargeFile() = default;
 int CLargeFile::Open(const char* path, int mode) {
   if (mode == kModeRead) {
     if (file_.IsOpen()) return kOpenFailed;
-    if (!path || !file_.Open(path, platform::CFile::Mode::Read)) {
+    if (!path || !file_.Open(path, platform::CFile::Mode::Read) || !IsRegularFile(file_)) {
+      const int error = errno;
+      file_ = platform::CFile();
+      errno = error;
       Report(kLineOpenRead, "Failed to open file");
       return kOpenFailed;
     }

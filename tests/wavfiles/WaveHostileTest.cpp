@@ -91,6 +91,8 @@ TEST_F(WaveHostile, UnknownCodecIsReportedAsNotConvertible) {
 TEST_F(WaveHostile, MissingFileAndMissingCallbackAreReported) {
   EXPECT_EQ(COmbrel().Decode((folder_ / "absent.wav").c_str(), CaptureDecoded), kOmbrelDone);
   ExpectOneReport("LargeFile", "Failed to open file");
+  EXPECT_EQ(COmbrel().Decode(folder_.Path().c_str(), CaptureDecoded), kOmbrelDone);
+  ExpectOneReport("LargeFile", "Failed to open file");
   WriteBytes(path_, MakePcmWave({44100, 1, 16}, std::vector<uint8_t>(10, 0)));
   EXPECT_EQ(COmbrel().Decode(path_.c_str(), nullptr), kOmbrelDone);
   const auto reports = Reports().Take();
