@@ -7,11 +7,14 @@
 #include <cstdio>
 
 #include "FileReplace.h"
+#include "FileReport.h"
 #include "LameProcess.h"
 #include "ReportErrorDll.h"
 
 namespace lunder {
 namespace {
+
+using ombrel::ReportAboutFile;
 
 constexpr const char* kSource = "MP3Encoder";
 constexpr int kLineTemporaryFile = 58;
@@ -35,12 +38,8 @@ bool CanRead(const std::string& path) {
   return true;
 }
 
-void ReportAbout(int line, const char* text, const std::string& path) {
-  std::string message = text;
-  message += " (";
-  message += path;
-  message += ")";
-  ReportErrorDll(kSource, line, message.c_str());
+void ReportAbout(int line, const std::string& text, const std::string& path) {
+  ReportAboutFile(kSource, line, text, path);
 }
 
 }  // namespace

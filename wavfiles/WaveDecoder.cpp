@@ -10,6 +10,7 @@
 #include <new>
 #include <vector>
 
+#include "FileReport.h"
 #include "LargeFile.h"
 #include "ReportErrorDll.h"
 
@@ -28,14 +29,6 @@ constexpr uint32_t kDirectBufferBytes = 40000;
 static_assert(CLargeFile::ReadRoom(kDirectChunkBytes) <= kDirectBufferBytes);
 // The converter's float block stays below 4 MB whatever the channel count.
 constexpr size_t kMaxConvertedSamples = size_t{1} << 20;
-
-void ReportWithPath(const char* source, int line, const char* text, const std::string& path) {
-  std::string message = text;
-  message += " (";
-  message += path;
-  message += ")";
-  ReportErrorDll(source, line, message.c_str());
-}
 
 // A float sample in -1..1 to 16-bit, rounded to nearest; out-of-range values
 // clip, NaN is silence. Exact for sources of 16 bits or fewer.
@@ -118,7 +111,7 @@ unsigned int CWaveDecoder::Decode() {
   if (error != WaveHeaderError::None) {
     std::string text = "Error experienced while attempting to access audio file. ";
     text += DescribeWaveHeaderError(error);
-    ReportWithPath(kHeaderSource, kLineHeader, text.c_str(), path_);
+    ReportAboutFile(kHeaderSource, kLineHeader, text.c_str(), path_);
     return kOmbrelDone;
   }
 
@@ -156,7 +149,7 @@ CWaveDecoder::Outcome CWaveDecoder::DecodeDirect(CLargeFile& file, const WaveHea
     if (result != CLargeFile::kOk || got != chunk) {
       // The file's own failures are reported by the file; a short read is ours to tell.
       if (result == CLargeFile::kOk || result == CLargeFile::kBadArgument) {
-        ReportWithPath(kSource, __LINE__, "The audio data could not be read to its end.", path_);
+        ReportAboutFile(kSource, __LINE__, "The audio data could not be read to its end.", path_);
       }
       return Outcome::ReadFailed;
     }
@@ -171,7 +164,7 @@ CWaveDecoder::Outcome CWaveDecoder::DecodeDirect(CLargeFile& file, const WaveHea
 CWaveDecoder::Outcome CWaveDecoder::DecodeConverted(CLargeFile& file, const WaveHeader& header) {
   uint64_t size = 0;
   if (file.GetSize(&size) != CLargeFile::kOk) {
-    ReportWithPath(kSource, kLineSize, "Failed to open file.", path_);
+    ReportAboutFile(kSource, kLineSize, "Failed to open file.", path_);
     return Outcome::ReadFailed;
   }
   FileIo io{&file, {}};
@@ -184,7 +177,7 @@ CWaveDecoder::Outcome CWaveDecoder::DecodeConverted(CLargeFile& file, const Wave
     char text[400];
     std::snprintf(text, sizeof text, "Failed to open file. WAV format 0x%04X cannot be converted: %s",
                   header.formatTag, converter ? "no channels" : sf_strerror(nullptr));
-    ReportWithPath(kSource, kLineConverterOpen, text, path_);
+    ReportAboutFile(kSource, kLineConverterOpen, text, path_);
     return Outcome::ReadFailed;
   }
   const size_t channels = static_cast<size_t>(info.channels);
@@ -224,7 +217,7 @@ CWaveDecoder::Outcome CWaveDecoder::DecodeConverted(CLargeFile& file, const Wave
   if (sf_error(converter.get()) != SF_ERR_NO_ERROR) {
     std::string text = "The audio data could not be converted to its end: ";
     text += sf_strerror(converter.get());
-    ReportWithPath(kSource, __LINE__, text.c_str(), path_);
+    ReportAboutFile(kSource, __LINE__, text.c_str(), path_);
   }
   return Outcome::Done;
 }

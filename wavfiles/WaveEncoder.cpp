@@ -6,6 +6,7 @@
 #include <new>
 
 #include "FileReplace.h"
+#include "FileReport.h"
 #include "LargeFile.h"
 #include "ReportErrorDll.h"
 
@@ -31,12 +32,8 @@ void PutLe32(uint8_t* p, uint32_t v) {
   PutLe16(p + 2, v >> 16);
 }
 
-void ReportAbout(int line, const char* text, const std::string& path) {
-  std::string message = text;
-  message += " (";
-  message += path;
-  message += ")";
-  ReportErrorDll(kSource, line, message.c_str());
+void ReportAbout(int line, const std::string& text, const std::string& path) {
+  ReportAboutFile(kSource, line, text, path);
 }
 
 }  // namespace

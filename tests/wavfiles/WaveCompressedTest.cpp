@@ -122,26 +122,25 @@ class WaveFromSox : public ::testing::Test {
   CTempFolder folder_;
 };
 
-TEST_F(WaveFromSox, CompandedAndAdpcmFilesMatchSoxBitForBit) {
-  {
-    SCOPED_TRACE("u-law");
-    Compare({"-e", "u-law"}, 1, 8000, 0);
-  }
-  {
-    SCOPED_TRACE("A-law");
-    Compare({"-e", "a-law"}, 2, 8000, 0);
-  }
-  {
-    SCOPED_TRACE("IMA ADPCM");
-    Compare({"-e", "ima-adpcm"}, 1, 22050, 0);
-  }
-  {
-    SCOPED_TRACE("MS ADPCM");
-    Compare({"-e", "ms-adpcm"}, 2, 44100, 0);
-  }
-  {
-    SCOPED_TRACE("GSM 6.10");
-    Compare({"-e", "gsm-full-rate"}, 1, 8000, 0);
+struct SoxCase {
+  const char* name;
+  std::vector<std::string> encoding;
+  int channels;
+  int rate;
+  int tolerance;
+  std::vector<std::string> effects;
+  int madeChannels;
+};
+
+TEST_F(WaveFromSox, CompandedAdpcmAndGsmFilesMatchSoxBitForBit) {
+  const SoxCase cases[] = {{"u-law", {"-e", "u-law"}, 1, 8000, 0, {}, 0},
+                           {"A-law", {"-e", "a-law"}, 2, 8000, 0, {}, 0},
+                           {"IMA ADPCM", {"-e", "ima-adpcm"}, 1, 22050, 0, {}, 0},
+                           {"MS ADPCM", {"-e", "ms-adpcm"}, 2, 44100, 0, {}, 0},
+                           {"GSM 6.10", {"-e", "gsm-full-rate"}, 1, 8000, 0, {}, 0}};
+  for (const SoxCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Compare(c.encoding, c.channels, c.rate, c.tolerance, c.effects, c.madeChannels);
   }
 }
 
@@ -149,20 +148,13 @@ TEST_F(WaveFromSox, WideFormatsMatchSoxToTheRounding) {
   // sox writes more than 16 bits as extensible files. Their samples came from
   // 16-bit ones, so both readers must give those back; only rounding of
   // half-way values may differ.
-  {
-    SCOPED_TRACE("24-bit");
-    Compare({"-b", "24"}, 2, 48000, 1);
-  }
-  {
-    SCOPED_TRACE("32-bit");
-    Compare({"-b", "32"}, 1, 44100, 1);
-  }
-  {
-    SCOPED_TRACE("float");
-    Compare({"-e", "floating-point", "-b", "32"}, 2, 44100, 1);
-  }
-  {
-    SCOPED_TRACE("8-bit, six channels");
-    Compare({"-b", "8"}, 2, 44100, 0, {"remix", "1", "2", "1", "2", "1", "2"}, 6);
+  const SoxCase cases[] = {
+      {"24-bit", {"-b", "24"}, 2, 48000, 1, {}, 0},
+      {"32-bit", {"-b", "32"}, 1, 44100, 1, {}, 0},
+      {"float", {"-e", "floating-point", "-b", "32"}, 2, 44100, 1, {}, 0},
+      {"8-bit, six channels", {"-b", "8"}, 2, 44100, 0, {"remix", "1", "2", "1", "2", "1", "2"}, 6}};
+  for (const SoxCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Compare(c.encoding, c.channels, c.rate, c.tolerance, c.effects, c.madeChannels);
   }
 }
