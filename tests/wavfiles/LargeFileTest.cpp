@@ -12,7 +12,7 @@
 using namespace tessiro::test;
 using ombrel::CLargeFile;
 
-TEST(LargeFile, ReadsAnyRangeAtAnyAlignment) {
+TEST(OmbrelLargeFile, ReadsAnyRangeAtAnyAlignment) {
   CTempFolder folder;
   std::vector<uint8_t> content(3000);
   for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<uint8_t>(i * 13 + 5);
@@ -42,7 +42,7 @@ TEST(LargeFile, ReadsAnyRangeAtAnyAlignment) {
   EXPECT_EQ(file.Close(), CLargeFile::kOk);
 }
 
-TEST(LargeFile, WritesAppendAndFailuresAreReported) {
+TEST(OmbrelLargeFile, WritesAppendAndFailuresAreReported) {
   CTempFolder folder;
   CLargeFile file;
   ASSERT_EQ(file.Open((folder / "w.bin").c_str(), CLargeFile::kModeWrite), CLargeFile::kOk);
