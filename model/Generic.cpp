@@ -3,6 +3,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cmath>
@@ -18,6 +19,7 @@
 #include "File.h"
 #include "Folders.h"
 #include "ReportSink.h"
+#include "tarvex.h"
 
 extern char** environ;
 
@@ -26,6 +28,16 @@ namespace {
 constexpr const char* kSource = "Generic";
 constexpr int kLineLocalTime = 1316;
 constexpr int kLineNullPointer = __LINE__;  // every null argument reports this line
+constexpr int kLineSourceRateZero = 1354;
+constexpr int kLineCopyNoOutFrames = 1582;
+constexpr int kLineConvertNoOutFrames = 1591;
+constexpr int kLineConvertNoConverter = 1609;
+constexpr int kLineNarrowNoConverter = 1618;
+constexpr int kLineNarrowNoOutFrames = 1630;
+constexpr int kLineUnsupportedRate = __LINE__;
+constexpr int kLineUnsupportedFormat = __LINE__;
+constexpr int kLineTargetTooSmall = __LINE__;
+constexpr int kLineConverterChannels = __LINE__;
 
 std::atomic<uint32_t> g_lastTick{0};
 
@@ -375,4 +387,227 @@ int CanWriteToFolder(const char* folder) {
   probe.Close();
   platform::RemoveFile(name);
   return 1;
+}
+
+namespace {
+
+// Rates a decoded file may have; anything else is a broken or hostile header.
+constexpr uint32_t kLowestRate = 1000;
+constexpr uint32_t kHighestRate = 384000;
+// Source frames converted per step of a resampling, so that the intermediate
+// 16-bit frames fit on the stack.
+constexpr uint32_t kPieceFrames = 4096;
+
+bool IsHandledFormat(const AudioQuality& format) {
+  return (format.channels == 1 || format.channels == 2) && (format.bitsPerSample == 8 || format.bitsPerSample == 16);
+}
+
+bool IsHandledRate(uint32_t rate) { return rate >= kLowestRate && rate <= kHighestRate; }
+
+void ReportUnsupportedRate(uint32_t rate) {
+  char message[128];
+  std::snprintf(message, sizeof message, "Unsupported sample rate: %u Hz. Audio from %u to %u Hz can be imported.",
+                rate, kLowestRate, kHighestRate);
+  ReportError(kSource, kLineUnsupportedRate, message);
+}
+
+size_t ConvertedBytes(const AudioQuality& source, const AudioQuality& target, size_t sourceBytes) {
+  size_t samples = source.bitsPerSample == 8 ? sourceBytes : sourceBytes / 2;
+  if (source.channels == 1 && target.channels == 2) samples *= 2;
+  if (source.channels == 2 && target.channels == 1) samples /= 2;
+  return samples * (target.bitsPerSample / 8);
+}
+
+// The conversion itself, for formats both handled. Writes never run ahead of
+// reads when the result is not larger than the source, so a narrowing
+// conversion may work in place.
+void ConvertSamples(const AudioQuality& source, const AudioQuality& target, const uint8_t* in, uint8_t* out,
+                    size_t sourceBytes) {
+  const bool in8 = source.bitsPerSample == 8;
+  const bool out8 = target.bitsPerSample == 8;
+  const size_t samples = in8 ? sourceBytes : sourceBytes / 2;
+  auto read = [&](size_t i) -> int {
+    if (in8) return (in[i] - 128) * 256;
+    return static_cast<int16_t>(static_cast<uint16_t>(in[2 * i] | (in[2 * i + 1] << 8)));
+  };
+  auto write = [&](size_t i, int value) {
+    if (out8) {
+      out[i] = static_cast<uint8_t>((value >> 8) + 128);
+    } else {
+      out[2 * i] = static_cast<uint8_t>(value & 0xFF);
+      out[2 * i + 1] = static_cast<uint8_t>((value >> 8) & 0xFF);
+    }
+  };
+  if (source.channels == 1 && target.channels == 2) {
+    for (size_t i = 0; i < samples; ++i) {
+      const int value = read(i);
+      write(2 * i, value);
+      write(2 * i + 1, value);
+    }
+  } else if (source.channels == 2 && target.channels == 1) {
+    for (size_t i = 0; i < samples / 2; ++i) {
+      const int left = read(2 * i);
+      const int right = read(2 * i + 1);
+      write(i, static_cast<int>(right * 0.5 + left * 0.5 + 0.5));
+    }
+  } else {
+    for (size_t i = 0; i < samples; ++i) write(i, read(i));
+  }
+}
+
+// Feeds the source through the converter in pieces, as 16-bit frames of
+// `channels` channels, and collects at most capacityFrames of what comes out.
+uint32_t Resample(CTarvex& converter, const AudioQuality& source, uint16_t channels, const uint8_t* samples,
+                  uint32_t frames, int16_t* out, uint32_t capacityFrames) {
+  if (converter.channels != static_cast<int16_t>(channels)) {
+    ReportError(kSource, kLineConverterChannels, "");
+    return 0;
+  }
+  const AudioQuality piece{source.samplesPerSecond, channels, 16};
+  const size_t sourceFrameBytes = source.channels * (source.bitsPerSample / 8);
+  int16_t staged[kPieceFrames * 2];
+  uint32_t written = 0;
+  for (uint32_t done = 0; done < frames;) {
+    const uint32_t n = std::min(kPieceFrames, frames - done);
+    ConvertSamples(source, piece, samples + done * sourceFrameBytes, reinterpret_cast<uint8_t*>(staged),
+                   n * sourceFrameBytes);
+    uint32_t got = 0;
+    converter.ProcessAudio(staged, n, out + static_cast<size_t>(written) * channels, capacityFrames - written, &got);
+    written += got;
+    done += n;
+  }
+  // The converter hands out about one block per call; collect what it holds.
+  while (written < capacityFrames) {
+    uint32_t got = 0;
+    converter.ProcessAudio(staged, 0, out + static_cast<size_t>(written) * channels, capacityFrames - written, &got);
+    if (got == 0) break;
+    written += got;
+  }
+  return written;
+}
+
+}  // namespace
+
+int SetupRateConversion(CTarvex* converter, const AudioQuality* source, const AudioQuality* target, uint32_t bytes) {
+  if (!converter || !source || !target) return ReportNull();
+  if (source->samplesPerSecond == 0) {
+    ReportError(kSource, kLineSourceRateZero, "Divide By Zero Violation");
+    return 0;
+  }
+  if (!IsHandledRate(source->samplesPerSecond) || !IsHandledRate(target->samplesPerSecond)) {
+    ReportUnsupportedRate(IsHandledRate(source->samplesPerSecond) ? target->samplesPerSecond
+                                                                  : source->samplesPerSecond);
+    return 0;
+  }
+  if (!IsHandledFormat(*source) || !IsHandledFormat(*target)) {
+    ReportError(kSource, kLineUnsupportedFormat, "Unsupported audio format.");
+    return 0;
+  }
+  const float ratio = static_cast<float>(target->samplesPerSecond) / static_cast<float>(source->samplesPerSecond);
+  const uint32_t perChannel = bytes / source->channels;
+  if (target->bitsPerSample == 16 ||
+      (source->bitsPerSample == target->bitsPerSample && source->channels != target->channels)) {
+    converter->SetSizeOutputBufferSample(static_cast<uint32_t>(ratio * perChannel + 0.5));
+    converter->SetChannels(static_cast<int16_t>(target->channels));
+  } else if (source->bitsPerSample == 16) {
+    converter->SetSizeOutputBufferSample(static_cast<uint32_t>(ratio * (perChannel / 2) + 0.5));
+    converter->SetChannels(static_cast<int16_t>(source->channels));
+  }
+  converter->SetRate(ratio);
+  converter->Init();
+  return 0;
+}
+
+int ConvertChannelsAndBits(const AudioQuality* source, const AudioQuality* target, const void* sourceSamples,
+                           void* targetBuffer, uint32_t sourceBytes, uint32_t targetCapacityBytes) {
+  if (!source || !target || !sourceSamples || !targetBuffer) return ReportNull();
+  if (!IsHandledFormat(*source) || !IsHandledFormat(*target)) return 0;
+  if (ConvertedBytes(*source, *target, sourceBytes) > targetCapacityBytes) {
+    ReportError(kSource, kLineTargetTooSmall, "");
+    return 0;
+  }
+  ConvertSamples(*source, *target, static_cast<const uint8_t*>(sourceSamples), static_cast<uint8_t*>(targetBuffer),
+                 sourceBytes);
+  return 0;
+}
+
+int ConvertAudioFormat(const AudioQuality* source, const AudioQuality* target, const void* sourceSamples,
+                       void* targetBuffer, uint32_t sourceBytes, uint32_t targetCapacityBytes, CTarvex* converter,
+                       uint32_t* outFrames) {
+  if (!source || !target || !sourceSamples || !targetBuffer) return ReportNull();
+  if (outFrames) *outFrames = 0;
+  if (!IsHandledFormat(*source) || !IsHandledFormat(*target)) {
+    ReportError(kSource, kLineUnsupportedFormat, "Unsupported audio format.");
+    return 0;
+  }
+  const auto* in = static_cast<const uint8_t*>(sourceSamples);
+  auto* out = static_cast<uint8_t*>(targetBuffer);
+  const uint32_t frames = sourceBytes / source->channels / (source->bitsPerSample / 8);
+  const bool sameRate = source->samplesPerSecond == target->samplesPerSecond;
+  const bool sameBits = source->bitsPerSample == target->bitsPerSample;
+  const bool sameChannels = source->channels == target->channels;
+
+  // Without a rate change everything is one pass into the target.
+  auto convertDirectly = [&](int noOutFramesLine) {
+    if (!outFrames) {
+      ReportError(kSource, noOutFramesLine, "");
+      return;
+    }
+    if (ConvertedBytes(*source, *target, sourceBytes) > targetCapacityBytes) {
+      ReportError(kSource, kLineTargetTooSmall, "");
+      return;
+    }
+    ConvertSamples(*source, *target, in, out, sourceBytes);
+    *outFrames = frames;
+  };
+  // Resampling works on 16-bit frames of `channels` channels (those the
+  // converter was prepared with); a narrower target is made in place after.
+  auto resample = [&](uint16_t channels, int noConverterLine, int noOutFramesLine) {
+    if (!outFrames) {
+      ReportError(kSource, noOutFramesLine, "");
+      return;
+    }
+    if (!converter) {
+      ReportError(kSource, noConverterLine, "");
+      return;
+    }
+    // Refused, with its report, when the converter was prepared.
+    if (!IsHandledRate(source->samplesPerSecond)) return;
+    const uint32_t capacityFrames = targetCapacityBytes / (channels * 2u);
+    const uint32_t made = Resample(*converter, *source, channels, in, frames, reinterpret_cast<int16_t*>(out),
+                                   capacityFrames);
+    const AudioQuality resampled{target->samplesPerSecond, channels, 16};
+    if (target->bitsPerSample != 16 || target->channels != channels) {
+      ConvertSamples(resampled, *target, out, out, static_cast<size_t>(made) * channels * 2);
+    }
+    *outFrames = made;
+  };
+
+  if (sameBits && sameChannels && sameRate) {
+    if (!outFrames) {
+      ReportError(kSource, kLineCopyNoOutFrames, "");
+      return 0;
+    }
+    if (sourceBytes > targetCapacityBytes) {
+      ReportError(kSource, kLineTargetTooSmall, "");
+      return 0;
+    }
+    std::memmove(out, in, sourceBytes);
+    *outFrames = frames;
+  } else if (target->bitsPerSample == 16 || (sameBits && !sameChannels)) {
+    if (sameRate) {
+      convertDirectly(kLineConvertNoOutFrames);
+    } else {
+      resample(target->channels, kLineConvertNoConverter, kLineConvertNoOutFrames);
+    }
+  } else if (source->bitsPerSample == 16) {
+    if (sameRate) {
+      convertDirectly(kLineNarrowNoOutFrames);
+    } else {
+      resample(source->channels, kLineNarrowNoConverter, kLineNarrowNoOutFrames);
+    }
+  } else {
+    ReportError(kSource, kLineUnsupportedFormat, "Unsupported audio format.");
+  }
+  return 0;
 }

@@ -8,6 +8,8 @@
 
 #include "AudioQuality.h"
 
+class CTarvex;
+
 // The two time displays of the rulers and position edits.
 enum TimeDisplayMode { TimeDisplayStandard = 1, TimeDisplayTempo = 2 };
 
@@ -59,3 +61,24 @@ int OpenURL(const char* address);
 
 // 1 when a new file can be created (and is then removed) in folder, else 0.
 int CanWriteToFolder(const char* folder);
+
+// Conversion of decoded blocks to the program's format. Mono or stereo, 8 or 16
+// bits; 16-bit samples are little-endian and the target buffer is 2-byte
+// aligned. Each function is told how many bytes its target holds and never
+// writes past them. All return 0; faults are reported.
+
+// Prepares the converter for blocks of `bytes` bytes: channel count, block size,
+// rate = target rate / source rate. Rates outside 1000..384000 Hz are refused.
+int SetupRateConversion(CTarvex* converter, const AudioQuality* source, const AudioQuality* target, uint32_t bytes);
+
+// Channel count and sample width only (the rates are taken as equal).
+int ConvertChannelsAndBits(const AudioQuality* source, const AudioQuality* target, const void* sourceSamples,
+                           void* targetBuffer, uint32_t sourceBytes, uint32_t targetCapacityBytes);
+
+// One block to the target format, resampling through the converter prepared by
+// SetupRateConversion when the rates differ; *outFrames tells how many frames
+// landed in the target. When the target fills up the converter keeps the rest,
+// and a further call with sourceBytes 0 hands it out.
+int ConvertAudioFormat(const AudioQuality* source, const AudioQuality* target, const void* sourceSamples,
+                       void* targetBuffer, uint32_t sourceBytes, uint32_t targetCapacityBytes, CTarvex* converter,
+                       uint32_t* outFrames);
