@@ -30,6 +30,8 @@ constexpr int kLineAllocFadeOut = 415;
 constexpr int kLineAllocFadeIn = 421;
 constexpr int kLineOverlapZero = 426;
 constexpr int kLineChannelCount = __LINE__;     // Init: neither mono nor stereo
+constexpr int kLineAllocSearchScratch = __LINE__;
+constexpr int kLineReleaseSearchScratch = __LINE__;
 constexpr int kLineChannelsChanged = __LINE__;  // channels changed after Init
 constexpr int kLineNullInput = 456;
 constexpr int kLineNoInputStore = 468;
@@ -88,6 +90,9 @@ constexpr const char* kDivideByZero = "Divide By Zero Violation";
 
 // Frames a multi mend advances per splice at 44100 Hz; fixed, whatever the frequency.
 constexpr int64_t kMultiMendStep = 2470;
+// Skips up to this many frames compare in decimated copies; longer ones compare
+// so little that the plain strided loop is as quick.
+constexpr size_t kMostDecimatedSkip = 8;
 // Store sizes grow in whole steps of this many frames.
 constexpr uint64_t kStoreStep = 1024;
 // The need estimate stops counting here: no store could hold more.
@@ -126,7 +131,7 @@ bool IsUsableFactor(float factor) { return factor > 0.0f && std::isfinite(factor
 }  // namespace
 
 struct CTarvex::Pages {
-  platform::CPageBuffer savedHalfWindow, input, rate, tempo, overlap, fadeOut, fadeIn;
+  platform::CPageBuffer savedHalfWindow, input, rate, tempo, overlap, fadeOut, fadeIn, searchScratch;
 
   platform::CPageBuffer* ForStore(unsigned store) {
     switch (store) {
@@ -151,7 +156,7 @@ void CTarvex::ReleaseArrays() {
       {pages_->savedHalfWindow, kLineReleaseSavedHalfWindow}, {pages_->input, kLineReleaseInputStore},
       {pages_->rate, kLineReleaseRateStore},                  {pages_->tempo, kLineReleaseTempoStore},
       {pages_->overlap, kLineReleaseOverlapBuffer},           {pages_->fadeOut, kLineReleaseFadeOut},
-      {pages_->fadeIn, kLineReleaseFadeIn},
+      {pages_->fadeIn, kLineReleaseFadeIn},                   {pages_->searchScratch, kLineReleaseSearchScratch},
   };
   for (const Entry& e : entries) {
     if (!e.pages.IsReserved()) continue;
@@ -162,6 +167,7 @@ void CTarvex::ReleaseArrays() {
   input_ = rateStore_ = tempoStore_ = Store();
   overlapBuffer_ = savedHalfWindow_ = nullptr;
   fadeOut_ = fadeIn_ = nullptr;
+  searchScratch_ = nullptr;
 }
 
 void CTarvex::SetSizeOutputBufferSample(uint32_t frames) { outputBlockFrames = frames; }
@@ -273,6 +279,12 @@ unsigned CTarvex::Init() {
   fadeOut_ = static_cast<uint16_t*>(pages_->fadeOut.Data());
   if (!allocate(pages_->fadeIn, sizeof(uint16_t) * overlapFrames_, kLineAllocFadeIn)) return 0;
   fadeIn_ = static_cast<uint16_t*>(pages_->fadeIn.Data());
+  // The decimated overlap and search range, with room for the rounding of
+  // each residue class.
+  const size_t scratchSamples = (seekFrames_ + 3 * static_cast<size_t>(overlapFrames_)) * channels +
+                                4 * kMostDecimatedSkip * channels;
+  if (!allocate(pages_->searchScratch, sizeof(int16_t) * scratchSamples, kLineAllocSearchScratch)) return 0;
+  searchScratch_ = static_cast<int16_t*>(pages_->searchScratch.Data());
 
   if (overlapFrames_ == 0) {
     // No splice can be made at this frequency: behave as a failed set-up.
@@ -777,22 +789,10 @@ uint32_t CTarvex::GetBestFitIndexMono(const int16_t* p) {
     Report(kLineMonoNoOverlap);
     return 0;
   }
-  const size_t skip = bestFitSkip ? bestFitSkip : 1;
   const size_t shave =
       static_cast<size_t>(std::clamp<int64_t>(RoundHalfUp(halfOverlap_ * bestFitShave), 0, overlapFrames_));
-  const size_t end = overlapFrames_ - shave;
   const int64_t threshold = StopThreshold(static_cast<float>(uint64_t{overlapFrames_} * 65536) * bestFitCorrLimit);
-  uint64_t best = tarvex::SumAbsDiffStrided(overlapBuffer_, p, shave, end, skip, 1, UINT64_MAX);
-  uint32_t bestIndex = 0;
-  for (uint32_t i = 1; i < seekFrames_; ++i) {
-    if (static_cast<int64_t>(best) <= threshold) break;
-    const uint64_t sum = tarvex::SumAbsDiffStrided(overlapBuffer_, p + i, shave, end, skip, 1, best);
-    if (sum < best) {
-      best = sum;
-      bestIndex = i;
-    }
-  }
-  return bestIndex;
+  return SearchBestFit(p, shave, overlapFrames_ - shave, bestFitSkip ? bestFitSkip : 1, threshold, true);
 }
 
 uint32_t CTarvex::GetBestFitIndexStereo(const int16_t* p) {
@@ -804,17 +804,73 @@ uint32_t CTarvex::GetBestFitIndexStereo(const int16_t* p) {
     Report(kLineStereoNoOverlap);
     return 0;
   }
-  const size_t skip = bestFitSkip ? bestFitSkip : 1;
+  // Counted in samples, so an odd shave pairs a right sample with the next left.
   const size_t shave = static_cast<size_t>(
       std::clamp<int64_t>(RoundHalfUp(overlapFrames_ * bestFitShave), 0, overlapSamplesStereo_));
-  const size_t end = overlapSamplesStereo_ - shave;
   const int64_t threshold =
       StopThreshold(static_cast<float>(uint64_t{overlapSamplesStereo_} * 65536) * bestFitCorrLimit);
-  uint64_t best = tarvex::SumAbsDiffStrided(overlapBuffer_, p, shave, end, 2 * skip, 2, UINT64_MAX);
+  return SearchBestFit(p, shave, overlapSamplesStereo_ - shave, bestFitSkip ? bestFitSkip : 1, threshold, false);
+}
+
+uint32_t CTarvex::SearchBestFit(const int16_t* p, size_t shave, size_t end, size_t skip, int64_t threshold,
+                                bool stopAtOrBelow) {
+  if (skip > 1 && skip <= kMostDecimatedSkip && searchScratch_) {
+    return SearchDecimated(p, shave, end, skip, threshold, stopAtOrBelow);
+  }
+  const size_t ch = static_cast<size_t>(channelsAtInit_);
+  auto stop = [&](uint64_t best) {
+    return stopAtOrBelow ? static_cast<int64_t>(best) <= threshold : static_cast<int64_t>(best) < threshold;
+  };
+  uint64_t best = tarvex::SumAbsDiffStrided(overlapBuffer_, p, shave, end, skip * ch, ch, UINT64_MAX);
   uint32_t bestIndex = 0;
-  for (uint32_t i = 1; i < seekFrames_; ++i) {
-    if (static_cast<int64_t>(best) < threshold) break;
-    const uint64_t sum = tarvex::SumAbsDiffStrided(overlapBuffer_, p + 2 * i, shave, end, 2 * skip, 2, best);
+  for (uint32_t i = 1; i < seekFrames_ && !stop(best); ++i) {
+    // A candidate stops being summed once it cannot beat the best.
+    const uint64_t sum = tarvex::SumAbsDiffStrided(overlapBuffer_, p + ch * i, shave, end, skip * ch, ch, best);
+    if (sum < best) {
+      best = sum;
+      bestIndex = i;
+    }
+  }
+  return bestIndex;
+}
+
+// With a skip of s frames a candidate compares one group of samples every s
+// frames. Copying the overlap's groups side by side, and the search range's
+// groups side by side per residue class, makes every candidate one contiguous
+// comparison of the same samples, so skipping frames saves time.
+uint32_t CTarvex::SearchDecimated(const int16_t* p, size_t shave, size_t end, size_t skip, int64_t threshold,
+                                  bool stopAtOrBelow) {
+  const size_t ch = static_cast<size_t>(channelsAtInit_);
+  const size_t stride = skip * ch;
+  const size_t groups = end > shave ? (end - shave + stride - 1) / stride : 0;
+  const size_t n = groups * ch;
+  int16_t* overlap = searchScratch_;
+  for (size_t j = 0; j < groups; ++j) {
+    for (size_t g = 0; g < ch; ++g) overlap[j * ch + g] = overlapBuffer_[shave + j * stride + g];
+  }
+  // Candidate i starts at sample ch * i + shave: class (that mod stride), group
+  // (that div stride). Only classes of shave's parity occur in stereo.
+  const size_t lastStart = ch * (seekFrames_ ? seekFrames_ - 1 : 0) + shave;
+  int16_t* classes[2 * kMostDecimatedSkip] = {};
+  int16_t* next = overlap + n;
+  for (size_t r = shave % ch; r < stride && r <= lastStart; r += ch) {
+    classes[r] = next;
+    const size_t copied = (lastStart - r) / stride + groups;  // up to the last candidate's last group
+    for (size_t j = 0; j < copied; ++j) {
+      for (size_t g = 0; g < ch; ++g) *next++ = p[r + j * stride + g];
+    }
+  }
+  auto stop = [&](uint64_t best) {
+    return stopAtOrBelow ? static_cast<int64_t>(best) <= threshold : static_cast<int64_t>(best) < threshold;
+  };
+  auto candidate = [&](size_t i) {
+    const size_t start = ch * i + shave;
+    return classes[start % stride] + (start / stride) * ch;
+  };
+  uint64_t best = tarvex::SumAbsDiff(overlap, candidate(0), n, UINT64_MAX);
+  uint32_t bestIndex = 0;
+  for (uint32_t i = 1; i < seekFrames_ && !stop(best); ++i) {
+    const uint64_t sum = tarvex::SumAbsDiff(overlap, candidate(i), n, best);
     if (sum < best) {
       best = sum;
       bestIndex = i;

@@ -106,6 +106,13 @@ class CTarvex {
   void PerformMultiMend(int64_t length, uint32_t* produced);
   uint32_t GetBestFitIndexMono(const int16_t* p);
   uint32_t GetBestFitIndexStereo(const int16_t* p);
+  // The search both share: sample offsets shave <= k < end, one group of
+  // `channels` samples every skip frames; stops once the best sum is at or
+  // below (mono) or below (stereo) the threshold.
+  uint32_t SearchBestFit(const int16_t* p, size_t shave, size_t end, size_t skip, int64_t threshold,
+                         bool stopAtOrBelow);
+  uint32_t SearchDecimated(const int16_t* p, size_t shave, size_t end, size_t skip, int64_t threshold,
+                           bool stopAtOrBelow);
   uint32_t GetMinTempoSamplesNeededForOutput(float tempo);
   void CalcMinOutputPossibleSingleMend(int64_t length, int64_t* out) const;
   bool VerifyEnoughBufferSpace(unsigned store, uint64_t frames);
@@ -139,6 +146,7 @@ class CTarvex {
   int skipping_ = 0;
   uint16_t* fadeOut_ = nullptr;
   uint16_t* fadeIn_ = nullptr;
+  int16_t* searchScratch_ = nullptr;  // decimated copies for searches that skip frames
 
   int16_t windowMs_ = 82, seekMs_ = 14, overlapMs_ = 12;
   uint32_t windowFrames_ = 0, seekFrames_ = 0, overlapFrames_ = 0;

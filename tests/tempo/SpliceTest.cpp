@@ -108,6 +108,50 @@ TEST(BestFit, SkipComparesEveryOtherFrame) {
   }
 }
 
+// The search as its definition reads: every offset, every compared sample.
+uint32_t PlainBestFit(const std::vector<int16_t>& overlap, const std::vector<int16_t>& region, int channels,
+                      float shave, uint32_t skip, float limit) {
+  const int64_t samples = kOverlap * channels;
+  const int64_t s = channels == 1 ? static_cast<int64_t>(264.5f * shave + 0.5) : static_cast<int64_t>(529.0f * shave + 0.5);
+  const int64_t threshold = static_cast<int64_t>(static_cast<float>(samples * 65536) * limit);
+  int64_t best = -1;
+  uint32_t index = 0;
+  for (uint32_t i = 0; i < kSeek; ++i) {
+    if (best >= 0 && (channels == 1 ? best <= threshold : best < threshold)) break;
+    int64_t sum = 0;
+    for (int64_t k = s; k < samples - s; k += skip * channels) {
+      for (int g = 0; g < channels; ++g) sum += std::abs(overlap[k + g] - region[i * channels + k + g]);
+    }
+    if (best < 0 || sum < best) best = sum, index = i;
+  }
+  return index;
+}
+
+TEST(BestFit, AgreesWithAPlainSearch) {
+  int cases = 0, stoppedEarly = 0;
+  for (int channels : {1, 2}) {
+    for (uint32_t skip : {1u, 2u, 3u, 5u, 8u, 11u}) {
+      for (float shave : {0.0f, 0.08f, 0.13f, 0.3f}) {
+        for (float limit : {0.0f, 0.2f}) {
+          CTarvex t;
+          Prepared(t, channels, 1.5f);
+          t.bestFitSkip = skip;
+          t.bestFitShave = shave;
+          t.bestFitCorrLimit = limit;
+          const uint32_t seed = static_cast<uint32_t>(++cases);
+          const std::vector<int16_t> overlap = Noise(kOverlap, channels, seed);
+          const std::vector<int16_t> region = Noise(kSeek + kOverlap, channels, seed + 1000);
+          const uint32_t expected = PlainBestFit(overlap, region, channels, shave, skip, limit);
+          stoppedEarly += expected != PlainBestFit(overlap, region, channels, shave, skip, 0.0f);
+          EXPECT_EQ(TarvexInspector(t).BestFit(overlap, region.data()), expected)
+              << channels << " skip " << skip << " shave " << shave << " limit " << limit;
+        }
+      }
+    }
+  }
+  EXPECT_GT(stoppedEarly, 0);  // the limit did stop some searches
+}
+
 TEST(SingleMend, KeepsTheStartFadesToTheLaterPartAndKeepsTheEnd) {
   // Tempo 1.2: length 4339, so the splice starts its search at c = 1597 and
   // fades into the part that starts at d = 1183; the end kept is 1904 frames.
