@@ -427,49 +427,18 @@ void CTarvex::PerformRateChange(float rate, float tempo) {
   rateStore_.count += made;
 }
 
-// Linear interpolation between the held frame and the next one. Advances owed
-// from the last call are made first, so the phase is below 1 whenever a frame is
-// computed and a block edge never extrapolates.
 uint32_t CTarvex::MonoInterpolator(float rate, const int16_t* in, uint32_t inFrames, int16_t* out,
                                    uint32_t maxOut, uint32_t* consumed) {
   if (!in || !out || !consumed) {
     Report(!in ? kLineMonoNullIn : !out ? kLineMonoNullOut : kLineMonoNullConsumed);
     return 0;
   }
-  *consumed = 0;
   if (!IsUsableFactor(rate)) {
     Report(kLineMonoRateZero, kDivideByZero);
     rate = 1.0f;
   }
-  if (inFrames == 0) return 0;
-  const float step = 1.0f / rate;
-  uint32_t read = 0;
-  if (interpolatorFirst_) {
-    interpolatorPhase_ = 0.0f;
-    lastMono_ = in[0];
-    interpolatorFirst_ = 0;
-    read = 1;
-  }
-  float phase = interpolatorPhase_;
-  int held = lastMono_;
-  while (phase >= 1.0f && read < inFrames) {
-    held = in[read++];
-    phase -= 1.0f;
-  }
-  uint32_t made = 0;
-  while (made < maxOut && read < inFrames) {
-    const int next = in[read];
-    out[made++] = static_cast<int16_t>(static_cast<float>(next - held) * phase + static_cast<float>(held));
-    phase += step;
-    while (phase >= 1.0f && read < inFrames) {
-      held = in[read++];
-      phase -= 1.0f;
-    }
-  }
-  interpolatorPhase_ = phase;
-  lastMono_ = static_cast<int16_t>(held);
-  *consumed = read;
-  return made;
+  int16_t* held[] = {&lastMono_};
+  return Interpolate<1>(rate, in, inFrames, out, maxOut, consumed, held);
 }
 
 uint32_t CTarvex::StereoInterpolator(float rate, const int16_t* in, uint32_t inFrames, int16_t* out,
@@ -478,50 +447,53 @@ uint32_t CTarvex::StereoInterpolator(float rate, const int16_t* in, uint32_t inF
     Report(!in ? kLineStereoNullIn : !out ? kLineStereoNullOut : kLineStereoNullConsumed);
     return 0;
   }
-  *consumed = 0;
   if (!IsUsableFactor(rate)) {
     Report(kLineStereoRateZero, kDivideByZero);
     rate = 1.0f;
   }
+  int16_t* held[] = {&lastLeft_, &lastRight_};
+  return Interpolate<2>(rate, in, inFrames, out, maxOut, consumed, held);
+}
+
+// Linear interpolation between the held frame and the next one. Advances owed
+// from the last call are made first, so the phase is below 1 whenever a frame is
+// computed and a block edge never extrapolates.
+template <int C>
+uint32_t CTarvex::Interpolate(float rate, const int16_t* in, uint32_t inFrames, int16_t* out, uint32_t maxOut,
+                              uint32_t* consumed, int16_t* const (&heldState)[C]) {
+  *consumed = 0;
   if (inFrames == 0) return 0;
   const float step = 1.0f / rate;
   uint32_t read = 0;
   if (interpolatorFirst_) {
     interpolatorPhase_ = 0.0f;
-    lastLeft_ = in[0];
-    lastRight_ = in[1];
+    for (int c = 0; c < C; ++c) *heldState[c] = in[c];
     interpolatorFirst_ = 0;
     read = 1;
   }
   float phase = interpolatorPhase_;
-  int heldLeft = lastLeft_;
-  int heldRight = lastRight_;
-  while (phase >= 1.0f && read < inFrames) {
-    heldLeft = in[2 * read];
-    heldRight = in[2 * read + 1];
-    ++read;
-    phase -= 1.0f;
-  }
-  uint32_t made = 0;
-  int16_t* o = out;
-  while (made < maxOut && read < inFrames) {
-    const int nextLeft = in[2 * read];
-    const int nextRight = in[2 * read + 1];
-    o[0] = static_cast<int16_t>(static_cast<float>(nextLeft - heldLeft) * phase + static_cast<float>(heldLeft));
-    o[1] = static_cast<int16_t>(static_cast<float>(nextRight - heldRight) * phase + static_cast<float>(heldRight));
-    o += 2;
-    ++made;
-    phase += step;
+  int held[C];
+  for (int c = 0; c < C; ++c) held[c] = *heldState[c];
+  auto advance = [&] {
     while (phase >= 1.0f && read < inFrames) {
-      heldLeft = in[2 * read];
-      heldRight = in[2 * read + 1];
+      for (int c = 0; c < C; ++c) held[c] = in[C * read + c];
       ++read;
       phase -= 1.0f;
     }
+  };
+  advance();
+  uint32_t made = 0;
+  for (; made < maxOut && read < inFrames; ++made) {
+    for (int c = 0; c < C; ++c) {
+      const int next = in[C * read + c];
+      out[C * made + c] =
+          static_cast<int16_t>(static_cast<float>(next - held[c]) * phase + static_cast<float>(held[c]));
+    }
+    phase += step;
+    advance();
   }
   interpolatorPhase_ = phase;
-  lastLeft_ = static_cast<int16_t>(heldLeft);
-  lastRight_ = static_cast<int16_t>(heldRight);
+  for (int c = 0; c < C; ++c) *heldState[c] = static_cast<int16_t>(held[c]);
   *consumed = read;
   return made;
 }

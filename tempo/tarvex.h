@@ -100,6 +100,9 @@ class CTarvex {
                             uint32_t* consumed);
   uint32_t StereoInterpolator(float rate, const int16_t* in, uint32_t inFrames, int16_t* out, uint32_t maxOut,
                               uint32_t* consumed);
+  template <int C>
+  uint32_t Interpolate(float rate, const int16_t* in, uint32_t inFrames, int16_t* out, uint32_t maxOut,
+                       uint32_t* consumed, int16_t* const (&heldState)[C]);
   void PerformRateChange(float rate, float tempo);
   void PerformTempoChange(float tempo, int16_t* out, uint32_t capacity, uint32_t* produced);
   void PerformSingleMend(int64_t length, uint32_t* produced);
