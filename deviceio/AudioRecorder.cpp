@@ -1,0 +1,577 @@
+#include "AudioRecorder.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "AudioPlayer.h"
+#include "ReportErrorDll.h"
+#include "WaveErrorText.h"
+
+using platform::kWaveDone;
+using platform::kWaveOk;
+using platform::WaveHeader;
+
+namespace {
+
+// Fault codes of this file's reports.
+enum FaultLine {
+  kLineThread = 184,
+  kLineArea = 222,
+  kLineDecommit = 230,
+  kLineRelease = 234,
+  kLineOpen = 357,
+  kLineCloseUnprepare = 375,
+  kLineClose = 382,
+  kLineNoInputs = 451,
+  kLineNoHeaders = 472,
+  kLinePrepare = 478,
+  kLineAdd = 497,
+  kLineDeviceStart = 514,
+  kLineNoData = 612,
+  kLineNoConversion = 617,
+  kLineNoPlayer = 766,
+  kLinePad = 797,
+  kLineRequeuePrepare = 844,
+  kLineRequeueAdd = 850,
+  kLineStop = 898,
+  kLineStopUnprepare = 906,
+  kLineTimeBuffer = 955,
+  kLineTimeZero = 985,
+  kLinePosition = 1135,
+  kLineConsecutiveEnd = 1181,
+  kLineConsecutiveDropout = 1186,
+  kLineAccumulatedEnd = 1201,
+  kLineAccumulatedDropout = 1206,
+};
+
+// An alignment gap beyond ten seconds means the two clocks cannot be trusted.
+constexpr int64_t kMaxPadBytes = 1764000;
+// How long a start waits for an earlier stop of this recorder to finish.
+constexpr uint32_t kSettleMs = 5000;
+
+void Report(int line, const char* message = "") { ReportErrorDll(__FILE__, line, message); }
+
+void ReportIoError(int line, uint32_t result) {
+  char text[64];
+  std::snprintf(text, sizeof text, "Audio I/O Error # %u\n", result);
+  Report(line, text);
+}
+
+int16_t SampleAt(const uint8_t* p) { return static_cast<int16_t>(p[0] | (p[1] << 8)); }
+
+void PutSample(uint8_t* p, int32_t value) {
+  const uint16_t v = static_cast<uint16_t>(static_cast<int16_t>(value));
+  p[0] = static_cast<uint8_t>(v & 0xFF);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+}  // namespace
+
+CAudioRecorder::CAudioRecorder(std::shared_ptr<platform::CWaveSystem> system) : system_(std::move(system)) {
+  if (!thread_.Start("tessiro-recorder", platform::ThreadPriority::AboveNormal,
+                     [this](const platform::ThreadMessage& message) { OnMessage(message); })) {
+    Report(kLineThread);
+  }
+}
+
+CAudioRecorder::~CAudioRecorder() {
+  StopThread();
+  if (device_) Close();
+  FreeArea();
+}
+
+void CAudioRecorder::StopThread() { thread_.Quit(); }
+
+void CAudioRecorder::FreeArea() {
+  if (!area_.IsReserved()) return;
+  if (!area_.Decommit(0, areaBytes_)) Report(kLineDecommit);
+  if (!area_.Release()) Report(kLineRelease);
+  areaBytes_ = 0;
+  conversionBuffer_ = nullptr;
+  silenceBuffer_ = nullptr;
+  for (WaveHeader& header : headers_) header.data = nullptr;
+}
+
+unsigned int CAudioRecorder::Open(int32_t deviceId, int32_t samplesPerSecond, int16_t bitsPerSample) {
+  deviceId_ = deviceId;
+  samplesPerSecond_ = samplesPerSecond;
+  bitsPerSample_ = bitsPerSample;
+  bytesPerSecond_ = samplesPerSecond * (bitsPerSample / 8) * 2;
+  platform::WaveFormat format;
+  format.channels = 2;
+  format.samplesPerSecond = static_cast<uint32_t>(samplesPerSecond);
+  format.bitsPerSample = static_cast<uint16_t>(bitsPerSample);
+  const uint32_t result = deviceId < 0 ? platform::kWaveBadDeviceId
+                                       : system_->OpenInput(static_cast<uint32_t>(deviceId), format,
+                                                            &thread_.Queue(), device_);
+  if (result == kWaveOk) return 1;
+  device_.reset();
+  std::string name;
+  if (deviceId >= 0) system_->GetInputName(static_cast<uint32_t>(deviceId), name);
+  char message[160];
+  std::snprintf(message, sizeof message, "AudioInDev: %d - PhysicalDeviceID: %d - Device Name: %s - ", deviceId,
+                deviceId, name.c_str());
+  Report(kLineOpen, (std::string(message) + WaveErrorText(result)).c_str());
+  return 0;
+}
+
+unsigned int CAudioRecorder::Close() {
+  if (!device_) return 1;
+  device_->Reset();
+  for (int i = 0; i < bufferCount_; ++i) {
+    if (device_->Unprepare(headers_[i]) != kWaveOk) {
+      Report(kLineCloseUnprepare);
+      return 0;
+    }
+  }
+  if (device_->Close() != kWaveOk) {
+    Report(kLineClose);
+    return 0;
+  }
+  device_.reset();
+  return 1;
+}
+
+unsigned int CAudioRecorder::SetBufferInfo(int16_t count, uint32_t bytes) {
+  bytes -= bytes % 4;
+  // A stop that does not wait (the end of monitoring) may still be under way.
+  WaitForStop();
+  // Reallocating under a running device would pull its buffers from under it.
+  if (count < 1 || count > kMaxBuffers || bytes == 0 || (state_ != kStopped && !stopRequested_) ||
+      !idle_.IsSet()) {
+    Report(__LINE__);
+    return 0;
+  }
+  if (bytesPerSecond_ == 0) {
+    Report(__LINE__, "Divide By Zero Violation");
+    bufferMilliseconds_ = 100.0f;
+  } else {
+    bufferMilliseconds_ = static_cast<float>(bytes) * 1000.0f / static_cast<float>(bytesPerSecond_);
+  }
+  lateThreshold_ = static_cast<uint32_t>(3.0f * bufferMilliseconds_);
+  noticeGapThreshold_ = std::max<uint32_t>(1200, static_cast<uint32_t>(1.5f * bufferMilliseconds_));
+
+  const size_t wanted = static_cast<size_t>(count + 2) * bytes;
+  if (count != bufferCount_ || bytes != bufferBytes_ || !area_.IsReserved()) {
+    FreeArea();
+    if (!area_.Reserve(wanted) || !area_.Commit(0, wanted)) {
+      area_.Release();
+      bufferCount_ = 0;
+      bufferBytes_ = 0;
+      Report(kLineArea);
+      return 0;
+    }
+    areaBytes_ = wanted;
+  }
+  bufferCount_ = count;
+  bufferBytes_ = bytes;
+  auto* area = static_cast<uint8_t*>(area_.Data());
+  silenceBuffer_ = area;
+  conversionBuffer_ = area + bytes;
+  for (int i = 0; i < kMaxBuffers; ++i) {
+    WaveHeader& header = headers_[i];
+    header.data = i < count ? area + static_cast<size_t>(i + 2) * bytes : nullptr;
+    header.bufferLength = i < count ? bytes : 0;
+    header.bytesRecorded = 0;
+    header.flags = 0;
+    header.loops = 0;
+    header.user = 0;
+  }
+  std::memset(area + 2 * static_cast<size_t>(bytes), 0, static_cast<size_t>(count) * bytes);
+  return 0;
+}
+
+bool CAudioRecorder::AddInput(int32_t physicalIndex, int32_t channel, int32_t mode, int32_t recordSlot,
+                              PobixInputCallback callback) {
+  if (inputCount_ >= kMaxInputs) return false;
+  RecorderInput& input = inputs_[inputCount_];
+  input.physicalIndex = physicalIndex;
+  input.channel = channel;
+  input.mode = mode;
+  input.recordSlot = recordSlot;
+  input.bytesTaken = 0;
+  input.callback = callback;
+  ++inputCount_;
+  return true;
+}
+
+void CAudioRecorder::RemoveAllInputs() {
+  inputCount_ = 0;
+  active_ = 0;
+}
+
+bool CAudioRecorder::HasSlot(int32_t recordSlot) const {
+  for (int i = 0; i < inputCount_; ++i) {
+    if (inputs_[i].recordSlot == recordSlot) return true;
+  }
+  return false;
+}
+
+uint32_t CAudioRecorder::GetBytesTaken(int32_t recordSlot) const {
+  for (int i = 0; i < inputCount_; ++i) {
+    if (inputs_[i].recordSlot == recordSlot) return inputs_[i].bytesTaken.load();
+  }
+  return 0;
+}
+
+bool CAudioRecorder::WaitForStop() {
+  if (idle_.IsSet()) return true;
+  if (thread_.IsCurrent()) {
+    // RequestStop already stops at once on this thread; kept so that nothing on
+    // it ever waits on itself.
+    if (!stopDone_) {
+      stopDone_ = 1;
+      StopOnThread();
+    }
+    return true;
+  }
+  if (!idle_.Wait(kSettleMs)) {
+    Report(__LINE__);
+    return false;
+  }
+  return true;
+}
+
+void CAudioRecorder::Start() { Begin(false); }
+
+void CAudioRecorder::StartMonitoring() { Begin(true); }
+
+void CAudioRecorder::Begin(bool monitor) {
+  if (state_ == kRecording && !stopRequested_) RequestStop();
+  if (!WaitForStop()) return;
+  monitoring_ = monitor ? 1 : 0;
+  stopRequested_ = 0;
+  firstDataSeen_ = 0;
+  stopDone_ = 0;
+  consecutiveLate_ = accumulatedLate_ = 0;
+  lastDataTick_ = 0;
+  lastProcessedTick_ = 0;
+  dropoutReported_ = 0;
+  starved_ = false;
+  endReported_ = false;
+  aligned_ = 0;
+  buffersProcessed_ = 0;
+  currentHeader_ = 0;
+  for (int i = 0; i < inputCount_; ++i) inputs_[i].bytesTaken = 0;
+  if (inputCount_ == 0) {
+    Report(kLineNoInputs);
+    return;
+  }
+  if (bufferCount_ == 0 || !device_) {
+    Report(kLineNoHeaders);
+    return;
+  }
+  for (int i = 0; i < bufferCount_; ++i) {
+    if (device_->Prepare(headers_[i]) != kWaveOk) {
+      Report(kLinePrepare);
+      return;
+    }
+    if (device_->AddBuffer(headers_[i]) != kWaveOk) {
+      Report(kLineAdd);
+      return;
+    }
+  }
+  if (device_->Start() != kWaveOk) {
+    Report(kLineDeviceStart);
+    return;
+  }
+  state_ = kRecording;
+}
+
+void CAudioRecorder::RequestStop() {
+  idle_.Reset();
+  stopRequested_ = 1;
+  if (device_) device_->Reset();
+  if (thread_.IsCurrent()) {
+    // Asked from one of this recorder's own callbacks: nobody else can do the stop.
+    if (!stopDone_) {
+      stopDone_ = 1;
+      StopOnThread();
+    }
+    return;
+  }
+  // The reset posts a notice per buffer it hands back, but with nothing queued it
+  // posts none; this one makes sure the thread looks at the request.
+  thread_.Post(kWakeMessage);
+}
+
+void CAudioRecorder::RequestStopMonitoring() {
+  RequestStop();
+  monitoring_ = 0;
+}
+
+void CAudioRecorder::OnMessage(const platform::ThreadMessage& message) {
+  if (stopRequested_ || (message.id == platform::kWaveInClosed && inputCount_ > 0)) {
+    if (!stopDone_) {
+      stopDone_ = 1;
+      StopOnThread();
+    }
+    return;
+  }
+  if (message.id != platform::kWaveInData) return;
+  if (!firstDataSeen_) {
+    startTime_ = system_->TickCount() - static_cast<uint32_t>(bufferMilliseconds_);
+    firstDataSeen_ = 1;
+  }
+  OnData();
+}
+
+void CAudioRecorder::StopOnThread() {
+  if (device_) {
+    const uint32_t stopped = device_->Stop();
+    if (stopped != kWaveOk) {
+      ReportIoError(kLineStop, stopped);
+      idle_.Set();
+      return;
+    }
+    // A buffer this thread queued again just as the stop was asked for is handed back too.
+    device_->Reset();
+    for (int i = 0; i < bufferCount_; ++i) {
+      const uint32_t result = device_->Unprepare(headers_[i]);
+      if (result != kWaveOk && result != platform::kWaveStillPlaying) {
+        ReportIoError(kLineStopUnprepare, result);
+        idle_.Set();
+        return;
+      }
+      std::memset(headers_[i].data, 0, bufferBytes_);
+    }
+  }
+  state_ = kStopped;
+  aligned_ = 0;
+  buffersProcessed_ = 0;
+  if (stopEvent_) stopEvent_->Set();
+  idle_.Set();
+}
+
+void CAudioRecorder::OnData() {
+  bool anyDone = false;
+  for (int i = 0; i < bufferCount_; ++i) anyDone = anyDone || headers_[i].Has(kWaveDone);
+  if (stopRequested_ || !anyDone) return;
+  const uint32_t tick = system_->TickCount();
+  if (lastDataTick_ != 0 && (tick - lastDataTick_ > noticeGapThreshold_ || consecutiveLate_ >= 2)) {
+    ++consecutiveLate_;
+    ++accumulatedLate_;
+  } else {
+    consecutiveLate_ = 0;
+  }
+  lastDataTick_ = tick;
+  // After a dropout nothing more is taken until the next start.
+  if (stopRequested_ || starved_ || consecutiveLate_ >= 2 || accumulatedLate_ >= 15) return;
+  ProcessBuffer();
+}
+
+void CAudioRecorder::ProcessBuffer() {
+  ++buffersProcessed_;
+  bool haveEnd = false;
+  int64_t bufferEnd = 0;  // tick at which the current buffer's last frame was captured
+  if (alignToPlayback_ && !aligned_) {
+    const uint32_t tick = system_->TickCount();
+    uint32_t captured = 0;
+    if (bytesPerSecond_ == 0) {
+      Report(__LINE__, "Divide By Zero Violation");
+      bufferEnd = tick;
+      haveEnd = true;
+    } else if (device_->GetPosition(captured) == kWaveOk) {
+      const double perByte = 1000.0 / bytesPerSecond_;
+      bufferEnd = static_cast<int64_t>(tick - captured * perByte +
+                                       static_cast<double>(bufferBytes_) * buffersProcessed_ * perByte);
+      haveEnd = true;
+    }
+    // Without a position this buffer cannot be placed; it is dropped and the next tried.
+  }
+
+  WaveHeader& header = headers_[currentHeader_];
+  if (!header.Has(kWaveDone) || stopRequested_ || device_->Unprepare(header) != kWaveOk) return;
+  if (!player_) {
+    Report(kLineNoPlayer);
+    return;
+  }
+
+  if (alignToPlayback_ && !aligned_) {
+    if (!monitoring_ && haveEnd && player_->playStartKnown.load()) {
+      const int64_t playStart = player_->playStartTick.load();
+      if (bufferEnd > playStart) {
+        const int64_t gap = static_cast<int64_t>((bufferEnd - playStart) * static_cast<double>(bytesPerSecond_) /
+                                                 1000.0) & ~int64_t{3};
+        if (gap > static_cast<int64_t>(bufferBytes_)) {
+          int64_t pad = gap - bufferBytes_;
+          if (pad > kMaxPadBytes) {
+            NotifyEnd(__LINE__);
+            Report(kLinePad);
+          }
+          while (pad > 0 && !stopRequested_) {
+            const uint32_t piece = static_cast<uint32_t>(std::min<int64_t>(pad, bufferBytes_));
+            DeliverToInputs(silenceBuffer_, piece);
+            pad -= piece;
+          }
+          if (!stopRequested_) DeliverToInputs(header.data, bufferBytes_);
+        } else if (gap > 0) {
+          DeliverToInputs(header.data + bufferBytes_ - gap, static_cast<uint32_t>(gap));
+        }
+        aligned_ = 1;
+      }
+    }
+  } else if (!monitoring_) {
+    DeliverToInputs(header.data, bufferBytes_);
+  }
+
+  if (stopRequested_) return;
+  if (CheckDropout()) {
+    starved_ = true;
+    return;
+  }
+  lastProcessedTick_ = system_->TickCount();
+  std::memset(header.data, 0, bufferBytes_);
+  if (device_->Prepare(header) != kWaveOk) {
+    Report(kLineRequeuePrepare);
+    return;
+  }
+  if (device_->AddBuffer(header) != kWaveOk) {
+    Report(kLineRequeueAdd);
+    return;
+  }
+  currentHeader_ = (currentHeader_ + 1) % bufferCount_;
+}
+
+void CAudioRecorder::DeliverToInputs(const uint8_t* data, uint32_t bytes) {
+  if (!data) {
+    Report(kLineNoData);
+    return;
+  }
+  if (!conversionBuffer_) {
+    Report(kLineNoConversion);
+    return;
+  }
+  bytes = std::min(bytes, bufferBytes_) & ~3u;
+  const uint32_t frames = bytes / 4;
+  for (int i = 0; i < inputCount_; ++i) {
+    RecorderInput& input = inputs_[i];
+    uint8_t* out = conversionBuffer_;
+    uint32_t outBytes = bytes;
+    const bool stereo = input.mode == kModeStereo;
+    if (input.mode != kModeMono && !stereo) continue;
+    if (input.channel == 0 && stereo) {
+      std::memcpy(out, data, bytes);
+    } else if (input.channel >= 0 && input.channel <= 2) {
+      for (uint32_t f = 0; f < frames; ++f) {
+        const int32_t left = SampleAt(data + 4 * f);
+        const int32_t right = SampleAt(data + 4 * f + 2);
+        if (!stereo) {
+          // (l + r) / 2 truncates toward zero, as half of each added would.
+          const int32_t value = input.channel == 0 ? (left + right) / 2 : input.channel == 1 ? left : right;
+          PutSample(out + 2 * f, value);
+        } else {
+          const int32_t half = (input.channel == 1 ? left : right) / 2;
+          PutSample(out + 4 * f, half);
+          PutSample(out + 4 * f + 2, half);
+        }
+      }
+      if (!stereo) outBytes = bytes / 2;
+    } else {
+      continue;
+    }
+    if (!input.callback) {
+      Report(__LINE__);
+      continue;
+    }
+    uint32_t taken = 0;
+    int32_t reserved = 0;
+    input.callback(static_cast<uint32_t>(input.recordSlot), out, outBytes, &taken, &reserved);
+    input.bytesTaken += std::min(taken, outBytes);
+  }
+}
+
+bool CAudioRecorder::CheckDropout() {
+  if (lastProcessedTick_ == 0) return false;
+  const uint32_t gap = system_->TickCount() - lastProcessedTick_;
+  if (gap > lateThreshold_) {
+    ++consecutiveLate_;
+    ++accumulatedLate_;
+  } else {
+    consecutiveLate_ = 0;
+  }
+  if (consecutiveLate_ >= 2 && !dropoutReported_) {
+    return ReportDropout("Consecutive Delays", kLineConsecutiveEnd, kLineConsecutiveDropout);
+  }
+  if (accumulatedLate_ >= 5 && !dropoutReported_) {
+    return ReportDropout("Accumulated Delays", kLineAccumulatedEnd, kLineAccumulatedDropout);
+  }
+  return false;
+}
+
+bool CAudioRecorder::ReportDropout(const char* what, int endLine, int dropoutLine) {
+  PobixDropoutCallback dropout = dropoutCallback_.load();
+  if (!endOfAudioCallback_.load()) {
+    Report(endLine);
+    return true;
+  }
+  NotifyEnd(endLine);
+  if (!dropout) {
+    Report(dropoutLine);
+    return true;
+  }
+  dropout("recording", what);
+  dropoutReported_ = 1;
+  return true;
+}
+
+void CAudioRecorder::NotifyEnd(int missingLine) {
+  if (endReported_) return;
+  endReported_ = true;
+  if (PobixNotifyCallback end = endOfAudioCallback_.load()) {
+    end();
+  } else {
+    Report(missingLine);
+  }
+}
+
+void CAudioRecorder::GetCurrentBuffer(unsigned char** dst, uint32_t bytes) {
+  if (!dst || !*dst) {
+    Report(__LINE__);
+    return;
+  }
+  unsigned char* out = *dst;
+  if (state_ == kStopped || !device_ || bufferCount_ == 0) {
+    std::memset(out, 0, bytes);
+    return;
+  }
+  uint32_t captured = 0;
+  const uint32_t result = device_->GetPosition(captured);
+  if (result != kWaveOk) {
+    ReportIoError(kLinePosition, result);
+    return;
+  }
+  // No more than one buffer can be shown; the older part of a longer request is silence.
+  const uint32_t wanted = std::min(bytes, bufferBytes_);
+  std::memset(out, 0, bytes - wanted);
+  out += bytes - wanted;
+  if (captured < wanted) {
+    std::memset(out, 0, wanted);
+    return;
+  }
+  const uint32_t index = (captured / bufferBytes_) % static_cast<uint32_t>(bufferCount_);
+  const uint32_t within = captured % bufferBytes_;
+  const uint32_t offset = within > wanted ? within - wanted : 0;
+  std::memcpy(out, headers_[index].data + offset, wanted);
+}
+
+void CAudioRecorder::GetBufferAndTime(unsigned char** buffer, uint32_t* bufferBytes, uint32_t* bufferMilliseconds,
+                                      uint32_t* elapsedMilliseconds, int16_t* bufferCount) {
+  if (!buffer || !bufferBytes || !bufferMilliseconds || !elapsedMilliseconds || !bufferCount) {
+    Report(kLineTimeBuffer);
+    return;
+  }
+  if (bufferMilliseconds_ == 0.0f || bufferCount_ == 0) {
+    Report(kLineTimeZero, "Divide by Zero Error");
+    return;
+  }
+  const uint32_t elapsed = system_->TickCount() - startTime_;
+  const uint32_t index = static_cast<uint32_t>(elapsed / bufferMilliseconds_) % static_cast<uint32_t>(bufferCount_);
+  *buffer = headers_[index].data;
+  *bufferBytes = bufferBytes_;
+  *bufferMilliseconds = static_cast<uint32_t>(bufferMilliseconds_);
+  *elapsedMilliseconds = elapsed;
+  *bufferCount = bufferCount_;
+}
