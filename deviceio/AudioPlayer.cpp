@@ -142,18 +142,23 @@ bool CAudioPlayer::Settle() {
 }
 
 void CAudioPlayer::Start() {
-  if (!device_ || bufferCount_ == 0) {
-    Report(__LINE__);
-    return;
-  }
   if (!Settle()) return;
   const uint32_t run = ++run_;
+  endReported_ = false;
+  if (!device_ || bufferCount_ == 0) {
+    // Nothing can play; the run ends at once rather than leave the transport
+    // waiting for an end that would never come.
+    Report(__LINE__);
+    endOfAudio_ = 1;
+    state_ = kPlaying;
+    thread_.Post(kEndCheckMessage, run);
+    return;
+  }
   lastFillTick_ = 0;
   consecutiveLate_ = accumulatedLate_ = 0;
   dropoutReported_ = 0;
   buffersQueuedAtStart_ = 0;
   endOfAudio_ = 0;
-  endReported_ = false;
   for (int i = 0; i < bufferCount_; ++i) {
     WaveHeader& header = headers_[i];
     device_->Unprepare(header);

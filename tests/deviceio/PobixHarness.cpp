@@ -1,7 +1,9 @@
 #include "PobixHarness.h"
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 namespace tessiro::test {
 namespace {
@@ -169,6 +171,14 @@ CallbackLog PobixTest::Log() {
 std::vector<uint8_t> PobixTest::Delivered(uint32_t slot) {
   std::lock_guard<std::mutex> guard(g_lock);
   return g_log.delivered[slot];
+}
+
+bool PobixTest::Eventually(const std::function<bool()>& condition) {
+  for (int i = 0; i < 5000; ++i) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return condition();
 }
 
 int PobixTest::ThreadCount() {

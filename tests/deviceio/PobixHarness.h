@@ -65,6 +65,8 @@ class PobixTest : public ::testing::Test {
   // The fill callback's answers after the plan: full buffers, never the end.
   CallbackLog Log();
   std::vector<uint8_t> Delivered(uint32_t slot);
+  // Polls until the condition holds, for at most five seconds.
+  static bool Eventually(const std::function<bool()>& condition);
   // Threads of this process now.
   static int ThreadCount();
 

@@ -155,6 +155,16 @@ TEST_F(PobixTest, WithoutAnyOutputTheOpenFailsAndSaysSo) {
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(reports[0].report.message, "Failed to open audio output device");
   EXPECT_EQ(pobix->GetMillisecondsPlayed(), 0u);
+
+  // Play cannot play: a fault, and the run ends by itself so the transport stops.
+  pobix->UpdateEndOfAudioCallback(EndCallback);
+  TestHooks().onEnd = [this] { pobix->Stop(); };
+  pobix->Start(kPobixPlay);
+  // No device is open, so no clock step waits for the player thread: wait here.
+  EXPECT_TRUE(Eventually([&] { return Log().ends.size() == 1 && pobix->player->State() == CAudioPlayer::kStopped; }));
+  reports = Reports().Take();
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].report.title, "AudioPlayer");
 }
 
 TEST_F(PobixTest, AnOutputIndexBeyondTheListPlaysOnTheFirstOutput) {
