@@ -38,7 +38,10 @@ void Report(int line, const char* message = "") { ReportErrorDll(__FILE__, line,
 
 }  // namespace
 
-CAudioPlayer::CAudioPlayer(std::shared_ptr<platform::CWaveSystem> system) : system_(std::move(system)) {
+CAudioPlayer::CAudioPlayer(std::shared_ptr<platform::CWaveSystem> system)
+    : system_(std::move(system)),
+      watch_("playback", __FILE__,
+             {kLineConsecutiveEnd, kLineConsecutiveDropout, kLineAccumulatedEnd, kLineAccumulatedDropout}) {
   if (!thread_.Start("tessiro-player", platform::ThreadPriority::AboveNormal,
                      [this](const platform::ThreadMessage& message) { OnMessage(message); })) {
     Report(kLineThread);
@@ -144,7 +147,7 @@ bool CAudioPlayer::Settle() {
 void CAudioPlayer::Start() {
   if (!Settle()) return;
   const uint32_t run = ++run_;
-  endReported_ = false;
+  watch_.Reset();
   if (!device_ || bufferCount_ == 0) {
     // Nothing can play; the run ends at once rather than leave the transport
     // waiting for an end that would never come.
@@ -155,8 +158,6 @@ void CAudioPlayer::Start() {
     return;
   }
   lastFillTick_ = 0;
-  consecutiveLate_ = accumulatedLate_ = 0;
-  dropoutReported_ = 0;
   buffersQueuedAtStart_ = 0;
   endOfAudio_ = 0;
   for (int i = 0; i < bufferCount_; ++i) {
@@ -280,60 +281,18 @@ void CAudioPlayer::FillBuffer(int index) {
 
 bool CAudioPlayer::CheckDropout() {
   if (lastFillTick_ == 0) return false;
-  const uint32_t gap = system_->TickCount() - lastFillTick_;
-  if (gap > lateThreshold_) {
-    ++consecutiveLate_;
-    ++accumulatedLate_;
-  } else {
-    consecutiveLate_ = 0;
-  }
-  if (consecutiveLate_ >= 2 && !dropoutReported_) {
-    return ReportDropout("Consecutive Delays", kLineConsecutiveEnd, kLineConsecutiveDropout);
-  }
-  if (accumulatedLate_ >= 5 && !dropoutReported_) {
-    return ReportDropout("Accumulated Delays", kLineAccumulatedEnd, kLineAccumulatedDropout);
-  }
-  return false;
-}
-
-bool CAudioPlayer::ReportDropout(const char* what, int endLine, int dropoutLine) {
-  PobixNotifyCallback end = endOfAudioCallback_.load();
-  PobixDropoutCallback dropout = dropoutCallback_.load();
-  if (!end) {
-    Report(endLine);
-    return true;
-  }
-  // The end of this run is told once, whether by a dropout or by the last buffer.
-  if (!endReported_) {
-    endReported_ = true;
-    end();
-  }
-  if (!dropout) {
-    Report(dropoutLine);
-    return true;
-  }
-  dropout("playback", what);
-  dropoutReported_ = 1;
-  return true;
+  watch_.Count(system_->TickCount() - lastFillTick_ > lateThreshold_);
+  return watch_.CheckDropout();
 }
 
 void CAudioPlayer::CheckEnd() {
-  if (!endOfAudio_ || endReported_) return;
+  if (!endOfAudio_ || watch_.EndNotified()) return;
   // The end has come when the last buffer holding audio has played out, whether
   // it was partly filled or the audio ended exactly on a buffer boundary.
   for (int i = 0; i < bufferCount_; ++i) {
     if (headers_[i].Has(kWaveInQueue)) return;
   }
-  NotifyEnd(kLineEndMissing);
-}
-
-void CAudioPlayer::NotifyEnd(int missingLine) {
-  endReported_ = true;
-  if (PobixNotifyCallback end = endOfAudioCallback_.load()) {
-    end();
-  } else {
-    Report(missingLine);
-  }
+  watch_.NotifyEnd(kLineEndMissing);
 }
 
 uint32_t CAudioPlayer::GetMillisecondsPlayed() {

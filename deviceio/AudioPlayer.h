@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "DropoutWatch.h"
 #include "MessageThread.h"
 #include "PageBuffer.h"
 #include "Pobix.h"
@@ -44,8 +45,8 @@ class CAudioPlayer {
   void StopThread();
 
   void SetFillCallback(PobixOutputCallback fill) { fillCallback_.store(fill); }
-  void SetEndOfAudioCallback(PobixNotifyCallback end) { endOfAudioCallback_.store(end); }
-  void SetDropoutCallback(PobixDropoutCallback dropout) { dropoutCallback_.store(dropout); }
+  void SetEndOfAudioCallback(PobixNotifyCallback end) { watch_.SetEndOfAudioCallback(end); }
+  void SetDropoutCallback(PobixDropoutCallback dropout) { watch_.SetDropoutCallback(dropout); }
   void SetInternalLogging(int32_t logging) { internalLogging_ = logging; }
 
   uint32_t GetMillisecondsPlayed();
@@ -70,9 +71,7 @@ class CAudioPlayer {
   void StopOnThread();
   void FillBuffer(int index);
   bool CheckDropout();
-  bool ReportDropout(const char* what, int endLine, int dropoutLine);
   void CheckEnd();
-  void NotifyEnd(int missingLine);
   // Makes sure no earlier run is playing or has a stop on its way; false when the
   // player thread did not answer.
   bool Settle();
@@ -90,11 +89,8 @@ class CAudioPlayer {
   std::atomic<int> stopsPending_{0};
   int32_t buffersQueuedAtStart_ = 0;
   uint32_t lateThreshold_ = 0;
-  uint32_t consecutiveLate_ = 0;
-  uint32_t accumulatedLate_ = 0;
-  int32_t dropoutReported_ = 0;
+  CDropoutWatch watch_;
   int32_t endOfAudio_ = 0;
-  bool endReported_ = false;
   uint32_t lastFillTick_ = 0;
 
   int16_t bitsPerSample_ = 16;
@@ -102,8 +98,6 @@ class CAudioPlayer {
   int32_t bytesPerSecond_ = 0;
   int32_t internalLogging_ = 0;
   std::atomic<PobixOutputCallback> fillCallback_{nullptr};
-  std::atomic<PobixDropoutCallback> dropoutCallback_{nullptr};
-  std::atomic<PobixNotifyCallback> endOfAudioCallback_{nullptr};
 
   uint32_t bufferBytes_ = 0;
   int16_t bufferCount_ = 0;

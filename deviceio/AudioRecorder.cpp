@@ -69,7 +69,10 @@ void PutSample(uint8_t* p, int32_t value) {
 
 }  // namespace
 
-CAudioRecorder::CAudioRecorder(std::shared_ptr<platform::CWaveSystem> system) : system_(std::move(system)) {
+CAudioRecorder::CAudioRecorder(std::shared_ptr<platform::CWaveSystem> system)
+    : system_(std::move(system)),
+      watch_("recording", __FILE__,
+             {kLineConsecutiveEnd, kLineConsecutiveDropout, kLineAccumulatedEnd, kLineAccumulatedDropout}) {
   if (!thread_.Start("tessiro-recorder", platform::ThreadPriority::AboveNormal,
                      [this](const platform::ThreadMessage& message) { OnMessage(message); })) {
     Report(kLineThread);
@@ -245,12 +248,10 @@ void CAudioRecorder::Begin(bool monitor) {
   stopRequested_ = 0;
   firstDataSeen_ = 0;
   stopDone_ = 0;
-  consecutiveLate_ = accumulatedLate_ = 0;
+  watch_.Reset();
   lastDataTick_ = 0;
   lastProcessedTick_ = 0;
-  dropoutReported_ = 0;
   starved_ = false;
-  endReported_ = false;
   aligned_ = 0;
   buffersProcessed_ = 0;
   currentHeader_ = 0;
@@ -350,15 +351,10 @@ void CAudioRecorder::OnData() {
   for (int i = 0; i < bufferCount_; ++i) anyDone = anyDone || headers_[i].Has(kWaveDone);
   if (stopRequested_ || !anyDone) return;
   const uint32_t tick = system_->TickCount();
-  if (lastDataTick_ != 0 && (tick - lastDataTick_ > noticeGapThreshold_ || consecutiveLate_ >= 2)) {
-    ++consecutiveLate_;
-    ++accumulatedLate_;
-  } else {
-    consecutiveLate_ = 0;
-  }
+  watch_.Count(lastDataTick_ != 0 && (tick - lastDataTick_ > noticeGapThreshold_ || watch_.ConsecutiveLate() >= 2));
   lastDataTick_ = tick;
   // After a dropout nothing more is taken until the next start.
-  if (stopRequested_ || starved_ || consecutiveLate_ >= 2 || accumulatedLate_ >= 15) return;
+  if (stopRequested_ || starved_ || watch_.ConsecutiveLate() >= 2 || watch_.AccumulatedLate() >= 15) return;
   ProcessBuffer();
 }
 
@@ -398,7 +394,7 @@ void CAudioRecorder::ProcessBuffer() {
         if (gap > static_cast<int64_t>(bufferBytes_)) {
           int64_t pad = gap - bufferBytes_;
           if (pad > kMaxPadBytes) {
-            NotifyEnd(__LINE__);
+            watch_.NotifyEnd(__LINE__);
             Report(kLinePad);
           }
           while (pad > 0 && !stopRequested_) {
@@ -485,46 +481,8 @@ void CAudioRecorder::DeliverToInputs(const uint8_t* data, uint32_t bytes) {
 
 bool CAudioRecorder::CheckDropout() {
   if (lastProcessedTick_ == 0) return false;
-  const uint32_t gap = system_->TickCount() - lastProcessedTick_;
-  if (gap > lateThreshold_) {
-    ++consecutiveLate_;
-    ++accumulatedLate_;
-  } else {
-    consecutiveLate_ = 0;
-  }
-  if (consecutiveLate_ >= 2 && !dropoutReported_) {
-    return ReportDropout("Consecutive Delays", kLineConsecutiveEnd, kLineConsecutiveDropout);
-  }
-  if (accumulatedLate_ >= 5 && !dropoutReported_) {
-    return ReportDropout("Accumulated Delays", kLineAccumulatedEnd, kLineAccumulatedDropout);
-  }
-  return false;
-}
-
-bool CAudioRecorder::ReportDropout(const char* what, int endLine, int dropoutLine) {
-  PobixDropoutCallback dropout = dropoutCallback_.load();
-  if (!endOfAudioCallback_.load()) {
-    Report(endLine);
-    return true;
-  }
-  NotifyEnd(endLine);
-  if (!dropout) {
-    Report(dropoutLine);
-    return true;
-  }
-  dropout("recording", what);
-  dropoutReported_ = 1;
-  return true;
-}
-
-void CAudioRecorder::NotifyEnd(int missingLine) {
-  if (endReported_) return;
-  endReported_ = true;
-  if (PobixNotifyCallback end = endOfAudioCallback_.load()) {
-    end();
-  } else {
-    Report(missingLine);
-  }
+  watch_.Count(system_->TickCount() - lastProcessedTick_ > lateThreshold_);
+  return watch_.CheckDropout();
 }
 
 void CAudioRecorder::GetCurrentBuffer(unsigned char** dst, uint32_t bytes) {

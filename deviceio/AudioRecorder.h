@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "DropoutWatch.h"
 #include "Events.h"
 #include "MessageThread.h"
 #include "PageBuffer.h"
@@ -62,8 +63,8 @@ class CAudioRecorder {
   void SetActive(int32_t active) { active_ = active; }
   void SetStopEvent(platform::CEvent* event) { stopEvent_ = event; }
   void SetAlignToPlayback(bool align) { alignToPlayback_ = align; }
-  void SetEndOfAudioCallback(PobixNotifyCallback end) { endOfAudioCallback_.store(end); }
-  void SetDropoutCallback(PobixDropoutCallback dropout) { dropoutCallback_.store(dropout); }
+  void SetEndOfAudioCallback(PobixNotifyCallback end) { watch_.SetEndOfAudioCallback(end); }
+  void SetDropoutCallback(PobixDropoutCallback dropout) { watch_.SetDropoutCallback(dropout); }
   void SetInternalLogging(int32_t logging) { internalLogging_ = logging; }
 
   // Caller's thread.
@@ -89,8 +90,6 @@ class CAudioRecorder {
   void ProcessBuffer();
   void DeliverToInputs(const uint8_t* data, uint32_t bytes);
   bool CheckDropout();
-  bool ReportDropout(const char* what, int endLine, int dropoutLine);
-  void NotifyEnd(int missingLine);
   void StopOnThread();
   // Waits for a stop under way to finish; false when it did not.
   bool WaitForStop();
@@ -106,9 +105,7 @@ class CAudioRecorder {
   uint32_t startTime_ = 0;
   int32_t firstDataSeen_ = 0;
   uint32_t lastProcessedTick_ = 0;
-  int32_t dropoutReported_ = 0;
   bool starved_ = false;
-  bool endReported_ = false;
   std::atomic<int32_t> monitoring_{0};
   std::atomic<int32_t> stopRequested_{0};
   int32_t internalLogging_ = 0;
@@ -123,8 +120,7 @@ class CAudioRecorder {
   int32_t active_ = 0;
   platform::CEvent* stopEvent_ = nullptr;
   bool alignToPlayback_ = false;
-  std::atomic<PobixDropoutCallback> dropoutCallback_{nullptr};
-  std::atomic<PobixNotifyCallback> endOfAudioCallback_{nullptr};
+  CDropoutWatch watch_;
 
   platform::CPageBuffer area_;
   size_t areaBytes_ = 0;
@@ -132,8 +128,6 @@ class CAudioRecorder {
   const uint8_t* silenceBuffer_ = nullptr;
   uint32_t bufferBytes_ = 0;
   std::atomic<uint32_t> state_{kStopped};
-  uint32_t consecutiveLate_ = 0;
-  uint32_t accumulatedLate_ = 0;
   int currentHeader_ = 0;
   platform::WaveHeader headers_[kMaxBuffers];
   int16_t bufferCount_ = 0;

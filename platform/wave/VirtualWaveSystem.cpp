@@ -443,46 +443,36 @@ template <typename Devices, typename Apply>
 void WithDevice(Devices& devices, uint32_t id, Apply apply) {
   if (id < devices.size()) apply(devices[id]);
 }
+
+// The faults of one device; null for an id that does not exist.
+DeviceFaults* FaultsOf(Core& core, CVirtualWaveSystem::Direction direction, uint32_t id) {
+  if (direction == CVirtualWaveSystem::Direction::Output) {
+    return id < core.outputs.size() ? &core.outputs[id].faults : nullptr;
+  }
+  return id < core.inputs.size() ? &core.inputs[id].faults : nullptr;
+}
 }  // namespace
 
 void CVirtualWaveSystem::SetOpenError(Direction direction, uint32_t id, uint32_t result) {
   std::lock_guard<std::mutex> guard(core_->lock);
-  if (direction == Direction::Output) {
-    WithDevice(core_->outputs, id, [&](OutputState& o) { o.faults.openError = result; });
-  } else {
-    WithDevice(core_->inputs, id, [&](InputState& in) { in.faults.openError = result; });
-  }
+  if (DeviceFaults* faults = FaultsOf(*core_, direction, id)) faults->openError = result;
 }
 
 void CVirtualWaveSystem::SetFormatRejected(Direction direction, uint32_t id, bool rejected) {
   std::lock_guard<std::mutex> guard(core_->lock);
-  if (direction == Direction::Output) {
-    WithDevice(core_->outputs, id, [&](OutputState& o) { o.faults.rejectFormat = rejected; });
-  } else {
-    WithDevice(core_->inputs, id, [&](InputState& in) { in.faults.rejectFormat = rejected; });
-  }
+  if (DeviceFaults* faults = FaultsOf(*core_, direction, id)) faults->rejectFormat = rejected;
 }
 
 void CVirtualWaveSystem::SetPositionFails(Direction direction, uint32_t id, bool fails) {
   std::lock_guard<std::mutex> guard(core_->lock);
-  if (direction == Direction::Output) {
-    WithDevice(core_->outputs, id, [&](OutputState& o) { o.faults.positionFails = fails; });
-  } else {
-    WithDevice(core_->inputs, id, [&](InputState& in) { in.faults.positionFails = fails; });
-  }
+  if (DeviceFaults* faults = FaultsOf(*core_, direction, id)) faults->positionFails = fails;
 }
 
 void CVirtualWaveSystem::SetStalled(Direction direction, uint32_t id, bool stalled) {
   std::lock_guard<std::mutex> guard(core_->lock);
   core_->CatchUpLocked();
-  if (direction == Direction::Output) {
-    WithDevice(core_->outputs, id, [&](OutputState& o) {
-      o.faults.stalled = stalled;
-      o.runOpen = false;
-    });
-  } else {
-    WithDevice(core_->inputs, id, [&](InputState& in) { in.faults.stalled = stalled; });
-  }
+  if (DeviceFaults* faults = FaultsOf(*core_, direction, id)) faults->stalled = stalled;
+  if (direction == Direction::Output) WithDevice(core_->outputs, id, [](OutputState& o) { o.runOpen = false; });
 }
 
 void CVirtualWaveSystem::SetStopFails(uint32_t inputId, bool fails) {
