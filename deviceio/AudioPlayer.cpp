@@ -1,6 +1,7 @@
 #include "AudioPlayer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "ReportErrorDll.h"
@@ -234,8 +235,9 @@ void CAudioPlayer::OnBufferDone() {
         Report(__LINE__, "Divide By Zero Violation");
         playStartTick = static_cast<int32_t>(tick);
       } else {
-        playStartTick = static_cast<int32_t>(static_cast<double>(tick) -
-                                             static_cast<double>(position) / bytesPerSecond_ * 1000.0);
+        // In tick arithmetic, which wraps: floor(tick - played) without leaving 32 bits.
+        const double playedMs = static_cast<double>(position) / bytesPerSecond_ * 1000.0;
+        playStartTick = static_cast<int32_t>(tick - static_cast<uint32_t>(std::ceil(playedMs)));
       }
       playStartKnown = 1;
     } else {

@@ -1,6 +1,7 @@
 #include "AudioRecorder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -282,6 +283,11 @@ void CAudioRecorder::Begin(bool monitor) {
 }
 
 void CAudioRecorder::RequestStop() {
+  if (stopRequested_ && stopDone_ && idle_.IsSet() && state_ == kStopped) {
+    // Stopped already in this run: a second stop has nothing to wait for.
+    if (stopEvent_) stopEvent_->Set();
+    return;
+  }
   idle_.Reset();
   stopRequested_ = 1;
   if (device_) device_->Reset();
@@ -361,7 +367,7 @@ void CAudioRecorder::OnData() {
 void CAudioRecorder::ProcessBuffer() {
   ++buffersProcessed_;
   bool haveEnd = false;
-  int64_t bufferEnd = 0;  // tick at which the current buffer's last frame was captured
+  uint32_t bufferEnd = 0;  // tick at which the current buffer's last frame was captured
   if (alignToPlayback_ && !aligned_) {
     const uint32_t tick = system_->TickCount();
     uint32_t captured = 0;
@@ -370,9 +376,10 @@ void CAudioRecorder::ProcessBuffer() {
       bufferEnd = tick;
       haveEnd = true;
     } else if (device_->GetPosition(captured) == kWaveOk) {
-      const double perByte = 1000.0 / bytesPerSecond_;
-      bufferEnd = static_cast<int64_t>(tick - captured * perByte +
-                                       static_cast<double>(bufferBytes_) * buffersProcessed_ * perByte);
+      // tick - captured time + processed time, floored, in wrapping tick arithmetic.
+      const double offsetMs =
+          (static_cast<double>(bufferBytes_) * buffersProcessed_ - captured) * 1000.0 / bytesPerSecond_;
+      bufferEnd = tick + static_cast<uint32_t>(static_cast<int64_t>(std::floor(offsetMs)));
       haveEnd = true;
     }
     // Without a position this buffer cannot be placed; it is dropped and the next tried.
@@ -387,10 +394,11 @@ void CAudioRecorder::ProcessBuffer() {
 
   if (alignToPlayback_ && !aligned_) {
     if (!monitoring_ && haveEnd && player_->playStartKnown.load()) {
-      const int64_t playStart = player_->playStartTick.load();
-      if (bufferEnd > playStart) {
-        const int64_t gap = static_cast<int64_t>((bufferEnd - playStart) * static_cast<double>(bytesPerSecond_) /
-                                                 1000.0) & ~int64_t{3};
+      // Ticks wrap; their difference does not.
+      const int32_t sincePlayStart = static_cast<int32_t>(bufferEnd - static_cast<uint32_t>(player_->playStartTick.load()));
+      if (sincePlayStart > 0) {
+        const int64_t gap =
+            static_cast<int64_t>(sincePlayStart * static_cast<double>(bytesPerSecond_) / 1000.0) & ~int64_t{3};
         if (gap > static_cast<int64_t>(bufferBytes_)) {
           int64_t pad = gap - bufferBytes_;
           if (pad > kMaxPadBytes) {

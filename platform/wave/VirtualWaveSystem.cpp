@@ -97,12 +97,14 @@ struct InputState {
 }  // namespace
 
 struct CVirtualWaveSystem::Core {
-  explicit Core(ClockMode clockMode) : mode(clockMode), realStart(SteadyClock::now()) {}
+  Core(ClockMode clockMode, uint64_t startMs)
+      : mode(clockMode), realStart(SteadyClock::now()), startMs(startMs), nowMs(startMs) {}
 
   const ClockMode mode;
   const SteadyClock::time_point realStart;
+  const uint64_t startMs;
   mutable std::mutex lock;
-  uint64_t nowMs = kStartMs;
+  uint64_t nowMs;
   uint32_t waitLimitMs = kInfinite;
   std::vector<OutputState> outputs;
   std::vector<InputState> inputs;
@@ -118,7 +120,7 @@ struct CVirtualWaveSystem::Core {
   void CatchUpLocked() {
     if (mode != ClockMode::RealTime) return;
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - realStart);
-    const uint64_t now = kStartMs + static_cast<uint64_t>(elapsed.count());
+    const uint64_t now = startMs + static_cast<uint64_t>(elapsed.count());
     if (now <= nowMs) return;
     nowMs = now;
     for (OutputState& o : outputs) RunOutputLocked(o);
@@ -398,7 +400,8 @@ class CVirtualIn final : public CWaveIn {
 
 }  // namespace
 
-CVirtualWaveSystem::CVirtualWaveSystem(ClockMode mode) : core_(std::make_shared<Core>(mode)) {
+CVirtualWaveSystem::CVirtualWaveSystem(ClockMode mode, uint64_t startMs)
+    : core_(std::make_shared<Core>(mode, startMs)) {
   if (mode != ClockMode::RealTime) return;
   core_->ticker = std::thread([core = core_.get()] {
     std::unique_lock<std::mutex> wait(core->tickerLock);
@@ -656,7 +659,8 @@ uint32_t CVirtualWaveSystem::OpenInput(uint32_t id, const WaveFormat& format, CM
 uint32_t CVirtualWaveSystem::TickCount() {
   std::lock_guard<std::mutex> guard(core_->lock);
   core_->CatchUpLocked();
-  return static_cast<uint32_t>(core_->nowMs);
+  const uint32_t tick = static_cast<uint32_t>(core_->nowMs);
+  return tick == 0 ? 1 : tick;  // 0 means "unset" to the callers
 }
 
 int CVirtualWaveSystem::WaitForEvents(std::span<CEvent* const> events, bool waitAll, uint32_t timeoutMs) {

@@ -33,11 +33,13 @@ class CVirtualWaveSystem final : public CWaveSystem {
   enum class ClockMode { Manual, RealTime };
   enum class Direction { Output, Input };
 
-  // The clock starts at 1000 ms; the device format is 16-bit stereo at 44100 Hz.
-  static constexpr uint32_t kStartMs = 1000;
+  // The clock starts at 1000 ms unless told otherwise; the device format is
+  // 16-bit stereo at 44100 Hz.
+  static constexpr uint64_t kStartMs = 1000;
   static constexpr uint32_t kRate = 44100;
 
-  explicit CVirtualWaveSystem(ClockMode mode = ClockMode::Manual);
+  // startMs lets a test run the tick count across its wrap at 2^32 ms.
+  explicit CVirtualWaveSystem(ClockMode mode = ClockMode::Manual, uint64_t startMs = kStartMs);
   ~CVirtualWaveSystem() override;
   CVirtualWaveSystem(const CVirtualWaveSystem&) = delete;
   CVirtualWaveSystem& operator=(const CVirtualWaveSystem&) = delete;

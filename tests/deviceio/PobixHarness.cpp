@@ -120,6 +120,13 @@ void PobixTest::UseRealTime() {
   g_system = system.get();
 }
 
+void PobixTest::UseClockStart(uint64_t startMs) {
+  system = std::make_shared<CVirtualWaveSystem>(CVirtualWaveSystem::ClockMode::Manual, startMs);
+  platform::SetWaveSystem(system);
+  std::lock_guard<std::mutex> guard(g_lock);
+  g_system = system.get();
+}
+
 void PobixTest::Devices(const std::vector<std::string>& outputs, const std::vector<std::string>& inputs) {
   for (const std::string& name : outputs) system->AddOutput(name);
   for (const std::string& name : inputs) system->AddInput(name);

@@ -51,8 +51,10 @@ class PobixTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Swaps the test's device clock for one that follows real time.
+  // Swaps the test's device clock for one that follows real time, or for a
+  // manual one that starts at startMs.
   void UseRealTime();
+  void UseClockStart(uint64_t startMs);
   // Scripted devices, numbered from 0 in order.
   void Devices(const std::vector<std::string>& outputs, const std::vector<std::string>& inputs);
   // Builds the device object as the program does at start-up: output first, then

@@ -12,19 +12,20 @@ namespace {
 int16_t Half(int16_t v) { return static_cast<int16_t>(std::trunc(0.5 * v)); }
 int16_t Mix(int16_t l, int16_t r) { return static_cast<int16_t>(std::trunc(0.5 * r + 0.5 * l)); }
 
+// Checks a stereo delivery against the known signal, frame k at clock frame first + k.
+void ExpectSignal(const std::vector<uint8_t>& stereo, uint64_t first, size_t fromFrame = 0) {
+  for (size_t k = fromFrame; k < stereo.size() / 4; ++k) {
+    const Frame f = SignalFrame(first + k);
+    ASSERT_EQ(SampleAt(stereo, 2 * k), f.left) << "frame " << k;
+    ASSERT_EQ(SampleAt(stereo, 2 * k + 1), f.right) << "frame " << k;
+  }
+}
+
 class RecorderTest : public PobixTest {
  protected:
   void SetUp() override {
     PobixTest::SetUp();
     Devices({"Speakers"}, {"Line In"});
-  }
-  // Checks a stereo delivery against the known signal, frame k at clock frame first + k.
-  static void ExpectSignal(const std::vector<uint8_t>& stereo, uint64_t first, size_t fromFrame = 0) {
-    for (size_t k = fromFrame; k < stereo.size() / 4; ++k) {
-      const Frame f = SignalFrame(first + k);
-      ASSERT_EQ(SampleAt(stereo, 2 * k), f.left) << "frame " << k;
-      ASSERT_EQ(SampleAt(stereo, 2 * k + 1), f.right) << "frame " << k;
-    }
   }
 };
 
@@ -71,6 +72,7 @@ TEST_F(RecorderTest, RecordingAloneDeliversEveryBufferWholeFromTheFirst) {
   pobix->Start(kPobixRecord);
   Advance(500);
   pobix->Stop();
+  pobix->Stop();  // a second stop finds nothing to wait for
   EXPECT_EQ(Log().deliveries[1], std::vector<uint32_t>(5, kBufferBytes));
   ExpectSignal(Delivered(1), CVirtualWaveSystem::FrameAt(1000));
   EXPECT_TRUE(system->PlayedBytes(0).empty());
@@ -113,6 +115,32 @@ TEST_F(RecorderTest, PlaybackThatBeginsInsideTheFirstCaptureKeepsItsLaterPart) {
   ASSERT_EQ(recorded.size(), 12348u + 4 * kBufferBytes);
   ExpectSignal(recorded, playStart);
 }
+
+class TickWrapTest : public PobixTest, public ::testing::WithParamInterface<uint64_t> {};
+
+TEST_P(TickWrapTest, AlignmentHoldsWhereTheTickCountOverflowsOrWraps) {
+  // Playback begins 30 ms after the start and the first capture ends at 100 ms:
+  // the tick count passes 2^31 or 2^32 between the two.
+  const uint64_t start = GetParam();
+  UseClockStart(start);
+  Devices({"Speakers"}, {"Line In"});
+  MakePobix(8820);
+  AddInput(0, true, 1);
+  system->SetStalled(Direction::Output, 0, true);
+  pobix->Start(kPobixPlayAndRecord);
+  Advance(30);
+  system->SetStalled(Direction::Output, 0, false);
+  Advance(270);
+  pobix->Stop();
+  const uint64_t playStart = system->PlayedRuns(0).at(0).firstFrame;
+  EXPECT_EQ(playStart, CVirtualWaveSystem::FrameAt(start + 30));
+  const std::vector<uint8_t> recorded = Delivered(1);
+  ASSERT_EQ(recorded.size(), 12348u + 2 * kBufferBytes);
+  ExpectSignal(recorded, playStart);
+}
+
+INSTANTIATE_TEST_SUITE_P(TickCount, TickWrapTest,
+                         ::testing::Values((uint64_t{1} << 31) - 50, (uint64_t{1} << 32) - 50));
 
 TEST_F(RecorderTest, AnAlignmentGapBeyondTenSecondsEndsTheRecordingButDeliversThePad) {
   MakePobix();
