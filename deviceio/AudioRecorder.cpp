@@ -283,10 +283,15 @@ void CAudioRecorder::Begin(bool monitor) {
 }
 
 void CAudioRecorder::RequestStop() {
-  if (stopRequested_ && stopDone_ && idle_.IsSet() && state_ == kStopped) {
-    // Stopped already in this run: a second stop has nothing to wait for.
-    if (stopEvent_) stopEvent_->Set();
-    return;
+  if (stopRequested_ && stopDone_) {
+    // A stop of this run has been carried out, or is being: once it is through, a
+    // second one has nothing to wait for; if it failed, it is tried again.
+    WaitForStop();
+    if (state_ == kStopped) {
+      if (stopEvent_) stopEvent_->Set();
+      return;
+    }
+    stopDone_ = 0;
   }
   idle_.Reset();
   stopRequested_ = 1;
@@ -348,8 +353,9 @@ void CAudioRecorder::StopOnThread() {
   state_ = kStopped;
   aligned_ = 0;
   buffersProcessed_ = 0;
-  if (stopEvent_) stopEvent_->Set();
+  // Idle before the event, so that whoever the event wakes finds the stop through.
   idle_.Set();
+  if (stopEvent_) stopEvent_->Set();
 }
 
 void CAudioRecorder::OnData() {

@@ -111,7 +111,7 @@ class CAudioRecorder {
   int32_t internalLogging_ = 0;
   float bufferMilliseconds_ = 0.0f;
   std::atomic<int16_t> inputCount_{0};
-  int32_t stopDone_ = 0;
+  std::atomic<int32_t> stopDone_{0};
   RecorderInput inputs_[kMaxInputs];
   int16_t bitsPerSample_ = 16;
   int32_t samplesPerSecond_ = 44100;

@@ -283,7 +283,10 @@ TEST_F(RecorderTest, AFailedDeviceStopEndsInATimeOutAndTheNextRunRecovers) {
   EXPECT_EQ(reports[1].report.title, "Pobix");
   EXPECT_EQ(reports[1].report.line, 741);
 
+  // A stop asked again tries the device again.
   system->SetStopFails(0, false);
+  pobix->Stop();
+  EXPECT_EQ(pobix->recorders[0]->State(), CAudioRecorder::kStopped);
   pobix->Start(kPobixRecord);
   Advance(200);
   pobix->Stop();
