@@ -75,14 +75,15 @@ unsigned int CEffect::Process(short* buffer, uint32_t frames, uint32_t outputFra
     ReportErrorDll(__FILE__, channels_ == 1 ? kNullBlockMono : kNullBlockStereo, "");
     return 0;
   }
-  if (frames > workCapacity_ || workCapacity_ == 0) {
+  if (frames > workCapacity_ || outputFrames > workCapacity_ || workCapacity_ == 0) {
     // Growing here would allocate on the audio thread; the caller sizes the
     // chain (UpdateBufferSizes) and the block passes untouched until then.
     if (!oversizeReported_) {
       oversizeReported_ = true;
       char message[96];
-      std::snprintf(message, sizeof message, "A block of %u frames does not fit buffers of %u frames.",
-                    static_cast<unsigned>(frames), static_cast<unsigned>(workCapacity_));
+      std::snprintf(message, sizeof message, "A block of %u frames (%u out) does not fit buffers of %u frames.",
+                    static_cast<unsigned>(frames), static_cast<unsigned>(outputFrames),
+                    static_cast<unsigned>(workCapacity_));
       ReportErrorDll(__FILE__, __LINE__, message);
     }
     return 0;

@@ -4,7 +4,9 @@
 
 #include "Echo.h"
 #include "EffectList.h"
+#include "Equalizer.h"
 #include "Levels.h"
+#include "Phaser.h"
 #include "ReportErrorDll.h"
 #include "reverb.h"
 
@@ -21,6 +23,9 @@ std::unique_ptr<CEffect> CreateEffect(ZelmoEffectType type) {
   switch (type) {
     case ZelmoEcho: return std::unique_ptr<CEffect>(new (std::nothrow) CEcho);
     case ZelmoReverb: return std::unique_ptr<CEffect>(new (std::nothrow) CReverb);
+    case ZelmoChorus: return std::unique_ptr<CEffect>(new (std::nothrow) CPhaser(ZelmoChorus));
+    case ZelmoFlange: return std::unique_ptr<CEffect>(new (std::nothrow) CPhaser(ZelmoFlange));
+    case ZelmoEqualizer: return std::unique_ptr<CEffect>(new (std::nothrow) CEqualizer);
     case ZelmoLevels: return std::unique_ptr<CEffect>(new (std::nothrow) CLevels);
     default: return nullptr;
   }

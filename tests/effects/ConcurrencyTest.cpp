@@ -64,6 +64,19 @@ void SetRandomParameters(CZelmo& chain, short n, std::mt19937& random) {
     ReverbParams p{gain(random), gain(random), gain(random), gain(random), gain(random),
                    gain(random), delay(random), delay(random), 300.0f, 300.0f};
     chain.SetEffectParameters(n, &p);
+  } else if (type == ZelmoChorus || type == ZelmoFlange) {
+    std::uniform_real_distribution<float> hz(0.1f, 20.0f), phase(0.0f, 360.0f), ms(0.0f, 60.0f);
+    const float delayL = ms(random), delayR = ms(random);
+    ChorusFlangeParams p{gain(random), gain(random), gain(random), gain(random), hz(random), hz(random),
+                         phase(random), phase(random), delayL, delayR, delayL * gain(random), delayR * gain(random)};
+    chain.SetEffectParameters(n, &p);
+  } else if (type == ZelmoEqualizer) {
+    EqualizerParams p{static_cast<int32_t>(random() % 2), {}, {}};
+    for (int b = 0; b < 10; ++b) {
+      p.left.gains[b] = 2 * gain(random);
+      p.right.gains[b] = 2 * gain(random);
+    }
+    chain.SetEffectParameters(n, &p);
   } else if (type == ZelmoLevels) {
     Zelmo_Levels_Parameters p{static_cast<uint32_t>(random() % 500000), 0, 60.0f + gain(random) * 120.0f};
     chain.SetEffectParameters(n, &p);
@@ -72,10 +85,19 @@ void SetRandomParameters(CZelmo& chain, short n, std::mt19937& random) {
   }
 }
 
+EqualizerInit ProgramBands() { return {{60, 170, 310, 600, 1000, 3000, 6000, 12000, 14000, 16000}, 4096}; }
+
+short AddEffectOfType(CZelmo& chain, ZelmoEffectType type) {
+  EqualizerInit bands = ProgramBands();
+  return AddEffect(chain, type, type == ZelmoEqualizer ? &bands : nullptr);
+}
+
 void AddRandomEffect(CZelmo& chain, std::mt19937& random) {
-  static const ZelmoEffectType types[] = {ZelmoEcho, ZelmoReverb, ZelmoLevels};
-  const short n = AddEffect(chain, types[random() % 3]);
-  SetRandomParameters(chain, n, random);
+  static const ZelmoEffectType types[] = {ZelmoEcho, ZelmoReverb, ZelmoChorus, ZelmoFlange, ZelmoEqualizer, ZelmoLevels};
+  ZelmoEffectType type = types[random() % 6];
+  // Like the effects window: one equalizer a chain.
+  if (type == ZelmoEqualizer && chain.DoesEqualizerExistInList()) type = ZelmoChorus;
+  SetRandomParameters(chain, AddEffectOfType(chain, type), random);
 }
 
 void EditOnce(CZelmo& chain, std::mt19937& random) {
@@ -87,7 +109,7 @@ void EditOnce(CZelmo& chain, std::mt19937& random) {
     case 3: chain.SetBypass(random() % 4 == 0); break;
     case 4: chain.MoveEffectFoward(any); break;
     case 5: chain.MoveEffectBack(any); break;
-    case 6: if (count < 6) AddRandomEffect(chain, random); break;
+    case 6: if (count < 8) AddRandomEffect(chain, random); break;
     case 7: if (count > 1) chain.RemoveEffect(any); break;
     case 8: {
       unsigned int type = 0;
@@ -109,9 +131,8 @@ void EditOnce(CZelmo& chain, std::mt19937& random) {
 std::unique_ptr<CZelmo> StartingChain(short channels) {
   auto chain = MakeChain(channels, kBlock, kBlock + 16384);
   std::mt19937 random(17);
-  for (ZelmoEffectType type : {ZelmoEcho, ZelmoReverb, ZelmoLevels}) {
-    const short n = AddEffect(*chain, type);
-    SetRandomParameters(*chain, n, random);
+  for (ZelmoEffectType type : {ZelmoEcho, ZelmoReverb, ZelmoChorus, ZelmoFlange, ZelmoEqualizer, ZelmoLevels}) {
+    SetRandomParameters(*chain, AddEffectOfType(*chain, type), random);
   }
   return chain;
 }
@@ -124,7 +145,7 @@ std::unique_ptr<CZelmo> CopyOf(CZelmo& from) {
   for (short n = 0; n < from.NumberOfEffects(); ++n) {
     unsigned int type = 0;
     from.GetEffectType(n, &type);
-    const short copy = AddEffect(*chain, type);
+    const short copy = AddEffectOfType(*chain, type);
     unsigned char record[128];
     from.GetEffectParameters(n, record);
     chain->SetEffectParameters(copy, record);
@@ -145,10 +166,13 @@ std::vector<short> RunBlocks(CZelmo& chain, int blocks, uint32_t seed) {
   const short channels = chain.GetChannels();
   std::mt19937 random(seed);
   for (int b = 0; b < blocks; ++b) {
-    const uint32_t frames = 1 + random() % (kBlock + 16384);
-    std::vector<short> block = Noise(size_t{frames} * channels, seed + b);
+    // An equalizer takes what it asks for and gives one output block; without
+    // one any length goes.
+    const bool equalizer = chain.DoesEqualizerExistInList();
+    const uint32_t frames = equalizer ? chain.GetMinSamplesNeededForOutput() : 1 + random() % (kBlock + 16384);
+    std::vector<short> block = Noise(size_t{std::max(frames, kBlock)} * channels, seed + b);
     chain.ProcessAudio(block.data(), frames);
-    all.insert(all.end(), block.begin(), block.end());
+    all.insert(all.end(), block.begin(), block.begin() + static_cast<long>(equalizer ? kBlock : frames) * channels);
   }
   return all;
 }
@@ -181,7 +205,8 @@ TEST(ChainUnderEdits, TwoThousandBlocksWhileAnotherThreadEditsTheChain) {
     std::mt19937 random(29);
     for (int b = 0; b < 2000; ++b) {
       const uint32_t frames = chain->GetMinSamplesNeededForOutput();
-      ASSERT_EQ(frames, kBlock);
+      ASSERT_GE(frames, kBlock);
+      ASSERT_LE(frames, kBlock + 8192);
       for (uint32_t i = 0; i < 2 * frames; ++i) block[i] = static_cast<short>(random());
       ASSERT_LE(chain->ProcessAudio(block.data(), frames), 1u);
     }
