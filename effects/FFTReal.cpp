@@ -11,8 +11,25 @@ constexpr int kAllocateTables = 59;
 constexpr int32_t kShortest = 4;
 constexpr int32_t kLongest = 65536;
 
-// The butterflies of every stage from span 8 up, with the twiddles of each
-// stage stored contiguously so the inner loop runs over plain arrays.
+// One span's butterflies: the two halves (a, x) of the span in both arrays
+// are disjoint runs, which lets the loop run four or eight lanes at a time.
+template <bool Inverse>
+inline void Butterflies(float* __restrict ar, float* __restrict ai, float* __restrict xr, float* __restrict xi,
+                        const float* __restrict c, const float* __restrict sn, int32_t half) {
+  for (int32_t j = 0; j < half; ++j) {
+    // (xr + i xi)(cos -+ i sin)
+    const float br = Inverse ? xr[j] * c[j] - xi[j] * sn[j] : xr[j] * c[j] + xi[j] * sn[j];
+    const float bi = Inverse ? xi[j] * c[j] + xr[j] * sn[j] : xi[j] * c[j] - xr[j] * sn[j];
+    const float r = ar[j], i = ai[j];
+    ar[j] = r + br;
+    ai[j] = i + bi;
+    xr[j] = r - br;
+    xi[j] = i - bi;
+  }
+}
+
+// Every stage, spans 2 and 4 written out; from span 8 on the twiddles of each
+// stage are stored contiguously.
 template <bool Inverse>
 void RadixTwoStages(float* re, float* im, int32_t n, const float* stageCos, const float* stageSin) {
   // Span 2: twiddle 1.
@@ -40,23 +57,8 @@ void RadixTwoStages(float* re, float* im, int32_t n, const float* stageCos, cons
   size_t table = 0;
   for (int32_t span = 8; span <= n; span <<= 1) {
     const int32_t half = span / 2;
-    const float* c = stageCos + table;
-    const float* sn = stageSin + table;
     for (int32_t s = 0; s < n; s += span) {
-      float* ar = re + s;
-      float* ai = im + s;
-      float* xr = re + s + half;
-      float* xi = im + s + half;
-      for (int32_t j = 0; j < half; ++j) {
-        // (xr + i xi)(cos -+ i sin)
-        const float br = Inverse ? xr[j] * c[j] - xi[j] * sn[j] : xr[j] * c[j] + xi[j] * sn[j];
-        const float bi = Inverse ? xi[j] * c[j] + xr[j] * sn[j] : xi[j] * c[j] - xr[j] * sn[j];
-        const float r = ar[j], i = ai[j];
-        ar[j] = r + br;
-        ai[j] = i + bi;
-        xr[j] = r - br;
-        xi[j] = i - bi;
-      }
+      Butterflies<Inverse>(re + s, im + s, re + s + half, im + s + half, stageCos + table, stageSin + table, half);
     }
     table += static_cast<size_t>(half);
   }

@@ -5,7 +5,8 @@
 //   zelmo_apply echo-taps GAIN DECAY            the tap gains an echo makes, one a line
 //   zelmo_apply diff A.raw B.raw                largest sample difference over the shorter file
 //   zelmo_apply [--mono] [--block N] [--inline] IN.raw OUT.raw EFFECT ARGS... [EFFECT ARGS...]
-//     echo DRY GAIN DECAY DELAY_MS | reverb DRY GAIN DECAY DELAY_MS
+//     echo DRY GAIN DECAY DELAY_MS | reverb DRY GAIN DECAY DELAY_MS |
+//     chorus|flange DRY WET LFO_HZ PHASE_DEG DELAY_MS DEPTH_MS | equalizer DB0 ... DB9
 //
 // The run prints the processing time (without file input and output) on stderr.
 #include <algorithm>
@@ -128,6 +129,22 @@ int Apply(int argc, char** argv) {
       p.decayLeft = p.decayRight = Arg(argv, i, argc);
       p.delayMsLeft = p.delayMsRight = Arg(argv, i, argc);
       chain->SetEffectParameters(bench::Add(*chain, ZelmoReverb), &p);
+    } else if (name == "chorus" || name == "flange") {
+      ChorusFlangeParams p;
+      p.dryGainLeft = p.dryGainRight = Arg(argv, i, argc);
+      p.wetGainLeft = p.wetGainRight = Arg(argv, i, argc);
+      p.lfoHzLeft = p.lfoHzRight = Arg(argv, i, argc);
+      p.lfoPhaseDegLeft = p.lfoPhaseDegRight = Arg(argv, i, argc);
+      p.delayMsLeft = p.delayMsRight = Arg(argv, i, argc);
+      p.depthMsLeft = p.depthMsRight = Arg(argv, i, argc);
+      chain->SetEffectParameters(bench::Add(*chain, name == "chorus" ? ZelmoChorus : ZelmoFlange), &p);
+    } else if (name == "equalizer") {
+      EqualizerInit init = bench::ProgramBands();
+      EqualizerParams p{0, {}, {}};
+      for (int b = 0; b < kEqualizerBandCount; ++b) {
+        p.left.gains[b] = p.right.gains[b] = static_cast<float>(std::pow(10.0, Arg(argv, i, argc) / 20.0));
+      }
+      chain->SetEffectParameters(bench::Add(*chain, ZelmoEqualizer, &init), &p);
     } else {
       std::fprintf(stderr, "unknown effect %s\n", name.c_str());
       return 2;
