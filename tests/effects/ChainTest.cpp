@@ -1,4 +1,3 @@
-#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -19,15 +18,6 @@ std::vector<unsigned int> Types(CZelmo& chain) {
   chain.InitGetAllEffects();
   while (chain.GetNextEffectType(&type)) types.push_back(type);
   return types;
-}
-
-int ThreadCount() {
-  int count = 0;
-  if (DIR* dir = opendir("/proc/self/task")) {
-    while (dirent* entry = readdir(dir)) count += entry->d_name[0] != '.';
-    closedir(dir);
-  }
-  return count;
 }
 
 }  // namespace

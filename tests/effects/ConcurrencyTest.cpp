@@ -85,8 +85,6 @@ void SetRandomParameters(CZelmo& chain, short n, std::mt19937& random) {
   }
 }
 
-EqualizerInit ProgramBands() { return {{60, 170, 310, 600, 1000, 3000, 6000, 12000, 14000, 16000}, 4096}; }
-
 short AddEffectOfType(CZelmo& chain, ZelmoEffectType type) {
   EqualizerInit bands = ProgramBands();
   return AddEffect(chain, type, type == ZelmoEqualizer ? &bands : nullptr);

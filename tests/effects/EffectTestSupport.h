@@ -2,6 +2,8 @@
 // reproducible noise, and a switch between threaded and inline workers.
 #pragma once
 
+#include <dirent.h>
+
 #include <cstdint>
 #include <memory>
 #include <random>
@@ -31,6 +33,21 @@ inline std::vector<short> Noise(size_t samples, uint32_t seed, int amplitude = 2
   std::vector<short> out(samples);
   for (short& s : out) s = static_cast<short>(value(random));
   return out;
+}
+
+// The band centres and transform size the program gives every equalizer.
+inline EqualizerInit ProgramBands(int32_t fftSize = 4096) {
+  return EqualizerInit{{60, 170, 310, 600, 1000, 3000, 6000, 12000, 14000, 16000}, fftSize};
+}
+
+// Threads of this process now.
+inline int ThreadCount() {
+  int count = 0;
+  if (DIR* dir = opendir("/proc/self/task")) {
+    while (dirent* entry = readdir(dir)) count += entry->d_name[0] != '.';
+    closedir(dir);
+  }
+  return count;
 }
 
 // Effects created inside the scope run their workers inline (or threaded).

@@ -11,10 +11,6 @@ using namespace tessiro::test;
 
 namespace {
 
-EqualizerInit ProgramBands(int32_t fftSize = 4096) {
-  return EqualizerInit{{60, 170, 310, 600, 1000, 3000, 6000, 12000, 14000, 16000}, fftSize};
-}
-
 EqualizerParams Gains(float left[10], float right[10], int mode = 0) {
   EqualizerParams p{mode, {}, {}};
   for (int b = 0; b < 10; ++b) {

@@ -1,4 +1,3 @@
-#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -78,15 +77,6 @@ class CReferencePhaser {
   int channels_;
   Channel ch_[2];
 };
-
-int ThreadCount() {
-  int count = 0;
-  if (DIR* dir = opendir("/proc/self/task")) {
-    while (dirent* entry = readdir(dir)) count += entry->d_name[0] != '.';
-    closedir(dir);
-  }
-  return count;
-}
 
 CPhaser& PhaserOf(CZelmo& chain, short number) {
   CEffect* effect = nullptr;
@@ -230,7 +220,7 @@ TEST(Phaser, MonoChorusRunsOneWorkerAndTheEqualizerTwo) {
   auto mono = MakeChain(1, 1024, 8192);
   AddEffect(*mono, ZelmoChorus);
   EXPECT_EQ(ThreadCount(), before + 1);
-  EqualizerInit init{{60, 170, 310, 600, 1000, 3000, 6000, 12000, 14000, 16000}, 4096};
+  EqualizerInit init = ProgramBands();
   AddEffect(*mono, ZelmoEqualizer, &init);
   EXPECT_EQ(ThreadCount(), before + 3);
   auto stereo = MakeChain(2, 1024, 8192);

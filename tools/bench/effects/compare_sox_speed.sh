@@ -9,34 +9,8 @@ set -euo pipefail
 shopt -s inherit_errexit
 cd "$(dirname "$0")/../../.."
 build=${1:-build/release}
-if [[ ! -x $build/bin/zelmo_apply ]]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSIRO_BUILD_TESTS=OFF >/dev/null
-fi
-cmake --build "$build" --target zelmo_apply >/dev/null
-apply=$build/bin/zelmo_apply
-
-dir=$(mktemp -d /dev/shm/zelmo-sox-XXXXXX)
-trap 'rm -rf "$dir"' EXIT
-"$apply" signal 600 "$dir/in.raw"
-raw=(-t raw -r 44100 -e signed -b 16 -c 2)
+source tools/bench/effects/sox_common.sh
 block=8192
-
-median_seconds() {  # command...: median wall time of five runs after one warm-up
-  # A run that fails or writes a short file would look fast: stop instead.
-  if ! "$@" 2>"$dir/err" || [[ $(stat -c %s "$dir/out.raw") -lt $(stat -c %s "$dir/in.raw") ]]; then
-    echo "failed: $* ($(cat "$dir/err"))" >&2
-    exit 1
-  fi
-  local times=()
-  for _ in 1 2 3 4 5; do
-    local start end
-    start=$(date +%s%N)
-    "$@" 2>/dev/null
-    end=$(date +%s%N)
-    times+=("$(( end - start ))")
-  done
-  printf '%s\n' "${times[@]}" | sort -n | sed -n 3p | awk '{printf "%.3f", $1 / 1e9}'
-}
 
 # Typical chorus and flange presets; the sox settings follow them as far as its
 # parameters go (its chorus takes no depth of 10 ms or more, so both use 8 ms).
@@ -54,9 +28,9 @@ echo "600 s stereo, block $block frames; seconds (median of 5) and the ratio our
 printf '%-10s %10s %10s %10s %16s\n' effect threaded inline sox "ratio thr/inl"
 for effect in chorus flange equalizer; do
   declare -n ours="$effect" theirs="sox_$effect"
-  t=$(median_seconds "$apply" --block $block "$dir/in.raw" "$dir/out.raw" "${ours[@]}")
-  i=$(median_seconds "$apply" --inline --block $block "$dir/in.raw" "$dir/out.raw" "${ours[@]}")
-  s=$(median_seconds sox -D -V1 "${raw[@]}" "$dir/in.raw" "${raw[@]}" "$dir/out.raw" "${theirs[@]}")
+  t=$(median_seconds "$dir/out.raw" "$apply" --block $block "$dir/in.raw" "$dir/out.raw" "${ours[@]}")
+  i=$(median_seconds "$dir/out.raw" "$apply" --inline --block $block "$dir/in.raw" "$dir/out.raw" "${ours[@]}")
+  s=$(median_seconds "$dir/out.raw" sox -D -V1 "${raw[@]}" "$dir/in.raw" "${raw[@]}" "$dir/out.raw" "${theirs[@]}")
   ratio=$(awk -v t="$t" -v i="$i" -v s="$s" 'BEGIN {printf "%.2f / %.2f", t / s, i / s}')
   printf '%-10s %10s %10s %10s %16s\n' "$effect" "$t" "$i" "$s" "$ratio"
   unset -n ours theirs
