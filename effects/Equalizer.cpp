@@ -241,7 +241,7 @@ void CEqualizer::ProcessChannel(int c) {
       const short value = ClipSample(static_cast<float>(ch.tail[static_cast<size_t>(k)] + ch.frame[static_cast<size_t>(k)]));
       if (delivered + static_cast<size_t>(k) < output) {
         work[delivered + static_cast<size_t>(k)] = value;
-      } else {
+      } else if (ch.carried < ch.carry.size()) {
         ch.carry[ch.carried++] = value;
       }
     }

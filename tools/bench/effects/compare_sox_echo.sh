@@ -11,7 +11,8 @@ cd "$(dirname "$0")/../../.."
 build=${1:-build/release}
 source tools/bench/effects/sox_common.sh
 
-dry=1 gain=0.631 decay=0.25 delay=100 block=8192
+# Destructive edits run effects over audio in passes of 88200 frames.
+dry=1 gain=0.631 decay=0.25 delay=100 block=88200
 mapfile -t taps < <("$apply" echo-taps $gain $decay)
 soxtaps=()
 for k in "${!taps[@]}"; do soxtaps+=("$(( (k + 1) * delay ))" "${taps[$k]}"); done

@@ -10,7 +10,8 @@ shopt -s inherit_errexit
 cd "$(dirname "$0")/../../.."
 build=${1:-build/release}
 source tools/bench/effects/sox_common.sh
-block=8192
+# Destructive edits run effects over audio in passes of 88200 frames.
+block=88200
 
 # Typical chorus and flange presets; the sox settings follow them as far as its
 # parameters go (its chorus takes no depth of 10 ms or more, so both use 8 ms).
