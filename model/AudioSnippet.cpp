@@ -1,0 +1,322 @@
+#include "AudioSnippet.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "AudioSegment.h"
+#include "Generic.h"
+#include "tarvex.h"
+
+namespace {
+
+constexpr int kLineSetTempoZero = 93;
+constexpr int kLineNoSourceTempo = 134;
+constexpr int kLineStartNoSegment = 190;
+constexpr int kLineNoProcessor = 202;
+constexpr int kLineRatioZero = 207;
+constexpr int kLineNoWorkBuffer = 273;
+constexpr int kLineDecommit = 302;
+constexpr int kLineRelease = 307;
+constexpr int kLineMixNoOut = 332;
+constexpr int kLineCopyNoOther = 406;
+
+constexpr const char* kDivideByZero = "Divide By Zero Violation";
+
+// Slack a source read needs beyond the frames asked for (sector alignment),
+// and the granule the work buffer is sized in.
+constexpr uint32_t kReadSlackFrames = 1024;
+constexpr uint32_t kWorkGranuleFrames = 8192;
+
+inline int16_t Saturate(int32_t sum) {
+  return static_cast<int16_t>(std::clamp(sum, -32767, 32767));
+}
+
+}  // namespace
+
+uint32_t ClampBufferFrames(uint32_t frames) {
+  constexpr uint32_t kStep = 8192;
+  frames = std::clamp<uint32_t>(frames, kStep, 8 * kStep);
+  return frames - frames % kStep;
+}
+
+void AddSaturated(int16_t* dst, const int16_t* src, uint32_t frames) {
+  const size_t samples = static_cast<size_t>(frames) * 2;
+  for (size_t i = 0; i < samples; ++i) dst[i] = Saturate(int32_t{dst[i]} + int32_t{src[i]});
+}
+
+CAudioSnippet::CAudioSnippet() : identifier_(GetUniqueTickCount()), sourceIdentifier_(identifier_) {
+  layer = identifier_;
+}
+
+CAudioSnippet::~CAudioSnippet() { StopTempoPitch(); }
+
+int CAudioSnippet::SetSegment(std::shared_ptr<CAudioSegment>) { return 0; }
+int CAudioSnippet::GetSegment(std::shared_ptr<CAudioSegment>*) const { return 0; }
+int16_t CAudioSnippet::GetChannels() const { return 0; }
+int CAudioSnippet::IsSourceClosed() const { return 0; }
+int CAudioSnippet::CloseSource() { return 0; }
+AudioQuality CAudioSnippet::GetFormat() const { return AudioQuality{0, 0, 0}; }
+int CAudioSnippet::ReleaseSource() { return 0; }
+int CAudioSnippet::Prefetch(uint32_t, uint32_t, uint32_t) { return 1; }
+
+int CAudioSnippet::ProduceRange(uint32_t, uint32_t, uint32_t, uint32_t* produced) {
+  *produced = 0;
+  return 1;
+}
+
+int CAudioSnippet::Render(int16_t* out, uint32_t position, uint32_t frames, uint32_t blockFrames) {
+  if (!out) {
+    ReportError(__FILE__, __LINE__, "");
+    return 3;
+  }
+  uint32_t produced = 0;
+  const int result = RenderRange(position, frames, blockFrames, &produced);
+  if (result != 1) return result;
+  return AddRendered(out, 0, frames);
+}
+
+int CAudioSnippet::RenderRange(uint32_t position, uint32_t frames, uint32_t blockFrames, uint32_t* produced) {
+  produced_ = 0;
+  const int result = ProduceRange(position, frames, blockFrames, &produced_);
+  if (produced) *produced = produced_;
+  return result;
+}
+
+int CAudioSnippet::AddRendered(int16_t* out, uint32_t first, uint32_t frames) const {
+  if (!out) {
+    ReportError(__FILE__, kLineMixNoOut, "");
+    return 3;
+  }
+  const int16_t* work = Work();
+  if (!work || first >= produced_) return 1;
+  const uint32_t count = std::min(frames, produced_ - first);
+  if (workChannels_ == 2) {
+    AddSaturated(out, work + static_cast<size_t>(first) * 2, count);
+  } else {
+    const int16_t* src = work + first;
+    for (uint32_t i = 0; i < count; ++i) {
+      out[2 * i] = Saturate(int32_t{out[2 * i]} + src[i]);
+      out[2 * i + 1] = Saturate(int32_t{out[2 * i + 1]} + src[i]);
+    }
+  }
+  return 1;
+}
+
+uint32_t CAudioSnippet::GetSourceLength() const {
+  std::shared_ptr<CAudioSegment> segment;
+  GetSegment(&segment);
+  return segment ? segment->length : 0;
+}
+
+float CAudioSnippet::GetSourceTempo() const {
+  std::shared_ptr<CAudioSegment> segment;
+  GetSegment(&segment);
+  return segment ? segment->tempo : 0.0f;
+}
+
+int CAudioSnippet::CopyAttributesTo(CAudioSnippet* other) const {
+  if (!other) {
+    ReportError(__FILE__, kLineCopyNoOther, "");
+    return 3;
+  }
+  other->kind = kind;
+  other->selected = selected;
+  other->layer = layer;
+  other->tempo = tempo;
+  other->ratio = ratio;
+  // The copy's processor state stays its own: a copy never has a processor.
+  other->restart_ = restart_;
+  other->start = start;
+  other->end = end;
+  other->length = length;
+  other->readPosition_ = readPosition_;
+  other->carry = carry;
+  other->screenLeftX = screenLeftX;
+  other->screenLeftY = screenLeftY;
+  other->screenRightX = screenRightX;
+  other->screenRightY = screenRightY;
+  other->sourceIdentifier_ = identifier_;
+  return 1;
+}
+
+int CAudioSnippet::AddScreenRect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  if (left < screenLeftX) {
+    screenLeftX = left;
+    screenLeftY = top;
+  }
+  if (right > screenRightX) {
+    screenRightX = right;
+    screenRightY = bottom;
+  }
+  return screenRects_.Add(left, top, right, bottom);
+}
+
+int CAudioSnippet::ClearScreenRects() {
+  screenRects_.Clear();
+  screenLeftX = kClearedScreenLeft;
+  screenLeftY = 0;
+  screenRightX = 0;
+  screenRightY = 0;
+  return 1;
+}
+
+int CAudioSnippet::SetTempo(float projectTempo) {
+  if (projectTempo == 0.0f) {
+    ReportError(__FILE__, kLineSetTempoZero, kDivideByZero);
+    return 3;
+  }
+  const float sourceTempo = GetSourceTempo();
+  // Checked before anything changes, so a snippet without a source keeps its timing.
+  if (sourceTempo == 0.0f) {
+    ReportError(__FILE__, kLineNoSourceTempo, kDivideByZero);
+    return 3;
+  }
+  // Single precision throughout, with the rounding carried from change to
+  // change so that going there and back returns the start to where it was.
+  const float scaled = (tempo / projectTempo) * static_cast<float>(start);
+  uint32_t whole = scaled > 0.0f ? static_cast<uint32_t>(scaled) : 0;
+  carry += scaled - static_cast<float>(whole);
+  if (carry > 0.5f) {
+    carry -= 1.0f;
+    whole += 1;
+  }
+  start = whole;
+  tempo = projectTempo;
+  const float r = sourceTempo / projectTempo;
+  const float exact = static_cast<float>(GetSourceLength()) * r;
+  length = exact > 0.0f ? static_cast<uint32_t>(exact) : 0;
+  if (exact - static_cast<float>(length) > 0.5f) ++length;
+  end = start + length;
+  ratio = projectTempo / sourceTempo;
+  if (processor_) processor_->SetTempo(1.0f / ratio);
+  return 1;
+}
+
+int CAudioSnippet::StartTempoPitch(float semitones, uint32_t blockFrames, const TempoPitchSettings& settings) {
+  if (processor_) StopTempoPitch();
+  std::shared_ptr<CAudioSegment> segment;
+  GetSegment(&segment);
+  if (!segment) {
+    ReportError(__FILE__, kLineStartNoSegment, "");
+    return 3;
+  }
+  const AudioQuality format = GetFormat();
+  const int16_t channels = format.channels == 1 ? 1 : 2;
+
+  std::unique_ptr<CTarvex> processor(new (std::nothrow) CTarvex);
+  if (!processor) {
+    ReportError(__FILE__, kLineNoProcessor, "");
+    return 3;
+  }
+  if (ratio == 0.0f) {
+    ReportError(__FILE__, kLineRatioZero, kDivideByZero);
+  } else {
+    processor->SetTempo(1.0f / ratio);
+  }
+  processor->SetPitchViaSemitones(semitones);
+  processor->SetChannels(channels);
+  // The stores and the work buffer are sized once for the largest range a
+  // block can ask for (the block plus what effect chains read ahead), so
+  // nothing grows while the snippet plays.
+  const uint32_t block = std::max(blockFrames, settings.bufferFrames);
+  const uint32_t largestRange = block + kChainSlackFrames;
+  processor->SetSizeOutputBufferSample(largestRange);
+  processor->Init();
+  processor->bestFitShave = settings.bestFitShave;
+  processor->bestFitSkip = settings.bestFitSkip;
+  processor->bestFitCorrLimit = settings.bestFitCorrLimit;
+  const uint32_t largestRead = processor->GetMinSamplesNeededForOutput();
+  processor->SetSizeOutputBufferSample(block);
+
+  uint64_t frames = std::max(largestRange, largestRead) + uint64_t{kReadSlackFrames};
+  frames = (frames + kWorkGranuleFrames - 1) / kWorkGranuleFrames * kWorkGranuleFrames;
+  const size_t bytes = static_cast<size_t>(frames) * channels * sizeof(int16_t);
+  platform::CPageBuffer work;
+  if (!work.Reserve(bytes) || !work.Commit(0, bytes)) {
+    ReportError(__FILE__, kLineNoWorkBuffer, "");
+    return 3;
+  }
+  work_ = std::move(work);
+  workFrames_ = static_cast<uint32_t>(frames);
+  workChannels_ = static_cast<uint16_t>(channels);
+  processor_ = std::move(processor);
+  restart_ = 1;
+  hasNextPosition_ = false;
+  produced_ = 0;
+  overflowReported_ = false;
+  state_ = kStateRunning;
+  return 1;
+}
+
+int CAudioSnippet::StopTempoPitch() {
+  if (processor_) {
+    processor_->Reset();
+    processor_.reset();
+  }
+  state_ = kStateIdle;
+  hasNextPosition_ = false;
+  produced_ = 0;
+  ReleaseSource();
+  if (!work_.IsReserved()) return 1;
+  const size_t bytes = static_cast<size_t>(workFrames_) * workChannels_ * sizeof(int16_t);
+  workFrames_ = 0;
+  if (!work_.Decommit(0, bytes)) {
+    ReportError(__FILE__, kLineDecommit, "");
+    work_.Release();
+    return 3;
+  }
+  if (!work_.Release()) {
+    ReportError(__FILE__, kLineRelease, "");
+    return 3;
+  }
+  return 1;
+}
+
+int CAudioSnippet::MixProcessed(int16_t* out, uint32_t sourceFrames, uint32_t frames) {
+  if (!out) {
+    ReportError(__FILE__, kLineMixNoOut, "");
+    return 3;
+  }
+  ProcessWork(sourceFrames, frames, &produced_);
+  return AddRendered(out, 0, frames);
+}
+
+int CAudioSnippet::ProcessWork(uint32_t sourceFrames, uint32_t capacity, uint32_t* produced) {
+  *produced = 0;
+  if (!processor_ || !Work()) return 1;
+  if (capacity > workFrames_) {
+    ReportOverflowOnce(__LINE__);
+    capacity = workFrames_;
+  }
+  sourceFrames = std::min(sourceFrames, workFrames_);
+  uint32_t delivered = 0;
+  processor_->ProcessAudio(Work(), sourceFrames, Work(), capacity, &delivered);
+  *produced = std::min(delivered, capacity);
+  return 1;
+}
+
+void CAudioSnippet::CheckContinuity(uint32_t position) {
+  if (hasNextPosition_ && nextPosition_ == position) return;
+  restart_ = 1;
+  // Whatever the processor still holds belongs to another place in the source.
+  if (processor_) processor_->Reset();
+  hasNextPosition_ = false;
+}
+
+uint32_t CAudioSnippet::SourcePositionOf(uint32_t position) const {
+  if (position <= start) return 0;
+  // In double, so that long snippets at a ratio of 1 read exactly where they play.
+  const double source = static_cast<double>(ratio) * static_cast<double>(position - start);
+  return source >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<uint32_t>(source);
+}
+
+uint32_t CAudioSnippet::SourceCapacity() const {
+  return workFrames_ > kReadSlackFrames ? workFrames_ - kReadSlackFrames : 0;
+}
+
+void CAudioSnippet::ReportOverflowOnce(int line) {
+  if (overflowReported_) return;
+  overflowReported_ = true;
+  ReportError(__FILE__, line, "A block is larger than the snippet's work buffer.");
+}

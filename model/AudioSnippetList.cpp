@@ -1,0 +1,495 @@
+#include "AudioSnippetList.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "AudioLoop.h"
+#include "AudioSnippetLoop.h"
+#include "Generic.h"
+
+namespace {
+
+constexpr int kLineRemoveAllNoLoop = 92;
+constexpr int kLineAddNoSnippet = 164;
+constexpr int kLineAddNoMemory = 171;
+constexpr int kLineAddNoLoop = 216;
+constexpr int kLineRemoveNoLoop = 348;
+constexpr int kLineRenderSnippetAbsent = 993;
+constexpr int kLineSelectedNoBlock = 1085;
+constexpr int kLineRenderNoBlock = 1301;
+constexpr int kLineLimitsNoLowest = 1387;
+constexpr int kLineLimitsNoHighest = 1392;
+constexpr int kLineLimitsNoFirst = 1397;
+constexpr int kLineLimitsNoLast = 1402;
+constexpr int kLineMatchingNoOther = 1587;
+
+uint32_t WindowEnd(uint32_t position, uint32_t frames) {
+  const uint64_t end = uint64_t{position} + frames;
+  return end > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(end);
+}
+
+}  // namespace
+
+CAudioSnippetList::CAudioSnippetList() = default;
+
+CAudioSnippetList::~CAudioSnippetList() = default;
+
+void CAudioSnippetList::CountLoopUse(const CAudioSnippet& snippet, int delta, int missingLoopLine) {
+  if (listMode_ != kModeProject || snippet.kind != CAudioSnippet::kKindLoop) return;
+  const auto* loopSnippet = dynamic_cast<const CAudioSnippetLoop*>(&snippet);
+  CAudioLoop* loop = loopSnippet ? loopSnippet->GetLoop() : nullptr;
+  if (!loop) {
+    ReportError(__FILE__, missingLoopLine, "");
+    return;
+  }
+  loop->useCount = std::max(0, loop->useCount + delta);
+}
+
+int CAudioSnippetList::AddSnippet(std::shared_ptr<CAudioSnippet> snippet) {
+  if (!snippet) {
+    ReportError(__FILE__, kLineAddNoSnippet, "");
+    return 3;
+  }
+  if (listMode_ == kModeProject && snippet->kind == CAudioSnippet::kKindLoop) {
+    const auto* loopSnippet = dynamic_cast<const CAudioSnippetLoop*>(snippet.get());
+    if (!loopSnippet || !loopSnippet->GetLoop()) {
+      ReportError(__FILE__, kLineAddNoLoop, "");
+      return 3;
+    }
+  }
+  const uint32_t start = snippet->start;
+  auto at = std::find_if(snippets_.begin(), snippets_.end(),
+                         [start](const std::shared_ptr<CAudioSnippet>& s) { return s->start >= start; });
+  try {
+    snippets_.insert(at, snippet);
+  } catch (const std::bad_alloc&) {
+    ReportError(__FILE__, kLineAddNoMemory, "");
+    return 3;
+  }
+  CountLoopUse(*snippet, +1, kLineAddNoLoop);
+  RecomputeExtent();
+  return 1;
+}
+
+int CAudioSnippetList::RemoveSnippet(uint32_t identifier) {
+  auto at = std::find_if(snippets_.begin(), snippets_.end(),
+                         [identifier](const std::shared_ptr<CAudioSnippet>& s) {
+                           return s->GetIdentifier() == identifier;
+                         });
+  if (at == snippets_.end()) return 1;
+  CountLoopUse(**at, -1, kLineRemoveNoLoop);
+  snippets_.erase(at);
+  RecomputeExtent();
+  return 0;
+}
+
+int CAudioSnippetList::RemoveAllNodes() {
+  for (const auto& s : snippets_) CountLoopUse(*s, -1, kLineRemoveAllNoLoop);
+  snippets_.clear();
+  RecomputeExtent();
+  return 1;
+}
+
+int CAudioSnippetList::RemoveAllSnippets() {
+  while (!snippets_.empty()) RemoveSnippet(snippets_.front()->GetIdentifier());
+  RecomputeExtent();
+  trackPitch = 0.0f;
+  return 0;
+}
+
+int CAudioSnippetList::DeleteAllSnippets() {
+  for (const auto& s : snippets_) CountLoopUse(*s, -1, kLineRemoveAllNoLoop);
+  snippets_.clear();
+  RecomputeExtent();
+  return 1;
+}
+
+int CAudioSnippetList::SortByStart() {
+  std::stable_sort(snippets_.begin(), snippets_.end(),
+                   [](const std::shared_ptr<CAudioSnippet>& a, const std::shared_ptr<CAudioSnippet>& b) {
+                     return a->start < b->start;
+                   });
+  return 1;
+}
+
+int CAudioSnippetList::FindSnippet(uint32_t identifier, std::shared_ptr<CAudioSnippet>* out) const {
+  for (const auto& s : snippets_) {
+    if (s->GetIdentifier() == identifier) {
+      if (out) *out = s;
+      return 1;
+    }
+  }
+  if (out) out->reset();
+  return 3;
+}
+
+bool CAudioSnippetList::ContainsSnippet(uint32_t identifier) const { return FindSnippet(identifier, nullptr) == 1; }
+
+int CAudioSnippetList::HitTest(int32_t x, int32_t y, std::shared_ptr<CAudioSnippet>* out) const {
+  for (const auto& s : snippets_) {
+    if (s->GetScreenRects().HitTest(x, y)) {
+      if (out) *out = s;
+      return 1;
+    }
+  }
+  if (out) out->reset();
+  return 3;
+}
+
+void CAudioSnippetList::ResetIterator() { cursorA_ = Cursor{0, firstStart_, lastEnd_}; }
+void CAudioSnippetList::ResetIterator2() { cursorB_ = Cursor{0, firstStart_, lastEnd_}; }
+
+void CAudioSnippetList::SetWindow(uint32_t first, uint32_t end) {
+  cursorA_ = Cursor{0, first, end};
+  while (cursorA_.node < snippets_.size()) {
+    const CAudioSnippet& s = *snippets_[cursorA_.node];
+    if (s.start < end && s.end > first) break;
+    ++cursorA_.node;
+  }
+}
+
+void CAudioSnippetList::SetWindow2(uint32_t first, uint32_t end) { cursorB_ = Cursor{0, first, end}; }
+
+int CAudioSnippetList::GetNextSnippet(CAudioSnippet** out) {
+  while (cursorA_.node < snippets_.size()) {
+    CAudioSnippet* s = snippets_[cursorA_.node++].get();
+    if (s->start < cursorA_.windowEnd && s->end > cursorA_.windowStart) {
+      if (out) *out = s;
+      return 1;
+    }
+  }
+  if (out) *out = nullptr;
+  return 0;
+}
+
+int CAudioSnippetList::NextVisiblePiece(Cursor& cursor, bool selectedOnly, CAudioSnippet** out,
+                                        uint32_t* pieceStart, uint32_t* pieceEnd) const {
+  const uint32_t ws = cursor.windowStart;
+  const uint32_t we = cursor.windowEnd;
+  CAudioSnippet* candidate = nullptr;
+  uint32_t candidateLayer = 0;
+  uint32_t e = we;
+  for (const auto& node : snippets_) {
+    CAudioSnippet* s = node.get();
+    if (selectedOnly && !s->selected) continue;
+    if (s->start >= we || s->end <= ws) continue;
+    if (!candidate) {
+      candidate = s;
+      candidateLayer = s->layer;
+      e = s->end;
+      continue;
+    }
+    // Among equal layers the earlier snippet in the list stays on top.
+    if (s->layer <= candidateLayer) continue;
+    if (s->start <= ws) {
+      candidate = s;
+      candidateLayer = s->layer;
+      e = s->end;
+    } else if (s->start < e) {
+      e = s->start;
+    }
+  }
+  if (!candidate) {
+    if (out) *out = nullptr;
+    if (pieceStart) *pieceStart = 0;
+    if (pieceEnd) *pieceEnd = 0;
+    return 0;
+  }
+  if (out) *out = candidate;
+  if (pieceStart) *pieceStart = std::max(candidate->start, ws);
+  if (pieceEnd) *pieceEnd = e;
+  cursor.windowStart = e;
+  return 1;
+}
+
+int CAudioSnippetList::GetNextVisiblePiece(CAudioSnippet** out, uint32_t* pieceStart, uint32_t* pieceEnd) {
+  return NextVisiblePiece(cursorA_, false, out, pieceStart, pieceEnd);
+}
+
+int CAudioSnippetList::GetNextVisiblePiece2(CAudioSnippet** out, uint32_t* pieceStart, uint32_t* pieceEnd) {
+  return NextVisiblePiece(cursorB_, false, out, pieceStart, pieceEnd);
+}
+
+int CAudioSnippetList::GetNextVisibleSelectedPiece(CAudioSnippet** out, uint32_t* pieceStart,
+                                                   uint32_t* pieceEnd) {
+  return NextVisiblePiece(cursorB_, true, out, pieceStart, pieceEnd);
+}
+
+void CAudioSnippetList::MarkHeard(uint32_t position, uint32_t frames, bool selectedOnly) {
+  ++blockSerial_;
+  const uint32_t blockEnd = WindowEnd(position, frames);
+  Cursor cursor{0, position, blockEnd};
+  CAudioSnippet* s = nullptr;
+  uint32_t ps = 0, pe = 0;
+  while (cursor.windowStart < blockEnd && NextVisiblePiece(cursor, selectedOnly, &s, &ps, &pe)) {
+    if (std::min(pe, blockEnd) > ps) s->listMark_ = blockSerial_;
+  }
+}
+
+// A snippet heard anywhere in the block plays its whole stretch of the block,
+// also where a newer snippet covers it, so its processor's stream runs on
+// unbroken and it comes back exactly where it would have been. A snippet not
+// heard at all is stopped.
+int CAudioSnippetList::PrefetchBlock(uint32_t position, uint32_t frames, float semitones, bool selectedOnly) {
+  MarkHeard(position, frames, selectedOnly);
+  const uint32_t blockEnd = WindowEnd(position, frames);
+  for (const auto& node : snippets_) {
+    CAudioSnippet& s = *node;
+    if (s.listMark_ != blockSerial_) {
+      if (s.GetState() == CAudioSnippet::kStateRunning) s.StopTempoPitch();
+      continue;
+    }
+    if (s.GetState() != CAudioSnippet::kStateRunning && s.StartTempoPitch(semitones, frames, settings_) != 1) {
+      continue;
+    }
+    const uint32_t first = std::max(s.start, position);
+    const uint32_t last = std::min(s.end, blockEnd);
+    s.rangeStart_ = first;
+    s.Prefetch(first, last - first, frames);
+  }
+  return 0;
+}
+
+int CAudioSnippetList::RenderBlock(int16_t* block, uint32_t position, uint32_t frames, bool selectedOnly) {
+  std::memset(block, 0, static_cast<size_t>(frames) * 2 * sizeof(int16_t));
+  MarkHeard(position, frames, selectedOnly);
+  const uint32_t blockEnd = WindowEnd(position, frames);
+  for (const auto& node : snippets_) {
+    CAudioSnippet& s = *node;
+    if (s.listMark_ != blockSerial_) continue;
+    const uint32_t first = std::max(s.start, position);
+    const uint32_t last = std::min(s.end, blockEnd);
+    s.rangeStart_ = first;
+    s.RenderRange(first, last - first, frames, nullptr);
+  }
+  Cursor cursor{0, position, blockEnd};
+  CAudioSnippet* s = nullptr;
+  uint32_t ps = 0, pe = 0;
+  while (cursor.windowStart < blockEnd && NextVisiblePiece(cursor, selectedOnly, &s, &ps, &pe)) {
+    pe = std::min(pe, blockEnd);
+    if (pe <= ps) continue;
+    s->AddRendered(block + static_cast<size_t>(ps - position) * 2, ps - s->rangeStart_, pe - ps);
+  }
+  return 0;
+}
+
+int CAudioSnippetList::Prefetch(uint32_t position, uint32_t frames, float globalPitch, int pitchFlag) {
+  return PrefetchBlock(position, frames, pitchFlag ? globalPitch + trackPitch : 0.0f, false);
+}
+
+int CAudioSnippetList::Render(int16_t* block, uint32_t position, uint32_t frames) {
+  if (!block) {
+    ReportError(__FILE__, kLineRenderNoBlock, "");
+    return 3;
+  }
+  return RenderBlock(block, position, frames, false);
+}
+
+int CAudioSnippetList::PrefetchSelected(uint32_t position, uint32_t frames) {
+  return PrefetchBlock(position, frames, 0.0f, true);
+}
+
+int CAudioSnippetList::RenderSelected(int16_t* block, uint32_t position, uint32_t frames) {
+  if (!block) {
+    ReportError(__FILE__, kLineSelectedNoBlock, "");
+    return 3;
+  }
+  return RenderBlock(block, position, frames, true);
+}
+
+int CAudioSnippetList::PrefetchSnippet(uint32_t identifier, uint32_t position, uint32_t frames, float semitones) {
+  std::shared_ptr<CAudioSnippet> s;
+  if (FindSnippet(identifier, &s) != 1) return 0;
+  if (s->GetState() != CAudioSnippet::kStateRunning &&
+      s->StartTempoPitch(trackPitch + semitones, frames, settings_) != 1) {
+    return 0;
+  }
+  const uint32_t first = std::max(s->start, position);
+  const uint32_t last = std::min(s->end, WindowEnd(position, frames));
+  if (last > first) s->Prefetch(first, last - first, frames);
+  return 0;
+}
+
+int CAudioSnippetList::RenderSnippet(uint32_t identifier, int16_t* block, uint32_t position, uint32_t frames) {
+  if (!block) {
+    ReportError(__FILE__, __LINE__, "");
+    return 3;
+  }
+  std::memset(block, 0, static_cast<size_t>(frames) * 2 * sizeof(int16_t));
+  std::shared_ptr<CAudioSnippet> s;
+  if (FindSnippet(identifier, &s) != 1) {
+    ReportError(__FILE__, kLineRenderSnippetAbsent, "");
+    return 0;
+  }
+  const uint32_t first = std::max(s->start, position);
+  const uint32_t last = std::min(s->end, WindowEnd(position, frames));
+  if (last <= first) return 0;
+  s->RenderRange(first, last - first, frames, nullptr);
+  s->AddRendered(block + static_cast<size_t>(first - position) * 2, 0, last - first);
+  return 0;
+}
+
+// Every running snippet, heard or not: a processor left running would resume
+// from a stale place the next time playback starts.
+int CAudioSnippetList::StopAllProcessors() {
+  for (const auto& s : snippets_) {
+    if (s->GetState() == CAudioSnippet::kStateRunning) s->StopTempoPitch();
+  }
+  return 0;
+}
+
+int CAudioSnippetList::SetTempo(float projectTempo) {
+  int result = 1;
+  for (const auto& s : snippets_) {
+    if (s->SetTempo(projectTempo) != 1) result = 3;
+  }
+  // Rounding may reorder snippets a frame apart; the layering walk needs start order.
+  SortByStart();
+  RecomputeExtent();
+  return result;
+}
+
+void CAudioSnippetList::MoveBy(CAudioSnippet& snippet, int64_t delta) {
+  const int64_t moved = std::clamp<int64_t>(int64_t{snippet.start} + delta, 0, 0xFFFFFFFF);
+  const uint32_t span = snippet.end - snippet.start;
+  snippet.start = static_cast<uint32_t>(moved);
+  snippet.end = snippet.start + span;
+}
+
+int CAudioSnippetList::MoveAllTo(uint32_t frame) {
+  if (snippets_.empty()) return 0;
+  const int64_t delta = int64_t{frame} - snippets_.front()->start;
+  for (const auto& s : snippets_) MoveBy(*s, delta);
+  RecomputeExtent();
+  return 0;
+}
+
+int CAudioSnippetList::MoveSelectedTo(uint32_t frame) {
+  auto first = std::find_if(snippets_.begin(), snippets_.end(),
+                            [](const std::shared_ptr<CAudioSnippet>& s) { return s->selected != 0; });
+  if (first == snippets_.end()) return 0;
+  const int64_t delta = int64_t{frame} - (*first)->start;
+  if (delta == 0) return 0;
+  for (const auto& s : snippets_) {
+    if (s->selected) MoveBy(*s, delta);
+  }
+  SortByStart();
+  RecomputeExtent();
+  return 0;
+}
+
+int CAudioSnippetList::MoveMatchingTo(uint32_t frame, const CAudioSnippetList* other) {
+  if (!other) {
+    ReportError(__FILE__, kLineMatchingNoOther, "");
+    return 3;
+  }
+  auto matches = [other](const CAudioSnippet& s) {
+    int count = 0;
+    for (const auto& o : other->snippets_) {
+      if (s.GetIdentifier() == o->GetIdentifier() || s.GetIdentifier() == o->GetSourceIdentifier()) ++count;
+    }
+    return count;
+  };
+  auto first = std::find_if(snippets_.begin(), snippets_.end(),
+                            [&](const std::shared_ptr<CAudioSnippet>& s) { return matches(*s) > 0; });
+  if (first == snippets_.end()) return 0;
+  const int64_t delta = int64_t{frame} - (*first)->start;
+  if (delta == 0) return 0;
+  for (const auto& s : snippets_) {
+    const int count = matches(*s);
+    if (count) MoveBy(*s, delta * count);
+  }
+  SortByStart();
+  RecomputeExtent();
+  return 0;
+}
+
+int CAudioSnippetList::SelectAll() {
+  for (const auto& s : snippets_) s->selected = 1;
+  selectionAnchor = 0;
+  return 1;
+}
+
+int CAudioSnippetList::DeselectAll() {
+  for (const auto& s : snippets_) s->selected = 0;
+  selectionAnchor = 0;
+  return 0;
+}
+
+int CAudioSnippetList::SelectSnippet(uint32_t identifier) {
+  auto indexOf = [this](uint32_t id) -> ptrdiff_t {
+    for (size_t i = 0; i < snippets_.size(); ++i) {
+      if (snippets_[i]->GetIdentifier() == id) return static_cast<ptrdiff_t>(i);
+    }
+    return -1;
+  };
+  const ptrdiff_t k = indexOf(identifier);
+  if (k < 0) return 0;
+  const ptrdiff_t anchor = selectionAnchor ? indexOf(selectionAnchor) : -1;
+  if (anchor < 0) {
+    snippets_[k]->selected = 1;
+    return 0;
+  }
+  const ptrdiff_t low = std::min(anchor, k);
+  const ptrdiff_t high = std::max(anchor, k);
+  for (ptrdiff_t i = 0; i < static_cast<ptrdiff_t>(snippets_.size()); ++i) {
+    snippets_[i]->selected = (i >= low && i <= high) ? 1 : 0;
+  }
+  return 0;
+}
+
+uint16_t CAudioSnippetList::CountSelected() const {
+  size_t count = 0;
+  for (const auto& s : snippets_) count += s->selected ? 1 : 0;
+  return static_cast<uint16_t>(std::min<size_t>(count, 0xFFFF));
+}
+
+int CAudioSnippetList::GetSelectionMoveLimits(uint32_t* lowest, uint32_t* highest, uint32_t* firstStart,
+                                              uint32_t* lastEnd) {
+  const int missing = !lowest ? kLineLimitsNoLowest
+                      : !highest ? kLineLimitsNoHighest
+                      : !firstStart ? kLineLimitsNoFirst
+                      : !lastEnd ? kLineLimitsNoLast
+                      : 0;
+  if (missing) {
+    ReportError(__FILE__, missing, "");
+    return 3;
+  }
+  *firstStart = 0;
+  *lastEnd = 0;
+  bool met = false;
+  Cursor cursor{0, firstStart_, lastEnd_};
+  CAudioSnippet* s = nullptr;
+  uint32_t ps = 0, pe = 0;
+  while (NextVisiblePiece(cursor, false, &s, &ps, &pe)) {
+    if (!s->selected) continue;
+    if (!met) *firstStart = s->start;
+    met = true;
+    *lastEnd = s->end;
+  }
+  *lowest = 0;
+  *highest = kMaxProjectFrames;
+  return 0;
+}
+
+void CAudioSnippetList::RecomputeExtent() {
+  if (snippets_.empty()) {
+    firstStart_ = lastEnd_ = extentLength_ = 0;
+    return;
+  }
+  uint32_t first = 0xFFFFFFFF, last = 0;
+  for (const auto& s : snippets_) {
+    first = std::min(first, s->start);
+    last = std::max(last, s->end);
+  }
+  firstStart_ = first;
+  lastEnd_ = last;
+  extentLength_ = last > first ? last - first : 0;
+}
+
+uint32_t CAudioSnippetList::GetFirstStart() const {
+  uint32_t first = kNoStart;
+  for (const auto& s : snippets_) first = std::min(first, s->start);
+  return first;
+}
