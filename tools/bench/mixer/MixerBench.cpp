@@ -1,0 +1,249 @@
+// The mixer as the output callback drives it: 24 stereo tracks, each playing
+// one snippet from its own raw audio file, mixed block by block through
+// MixAllTracks. Variants: the project tempo equal to the sources' (ratio 1)
+// or 1.25 times it; no effects, or [echo, reverb, equalizer] on every track
+// and on the master chain; blocks of 8192 and 32768 frames.
+//
+// Reported per variant: the real-time factor (seconds of audio mixed per
+// second of process CPU time, effect worker threads included, and per second
+// of wall time) and the 99th percentile and worst time of one block against
+// the block's own duration; the first block of a play, where the snippets'
+// processors are made, is reported on its own. Playback wraps to the start (outside the timing)
+// when the sources run out, so every block is a real one. Files go to
+// $TESSIRO_BENCH_FOLDER, else the temporary folder.
+#include <benchmark/benchmark.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "AudioSegment.h"
+#include "AudioSnippetExtended.h"
+#include "AudioTrackList.h"
+#include "Folders.h"
+
+namespace {
+
+constexpr int kTracks = 24;
+constexpr uint32_t kSourceFrames = 40 * 44100;  // per track
+constexpr double kAudioSecondsPerRun = 60.0;
+
+// Noise at a level where 24 tracks add up to a loud but mostly unclipped mix.
+int16_t Source(uint32_t frame, int channel, int track) {
+  const uint32_t mixed = (frame + static_cast<uint32_t>(track) * 104729u) * 2654435761u + channel * 40503u;
+  return static_cast<int16_t>(static_cast<int16_t>(mixed >> 16) >> 3);
+}
+
+class CSources {
+ public:
+  CSources() {
+    const char* chosen = std::getenv("TESSIRO_BENCH_FOLDER");
+    folder_ = std::string(chosen && *chosen ? chosen : platform::TemporaryFolder().c_str()) + "/tessiro-mixer-bench-" +
+              std::to_string(::getpid());
+    platform::CreateFolder(folder_);
+    std::vector<int16_t> block(8192 * 2);
+    for (int t = 0; t < kTracks; ++t) {
+      auto segment = std::make_shared<CAudioSegment>(folder_);
+      segment->SetFormat(AudioQuality{44100, 2, 16});
+      segment->Open(1);
+      for (uint32_t done = 0; done < kSourceFrames; done += 8192) {
+        for (uint32_t f = 0; f < 8192; ++f) {
+          for (int c = 0; c < 2; ++c) block[f * 2 + c] = Source(done + f, c, t);
+        }
+        uint32_t written = 0;
+        segment->Write(block.data(), 8192, &written);
+      }
+      segment->Close();
+      segment->length = kSourceFrames;
+      segment->tempo = 100.0f;
+      segments_.push_back(segment);
+    }
+  }
+  ~CSources() {
+    segments_.clear();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  const std::shared_ptr<CAudioSegment>& Segment(int track) const { return segments_[track]; }
+
+ private:
+  std::string folder_;
+  std::vector<std::shared_ptr<CAudioSegment>> segments_;
+};
+
+const CSources& Sources() {
+  static const CSources sources;
+  return sources;
+}
+
+void AddEffects(CZelmo& chain) {
+  short number = -1;
+  chain.AddEffect(ZelmoEcho, &number, nullptr);
+  EchoParams echo{0.8f, 0.8f, 0.5f, 0.5f, 0.3f, 0.3f, 180.0f, 240.0f};
+  chain.SetEffectParameters(number, &echo);
+  chain.AddEffect(ZelmoReverb, &number, nullptr);
+  ReverbParams reverb;
+  chain.SetEffectParameters(number, &reverb);
+  EqualizerInit bands{{60, 170, 310, 600, 1000, 3000, 6000, 12000, 14000, 16000}, 4096};
+  chain.AddEffect(ZelmoEqualizer, &number, &bands);
+  EqualizerParams gains{1, {}, {}};
+  for (int b = 0; b < kEqualizerBandCount; ++b) gains.left.gains[b] = gains.right.gains[b] = b % 2 ? 0.8f : 1.2f;
+  chain.SetEffectParameters(number, &gains);
+}
+
+struct CProject {
+  CProject(uint32_t blockFrames, float projectTempo, bool effects, int mixThreads) {
+    TempoPitchSettings settings;
+    settings.bufferFrames = blockFrames;
+    list.CreateTracks(CAudioSnippetList::kModeProject, CAudioTrack::kTypeExtended, kTracks);
+    list.SetEffectsChains(&chains);
+    list.SetBlockFrames(blockFrames);
+    list.SetTempoPitchSettings(settings);
+    list.AllocateBuffers(2, 65536);
+    if (mixThreads >= 0) list.SetMixThreads(static_cast<unsigned>(mixThreads));
+    for (int t = 0; t < kTracks; ++t) {
+      auto snippet = std::make_shared<CAudioSnippetExtended>(Sources().Segment(t));
+      snippet->length = kSourceFrames;
+      snippet->end = kSourceFrames;
+      snippet->tempo = projectTempo;
+      snippet->SetTempo(projectTempo);
+      list.AddSnippetToTrack(snippet, t);
+      projectEnd = std::max(projectEnd, snippet->end);
+    }
+    if (effects) {
+      for (int slot = 0; slot <= kTracks; ++slot) {
+        chains[slot] = std::make_unique<CZelmo>();
+        chains[slot]->SetChannels(2);
+        chains[slot]->SetSizeMaxInputBufferSample(blockFrames + kChainSlackFrames);
+        chains[slot]->SetSizeOutputBufferSample(blockFrames);
+        AddEffects(*chains[slot]);
+      }
+    }
+    list.playing = 1;
+  }
+  void Rewind() {
+    list.ResetPlayback();
+    for (auto& chain : chains) {
+      if (chain) chain->Reset();
+    }
+  }
+  EffectChainArray chains;
+  CAudioTrackList list;
+  uint32_t projectEnd = 0;
+};
+
+double ProcessCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
+}
+
+// A plain mix at ratio 1 must be the saturated sum of the sources, track by track.
+bool MixIsTheSumOfTheSources(uint32_t position, const std::vector<int16_t>& out, uint32_t frames) {
+  for (uint32_t f = 0; f < frames; ++f) {
+    for (int c = 0; c < 2; ++c) {
+      int32_t sum = 0;
+      for (int t = 0; t < kTracks; ++t) {
+        int32_t s = Source(position + f, c, t);
+        sum = std::clamp(sum + std::max(s, -32767), -32767, 32767);
+      }
+      if (out[f * 2 + c] != sum) return false;
+    }
+  }
+  return true;
+}
+
+void BM_Mix(benchmark::State& state) {
+  const uint32_t blockFrames = static_cast<uint32_t>(state.range(0));
+  const float projectTempo = static_cast<float>(state.range(1));
+  const bool effects = state.range(2) != 0;
+  const int mixThreads = static_cast<int>(state.range(3));
+  ZelmoSetInlineWorkers(state.range(4) != 0);
+  CProject project(blockFrames, projectTempo, effects, mixThreads);
+  std::vector<int16_t> out(static_cast<size_t>(blockFrames) * 2);
+  std::vector<double> blockSeconds;
+  double startSeconds = 0.0;  // the blocks that start playback: processors are made there
+  uint32_t position = 0;
+  double wall = 0.0, cpu = 0.0;
+  int64_t loud = 0;
+  bool sane = true;
+  for (auto _ : state) {
+    if (position + blockFrames > project.projectEnd) {
+      project.Rewind();
+      position = 0;
+    }
+    const double cpu0 = ProcessCpuSeconds();
+    const auto t0 = std::chrono::steady_clock::now();
+    const int result = project.list.MixAllTracks(out.data(), position, blockFrames);
+    const auto t1 = std::chrono::steady_clock::now();
+    cpu += ProcessCpuSeconds() - cpu0;
+    const double seconds = std::chrono::duration<double>(t1 - t0).count();
+    wall += seconds;
+    if (position == 0) {
+      startSeconds = std::max(startSeconds, seconds);
+    } else {
+      blockSeconds.push_back(seconds);
+    }
+    sane = sane && result == 1;
+    for (int16_t s : out) {
+      sane = sane && s != -32768;
+      loud += std::abs(s) > 1000;
+    }
+    if (!effects && projectTempo == 100.0f && position == 3 * blockFrames) {
+      sane = sane && MixIsTheSumOfTheSources(position, out, blockFrames);
+    }
+    position += blockFrames;
+  }
+  const double audio = static_cast<double>(state.iterations()) * blockFrames / 44100.0;
+  if (!sane || loud < static_cast<int64_t>(state.iterations()) * blockFrames / 2) {
+    state.SkipWithError("the mix is not what the tracks add up to");
+    return;
+  }
+  std::sort(blockSeconds.begin(), blockSeconds.end());
+  const size_t p99 = std::min(blockSeconds.size() - 1, static_cast<size_t>(std::ceil(blockSeconds.size() * 0.99)) - 1);
+  state.counters["rt_cpu"] = audio / cpu;
+  state.counters["rt_wall"] = audio / wall;
+  state.counters["block_ms"] = 1000.0 * blockFrames / 44100.0;
+  state.counters["p99_ms"] = 1000.0 * blockSeconds[p99];
+  state.counters["max_ms"] = 1000.0 * blockSeconds.back();
+  state.counters["start_ms"] = 1000.0 * startSeconds;
+  state.counters["threads"] = project.list.GetMixThreads() + 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Arguments: block frames, project tempo (sources are at 100), effects,
+  // mixer helper threads (-1: the project's default), effect workers inline.
+  std::vector<std::vector<int64_t>> variants;
+  for (int effects : {0, 1}) {
+    for (int tempo : {100, 125}) {
+      for (int block : {8192, 32768}) variants.push_back({block, tempo, effects, -1, 0});
+    }
+  }
+  // What limits the heaviest case: one mixing thread, and effects without their own workers.
+  for (int block : {8192, 32768}) {
+    variants.push_back({block, 125, 1, 0, 0});
+    variants.push_back({block, 125, 1, -1, 1});
+  }
+  for (const auto& args : variants) {
+    benchmark::RegisterBenchmark("BM_Mix", BM_Mix)
+        ->ArgNames({"block", "tempo", "effects", "helpers", "inline"})
+        ->Args(args)
+        ->Iterations(static_cast<int64_t>(kAudioSecondsPerRun * 44100 / args[0]))
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+  }
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
