@@ -81,7 +81,7 @@ class CTarvex {
   uint32_t outputBlockFrames = 0x8000;
 
  private:
-  friend struct TarvexInspector;  // tests read the derived sizes and stores
+  friend struct TarvexProbe;  // tests read the derived sizes and stores
   struct Pages;                   // the page-allocated memory behind the arrays
 
   // A store of interleaved frames. Frames before start have been removed; they

@@ -4,6 +4,7 @@
 #include <new>
 #include <thread>
 
+#include "AllocationCounter.h"
 #include "PobixHarness.h"
 
 namespace {
@@ -13,37 +14,12 @@ namespace {
 // is left out: its own work (moving the virtual clock) is not the audio path.
 thread_local bool t_deviceThread = false;
 std::thread::id g_testThread;
-std::atomic<bool> g_counting{false};
-std::atomic<long> g_allocations{0};
 std::atomic<long> g_fills{0};
 std::atomic<long> g_takes{0};
 
-void CountAllocation() {
-  if (t_deviceThread && g_counting.load(std::memory_order_relaxed)) g_allocations.fetch_add(1);
-}
+bool OnDeviceThread() { return t_deviceThread; }
 
 }  // namespace
-
-void* operator new(std::size_t bytes) {
-  CountAllocation();
-  if (void* p = std::malloc(bytes ? bytes : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t bytes) { return ::operator new(bytes); }
-void* operator new(std::size_t bytes, const std::nothrow_t&) noexcept {
-  CountAllocation();
-  return std::malloc(bytes ? bytes : 1);
-}
-void* operator new[](std::size_t bytes, const std::nothrow_t& tag) noexcept { return ::operator new(bytes, tag); }
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
 
 namespace tessiro::test {
 namespace {
@@ -86,13 +62,13 @@ TEST_F(PobixTest, PlayingAndRecordingAllocateNothingOnTheDeviceThreads) {
   pobix->Start(kPobixPlayAndRecord);
   Advance(500);  // every thread has run its callbacks and its queue its working size
   const long fills = g_fills, takes = g_takes;
-  g_counting = true;
+  StartCountingAllocations(OnDeviceThread);
   Advance(3000);
-  g_counting = false;
+  const long allocations = StopCountingAllocations();
   pobix->Stop();
   EXPECT_GE(g_fills - fills, 29);
   EXPECT_GE(g_takes - takes, 5 * 29);
-  EXPECT_EQ(g_allocations.load(), 0);
+  EXPECT_EQ(allocations, 0);
 }
 
 }  // namespace

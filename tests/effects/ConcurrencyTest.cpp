@@ -8,44 +8,11 @@
 #include <thread>
 #include <vector>
 
+#include "AllocationCounter.h"
 #include "EffectTestSupport.h"
 #include "ReportRecorder.h"
 
 using namespace tessiro::test;
-
-namespace {
-
-std::atomic<bool> g_countAllocations{false};
-std::atomic<long> g_allocations{0};
-
-void CountAllocation() {
-  if (g_countAllocations.load(std::memory_order_relaxed)) g_allocations.fetch_add(1);
-}
-
-}  // namespace
-
-// Counts allocations of every thread (the workers' too) while switched on.
-// Every form is replaced so that each pairs with its own delete.
-void* operator new(std::size_t bytes) {
-  CountAllocation();
-  if (void* p = std::malloc(bytes ? bytes : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t bytes) { return ::operator new(bytes); }
-void* operator new(std::size_t bytes, const std::nothrow_t&) noexcept {
-  CountAllocation();
-  return std::malloc(bytes ? bytes : 1);
-}
-void* operator new[](std::size_t bytes, const std::nothrow_t& tag) noexcept { return ::operator new(bytes, tag); }
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
 
 namespace {
 
@@ -250,13 +217,11 @@ TEST(ChainUnderEdits, SteadyStateBlocksAllocateNothing) {
   auto chain = StartingChain(2);
   std::vector<short> block(2 * (kBlock + 16384), 1000);
   for (int b = 0; b < 300; ++b) chain->ProcessAudio(block.data(), kBlock);  // past the first history drop
-  g_allocations.store(0);
-  g_countAllocations.store(true);
+  StartCountingAllocations();
   for (int b = 0; b < 100; ++b) {
     const uint32_t frames = chain->GetMinSamplesNeededForOutput();
     chain->ProcessAudio(block.data(), frames);
     if (b % 30 == 0) chain->Reset();
   }
-  g_countAllocations.store(false);
-  EXPECT_EQ(g_allocations.load(), 0);
+  EXPECT_EQ(StopCountingAllocations(), 0);
 }

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "ReportRecorder.h"
-#include "TarvexInspector.h"
+#include "TarvexProbe.h"
 
 using tessiro::test::Reports;
 using namespace tarvex_test;
@@ -52,7 +52,7 @@ TEST(BestFit, EarliestExactMatchWins) {
     std::vector<int16_t> region = Noise(kSeek + kOverlap, channels, 2);
     std::copy(overlap.begin(), overlap.end(), region.begin() + 600 * channels);
     std::copy(overlap.begin(), overlap.end(), region.begin() + 60 * channels);
-    EXPECT_EQ(TarvexInspector(t).BestFit(overlap, region.data()), 60u) << channels;
+    EXPECT_EQ(TarvexProbe(t).BestFit(overlap, region.data()), 60u) << channels;
   }
 }
 
@@ -67,7 +67,7 @@ TEST(BestFit, EarlyStopIsAtOrBelowForMonoAndBelowForStereo) {
     std::vector<int16_t> region = Noise(kSeek + kOverlap, channels, 4);
     for (size_t i = 0; i < overlap.size(); ++i) region[i] = static_cast<int16_t>(overlap[i] + 1);
     std::copy(overlap.begin(), overlap.end(), region.begin() + 580 * channels);
-    EXPECT_EQ(TarvexInspector(t).BestFit(overlap, region.data()), channels == 1 ? 0u : 580u);
+    EXPECT_EQ(TarvexProbe(t).BestFit(overlap, region.data()), channels == 1 ? 0u : 580u);
   }
 }
 
@@ -84,7 +84,7 @@ TEST(BestFit, ShaveLeavesOutTheEnds) {
       region[20 * channels + i] = static_cast<int16_t>(overlap[i] + (frame >= 21 && frame < 508 ? 1 : 0));
       if (frame >= 21 && frame < 508) region[580 * channels + i] = overlap[i];
     }
-    TarvexInspector x(t);
+    TarvexProbe x(t);
     EXPECT_EQ(x.BestFit(overlap, region.data()), 20u) << channels;
     t.bestFitShave = 0.08f;
     EXPECT_EQ(x.BestFit(overlap, region.data()), 580u) << channels;
@@ -101,7 +101,7 @@ TEST(BestFit, SkipComparesEveryOtherFrame) {
       region[20 * channels + i] = static_cast<int16_t>(overlap[i] + 1);
       if ((i / channels) % 2 == 0) region[580 * channels + i] = overlap[i];
     }
-    TarvexInspector x(t);
+    TarvexProbe x(t);
     EXPECT_EQ(x.BestFit(overlap, region.data()), 20u) << channels;
     t.bestFitSkip = 2;
     EXPECT_EQ(x.BestFit(overlap, region.data()), 580u) << channels;
@@ -143,7 +143,7 @@ TEST(BestFit, AgreesWithAPlainSearch) {
           const std::vector<int16_t> region = Noise(kSeek + kOverlap, channels, seed + 1000);
           const uint32_t expected = PlainBestFit(overlap, region, channels, shave, skip, limit);
           stoppedEarly += expected != PlainBestFit(overlap, region, channels, shave, skip, 0.0f);
-          EXPECT_EQ(TarvexInspector(t).BestFit(overlap, region.data()), expected)
+          EXPECT_EQ(TarvexProbe(t).BestFit(overlap, region.data()), expected)
               << channels << " skip " << skip << " shave " << shave << " limit " << limit;
         }
       }
@@ -178,7 +178,7 @@ TEST(SingleMend, SkippedWindowsResumeFromWhereTheSkipBegan) {
   CTarvex t;
   Prepared(t, 1, 0.25f);
   const std::vector<int16_t> in = Noise(2 * kWindow, 1, 10);
-  TarvexInspector x(t);
+  TarvexProbe x(t);
   std::vector<int16_t> first(in.begin(), in.begin() + kWindow);
   EXPECT_TRUE(OneWindow(t, first, 1).empty());
   EXPECT_EQ(x.skipping(), 1);

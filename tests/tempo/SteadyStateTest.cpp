@@ -6,23 +6,9 @@
 #include <cstdlib>
 #include <new>
 
-#include "TarvexInspector.h"
+#include "AllocationCounter.h"
+#include "TarvexProbe.h"
 
-namespace {
-std::atomic<long> g_allocations{0};
-}  // namespace
-
-// Counting replacements of the global allocation functions, paired on malloc/free.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-  g_allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
 
 TEST(TarvexSteadyState, BlocksAllocateNothing) {
   using namespace tarvex_test;
@@ -34,14 +20,15 @@ TEST(TarvexSteadyState, BlocksAllocateNothing) {
     t.Init();
     const std::vector<int16_t> in = Noise(44100 * 12, 2, 30);
     std::vector<int16_t> buffer(65536 * 2);
-    TarvexInspector x(t);
+    TarvexProbe x(t);
     uint32_t fed = 0;
     uint32_t capacities[3] = {};
+    tessiro::test::StartCountingAllocations();
     long before = 0;
     for (int block = 0; block < 30; ++block) {
       if (block == 10) {  // the stores have grown to what the stream needs
         capacities[0] = x.inputCapacity(), capacities[1] = x.rateCapacity(), capacities[2] = x.tempoCapacity();
-        before = g_allocations.load();
+        before = tessiro::test::CountedAllocations();
       }
       const uint32_t n = t.GetMinSamplesNeededForOutput();
       ASSERT_LE(fed + n, in.size() / 2);
@@ -51,7 +38,7 @@ TEST(TarvexSteadyState, BlocksAllocateNothing) {
       ASSERT_EQ(got, 8192u) << semitones << " " << block;  // every block is delivered whole
       fed += n;
     }
-    EXPECT_EQ(g_allocations.load(), before) << semitones;
+    EXPECT_EQ(tessiro::test::StopCountingAllocations(), before) << semitones;
     EXPECT_EQ(x.inputCapacity(), capacities[0]);
     EXPECT_EQ(x.rateCapacity(), capacities[1]);
     EXPECT_EQ(x.tempoCapacity(), capacities[2]);

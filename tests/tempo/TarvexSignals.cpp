@@ -2,7 +2,7 @@
 #include <cmath>
 #include <random>
 
-#include "TarvexInspector.h"
+#include "TarvexProbe.h"
 
 namespace tarvex_test {
 

@@ -5,7 +5,7 @@
 
 #include "PageBuffer.h"
 #include "ReportRecorder.h"
-#include "TarvexInspector.h"
+#include "TarvexProbe.h"
 
 using tessiro::test::Reports;
 using namespace tarvex_test;
@@ -39,7 +39,7 @@ std::vector<int16_t> Channel(const std::vector<int16_t>& v, int channels, int c)
 TEST(TarvexSizes, DerivedFromTheFrequency) {
   CTarvex t;
   t.Init();
-  TarvexInspector x(t);
+  TarvexProbe x(t);
   EXPECT_EQ(x.windowFrames(), 3616u);
   EXPECT_EQ(x.seekFrames(), 617u);
   EXPECT_EQ(x.overlapFrames(), 529u);
@@ -59,7 +59,7 @@ TEST(TarvexSizes, DerivedFromTheFrequency) {
   half.SetFrequency(22050);
   half.SetSizeOutputBufferSample(1000);
   half.Init();
-  TarvexInspector y(half);
+  TarvexProbe y(half);
   EXPECT_EQ(y.windowFrames(), 1808u);  // 82 ms of 22.05 frames, rounded
   EXPECT_EQ(y.seekFrames(), 309u);
   EXPECT_EQ(y.overlapFrames(), 265u);
@@ -69,7 +69,7 @@ TEST(TarvexSizes, DerivedFromTheFrequency) {
 TEST(TarvexSizes, RampsCrossToFullScale) {
   CTarvex t;
   t.Init();
-  TarvexInspector x(t);
+  TarvexProbe x(t);
   EXPECT_EQ(x.fadeIn()[0], 0);
   EXPECT_EQ(x.fadeOut()[0], 65535);
   for (uint32_t i = 0; i < 529; ++i) {
@@ -88,14 +88,14 @@ TEST(TarvexSizes, EmptyBlockStillGetsRoom) {
   CTarvex t;
   t.SetSizeOutputBufferSample(0);
   t.Init();
-  EXPECT_EQ(TarvexInspector(t).inputCapacity(), 1024u);
+  EXPECT_EQ(TarvexProbe(t).inputCapacity(), 1024u);
 }
 
 TEST(TarvexFactors, PitchCombinesWithTempoAndRate) {
   CTarvex t;
   t.SetTempo(1.5f);
   t.SetPitchViaSemitones(12);
-  TarvexInspector x(t);
+  TarvexProbe x(t);
   EXPECT_FLOAT_EQ(t.GetPitch(), 0.5f);
   EXPECT_FLOAT_EQ(x.effectiveTempo(), 3.0f);
   EXPECT_FLOAT_EQ(x.effectiveRate(), 0.5f);
@@ -118,7 +118,7 @@ TEST(TarvexFactors, ZeroPitchOrTempoIsReportedAndTakenAsOne) {
   CTarvex t;
   t.SetSizeOutputBufferSample(4096);
   t.Init();
-  TarvexInspector x(t);
+  TarvexProbe x(t);
   t.SetPitch(0.0f);
   ExpectReports(275, "Divide By Zero Violation");
   EXPECT_FLOAT_EQ(x.effectiveTempo(), 1.0f);
@@ -405,7 +405,7 @@ TEST(TarvexFaults, GrowthFailureKeepsTheStore) {
   platform::FailNextPageSteps(platform::PageStep::Reserve, 1);
   EXPECT_EQ(t.ProcessAudio(in.data(), 5000, out.data(), 5000, &got), 0u);
   ExpectReports(1738, "");
-  EXPECT_EQ(TarvexInspector(t).inputCapacity(), 2048u);
+  EXPECT_EQ(TarvexProbe(t).inputCapacity(), 2048u);
   EXPECT_EQ(t.ProcessAudio(in.data(), 5000, out.data(), 5000, &got), 1u);  // room is made next time
   EXPECT_EQ(got, 1001u);  // one block and the frame the interpolator would hold
 }

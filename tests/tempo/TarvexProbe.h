@@ -7,8 +7,8 @@
 
 #include "tarvex.h"
 
-struct TarvexInspector {
-  explicit TarvexInspector(CTarvex& t) : t(t) {}
+struct TarvexProbe {
+  explicit TarvexProbe(CTarvex& t) : t(t) {}
   CTarvex& t;
 
   uint32_t windowFrames() const { return t.windowFrames_; }
