@@ -1,7 +1,6 @@
 #include "Folders.h"
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -79,14 +78,6 @@ std::vector<std::string> ListFolder(const std::string& folder, const std::string
 std::string TemporaryFolder() {
   std::string folder = Env("TMPDIR");
   return folder.empty() ? "/tmp" : folder;
-}
-
-std::string MakeTemporaryFile(const std::string& folder, const std::string& prefix) {
-  std::string pattern = folder + "/" + prefix + "XXXXXX.tmp";
-  const int fd = ::mkostemps(pattern.data(), 4, O_CLOEXEC);
-  if (fd < 0) return "";
-  ::close(fd);
-  return pattern;
 }
 
 std::string ExecutablePath() {

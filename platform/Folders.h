@@ -20,9 +20,6 @@ std::vector<std::string> ListFolder(const std::string& folder, const std::string
 
 // $TMPDIR, else /tmp.
 std::string TemporaryFolder();
-// Creates a new empty file "<folder>/<prefix>XXXXXX.tmp" with a unique name and
-// returns its path; "" on failure (errno set).
-std::string MakeTemporaryFile(const std::string& folder, const std::string& prefix);
 
 // The full path of the running executable; "" when it cannot be had.
 std::string ExecutablePath();

@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <set>
 #include <thread>
 #include <vector>
 
@@ -150,20 +149,6 @@ TEST(Folders, CreateNestedListAndRename) {
   EXPECT_EQ(platform::ListFolder(nested, ".pcm"), std::vector<std::string>{"b.pcm"});
   EXPECT_TRUE(platform::RemoveFile(nested + "/b.pcm"));
   EXPECT_FALSE(platform::FileExists(nested + "/b.pcm"));
-}
-
-TEST(Folders, TemporaryFilesAreUniqueAndCreated) {
-  CTempFolder folder;
-  std::set<std::string> names;
-  for (int i = 0; i < 50; ++i) {
-    const std::string name = platform::MakeTemporaryFile(folder.Path(), "Hello");
-    ASSERT_FALSE(name.empty());
-    EXPECT_TRUE(platform::FileExists(name));
-    EXPECT_NE(name.find("/Hello"), std::string::npos);
-    names.insert(name);
-  }
-  EXPECT_EQ(names.size(), 50u);
-  EXPECT_TRUE(platform::MakeTemporaryFile(folder / "missing", "Hello").empty());
 }
 
 TEST(Folders, ProgramAndAudioFoldersFollowTheEnvironment) {
