@@ -28,7 +28,12 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
 
 std::vector<uint8_t> PeaksWrittenFor(const CTempFolder& folder, const std::vector<int16_t>& samples,
                                      uint32_t frames, uint16_t channels) {
-  const std::string path = folder / ("p" + std::to_string(frames) + "_" + std::to_string(channels) + ".pek");
+  std::string name = "p";
+  name += std::to_string(frames);
+  name += "_";
+  name += std::to_string(channels);
+  name += ".pek";
+  const std::string path = folder / name;
   CPeakFile peaks(path);
   EXPECT_EQ(peaks.Open(1), 1);
   EXPECT_EQ(peaks.WritePeaksOf(samples.data(), frames, channels), 1);

@@ -18,7 +18,9 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
   Put16(out, static_cast<uint16_t>(v & 0xFFFF));
   Put16(out, static_cast<uint16_t>(v >> 16));
 }
-void PutTag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+void PutTag(std::vector<uint8_t>& out, const char* tag) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(tag[i]));
+}
 
 // A WAV image made field by field; extra chunks may precede the format.
 std::vector<uint8_t> MakeWave(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits,
