@@ -1,0 +1,103 @@
+// The configuration file "qvk.cfg": read once at start-up, written once at exit.
+#include <cstdio>
+
+#include "File.h"
+#include "FileReplace.h"
+#include "Folders.h"
+#include "Generic.h"
+#include "pro.h"
+
+namespace {
+
+constexpr const char* kSource = "pro";
+constexpr int kLineShortRead = 20008;
+constexpr int kLineWriteFailed = 20086;
+
+bool WriteWhole(const std::string& path, const uint8_t* data, size_t count) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  bool ok = std::fwrite(data, 1, count, file) == count;
+  ok = std::fflush(file) == 0 && ok;
+  return std::fclose(file) == 0 && ok;
+}
+
+}  // namespace
+
+std::string CProApp::GetConfigPath() const { return programFolder_.Path() + "/qvk.cfg"; }
+
+bool CProApp::ConfigExists() const {
+  FILE* file = std::fopen(GetConfigPath().c_str(), "rb");
+  if (!file) return false;
+  bool hasBytes = std::fseek(file, 0, SEEK_END) == 0 && std::ftell(file) > 0;
+  std::fclose(file);
+  return hasBytes;
+}
+
+bool CProApp::LoadConfig() {
+  const std::string path = GetConfigPath();
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  if (std::fseek(file, 0, SEEK_END) != 0 || std::ftell(file) < 1) {
+    std::fclose(file);
+    return false;
+  }
+  std::rewind(file);
+  uint8_t image[ProConfig::kBytes];
+  size_t count = std::fread(image, 1, sizeof image, file);
+  config.Parse(image, count);
+  if (count < ProConfig::kBytes) {
+    char message[600];
+    std::snprintf(message, sizeof message,
+                  "The entire config file was not read in.  Config file: (%s).  Amount read in: %ld", path.c_str(),
+                  static_cast<long>(count));
+    ReportError(kSource, kLineShortRead, message);
+    std::fclose(file);
+    return false;
+  }
+  std::fclose(file);
+  audioFolderAbandoned_ = !EnsureWritableAudioFolder();
+  return true;
+}
+
+bool CProApp::EnsureWritableAudioFolder() {
+  while (!CanWriteToFolder(config.GetAudioFolder().c_str())) {
+    char text[600];
+    std::snprintf(text, sizeof text, "Error: Audio Path %s is invalid.  Please choose a new audio directory.",
+                  config.GetAudioFolder().c_str());
+    services.ui.MessageBox(text, ui::Icon::Error, ui::Buttons::Ok);
+    std::optional<std::string> chosen = services.ui.ChooseFolder({"Choose the audio folder", platform::DefaultAudioFolder()});
+    // Without a folder there is nowhere to record to; the user may still leave.
+    if (!chosen) return false;
+    config.SetAudioFolder(*chosen);
+  }
+  return true;
+}
+
+void CProApp::SaveConfig() {
+  config.useTrackColors = useTrackColors;
+  uint8_t image[ProConfig::kBytes];
+  config.Serialize(image);
+  const std::string path = GetConfigPath();
+  const std::string folder = platform::FolderOfPath(path);
+  platform::CreateFolder(folder);
+  // The old file stays whole until the new one is complete on disk.
+  platform::CTemporaryFileGuard temporary(platform::MakeUniqueFile(folder, ".qvk.cfg-", ".tmp"));
+  bool written = !temporary.Path().empty() && WriteWhole(temporary.Path(), image, sizeof image) &&
+                 platform::ReplaceFileWith(temporary.Path(), path);
+  if (written) {
+    temporary.Release();
+    return;
+  }
+  char message[600];
+  std::snprintf(message, sizeof message, "Failed to write to Quillon config file (%s)", path.c_str());
+  ReportError(kSource, kLineWriteFailed, message);
+}
+
+void CProApp::ApplyQualityPreset(int level) {
+  qualityLevel = static_cast<int16_t>(level);
+  QualityPreset preset;
+  if (!GetQualityPreset(level, &preset)) return;
+  bestFitSkip = preset.skip;
+  bestFitShave = preset.shave;
+  bestFitCorrelationLimit = preset.correlationLimit;
+}

@@ -1,0 +1,232 @@
+// Construction, start-up and shut-down of the application object.
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+#include "Folders.h"
+#include "Generic.h"
+#include "DeviceCallbacks.h"
+#include "Messages.h"
+#include "ReportSink.h"
+#include "pro.h"
+#include "requests/StartupRequests.h"
+
+namespace {
+
+constexpr const char* kSource = "pro";
+constexpr int kLineWorkBuffer = 2491;
+constexpr int kLineNoMainWindow = 2673;
+constexpr int kLineNoViewForSnap = 2839;
+constexpr int kLineNoViewForTracks = 2883;
+constexpr int kLineDecommit = 2575;
+constexpr int kLineRelease = 2578;
+
+constexpr uint32_t kCustomColorSeeds[CProApp::kCustomColors] = {
+    0xFF8000, 0x00F0F0, 0xA5A5A5, 0x0F0FE1, 0x000000, 0xFFFFFF, 0xB4B4B4, 0x6E6E6E, 0x006EFF, 0x006900, 0x00007F, 0xFF6969,
+};
+
+constexpr int kMetronomeAccentEveryFourth = 1;
+constexpr int32_t kMaxMetronomeLevel = 60;
+constexpr uint32_t kTrackBufferFrames = 65536;
+constexpr int kTrackBufferBlocks = 2;
+
+CProApp* g_instance = nullptr;
+
+}  // namespace
+
+CProApp* CProApp::Instance() { return g_instance; }
+
+CProApp::CProApp(const ui::UiServices& uiServices)
+    : services(uiServices),
+      progressWindow(uiServices.progress, [this] { return services.thread.TickCount(); }),
+      recentFiles(uiServices.profile) {
+  g_instance = this;
+  if (!workBuffer.Allocate(kWorkBufferAllocation)) ReportError(kSource, kLineWorkBuffer, "");
+  std::copy(std::begin(kCustomColorSeeds), std::end(kCustomColorSeeds), customColors.begin());
+  ApplyQualityPreset(2);
+  initialised = 0;
+  services.thread.SetReceiver(this);
+}
+
+CProApp::~CProApp() {
+  services.thread.Close();
+  SaveConfig();
+  snippetClipboard.reset();
+  audioClipboard.reset();
+  {
+    // The player reads the chains under the track list's lock.
+    std::lock_guard<platform::CCriticalSection> hold(project.GetLock());
+    for (auto& chain : effectChains) {
+      if (!chain) continue;
+      chain->Reset();
+      chain.reset();
+    }
+  }
+  if (workBuffer.IsReserved()) {
+    if (!workBuffer.Decommit(0, workBufferSize + 32768)) ReportError(kSource, kLineDecommit, "");
+    if (!workBuffer.Release()) ReportError(kSource, kLineRelease, "");
+  }
+  undoList.Clear();
+  DeleteTempAudioFiles();
+  services.thread.SetReceiver(nullptr);
+  g_instance = nullptr;
+}
+
+int CProApp::ExitInstance() { return 0; }
+
+bool CProApp::IsDevicePresent(const std::string& text) const {
+  auto contains = [&text](const char* name) {
+    std::string upper(name, strnlen(name, sizeof(PobixDevice::name)));
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper.find(text) != std::string::npos;
+  };
+  int inputs = std::min<int>(devices.GetInputPhysicalDeviceCount(), kMaxPhysicalInputs);
+  for (int i = 0; i < inputs; ++i) {
+    if (contains(devices.physicalInputDevices[i].name)) return true;
+  }
+  int outputs = std::min<int>(devices.GetOutputDeviceCount(), kPobixMaxOutputs);
+  for (int i = 0; i < outputs; ++i) {
+    if (contains(devices.outputDevices[i].name)) return true;
+  }
+  return false;
+}
+
+int CProApp::DeleteTempAudioFiles() {
+  if (tempFolder.size() < 3) return 1;
+  for (const std::string& name : platform::ListFolder(tempFolder)) {
+    if (name.rfind("QRVD", 0) != 0) continue;
+    char type[4];
+    GetAudioFileType(name.c_str(), type);
+    if (std::strcmp(type, "PCM") != 0 && std::strcmp(type, "PEK") != 0) continue;
+    std::string path = tempFolder + "/" + name;
+    // Emptied first, so that what survives a failed delete holds no audio.
+    if (FILE* f = std::fopen(path.c_str(), "w")) std::fclose(f);
+    platform::RemoveFile(path);
+  }
+  return 1;
+}
+
+bool CProApp::InitInstance(const StartupOptions& options) {
+  // The profile's recent files; the window and the view come from the front end.
+  recentFiles.Load();
+  const std::string commandLineProject = options.projectPath;
+  if (!services.view.HasFrame()) {
+    ReportError(kSource, kLineNoMainWindow, "");
+    return false;
+  }
+  services.view.ShowMainWindow(ConfigExists());
+
+  firstStart_ = false;
+  if (!LoadConfig()) {
+    firstStart_ = true;
+    services.ui.Request(InitDialog1Request{});
+    InitDialog2Request page;
+    page.audioPath = platform::DefaultAudioFolder();
+    for (int i = 0; i < devices.GetOutputDeviceCount(); ++i) {
+      page.outputDevices.emplace_back(devices.outputDevices[i].name,
+                                      strnlen(devices.outputDevices[i].name, sizeof(PobixDevice::name)));
+    }
+    std::string folder = page.audioPath;
+    int32_t device = 0;
+    if (std::optional<InitDialog2Request::Result> chosen = services.ui.Request(page)) {
+      folder = chosen->audioPath;
+      device = chosen->outputDevice;
+    }
+    platform::CreateFolder(folder);
+    config.ApplyFirstStartDefaults(folder, device);
+    if (IsDevicePresent("M-AUDIO")) services.ui.Request(MAudioFoundRequest{});
+  }
+  if (audioFolderAbandoned_ || !EnsureWritableAudioFolder()) return false;
+
+  progressWindow.SetMessage("Performing Initialization...", 1);
+  progressWindow.Begin();
+  progressWindow.SetPercent(0);
+  audioFolder = config.GetAudioFolder();
+  tempFolder = audioFolder + "/qvk_temp";
+  dataFolder = audioFolder + "/qvk_data";
+  platform::CreateFolder(tempFolder);
+  platform::CreateFolder(dataFolder);
+  progressWindow.SetPercent(10);
+
+  ApplyConfigAtStart();
+  progressWindow.SetPercent(35);
+
+  for (auto& chain : effectChains) chain.reset();
+  project.CreateTracks(CAudioSnippetList::kModeProject, CAudioTrack::kTypeExtended, CAudioTrackList::kProjectTracks);
+  project.SetEffectsChains(&effectChains);
+  project.SelectTrack(0);
+  for (int i = 0; i < CAudioTrackList::kProjectTracks; ++i) project.SetTrackColors(i, config.colorSets[i]);
+  project.AllocateBuffers(kTrackBufferBlocks, kTrackBufferFrames);
+  if (!services.view.HasView()) {
+    ReportError(kSource, kLineNoViewForTracks, "");
+    progressWindow.End();
+    return false;
+  }
+  progressWindow.SetPercent(70);
+
+  InitOutput();
+  int inputs = std::min<int>(devices.GetInputPhysicalDeviceCount(), kMaxPhysicalInputs);
+  for (int i = 0; i < inputs; ++i) devices.SetupPhysicalInput(i, 44100, 16);
+  devices.SetInternalLogging(config.internalLogging);
+  progressWindow.SetPercent(100);
+  playing = 0;
+  recording = 0;
+  initialised = 1;
+  progressWindow.End();
+
+  OpenStartupProject(commandLineProject);
+  return true;
+}
+
+void CProApp::ApplyConfigAtStart() {
+  outputDevice = config.outputDevice;
+  if (outputDevice < 0 || outputDevice >= devices.GetOutputDeviceCount()) outputDevice = 0;
+  followWaveform = config.followWaveform;
+  ApplyQualityPreset(config.qualityLevel);
+  useTrackColors = config.useTrackColors;
+  // A hand-edited file can hold any number; the buffers only take whole steps of 8192.
+  bufferFrames = static_cast<int32_t>(ClampBufferFrames(static_cast<uint32_t>(std::max(config.bufferFrames, 0))));
+  editorUsesProjectSettings = config.editorUsesProjectSettings;
+  project.SetTailSeconds(static_cast<uint32_t>(config.extendPlaybackFrames) / 44100u);
+  project.timeDisplay = config.timeDisplay;
+  recordingWindow.logging = config.internalLogging;
+  if (services.view.HasView()) {
+    services.view.SetSnapToGrid(config.snapToGrid);
+  } else {
+    ReportError(kSource, kLineNoViewForSnap, "");
+  }
+  metronome.parameters.on = config.metronomeOn;
+  metronome.parameters.pattern = kMetronomeAccentEveryFourth;
+  metronome.parameters.clickOnly = config.metronomeClickOnly;
+  metronome.parameters.accent = config.metronomeAccent;
+  metronome.parameters.level = std::clamp(config.metronomeVolume, 0, kMaxMetronomeLevel);
+  metronome.SetBPM(120.0f);
+  metronome.SetSizeMixBuffer(static_cast<uint32_t>(bufferFrames) * 4);
+  project.SetTempoPitchSettings(TempoPitchSettings{static_cast<uint32_t>(bufferFrames),
+                                                   static_cast<uint32_t>(bestFitSkip), bestFitShave,
+                                                   bestFitCorrelationLimit});
+}
+
+int CProApp::InitOutput() {
+  outputOpen = false;
+  project.SetBlockFrames(static_cast<uint32_t>(bufferFrames));
+  if (devices.GetOutputDeviceCount() == 0) return status::kNothingDone;
+  if (devices.OutputInit(static_cast<uint32_t>(outputDevice), &ProjectOutputCallback) != 1) {
+    return status::kFaultReported;
+  }
+  devices.SetOutputBufferInfo(2, static_cast<uint32_t>(bufferFrames) * 4);
+  devices.UpdatePlayerDropoutMessageCallback(&DropoutCallback);
+  outputOpen = true;
+  return status::kDone;
+}
+
+void CProApp::StopAllForClose() {}
+
+void CProApp::OnPostedMessage(uint32_t message, int64_t wParam, int64_t lParam) {
+  (void)message;
+  (void)wParam;
+  (void)lParam;
+}
+
+void CProApp::OnTimer(uint32_t timerId) { (void)timerId; }

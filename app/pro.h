@@ -1,0 +1,218 @@
+// The application core: CProApp, the one application object.
+//
+// Owns, for the program's lifetime, the project (24 tracks and the mixer), the
+// Loop Bank, the undo history, the 25 effect chains (0 the master, 1 + i track
+// i), the device object, the metronome, the import converter, the two
+// clipboards, the work buffer of the edit workers and the configuration. Every
+// command of the three views arrives here; the views and dialogs read the
+// public members and change the project only through CProApp's operations.
+//
+// The core uses no widgets: whatever it asks of a user interface goes through
+// the seams of UiServices.h, so every command runs headless in tests.
+//
+// Threads: everything here runs on the user-interface thread, except the
+// device callbacks (player and recorder threads), which only mix, read or
+// append audio and post what must happen on the user-interface thread (the
+// stop at the end of audio, dropout notices, a recorder's end). They never
+// allocate, never wait on the user-interface thread, never touch a window.
+// The members they share with it are atomics.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "AudioLoop.h"
+#include "AudioLoopList.h"
+#include "AudioSegment.h"
+#include "AudioSnippet.h"
+#include "AudioTrackList.h"
+#include "OperationDialog.h"
+#include "OperationList.h"
+#include "PageBuffer.h"
+#include "Pobix.h"
+#include "ProConfig.h"
+#include "ProDoc.h"
+#include "ProgramFolder.h"
+#include "Profile.h"
+#include "UiServices.h"
+#include "Vorn.h"
+#include "Zelmo.h"
+#include "tarvex.h"
+
+// What the Audio Editor holds.
+enum EditorSource : int32_t {
+  EditorSourceNothing = 1,
+  EditorSourceIndependent = 2,
+  EditorSourceSnippet = 3,
+  EditorSourceLoop = 4,
+};
+
+// The editor shown by the view.
+enum ViewMode : int32_t { ViewModeTrack = 1, ViewModeEditor = 2, ViewModeLoopBank = 3 };
+
+// Results of the core's own operations.
+namespace status {
+constexpr int kNothingDone = 0;
+constexpr int kDone = 1;
+constexpr int kCancelled = 2;
+constexpr int kFaultReported = 3;
+}  // namespace status
+
+// How the program was started.
+struct StartupOptions {
+  std::string projectPath;  // the command line's project; empty for none
+};
+
+class CProApp final : public ui::IMessageReceiver {
+ public:
+  static constexpr int kEffectChains = 25;
+  static constexpr int kRecordSlots = 4;
+  static constexpr uint32_t kWorkBufferAllocation = 0x108000;
+  static constexpr uint32_t kWorkBufferSize = 0x100000;
+  static constexpr uint32_t kWorkBlockSize = 0x40000;
+  static constexpr int kCustomColors = 12;
+  static constexpr uint32_t kPlayTimerId = 101;
+  static constexpr uint32_t kMaxProjectFrames = 238140000;  // 90 minutes
+  static constexpr int kMaxPhysicalInputs = 16;
+
+  // Constructs the members in order (the device object lists the devices, the
+  // metronome reads its samples) and allocates the work buffer.
+  explicit CProApp(const ui::UiServices& services);
+  // Shut-down in order: the configuration saved, clipboards, windows and chains
+  // released, the undo history cleared, temporary audio deleted, devices last.
+  ~CProApp() override;
+  CProApp(const CProApp&) = delete;
+  CProApp& operator=(const CProApp&) = delete;
+
+  // The one application object, for the device callbacks; null outside its lifetime.
+  static CProApp* Instance();
+
+  // ---- Start-up and shut-down --------------------------------------------
+  // The start-up sequence; false ends the program.
+  bool InitInstance(const StartupOptions& options);
+  int ExitInstance();
+  // Stops whatever plays or records, by view (the main window's close).
+  void StopAllForClose();
+  bool IsDevicePresent(const std::string& text) const;
+  int DeleteTempAudioFiles();
+  // Opens the output device with the project output callback and the
+  // configured buffers; every track's block follows the buffer frames.
+  int InitOutput();
+
+  // ---- Configuration ------------------------------------------------------
+  std::string GetConfigPath() const;
+  bool ConfigExists() const;
+  bool LoadConfig();
+  void SaveConfig();
+  void ApplyQualityPreset(int level);
+  // Asks for a new audio folder until the configuration's one can be written.
+  // false when the user gave up choosing one (start-up then ends).
+  bool EnsureWritableAudioFolder();
+
+  // ---- Posted messages and timers (user-interface thread) -----------------
+  void OnPostedMessage(uint32_t message, int64_t wParam, int64_t lParam) override;
+  void OnTimer(uint32_t timerId) override;
+
+  // ---- Project files --------------------------------------------------------
+  // The command line's project, else the intro on a first start, else a new project.
+  void OpenStartupProject(const std::string& commandLineProject);
+  int OpenProject(const std::string& path);
+  int NewProject();
+  int OpenIntroProject();
+  // A file opened through the window (recent files, drag and drop): ignored
+  // until start-up has finished, then opened as a project.
+  void OpenDocument(const std::string& path);
+
+  // ---- Transport ------------------------------------------------------------
+  // The frame's position and length texts in the project's time display.
+  void ShowPosition(uint32_t frames);
+  void ShowLength(uint32_t frames);
+
+  // ---- Edit operations ------------------------------------------------------
+
+  // ---- Audio Editor commands --------------------------------------------------
+
+  // ---- Track View commands and loops ------------------------------------------
+
+  // ---- Imports, exports and mixdowns -------------------------------------------
+
+  // ---- User-interface commands --------------------------------------------------
+
+  // ---- Members, in construction order ---------------------------------------
+  ui::UiServices services;
+ private:
+  CProgramFolder programFolder_;  // made and filled before the metronome reads its samples
+ public:
+  std::atomic<uint32_t> mixPosition{0};  // frames; the next block the output callback mixes
+  uint32_t playCursor = 0;               // where play starts and Stop returns
+  CPobix devices;
+  std::atomic<int32_t> mixing{0};        // 1 while an output callback is to mix
+  std::unique_ptr<CAudioTrackList> snippetClipboard;
+  std::shared_ptr<CAudioSegment> audioClipboard;
+  std::shared_ptr<CAudioSegment> importTarget;
+  CAudioTrackList project;
+  CAudioLoopList loopBank;
+  uint32_t playTimerId = 0;
+  std::string projectPath;  // empty for a new or imported project
+  EffectChainArray effectChains;
+  std::array<std::shared_ptr<CAudioSegment>, kRecordSlots> recordSegments;
+  COperationDialog progressWindow;
+  std::mutex previewLock;
+  CVorn metronome;
+  CTarvex importConverter;
+  platform::CPageBuffer workBuffer;
+  uint32_t workBufferSize = kWorkBufferSize;
+  uint32_t workBlockSize = kWorkBlockSize;
+  std::shared_ptr<CAudioSnippet> editorSnippet;
+  std::shared_ptr<CAudioSegment> editorSegment;
+  int32_t editorSource = 0;
+  int16_t editorTrackIndex = 0;
+  int16_t editorLoopIndex = 0;
+  std::shared_ptr<CAudioLoop> editorLoop;
+  int32_t editorUsesProjectSettings = 0;
+  std::string audioFolder;
+  std::string tempFolder;  // every new audio segment is made here
+  std::string dataFolder;  // saved projects keep their audio here
+  int32_t outputDevice = 0;
+  int32_t qualityLevel = 2;
+  float bestFitShave = 0.08f;
+  int32_t bestFitSkip = 1;
+  float bestFitCorrelationLimit = 0.05f;
+  int32_t useTrackColors = 0;
+  int32_t bufferFrames = 8192;
+  std::atomic<int32_t> playing{0};
+  std::atomic<int32_t> recording{0};
+  int32_t followWaveform = 1;
+  uint32_t editorPlayStart = 0, editorPlayEnd = 0, editorPlayLength = 0;
+  uint32_t savedViewStart = 0, savedViewEnd = 0, savedViewWidth = 0;
+  ProConfig config;
+  int32_t unlimitedUndo = 0;
+  int32_t undoLevels = 10;
+  int32_t modified = 0;
+  CProDoc document;
+  int32_t initialised = 0;
+  std::atomic<int32_t> stopGuard{0};
+  COperationList undoList;
+  std::array<uint32_t, kCustomColors> customColors{};
+  CRecentFileList recentFiles;
+  bool outputOpen = false;  // an output device was opened (there may be none)
+  // The "Recording..." window's state; the window itself is the front end's.
+  struct RecordingWindowState {
+    int32_t stopRequested = 0;  // ended with Stop: keep the take
+    int32_t cancelRequested = 0;
+    int32_t active = 0;
+    int32_t logging = 0;
+  } recordingWindow;
+
+  bool IsFirstStart() const { return firstStart_; }
+
+ private:
+  void ApplyConfigAtStart();
+
+  bool firstStart_ = false;
+  bool audioFolderAbandoned_ = false;
+};
