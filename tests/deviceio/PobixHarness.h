@@ -69,8 +69,6 @@ class PobixTest : public ::testing::Test {
   std::vector<uint8_t> Delivered(uint32_t slot);
   // Polls until the condition holds, for at most five seconds.
   static bool Eventually(const std::function<bool()>& condition);
-  // Threads of this process now.
-  static int ThreadCount();
 
   std::shared_ptr<CVirtualWaveSystem> system;
   std::unique_ptr<CPobix> pobix;

@@ -7,6 +7,7 @@
 #include "AudioRecorder.h"
 #include "PobixHarness.h"
 #include "ReportRecorder.h"
+#include "ThreadCount.h"
 
 namespace tessiro::test {
 namespace {
@@ -195,7 +196,8 @@ TEST_F(PobixTest, StartTypesBeyondMonitoringStartNothing) {
 TEST_F(PobixTest, StartAndStopTwoHundredTimesInARow) {
   Devices({"Speakers"}, {"Line In", "USB Mic"});
   MakePobix();
-  const int threads = ThreadCount();
+  // The player's thread and one per recorder.
+  ASSERT_EQ(AwaitThreadsNamed("tessiro-", 3), 3);
   const uint32_t types[] = {kPobixPlayAndRecord, kPobixRecord, kPobixPlay, kPobixMonitor};
   size_t fills = 0;
   for (int i = 0; i < 200; ++i) {
@@ -220,7 +222,7 @@ TEST_F(PobixTest, StartAndStopTwoHundredTimesInARow) {
   EXPECT_EQ(pobix->player->State(), CAudioPlayer::kStopped);
   EXPECT_EQ(pobix->recorders[0]->State(), CAudioRecorder::kStopped);
   EXPECT_EQ(pobix->recorders[1]->State(), CAudioRecorder::kStopped);
-  EXPECT_EQ(ThreadCount(), threads);
+  EXPECT_EQ(ThreadsNamed("tessiro-"), 3);
   EXPECT_TRUE(Log().ends.empty());
   EXPECT_TRUE(Log().dropouts.empty());
 }
@@ -245,15 +247,14 @@ TEST_F(PobixTest, StartAndStopOnAFreeRunningClock) {
 
 TEST_F(PobixTest, DestroyingWhilePlayingAndRecordingEndsEveryThread) {
   Devices({"Speakers"}, {"Line In", "USB Mic"});
-  const int threads = ThreadCount();
   MakePobix();
   AddInput(0, true, 1);
   AddInput(3, true, 2);
   pobix->Start(kPobixPlayAndRecord);
   Advance(250);
-  EXPECT_GT(ThreadCount(), threads);
+  EXPECT_EQ(AwaitThreadsNamed("tessiro-", 3), 3);
   pobix.reset();
-  EXPECT_EQ(ThreadCount(), threads);
+  EXPECT_EQ(AwaitThreadsNamed("tessiro-", 0), 0);
   EXPECT_FALSE(system->IsOpen(Direction::Output, 0));
   EXPECT_FALSE(system->IsOpen(Direction::Input, 0));
   EXPECT_FALSE(system->IsOpen(Direction::Input, 1));

@@ -176,22 +176,23 @@ TEST(Chain, ParameterRecordsTravelWholeAndMissingEffectsAreReported) {
 }
 
 TEST(Chain, WorkersEndWithTheirEffects) {
-  const int before = ThreadCount();
+  const int before = ThreadsNamed(kWorkerThreads);
   {
     CWorkerMode threaded(false);
     auto chain = MakeChain(2, 1024, 4096);
     AddEffect(*chain, ZelmoEcho);
     AddEffect(*chain, ZelmoReverb);
     AddEffect(*chain, ZelmoLevels);
-    EXPECT_EQ(ThreadCount(), before + 4) << "two workers per echo and reverb, none for levels";
+    EXPECT_EQ(AwaitThreadsNamed(kWorkerThreads, before + 4), before + 4)
+        << "two workers per echo and reverb, none for levels";
     chain->RemoveEffect(0);
-    EXPECT_EQ(ThreadCount(), before + 2);
+    EXPECT_EQ(AwaitThreadsNamed(kWorkerThreads, before + 2), before + 2);
   }
-  EXPECT_EQ(ThreadCount(), before);
+  EXPECT_EQ(AwaitThreadsNamed(kWorkerThreads, before), before);
   {
     CWorkerMode inlineWorkers(true);
     auto chain = MakeChain(2, 1024, 4096);
     AddEffect(*chain, ZelmoEcho);
-    EXPECT_EQ(ThreadCount(), before);
+    EXPECT_EQ(ThreadsNamed(kWorkerThreads), before);
   }
 }

@@ -2,13 +2,12 @@
 // reproducible noise, and a switch between threaded and inline workers.
 #pragma once
 
-#include <dirent.h>
-
 #include <cstdint>
 #include <memory>
 #include <random>
 #include <vector>
 
+#include "ThreadCount.h"
 #include "Zelmo.h"
 
 namespace tessiro::test {
@@ -40,15 +39,8 @@ inline EqualizerInit ProgramBands(int32_t fftSize = 4096) {
   return EqualizerInit{{60, 170, 310, 600, 1000, 3000, 6000, 12000, 14000, 16000}, fftSize};
 }
 
-// Threads of this process now.
-inline int ThreadCount() {
-  int count = 0;
-  if (DIR* dir = opendir("/proc/self/task")) {
-    while (dirent* entry = readdir(dir)) count += entry->d_name[0] != '.';
-    closedir(dir);
-  }
-  return count;
-}
+// The effects' worker threads are named "zelmo-...".
+inline constexpr const char* kWorkerThreads = "zelmo-";
 
 // Effects created inside the scope run their workers inline (or threaded).
 class CWorkerMode {

@@ -216,17 +216,17 @@ TEST(Phaser, StoredDelayBeyondTheHistoryIsReportedOnceAndPasses) {
 
 TEST(Phaser, MonoChorusRunsOneWorkerAndTheEqualizerTwo) {
   CWorkerMode threaded(false);
-  const int before = ThreadCount();
+  const int before = ThreadsNamed(kWorkerThreads);
   auto mono = MakeChain(1, 1024, 8192);
   AddEffect(*mono, ZelmoChorus);
-  EXPECT_EQ(ThreadCount(), before + 1);
+  EXPECT_EQ(AwaitThreadsNamed(kWorkerThreads, before + 1), before + 1);
   EqualizerInit init = ProgramBands();
   AddEffect(*mono, ZelmoEqualizer, &init);
-  EXPECT_EQ(ThreadCount(), before + 3);
+  EXPECT_EQ(AwaitThreadsNamed(kWorkerThreads, before + 3), before + 3);
   auto stereo = MakeChain(2, 1024, 8192);
   AddEffect(*stereo, ZelmoFlange);
-  EXPECT_EQ(ThreadCount(), before + 5);
+  EXPECT_EQ(AwaitThreadsNamed(kWorkerThreads, before + 5), before + 5);
   mono.reset();
   stereo.reset();
-  EXPECT_EQ(ThreadCount(), before);
+  EXPECT_EQ(AwaitThreadsNamed(kWorkerThreads, before), before);
 }
