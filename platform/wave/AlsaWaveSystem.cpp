@@ -24,6 +24,9 @@ constexpr snd_pcm_uframes_t kPeriodFrames = 1024;
 constexpr auto kPumpPeriod = std::chrono::milliseconds(4);
 // Room for capture that arrives while no buffer is queued.
 constexpr snd_pcm_uframes_t kScratchFrames = 4096;
+// Capture that has failed without a frame coming through for this long has
+// failed for good (the card was pulled out); trouble that passes is over sooner.
+constexpr auto kCaptureGiveUp = std::chrono::milliseconds(500);
 
 void SilentErrorHandler(const char*, int, const char*, int, const char*, ...) {}
 
@@ -362,11 +365,13 @@ class CAlsaIn final : public CWaveIn {
     {
       std::lock_guard<std::mutex> guard(stream_.lock);
       if (closed_) return kWaveInvalidHandle;
+      if (lost_) return kWaveBadDeviceId;
       if (!started_) {
         if (snd_pcm_state(stream_.pcm) != SND_PCM_STATE_PREPARED) snd_pcm_prepare(stream_.pcm);
         const int error = snd_pcm_start(stream_.pcm);
         if (error < 0) return ResultFromError(error);
         started_ = true;
+        failing_ = false;
       }
     }
     stream_.wake.notify_all();
@@ -401,7 +406,7 @@ class CAlsaIn final : public CWaveIn {
     std::lock_guard<std::mutex> guard(stream_.lock);
     if (closed_) return kWaveInvalidHandle;
     uint64_t frames = captured_;
-    if (started_) {
+    if (started_ && !lost_) {
       const snd_pcm_sframes_t waiting = snd_pcm_avail_update(stream_.pcm);
       if (waiting > 0) frames += static_cast<uint64_t>(waiting);
     }
@@ -433,13 +438,12 @@ class CAlsaIn final : public CWaveIn {
   }
 
   bool Pump() {
-    if (!started_) return false;
+    if (!started_ || lost_) return false;
     for (int attempts = 0; attempts < 16; ++attempts) {
       const snd_pcm_sframes_t waiting = snd_pcm_avail_update(stream_.pcm);
       if (waiting < 0) {
         // An overrun: what was lost is lost; capture goes on.
-        if (snd_pcm_recover(stream_.pcm, static_cast<int>(waiting), 1) < 0) return true;
-        snd_pcm_start(stream_.pcm);
+        if (!Recover(static_cast<int>(waiting))) break;
         continue;
       }
       if (waiting == 0) break;
@@ -452,13 +456,33 @@ class CAlsaIn final : public CWaveIn {
       const snd_pcm_sframes_t got =
           snd_pcm_readi(stream_.pcm, into, std::min(room, static_cast<snd_pcm_uframes_t>(waiting)));
       if (got == -EAGAIN) break;
-      if (got < 0) continue;
+      if (got < 0) {
+        if (!Recover(static_cast<int>(got))) break;
+        continue;
+      }
+      failing_ = false;
       captured_ += static_cast<uint64_t>(got);
       if (queue_.empty()) continue;
       fill_ += static_cast<uint32_t>(got) * frameBytes_;
       if (queue_.front()->bufferLength - fill_ < frameBytes_) FinishHead();
     }
+    if (failing_ && SteadyClock::now() - failingSince_ >= kCaptureGiveUp) {
+      // Nobody would hear of it otherwise: the take would just stop growing.
+      lost_ = true;
+      if (notify_) notify_->Post(kWaveInFailed);
+      return false;
+    }
     return true;
+  }
+
+  // Tries to bring capture back after an error; false when it did not come back.
+  // The time of the first error since the last frame that came through is kept.
+  bool Recover(int error) {
+    if (!failing_) {
+      failing_ = true;
+      failingSince_ = SteadyClock::now();
+    }
+    return snd_pcm_recover(stream_.pcm, error, 1) >= 0 && snd_pcm_start(stream_.pcm) >= 0;
   }
 
   CAlsaStream stream_;
@@ -470,6 +494,9 @@ class CAlsaIn final : public CWaveIn {
   uint64_t captured_ = 0;
   bool started_ = false;
   bool closed_ = false;
+  bool failing_ = false;
+  SteadyClock::time_point failingSince_;
+  bool lost_ = false;
 };
 
 }  // namespace

@@ -58,6 +58,8 @@ struct OutputState {
   uint64_t cursor = 0;      // frame clock up to which the device has run
   uint32_t position = 0;
   bool keepPlayed = true;
+  bool instant = false;
+  uint64_t buffersDone = 0;
   std::vector<uint8_t> played;
   std::vector<CVirtualWaveSystem::PlayedRun> runs;
   bool runOpen = false;
@@ -69,6 +71,7 @@ struct InputState {
   std::string name;
   DeviceFaults faults;
   bool stopFails = false;
+  bool failed = false;
   bool open = false;
   CMessageQueue* notify = nullptr;
   bool started = false;
@@ -79,7 +82,7 @@ struct InputState {
   std::vector<int16_t> frames;  // a file's frames; empty for the known signal
   uint64_t sourceFrame = 0;     // frames captured since the last reset
 
-  bool Capturing() const { return open && started && !faults.stalled; }
+  bool Capturing() const { return open && started && !failed && !faults.stalled; }
 
   void Sample(uint64_t clockFrame, int16_t& left, int16_t& right) {
     if (frames.empty()) {
@@ -129,6 +132,15 @@ struct CVirtualWaveSystem::Core {
 
   void RunOutputLocked(OutputState& o) {
     const uint64_t target = Frame();
+    if (o.instant) {
+      o.cursor = std::max(o.cursor, target);
+      while (o.Moving()) {
+        const WaveHeader* head = o.queue.front();
+        PlayLocked(o, head->bufferLength - std::min(o.headOffset, head->bufferLength));
+      }
+      if (o.queue.empty()) o.runOpen = false;
+      return;
+    }
     while (o.cursor < target) {
       if (!o.Moving()) {
         o.cursor = target;
@@ -138,26 +150,34 @@ struct CVirtualWaveSystem::Core {
       WaveHeader* head = o.queue.front();
       const uint32_t left = head->bufferLength - std::min(o.headOffset, head->bufferLength);
       const uint64_t frames = std::min(target - o.cursor, FramesIn(left));
-      const uint32_t bytes = static_cast<uint32_t>(std::min<uint64_t>(frames * kFrameBytes, left));
-      if (o.keepPlayed && bytes > 0) {
-        if (!o.runOpen) o.runs.push_back({o.cursor, o.played.size(), 0});
-        o.played.insert(o.played.end(), head->data + o.headOffset, head->data + o.headOffset + bytes);
-        o.runs.back().bytes += bytes;
-      }
-      o.runOpen = true;
+      const uint64_t from = o.cursor;
       o.cursor += frames;
-      o.position += bytes;
-      o.headOffset += bytes;
-      if (o.headOffset >= head->bufferLength) FinishOutputHeadLocked(o);
+      PlayLocked(o, static_cast<uint32_t>(std::min<uint64_t>(frames * kFrameBytes, left)), from);
     }
     // Buffers with nothing to play are through at once.
     while (o.Moving() && o.queue.front()->bufferLength == 0) FinishOutputHeadLocked(o);
   }
 
+  // Plays bytes of the first queued buffer, the first of them at frame from.
+  void PlayLocked(OutputState& o, uint32_t bytes, uint64_t from) {
+    WaveHeader* head = o.queue.front();
+    if (o.keepPlayed && bytes > 0) {
+      if (!o.runOpen) o.runs.push_back({from, o.played.size(), 0});
+      o.played.insert(o.played.end(), head->data + o.headOffset, head->data + o.headOffset + bytes);
+      o.runs.back().bytes += bytes;
+    }
+    o.runOpen = true;
+    o.position += bytes;
+    o.headOffset += bytes;
+    if (o.headOffset >= head->bufferLength) FinishOutputHeadLocked(o);
+  }
+  void PlayLocked(OutputState& o, uint32_t bytes) { PlayLocked(o, bytes, o.cursor); }
+
   void FinishOutputHeadLocked(OutputState& o) {
     WaveHeader* head = o.queue.front();
     o.queue.erase(o.queue.begin());
     o.headOffset = 0;
+    ++o.buffersDone;
     CompleteWaveHeader(*head);
     if (o.notify) o.notify->Post(kWaveOutDone, reinterpret_cast<uintptr_t>(head));
   }
@@ -237,14 +257,20 @@ class CVirtualOut final : public CWaveOut {
   }
 
   uint32_t Write(WaveHeader& header) override {
-    std::lock_guard<std::mutex> guard(core_->lock);
-    if (closed_) return kWaveInvalidHandle;
-    core_->CatchUpLocked();
-    OutputState& o = State();
-    const uint32_t result = QueueWaveHeader(header);
-    if (result != kWaveOk) return result;
-    o.queue.push_back(&header);
-    core_->RunOutputLocked(o);
+    CMessageQueue* settle = nullptr;
+    {
+      std::lock_guard<std::mutex> guard(core_->lock);
+      if (closed_) return kWaveInvalidHandle;
+      core_->CatchUpLocked();
+      OutputState& o = State();
+      const uint32_t result = QueueWaveHeader(header);
+      if (result != kWaveOk) return result;
+      o.queue.push_back(&header);
+      const uint64_t done = o.buffersDone;
+      core_->RunOutputLocked(o);
+      if (o.instant && o.buffersDone != done) settle = o.notify;
+    }
+    SettleInstant(settle);
     return kWaveOk;
   }
 
@@ -286,13 +312,25 @@ class CVirtualOut final : public CWaveOut {
   OutputState& State() { return core_->outputs[id_]; }
 
   uint32_t SetPaused(bool paused) {
-    std::lock_guard<std::mutex> guard(core_->lock);
-    if (closed_) return kWaveInvalidHandle;
-    core_->CatchUpLocked();
-    OutputState& o = State();
-    o.paused = paused;
-    if (paused) o.runOpen = false;
+    CMessageQueue* settle = nullptr;
+    {
+      std::lock_guard<std::mutex> guard(core_->lock);
+      if (closed_) return kWaveInvalidHandle;
+      core_->CatchUpLocked();
+      OutputState& o = State();
+      o.paused = paused;
+      if (paused) o.runOpen = false;
+      const uint64_t done = o.buffersDone;
+      if (o.instant) core_->RunOutputLocked(o);
+      if (o.buffersDone != done) settle = o.notify;
+    }
+    SettleInstant(settle);
     return kWaveOk;
+  }
+
+  // What an instant output handed back is handled before its caller goes on.
+  static void SettleInstant(CMessageQueue* queue) {
+    if (queue && !queue->IsConsumerThread()) queue->WaitIdle(kIdleWaitMs);
   }
 
   void Detach(OutputState& o) {
@@ -333,6 +371,7 @@ class CVirtualIn final : public CWaveIn {
     std::lock_guard<std::mutex> guard(core_->lock);
     if (closed_) return kWaveInvalidHandle;
     core_->CatchUpLocked();
+    if (State().failed) return kWaveBadDeviceId;
     State().started = true;
     return kWaveOk;
   }
@@ -481,6 +520,22 @@ void CVirtualWaveSystem::SetStalled(Direction direction, uint32_t id, bool stall
 void CVirtualWaveSystem::SetStopFails(uint32_t inputId, bool fails) {
   std::lock_guard<std::mutex> guard(core_->lock);
   WithDevice(core_->inputs, inputId, [&](InputState& in) { in.stopFails = fails; });
+}
+
+void CVirtualWaveSystem::SetInputFailed(uint32_t inputId, bool failed) {
+  std::lock_guard<std::mutex> guard(core_->lock);
+  core_->CatchUpLocked();
+  WithDevice(core_->inputs, inputId, [&](InputState& in) {
+    const bool wasCapturing = in.Capturing();
+    in.failed = failed;
+    if (failed && wasCapturing && in.notify) in.notify->Post(kWaveInFailed);
+  });
+}
+
+void CVirtualWaveSystem::SetInstant(uint32_t outputId, bool instant) {
+  std::lock_guard<std::mutex> guard(core_->lock);
+  core_->CatchUpLocked();
+  WithDevice(core_->outputs, outputId, [&](OutputState& o) { o.instant = instant; });
 }
 
 void CVirtualWaveSystem::SetInputFrames(uint32_t inputId, std::vector<int16_t> stereo) {

@@ -10,7 +10,9 @@
 //   or the frames of a WAV file, played once from the start of capture.
 // - Faults can be injected: opens that fail with a given result, a rejected
 //   format, failing position queries, a stalled device (time passes, nothing
-//   moves), a failing input stop.
+//   moves), a failing input stop, an input that fails for good (unplugged).
+// - An output can be instant: unpaced, it plays whatever it may at once, without
+//   time passing (as alsa-lib's "null" device does).
 //
 // Advance moves time from event to event (a buffer played out, a buffer filled);
 // at each it lets the threads that take the devices' notices finish their work,
@@ -53,6 +55,14 @@ class CVirtualWaveSystem final : public CWaveSystem {
   void SetPositionFails(Direction direction, uint32_t id, bool fails);
   void SetStalled(Direction direction, uint32_t id, bool stalled);
   void SetStopFails(uint32_t inputId, bool fails);
+  // While failed, the input captures nothing and cannot start; failing while it
+  // captures posts kWaveInFailed. Clearing it plugs the device back in.
+  void SetInputFailed(uint32_t inputId, bool failed);
+  // An instant output hands every buffer back the moment it may play it (queued,
+  // not paused). The call that let it play returns once the thread that takes the
+  // output's notices has handled them, so those notices always come before
+  // anything the caller does next.
+  void SetInstant(uint32_t outputId, bool instant);
   // The input plays these frames (interleaved left/right) from the start of capture,
   // then silence. An empty vector goes back to the known signal.
   void SetInputFrames(uint32_t inputId, std::vector<int16_t> stereo);

@@ -12,6 +12,9 @@
 //   device idles and its position stands still.
 // - Reset stops at once and hands every queued buffer back marked DONE, one notice
 //   each, and sets the position to 0; the device stays open.
+// - An input that fails for good while capturing (a device unplugged) posts
+//   kWaveInFailed once and captures nothing more; its queued buffers stay queued
+//   until Reset, and Stop, Reset and Close still succeed.
 // - Results are the numbers the device library's error texts are keyed by.
 //
 // Two systems implement it: ALSA, and a virtual device whose clock tests drive
@@ -61,6 +64,7 @@ enum WaveNotice : uint32_t {
   kWaveInOpened = 0x5704,
   kWaveInClosed = 0x5705,
   kWaveInData = 0x5706,
+  kWaveInFailed = 0x5707,
 };
 
 struct WaveHeader {

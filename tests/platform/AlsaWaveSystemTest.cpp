@@ -1,5 +1,7 @@
+#include <alsa/asoundlib.h>
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "AlsaWaveSystem.h"
@@ -134,4 +136,42 @@ TEST(AlsaWave, MissingDevicesFailWithResults) {
   EXPECT_NE(system.OpenInput(0, WaveFormat{}, &queue, in), platform::kWaveOk);
   EXPECT_FALSE(out);
   EXPECT_FALSE(in);
+}
+
+// A capture card pulled out while it records: after a short while of failing
+// the input says so once, and can still be stopped, reset and closed.
+TEST(AlsaWave, ACaptureDeviceThatFailsForGoodSaysSoOnce) {
+  const std::string config = std::string("pcm_type.tessiro_failing { lib \"") + TESSIRO_FAILING_CAPTURE_PLUGIN +
+                             "\" }\npcm.tessiro_failing { type tessiro_failing frames 4410 }\n";
+  ASSERT_GE(snd_config_update(), 0);
+  snd_input_t* input = nullptr;
+  ASSERT_GE(snd_input_buffer_open(&input, config.c_str(), static_cast<ssize_t>(config.size())), 0);
+  ASSERT_GE(snd_config_load(snd_config, input), 0);
+  snd_input_close(input);
+
+  CAlsaWaveSystem system({}, {{"tessiro_failing", "Pulled Out"}});
+  CMessageQueue queue;
+  std::unique_ptr<CWaveIn> in;
+  ASSERT_EQ(system.OpenInput(0, WaveFormat{}, &queue, in), platform::kWaveOk);
+  Buffers buffers(2, 2205 * 4);
+  for (WaveHeader& h : buffers.headers) {
+    ASSERT_EQ(in->Prepare(h), platform::kWaveOk);
+    ASSERT_EQ(in->AddBuffer(h), platform::kWaveOk);
+  }
+  ASSERT_EQ(in->Start(), platform::kWaveOk);
+  // The 4410 frames it gives fill both buffers; then the device is gone.
+  std::vector<uintptr_t> data;
+  ASSERT_TRUE(Expect(queue, platform::kWaveInData, 2, data));
+  std::vector<uintptr_t> failed;
+  ASSERT_TRUE(Expect(queue, platform::kWaveInFailed, 1, failed));
+  ThreadMessage m;
+  EXPECT_FALSE(queue.Get(m, 300)) << "notice " << m.id;
+
+  ASSERT_EQ(in->Prepare(buffers.headers[0]), platform::kWaveOk);
+  ASSERT_EQ(in->AddBuffer(buffers.headers[0]), platform::kWaveOk);
+  EXPECT_EQ(in->Stop(), platform::kWaveOk);
+  EXPECT_EQ(in->Reset(), platform::kWaveOk);
+  EXPECT_TRUE(buffers.headers[0].Has(platform::kWaveDone));
+  EXPECT_NE(in->Start(), platform::kWaveOk);
+  EXPECT_EQ(in->Close(), platform::kWaveOk);
 }

@@ -394,3 +394,74 @@ TEST(VirtualClock, RealTimeDevicesPlayOnTheirOwn) {
   out->GetPosition(position);
   EXPECT_EQ(position, 4410u);
 }
+
+TEST(VirtualOutput, AnInstantOutputHandsBuffersBackAtOnceOnceTheirNoticesAreHandled) {
+  CVirtualWaveSystem system;
+  system.AddOutput("Null");
+  system.SetInstant(0, true);
+  CMessageQueue queue;
+  auto out = OpenOut(system, queue);
+  Buffer a(17640, 1), b(4096, 2);
+  std::atomic<int> handled{0};
+  std::thread consumer([&] {
+    for (;;) {
+      const ThreadMessage m = queue.Get();
+      if (m.id == 0) break;
+      if (m.id == platform::kWaveOutDone) ++handled;
+    }
+  });
+  out->Pause();
+  for (Buffer* x : {&a, &b}) {
+    out->Prepare(x->header);
+    out->Write(x->header);
+  }
+  EXPECT_EQ(handled.load(), 0);  // paused: nothing plays, instant or not
+  EXPECT_FALSE(a.header.Has(platform::kWaveDone));
+  out->Restart();
+  // Both came back without the clock moving, and were handled before Restart returned.
+  EXPECT_EQ(handled.load(), 2);
+  EXPECT_EQ(system.NowMs(), CVirtualWaveSystem::kStartMs);
+  uint32_t position = 0;
+  out->GetPosition(position);
+  EXPECT_EQ(position, 17640u + 4096u);
+  out->Write(a.header);
+  EXPECT_EQ(handled.load(), 3);
+  std::vector<uint8_t> expected = a.memory;
+  expected.insert(expected.end(), b.memory.begin(), b.memory.end());
+  expected.insert(expected.end(), a.memory.begin(), a.memory.end());
+  EXPECT_EQ(system.PlayedBytes(0), expected);
+  queue.Post(0);
+  consumer.join();
+}
+
+TEST(VirtualInput, AnInputThatFailsSaysSoOnceAndCannotStartUntilItIsBack) {
+  CVirtualWaveSystem system;
+  system.AddInput("USB Mic");
+  CMessageQueue queue;
+  auto in = OpenIn(system, queue);
+  Buffer a(17640);
+  in->Prepare(a.header);
+  in->AddBuffer(a.header);
+  in->Start();
+  Drain(queue);
+  system.SetInputFailed(0, true);
+  system.Advance(300);
+  auto notices = Drain(queue);
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0].id, platform::kWaveInFailed);
+  EXPECT_FALSE(a.header.Has(platform::kWaveDone));  // nothing more is captured
+  EXPECT_EQ(in->Stop(), platform::kWaveOk);
+  EXPECT_EQ(in->Reset(), platform::kWaveOk);
+  EXPECT_EQ(in->Start(), platform::kWaveBadDeviceId);
+  EXPECT_EQ(Drain(queue).size(), 1u);  // the reset's notice, no second failure
+
+  system.SetInputFailed(0, false);
+  in->Prepare(a.header);
+  in->AddBuffer(a.header);
+  EXPECT_EQ(in->Start(), platform::kWaveOk);
+  system.Advance(100);
+  notices = Drain(queue);
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0].id, platform::kWaveInData);
+  in->Reset();
+}
