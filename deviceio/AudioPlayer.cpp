@@ -136,18 +136,19 @@ bool CAudioPlayer::Settle() {
     StopOnThread();
     return true;
   }
-  if (stopsPending_.load() == 0) RequestStop();
-  thread_.Post(kSyncMessage);
-  if (!synced_.Wait(kSettleMs)) {
+  if (stopsPending_.load() == 0) RequestStop(run_.load());
+  const uint64_t number = synced_.Next();
+  thread_.Post(kSyncMessage, number);
+  if (!synced_.Wait(number, kSettleMs)) {
     Report(__LINE__);
     return false;
   }
   return true;
 }
 
-void CAudioPlayer::Start() {
+void CAudioPlayer::Start(uint32_t run) {
   if (!Settle()) return;
-  const uint32_t run = ++run_;
+  run_ = run;
   watch_.Reset();
   if (!device_ || bufferCount_ == 0) {
     // Nothing can play; the run ends at once rather than leave the transport
@@ -182,16 +183,19 @@ void CAudioPlayer::Start() {
     }
     ++buffersQueuedAtStart_;
   }
-  startTime_ = system_->TickCount();
-  device_->Restart();
-  state_ = kPlaying;
   // Nothing went to the device, so no notice will come to report the end by.
-  if (buffersQueuedAtStart_ == 0 && endOfAudio_) thread_.Post(kEndCheckMessage, run);
+  const bool endWithoutNotice = buffersQueuedAtStart_ == 0 && endOfAudio_;
+  startTime_ = system_->TickCount();
+  // A device may hand both buffers back the moment it is released: its notices
+  // must already find this run playing. From here on the thread owns the run.
+  state_ = kPlaying;
+  device_->Restart();
+  if (endWithoutNotice) thread_.Post(kEndCheckMessage, run);
 }
 
-void CAudioPlayer::RequestStop() {
+void CAudioPlayer::RequestStop(uint32_t run) {
   ++stopsPending_;
-  thread_.Post(kStopMessage, run_.load());
+  thread_.Post(kStopMessage, run);
 }
 
 void CAudioPlayer::OnMessage(const platform::ThreadMessage& message) {
@@ -207,7 +211,7 @@ void CAudioPlayer::OnMessage(const platform::ThreadMessage& message) {
       if (state_ == kPlaying && message.param == run_.load()) CheckEnd();
       break;
     case kSyncMessage:
-      synced_.Set();
+      synced_.Done(message.param);
       break;
     default:
       break;
@@ -227,6 +231,11 @@ void CAudioPlayer::StopOnThread() {
 }
 
 void CAudioPlayer::OnBufferDone() {
+  bool anyDone = false;
+  for (int i = 0; i < bufferCount_; ++i) anyDone = anyDone || headers_[i].Has(kWaveDone);
+  // A notice left over from the reset that ended the run before tells nothing of
+  // this one: no buffer of it has played yet.
+  if (!anyDone) return;
   if (!playStartKnown.load()) {
     const uint32_t tick = system_->TickCount();
     uint32_t position = 0;
@@ -244,9 +253,7 @@ void CAudioPlayer::OnBufferDone() {
       Report(kLinePosition);
     }
   }
-  bool anyDone = false;
-  for (int i = 0; i < bufferCount_; ++i) anyDone = anyDone || headers_[i].Has(kWaveDone);
-  if (state_ == kStopping || !anyDone) return;
+  if (state_ == kStopping) return;
 
   for (int i = 0; i < bufferCount_; ++i) {
     WaveHeader& header = headers_[i];

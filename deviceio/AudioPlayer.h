@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "DropoutWatch.h"
+#include "Handshake.h"
 #include "MessageThread.h"
 #include "PageBuffer.h"
 #include "Pobix.h"
@@ -37,12 +38,17 @@ class CAudioPlayer {
   // Only while stopped; a count above 2 or buffers beyond the area are refused.
   unsigned int SetBufferInfo(int16_t count, uint32_t bytes);
 
-  // Caller's thread: fills the buffers, queues them and releases playback.
-  void Start();
-  // Any thread: asks the player thread to stop; does not wait.
-  void RequestStop();
+  // Caller's thread: fills the buffers, queues them and releases playback, as run
+  // number run of the device object.
+  void Start(uint32_t run);
+  // Any thread: asks the player thread to stop that run; does not wait. A stop of
+  // any other run is ignored.
+  void RequestStop(uint32_t run);
   // Ends the thread; nothing is called back afterwards.
   void StopThread();
+  bool IsCurrentThread() const { return thread_.IsCurrent(); }
+  // The run started last.
+  uint32_t Run() const { return run_.load(); }
 
   void SetFillCallback(PobixOutputCallback fill) { fillCallback_.store(fill); }
   void SetEndOfAudioCallback(PobixNotifyCallback end) { watch_.SetEndOfAudioCallback(end); }
@@ -82,7 +88,7 @@ class CAudioPlayer {
   platform::CPageBuffer area_;
   platform::WaveHeader headers_[kMaxBuffers];
   std::unique_ptr<platform::CWaveOut> device_;
-  platform::CEvent synced_;
+  CHandshake synced_;
 
   std::atomic<uint32_t> state_{kStopped};
   std::atomic<uint32_t> run_{0};

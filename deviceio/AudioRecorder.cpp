@@ -49,8 +49,12 @@ enum FaultLine {
 
 // An alignment gap beyond ten seconds means the two clocks cannot be trusted.
 constexpr int64_t kMaxPadBytes = 1764000;
-// How long a start waits for an earlier stop of this recorder to finish.
+// How long a caller waits for the recorder's thread to answer.
 constexpr uint32_t kSettleMs = 5000;
+// A start message carries its run and its mode in one parameter.
+constexpr uintptr_t kMonitorBit = uintptr_t{1} << 32;
+constexpr uintptr_t kAlignBit = uintptr_t{1} << 33;
+static_assert(sizeof(uintptr_t) >= 8, "a start message's parameter holds a run and two flags");
 
 void Report(int line, const char* message = "") { ReportErrorDll(__FILE__, line, message); }
 
@@ -141,10 +145,9 @@ unsigned int CAudioRecorder::Close() {
 unsigned int CAudioRecorder::SetBufferInfo(int16_t count, uint32_t bytes) {
   bytes -= bytes % 4;
   // A stop that does not wait (the end of monitoring) may still be under way.
-  WaitForStop();
+  Sync();
   // Reallocating under a running device would pull its buffers from under it.
-  if (count < 1 || count > kMaxBuffers || bytes == 0 || (state_ != kStopped && !stopRequested_) ||
-      !idle_.IsSet()) {
+  if (count < 1 || count > kMaxBuffers || bytes == 0 || state_ != kStopped) {
     Report(__LINE__);
     return 0;
   }
@@ -220,35 +223,82 @@ uint32_t CAudioRecorder::GetBytesTaken(int32_t recordSlot) const {
   return 0;
 }
 
-bool CAudioRecorder::WaitForStop() {
-  if (idle_.IsSet()) return true;
-  if (thread_.IsCurrent()) {
-    // RequestStop already stops at once on this thread; kept so that nothing on
-    // it ever waits on itself.
-    if (!stopDone_) {
-      stopDone_ = 1;
-      StopOnThread();
-    }
-    return true;
+void CAudioRecorder::Start(uint32_t run, bool alignToPlayback) { Begin(run, false, alignToPlayback); }
+
+void CAudioRecorder::StartMonitoring(uint32_t run) { Begin(run, true, false); }
+
+void CAudioRecorder::Begin(uint32_t run, bool monitor, bool alignToPlayback) {
+  thread_.Post(kStartMessage, run | (monitor ? kMonitorBit : 0) | (alignToPlayback ? kAlignBit : 0));
+  Sync();
+}
+
+void CAudioRecorder::RequestStop(uint32_t run) {
+  // Marks the run at once, so that the thread takes no more of its buffers while
+  // the stop waits its turn behind the notices already queued. A stop of an
+  // earlier run marks nothing; the thread ignores it.
+  uint32_t asked = stopAsked_.load();
+  while (run == run_.load() && asked < run && !stopAsked_.compare_exchange_weak(asked, run)) {
   }
-  if (!idle_.Wait(kSettleMs)) {
+  thread_.Post(kStopMessage, run);
+}
+
+bool CAudioRecorder::Sync() {
+  if (thread_.IsCurrent()) return true;
+  const uint64_t number = handshake_.Next();
+  thread_.Post(kSyncMessage, number);
+  if (!handshake_.Wait(number, kSettleMs)) {
     Report(__LINE__);
     return false;
   }
   return true;
 }
 
-void CAudioRecorder::Start() { Begin(false); }
+void CAudioRecorder::OnMessage(const platform::ThreadMessage& message) {
+  switch (message.id) {
+    case kStartMessage:
+      BeginOnThread(static_cast<uint32_t>(message.param), (message.param & kMonitorBit) != 0,
+                    (message.param & kAlignBit) != 0);
+      break;
+    case kStopMessage:
+      StopRun(static_cast<uint32_t>(message.param));
+      break;
+    case kSyncMessage:
+      handshake_.Done(message.param);
+      break;
+    case platform::kWaveInData:
+      if (!Live()) break;
+      if (!firstDataSeen_) {
+        startTime_ = system_->TickCount() - static_cast<uint32_t>(bufferMilliseconds_);
+        firstDataSeen_ = 1;
+      }
+      OnData();
+      break;
+    case platform::kWaveInClosed:
+      if (state_ == kRecording && inputCount_ > 0) StopOnThread();
+      break;
+    case platform::kWaveInFailed:
+      // The device has gone: nothing more will come, which is a dropout of its own.
+      if (Live() && !starved_ && watch_.DeviceLost()) starved_ = true;
+      break;
+    default:
+      break;
+  }
+}
 
-void CAudioRecorder::StartMonitoring() { Begin(true); }
-
-void CAudioRecorder::Begin(bool monitor) {
-  if (state_ == kRecording && !stopRequested_) RequestStop();
-  if (!WaitForStop()) return;
+void CAudioRecorder::BeginOnThread(uint32_t run, bool monitor, bool alignToPlayback) {
+  // A run still going (or whose stop failed) is stopped first.
+  if (state_ == kRecording && !StopOnThread()) {
+    Report(__LINE__);
+    return;
+  }
+  run_ = run;
+  // Whatever signalled the event before, an earlier run's stop or one asked again,
+  // did so on this thread ahead of this message: from here on only this run's
+  // stop signals it.
+  if (stopEvent_) stopEvent_->Reset();
   monitoring_ = monitor ? 1 : 0;
-  stopRequested_ = 0;
+  alignToPlayback_ = alignToPlayback;
   firstDataSeen_ = 0;
-  stopDone_ = 0;
   watch_.Reset();
   lastDataTick_ = 0;
   lastProcessedTick_ = 0;
@@ -268,105 +318,69 @@ void CAudioRecorder::Begin(bool monitor) {
   for (int i = 0; i < bufferCount_; ++i) {
     if (device_->Prepare(headers_[i]) != kWaveOk) {
       Report(kLinePrepare);
+      device_->Reset();
       return;
     }
     if (device_->AddBuffer(headers_[i]) != kWaveOk) {
       Report(kLineAdd);
+      device_->Reset();
       return;
     }
   }
   if (device_->Start() != kWaveOk) {
     Report(kLineDeviceStart);
+    device_->Reset();
     return;
   }
   state_ = kRecording;
 }
 
-void CAudioRecorder::RequestStop() {
-  if (stopRequested_ && stopDone_) {
-    // A stop of this run has been carried out, or is being: once it is through, a
-    // second one has nothing to wait for; if it failed, it is tried again.
-    WaitForStop();
-    if (state_ == kStopped) {
-      if (stopEvent_) stopEvent_->Set();
-      return;
-    }
-    stopDone_ = 0;
+void CAudioRecorder::StopRun(uint32_t run) {
+  if (run != run_) return;
+  if (state_ == kRecording) {
+    StopOnThread();
+  } else if (stopEvent_) {
+    // Already through (or never begun): a stop asked again has nothing to wait for.
+    stopEvent_->Set();
   }
-  idle_.Reset();
-  stopRequested_ = 1;
-  if (device_) device_->Reset();
-  if (thread_.IsCurrent()) {
-    // Asked from one of this recorder's own callbacks: nobody else can do the stop.
-    if (!stopDone_) {
-      stopDone_ = 1;
-      StopOnThread();
-    }
-    return;
-  }
-  // The reset posts a notice per buffer it hands back, but with nothing queued it
-  // posts none; this one makes sure the thread looks at the request.
-  thread_.Post(kWakeMessage);
 }
 
-void CAudioRecorder::RequestStopMonitoring() {
-  RequestStop();
-  monitoring_ = 0;
-}
-
-void CAudioRecorder::OnMessage(const platform::ThreadMessage& message) {
-  if (stopRequested_ || (message.id == platform::kWaveInClosed && inputCount_ > 0)) {
-    if (!stopDone_) {
-      stopDone_ = 1;
-      StopOnThread();
-    }
-    return;
-  }
-  if (message.id != platform::kWaveInData) return;
-  if (!firstDataSeen_) {
-    startTime_ = system_->TickCount() - static_cast<uint32_t>(bufferMilliseconds_);
-    firstDataSeen_ = 1;
-  }
-  OnData();
-}
-
-void CAudioRecorder::StopOnThread() {
+bool CAudioRecorder::StopOnThread() {
   if (device_) {
     const uint32_t stopped = device_->Stop();
     if (stopped != kWaveOk) {
       ReportIoError(kLineStop, stopped);
-      idle_.Set();
-      return;
+      return false;
     }
-    // A buffer this thread queued again just as the stop was asked for is handed back too.
+    // Hands back every buffer, the ones the stop left queued and any this thread
+    // had taken and not yet given back.
     device_->Reset();
     for (int i = 0; i < bufferCount_; ++i) {
       const uint32_t result = device_->Unprepare(headers_[i]);
       if (result != kWaveOk && result != platform::kWaveStillPlaying) {
         ReportIoError(kLineStopUnprepare, result);
-        idle_.Set();
-        return;
+        return false;
       }
       std::memset(headers_[i].data, 0, bufferBytes_);
     }
   }
   state_ = kStopped;
+  monitoring_ = 0;
   aligned_ = 0;
   buffersProcessed_ = 0;
-  // Idle before the event, so that whoever the event wakes finds the stop through.
-  idle_.Set();
   if (stopEvent_) stopEvent_->Set();
+  return true;
 }
 
 void CAudioRecorder::OnData() {
   bool anyDone = false;
   for (int i = 0; i < bufferCount_; ++i) anyDone = anyDone || headers_[i].Has(kWaveDone);
-  if (stopRequested_ || !anyDone) return;
+  if (!Live() || !anyDone) return;
   const uint32_t tick = system_->TickCount();
   watch_.Count(lastDataTick_ != 0 && (tick - lastDataTick_ > noticeGapThreshold_ || watch_.ConsecutiveLate() >= 2));
   lastDataTick_ = tick;
   // After a dropout nothing more is taken until the next start.
-  if (stopRequested_ || starved_ || watch_.ConsecutiveLate() >= 2 || watch_.AccumulatedLate() >= 15) return;
+  if (StopAsked() || starved_ || watch_.ConsecutiveLate() >= 2 || watch_.AccumulatedLate() >= 15) return;
   ProcessBuffer();
 }
 
@@ -392,7 +406,7 @@ void CAudioRecorder::ProcessBuffer() {
   }
 
   WaveHeader& header = headers_[currentHeader_];
-  if (!header.Has(kWaveDone) || stopRequested_ || device_->Unprepare(header) != kWaveOk) return;
+  if (!header.Has(kWaveDone) || StopAsked() || device_->Unprepare(header) != kWaveOk) return;
   if (!player_) {
     Report(kLineNoPlayer);
     return;
@@ -411,12 +425,12 @@ void CAudioRecorder::ProcessBuffer() {
             watch_.NotifyEnd(__LINE__);
             Report(kLinePad);
           }
-          while (pad > 0 && !stopRequested_) {
+          while (pad > 0 && !StopAsked()) {
             const uint32_t piece = static_cast<uint32_t>(std::min<int64_t>(pad, bufferBytes_));
             DeliverToInputs(silenceBuffer_, piece);
             pad -= piece;
           }
-          if (!stopRequested_) DeliverToInputs(header.data, bufferBytes_);
+          if (!StopAsked()) DeliverToInputs(header.data, bufferBytes_);
         } else if (gap > 0) {
           DeliverToInputs(header.data + bufferBytes_ - gap, static_cast<uint32_t>(gap));
         }
@@ -427,7 +441,7 @@ void CAudioRecorder::ProcessBuffer() {
     DeliverToInputs(header.data, bufferBytes_);
   }
 
-  if (stopRequested_) return;
+  if (StopAsked()) return;
   if (CheckDropout()) {
     starved_ = true;
     return;
@@ -539,7 +553,7 @@ void CAudioRecorder::GetBufferAndTime(unsigned char** buffer, uint32_t* bufferBy
     Report(kLineTimeZero, "Divide by Zero Error");
     return;
   }
-  const uint32_t elapsed = system_->TickCount() - startTime_;
+  const uint32_t elapsed = system_->TickCount() - startTime_.load();
   const uint32_t index = static_cast<uint32_t>(elapsed / bufferMilliseconds_) % static_cast<uint32_t>(bufferCount_);
   *buffer = headers_[index].data;
   *bufferBytes = bufferBytes_;

@@ -3,6 +3,11 @@
 // on its own thread. When recording along with playback it drops or pads the
 // start of the capture so that the recording lines up with the moment playback
 // began, and it watches for late buffers (dropouts).
+//
+// Runs are numbered by the device object. A run begins and ends on the
+// recorder's own thread, in the order of its messages: everything a run holds is
+// set there before the first buffer of it is looked at, and a stop meant for one
+// run never ends another.
 #pragma once
 
 #include <atomic>
@@ -11,6 +16,7 @@
 
 #include "DropoutWatch.h"
 #include "Events.h"
+#include "Handshake.h"
 #include "MessageThread.h"
 #include "PageBuffer.h"
 #include "Pobix.h"
@@ -61,20 +67,28 @@ class CAudioRecorder {
 
   int32_t DeviceId() const { return deviceId_; }
   void SetActive(int32_t active) { active_ = active; }
+  // The event each run resets when it begins and sets once it has stopped.
   void SetStopEvent(platform::CEvent* event) { stopEvent_ = event; }
-  void SetAlignToPlayback(bool align) { alignToPlayback_ = align; }
   void SetEndOfAudioCallback(PobixNotifyCallback end) { watch_.SetEndOfAudioCallback(end); }
   void SetDropoutCallback(PobixDropoutCallback dropout) { watch_.SetDropoutCallback(dropout); }
   void SetInternalLogging(int32_t logging) { internalLogging_ = logging; }
 
-  // Caller's thread.
-  void Start();
-  void StartMonitoring();
-  // Asks the recorder to stop; on the recorder's own thread the stop is done at once.
-  void RequestStop();
-  void RequestStopMonitoring();
+  // Caller's thread: returns once the run has begun on the recorder's thread (a
+  // failure to begin is reported there). A run still going is stopped first. From
+  // the recorder's own thread the run begins once the message it handles is through.
+  void Start(uint32_t run, bool alignToPlayback);
+  void StartMonitoring(uint32_t run);
+  // Any thread, the recorder's own included: asks for the stop of a run and
+  // returns without waiting. The stop is carried out on the recorder's thread once
+  // the message it is handling is through, and then sets the run's stop event; it
+  // is asked again when it failed. A stop of any other run is ignored.
+  void RequestStop(uint32_t run);
+  void RequestStopMonitoring(uint32_t run) { RequestStop(run); }
   // Ends the thread; nothing is called back afterwards.
   void StopThread();
+  bool IsCurrentThread() const { return thread_.IsCurrent(); }
+  // The run begun last.
+  uint32_t Run() const { return run_.load(); }
 
   void GetCurrentBuffer(unsigned char** dst, uint32_t bytes);
   void GetBufferAndTime(unsigned char** buffer, uint32_t* bufferBytes, uint32_t* bufferMilliseconds,
@@ -83,17 +97,26 @@ class CAudioRecorder {
   uint32_t State() const { return state_.load(); }
 
  private:
-  static constexpr uint32_t kWakeMessage = 50003;
+  static constexpr uint32_t kStartMessage = 50004;
+  static constexpr uint32_t kStopMessage = 50005;
+  static constexpr uint32_t kSyncMessage = 50006;
 
   void OnMessage(const platform::ThreadMessage& message);
+  void Begin(uint32_t run, bool monitor, bool alignToPlayback);
+  void BeginOnThread(uint32_t run, bool monitor, bool alignToPlayback);
+  void StopRun(uint32_t run);
+  // False when the device would not stop (reported); the run then goes on.
+  bool StopOnThread();
+  // Caller's thread: waits until the recorder's thread has handled everything
+  // posted so far; false (reported) when it did not answer.
+  bool Sync();
+  // Recording or monitoring, and no stop asked for this run.
+  bool Live() const { return state_.load() == kRecording && stopAsked_.load() < run_.load(); }
+  bool StopAsked() const { return stopAsked_.load() >= run_.load(); }
   void OnData();
   void ProcessBuffer();
   void DeliverToInputs(const uint8_t* data, uint32_t bytes);
   bool CheckDropout();
-  void StopOnThread();
-  // Waits for a stop under way to finish; false when it did not.
-  bool WaitForStop();
-  void Begin(bool monitor);
   void FreeArea();
 
   std::shared_ptr<platform::CWaveSystem> system_;
@@ -101,17 +124,20 @@ class CAudioRecorder {
   std::unique_ptr<platform::CWaveIn> device_;
   CAudioPlayer* player_ = nullptr;
 
+  // The run begun last, and the latest run asked to stop.
+  std::atomic<uint32_t> run_{0};
+  std::atomic<uint32_t> stopAsked_{0};
+  CHandshake handshake_;
+
   uint32_t lastDataTick_ = 0;
-  uint32_t startTime_ = 0;
+  std::atomic<uint32_t> startTime_{0};
   int32_t firstDataSeen_ = 0;
   uint32_t lastProcessedTick_ = 0;
   bool starved_ = false;
-  std::atomic<int32_t> monitoring_{0};
-  std::atomic<int32_t> stopRequested_{0};
+  int32_t monitoring_ = 0;
   int32_t internalLogging_ = 0;
   float bufferMilliseconds_ = 0.0f;
   std::atomic<int16_t> inputCount_{0};
-  std::atomic<int32_t> stopDone_{0};
   RecorderInput inputs_[kMaxInputs];
   int16_t bitsPerSample_ = 16;
   int32_t samplesPerSecond_ = 44100;
@@ -136,6 +162,4 @@ class CAudioRecorder {
   uint32_t lateThreshold_ = 0;
   // A gap between buffer notices longer than this counts as late.
   uint32_t noticeGapThreshold_ = 1200;
-  // Set while no stop is under way; a start waits for it.
-  platform::CEvent idle_{platform::CEvent::ResetMode::Manual, true};
 };

@@ -28,6 +28,11 @@ bool CDropoutWatch::CheckDropout() {
   return false;
 }
 
+bool CDropoutWatch::DeviceLost() {
+  if (dropoutReported_) return false;
+  return Dropout("Consecutive Delays", lines_.consecutiveEnd, lines_.consecutiveDropout);
+}
+
 bool CDropoutWatch::Dropout(const char* what, int endLine, int dropoutLine) {
   if (!endOfAudio_.load()) {
     ReportErrorDll(source_, endLine, "");

@@ -34,6 +34,9 @@ class CDropoutWatch {
   // then the dropout notice, once per run. A missing callback is reported and still
   // counts as a dropout. True when the buffer just counted makes one.
   bool CheckDropout();
+  // The device has failed for good: buffers will never come again, a dropout of
+  // consecutive delays beyond waiting for. True unless this run told one already.
+  bool DeviceLost();
   // The end of audio, unless this run has told it already.
   void NotifyEnd(int missingLine);
   bool EndNotified() const { return endNotified_; }

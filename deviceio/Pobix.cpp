@@ -16,6 +16,7 @@ enum FaultLine {
 };
 
 constexpr uint32_t kStopWaitMs = 5000;
+static_assert(kPobixMaxRecorders <= kPobixStopEvents, "every recorder has a stop event of its own");
 // Device names are cut to this length before their number and suffix are added.
 constexpr size_t kNameCut = 42;
 
@@ -154,6 +155,9 @@ unsigned int CPobix::SetupPhysicalInput(uint32_t physicalIndex, uint32_t samples
   }
   recorder->Open(physicalInputDevices[physicalIndex].deviceId, static_cast<int32_t>(samplesPerSecond), bitsPerSample);
   recorder->SetPlayer(player.get());
+  // Each recorder keeps an event of its own, so that a stop still under way on one
+  // can never signal another's.
+  recorder->SetStopEvent(&stopEvents[recorderCount]);
   recorders[recorderCount] = std::move(recorder);
   ++recorderCount;
   return 0;
@@ -180,26 +184,23 @@ unsigned int CPobix::AddInput(const PobixInit* init) {
   if (init->inputIndex < 0 || init->inputIndex >= inputDeviceCount) return 2;
   const int32_t physicalIndex = init->inputIndex / 3;
   const int32_t deviceId = physicalInputDevices[physicalIndex].deviceId;
-  CAudioRecorder* recorder = nullptr;
-  for (int i = 0; i < recorderCount && !recorder; ++i) {
+  int index = -1;
+  for (int i = 0; i < recorderCount && index < 0; ++i) {
     if (!recorders[i]) {
       Report(__LINE__);
       return 0;
     }
-    if (recorders[i]->DeviceId() == deviceId) recorder = recorders[i].get();
+    if (recorders[i]->DeviceId() == deviceId) index = i;
   }
-  if (!recorder) return 2;
-  const bool first = recorder->InputCount() == 0;
-  if (!recorder->AddInput(physicalIndex, init->inputIndex % 3,
-                          init->stereo ? CAudioRecorder::kModeStereo : CAudioRecorder::kModeMono, init->recordSlot,
-                          init->callback)) {
+  if (index < 0) return 2;
+  CAudioRecorder& recorder = *recorders[index];
+  const bool first = recorder.InputCount() == 0;
+  if (!recorder.AddInput(physicalIndex, init->inputIndex % 3,
+                         init->stereo ? CAudioRecorder::kModeStereo : CAudioRecorder::kModeMono, init->recordSlot,
+                         init->callback)) {
     return 1;
   }
-  if (first && stopEventCount < kPobixStopEvents) {
-    stopEvents[stopEventCount].Reset();
-    recorder->SetStopEvent(&stopEvents[stopEventCount]);
-    ++stopEventCount;
-  }
+  if (first && stopEventCount < kPobixStopEvents) ++stopEventCount;
   return 0;
 }
 
@@ -266,52 +267,87 @@ void CPobix::SetInternalLogging(int32_t logging) {
 }
 
 unsigned int CPobix::Start(uint32_t type) {
+  uint32_t callbackRun = 0;
+  if (OnDeviceThread(callbackRun)) {
+    // Its first buffers would be filled, and its recorders begun, under a callback
+    // of the run it replaces.
+    Report(__LINE__);
+    return 1;
+  }
   platform::CLock guard(lock);
   lastStartType = type;
+  const uint32_t run = run_.load() + 1;
+  run_ = run;
+  runRecorders_ = 0;
+  runStopEventCount_ = 0;
   if (type == kPobixPlay || type == kPobixPlayAndRecord) {
     if (player) {
-      player->Start();
+      player->Start(run);
     } else {
       Report(__LINE__);
     }
   }
-  if (type == kPobixRecord || type == kPobixPlayAndRecord) {
+  if (type == kPobixRecord || type == kPobixPlayAndRecord || type == kPobixMonitor) {
     for (int i = 0; i < recorderCount; ++i) {
       if (!HasInputs(i)) continue;
-      recorders[i]->SetAlignToPlayback(type == kPobixPlayAndRecord);
-      recorders[i]->Start();
-    }
-  }
-  if (type == kPobixMonitor) {
-    for (int i = 0; i < recorderCount; ++i) {
-      if (HasInputs(i)) recorders[i]->StartMonitoring();
+      if (type == kPobixMonitor) {
+        recorders[i]->StartMonitoring(run);
+      } else {
+        recorders[i]->Start(run, type == kPobixPlayAndRecord);
+      }
+      runRecorders_ |= 1u << i;
+      runStopEvents_[runStopEventCount_++] = &stopEvents[i];
     }
   }
   return 1;
 }
 
+bool CPobix::OnDeviceThread(uint32_t& run) const {
+  if (player && player->IsCurrentThread()) {
+    run = player->Run();
+    return true;
+  }
+  for (int i = 0; i < recorderCount; ++i) {
+    if (recorders[i] && recorders[i]->IsCurrentThread()) {
+      run = recorders[i]->Run();
+      return true;
+    }
+  }
+  return false;
+}
+
 unsigned int CPobix::Stop() {
+  uint32_t callbackRun = 0;
+  if (OnDeviceThread(callbackRun)) {
+    // A device thread cannot wait for itself, nor take the lock: the program's
+    // thread may hold it inside Start or Stop while it waits for this very thread.
+    if (player) player->RequestStop(callbackRun);
+    for (int i = 0; i < recorderCount; ++i) {
+      if (recorders[i]) recorders[i]->RequestStop(callbackRun);
+    }
+    return 1;
+  }
   platform::CLock guard(lock);
+  const uint32_t run = run_.load();
+  const auto inRun = [this](int i) { return (runRecorders_ >> i & 1u) != 0 && recorders[i]; };
   if (lastStartType == kPobixMonitor) {
     for (int i = 0; i < recorderCount; ++i) {
-      if (HasInputs(i)) recorders[i]->RequestStopMonitoring();
+      if (inRun(i)) recorders[i]->RequestStopMonitoring(run);
     }
   }
   if (lastStartType == kPobixPlay || lastStartType == kPobixPlayAndRecord) {
     if (player) {
-      player->RequestStop();
+      player->RequestStop(run);
     } else {
       Report(__LINE__);
     }
   }
   if (lastStartType == kPobixRecord || lastStartType == kPobixPlayAndRecord) {
     for (int i = 0; i < recorderCount; ++i) {
-      if (HasInputs(i)) recorders[i]->RequestStop();
+      if (inRun(i)) recorders[i]->RequestStop(run);
     }
-    if (stopEventCount > 0) {
-      platform::CEvent* events[kPobixStopEvents];
-      for (int i = 0; i < stopEventCount; ++i) events[i] = &stopEvents[i];
-      const std::span<platform::CEvent* const> waited(events, static_cast<size_t>(stopEventCount));
+    if (runStopEventCount_ > 0) {
+      const std::span<platform::CEvent* const> waited(runStopEvents_, static_cast<size_t>(runStopEventCount_));
       if (waveSystem_->WaitForEvents(waited, true, kStopWaitMs) == platform::kWaitTimeout) Report(kLineStopTimeout);
     }
   }

@@ -11,9 +11,11 @@
 // every recorder run a thread of their own, above normal priority, woken by their
 // device's notices; the fill, input, end-of-audio and dropout callbacks run there
 // (the first playback buffers are filled on the caller's thread inside Start). Stop
-// may also be called from those callbacks. Faults are reported with ReportErrorDll,
-// which hands reports from device threads to the user-interface thread and never
-// blocks.
+// may also be called from those callbacks: there it asks for the stop of the run
+// the callback belongs to and returns at once, waiting for nothing and taking no
+// lock, so it can neither hold up the program's thread inside Start or Stop nor
+// end a run begun since. Faults are reported with ReportErrorDll, which hands
+// reports from device threads to the user-interface thread and never blocks.
 //
 // On the device threads: nothing is allocated while audio runs (buffers are set up
 // by SetOutputBufferInfo and SetInputBufferInfo), nothing waits on the
@@ -23,6 +25,7 @@
 // from the object, so the order of the public members below is fixed.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -114,7 +117,12 @@ class CPobix {
   void UpdateRecorderDropoutMessageCallback(PobixDropoutCallback dropout);
   void SetInternalLogging(int32_t logging);
 
+  // From the program's thread only; asked from a device callback it is refused
+  // (reported).
   unsigned int Start(uint32_t type);
+  // After a recording (types 1 and 2), on the program's thread, returns once every
+  // recorder of the run has stopped and its last callback has returned, whatever
+  // ran before; after monitoring and playback it does not wait.
   unsigned int Stop();
 
   uint32_t GetMillisecondsPlayed();
@@ -137,6 +145,9 @@ class CPobix {
   int16_t recorderCount = 0;
   std::unique_ptr<CAudioPlayer> player;
   std::unique_ptr<CAudioRecorder> recorders[kPobixMaxRecorders];
+  // stopEvents[i] is recorder i's: each run of it resets the event when it begins
+  // and sets it once stopped. stopEventCount counts the recorders given inputs
+  // since the last RemoveAllInputs.
   platform::CEvent stopEvents[kPobixStopEvents];
   int16_t stopEventCount = 0;
   int32_t internalLogging = 0;
@@ -149,6 +160,15 @@ class CPobix {
   // The recorder whose device is physical input physicalIndex's; null when none.
   CAudioRecorder* FindRecorder(int32_t physicalIndex);
   bool HasInputs(int index) const;
+  // Whether the calling thread is the player's or a recorder's, and if so the run
+  // it serves.
+  bool OnDeviceThread(uint32_t& run) const;
 
   std::shared_ptr<platform::CWaveSystem> waveSystem_;
+  // Runs are numbered from 1; the run Start began last, the recorders it started
+  // (one bit each) and the stop events a stop of it waits for.
+  std::atomic<uint32_t> run_{0};
+  uint32_t runRecorders_ = 0;
+  platform::CEvent* runStopEvents_[kPobixMaxRecorders] = {};
+  int runStopEventCount_ = 0;
 };

@@ -79,6 +79,22 @@ TEST_F(PlayerTest, NothingToPlayAtAllStillEndsOnce) {
   EXPECT_TRUE(system->PlayedBytes(0).empty());
 }
 
+TEST_F(PlayerTest, AnInstantDeviceThatHandsEveryBufferBackAtOnceStillEndsEachRun) {
+  // Unpaced, the device plays both first buffers the moment playback is released
+  // and their notices are handled before Start returns.
+  system->SetInstant(0, true);
+  size_t played = 0;
+  for (int run = 0; run < 3; ++run) {
+    Plan({{}, {}, {}, {500, true}});
+    pobix->Start(kPobixPlay);
+    const CallbackLog log = Log();
+    ASSERT_EQ(log.ends.size(), static_cast<size_t>(run + 1)) << "run " << run;
+    played += 3 * kBufferBytes + 500;
+    EXPECT_EQ(system->PlayedBytes(0), Stream(0, played));
+    pobix->Stop();
+  }
+}
+
 TEST_F(PlayerTest, EachRunEndsOnceAndAStopFromTheEndCallbackTakesEffect) {
   // As the program does: the end of the audio stops the transport from the player thread.
   TestHooks().onEnd = [this] { pobix->Stop(); };

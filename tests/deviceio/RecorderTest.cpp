@@ -252,6 +252,30 @@ TEST_F(RecorderTest, ALateBufferAfterALongSilenceGivesOneDropoutAndNothingMore) 
   EXPECT_EQ(Log().deliveries[1].size(), 5u);
 }
 
+TEST_F(RecorderTest, AnInputThatFailsForGoodEndsTheRunWithADropout) {
+  MakePobix();
+  AddInput(0, true, 1);
+  pobix->Start(kPobixRecord);
+  Advance(200);
+  system->SetInputFailed(0, true);  // pulled out
+  Advance(500);
+  const CallbackLog log = Log();
+  EXPECT_EQ(log.sequence, (std::vector<std::string>{"recorder end", "recorder dropout"}));
+  ASSERT_EQ(log.dropouts.size(), 1u);
+  EXPECT_EQ(log.dropouts[0], (std::pair<std::string, std::string>{"recording", "Consecutive Delays"}));
+  EXPECT_EQ(log.deliveries.at(1).size(), 2u);
+  pobix->Stop();
+  EXPECT_EQ(pobix->recorders[0]->State(), CAudioRecorder::kStopped);
+
+  // Plugged back in, the next run records again.
+  system->SetInputFailed(0, false);
+  pobix->Start(kPobixRecord);
+  Advance(200);
+  pobix->Stop();
+  EXPECT_EQ(Log().deliveries.at(1).size(), 4u);
+  EXPECT_EQ(Log().dropouts.size(), 1u);
+}
+
 TEST_F(RecorderTest, AStopFromTheRecordersOwnCallbackDoesNotWaitOnItself) {
   MakePobix();
   AddInput(0, true, 1);
