@@ -22,6 +22,8 @@
 #include <unordered_map>
 #include <vector>
 
+class CAudioSegment;
+
 namespace ui {
 
 // ---------------------------------------------------------------------------
@@ -195,6 +197,10 @@ class IViewHost {
   virtual void StopEditorTracking() = 0;
   virtual void UpdateEditorTimes() = 0;
   virtual void SetEditorProjectTempo(float bpm) = 0;
+
+  // The Audio Editor's content: the segment it shows (nullptr for none). The
+  // core keeps that segment alive for as long as it is shown.
+  virtual void SetEditorSegment(CAudioSegment* segment) = 0;
 
   // The Loop Bank's preview playhead and its rows' Play buttons.
   virtual bool IsLoopRowVisible(int loopNumber) const = 0;

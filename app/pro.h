@@ -135,6 +135,17 @@ class CProApp final : public ui::IMessageReceiver {
   // ---- Edit operations ------------------------------------------------------
 
   // ---- Audio Editor commands --------------------------------------------------
+  // What the Audio Editor holds. Each closes the segment shown before (its read
+  // side and peak view) and tells the view what it shows now.
+  // A null snippet leaves EditorSource 3 with nothing shown.
+  void SetEditorSnippet(std::shared_ptr<CAudioSnippet> snippet, int16_t trackIndex);
+  void SetEditorIndependentAudio(std::shared_ptr<CAudioSegment> segment);
+  void ClearEditor();
+  // A loop the project plays cannot be edited: the editor is cleared instead.
+  // Otherwise the loop's audio in memory is released while the editor holds it.
+  void OpenLoopInEditor(std::shared_ptr<CAudioLoop> loop);
+  // The segment of what the editor holds; nullptr with nothing in it.
+  std::shared_ptr<CAudioSegment> GetEditorSegment() const;
 
   // ---- Track View commands and loops ------------------------------------------
 

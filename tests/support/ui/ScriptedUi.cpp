@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "AudioSegment.h"
 #include "OperationDialog.h"
 
 namespace tessiro::test {
@@ -282,6 +283,11 @@ void CScriptedViewHost::StartEditorTracking(bool loopWrap) {
 }
 
 void CScriptedViewHost::SetEditorProjectTempo(float bpm) { Record("SetEditorProjectTempo(" + Float(bpm) + ")"); }
+
+void CScriptedViewHost::SetEditorSegment(CAudioSegment* segment) {
+  editorSegment = segment;
+  Record(segment ? "SetEditorSegment(" + std::to_string(segment->GetIdentifier()) + ")" : "SetEditorSegment(none)");
+}
 
 // ---- CMemoryProfile -------------------------------------------------------
 

@@ -206,6 +206,7 @@ class CScriptedViewHost final : public ui::IViewHost {
   void StopEditorTracking() override { Record("StopEditorTracking"); }
   void UpdateEditorTimes() override { Record("UpdateEditorTimes"); }
   void SetEditorProjectTempo(float bpm) override;
+  void SetEditorSegment(CAudioSegment* segment) override;
   bool IsLoopRowVisible(int loopNumber) const override { return loopNumber >= firstVisibleLoop && loopNumber < firstVisibleLoop + visibleLoopRows; }
   void StartLoopPlayhead() override { Record("StartLoopPlayhead"); }
   void StopLoopPlayhead() override { Record("StopLoopPlayhead"); }
@@ -226,6 +227,7 @@ class CScriptedViewHost final : public ui::IViewHost {
   bool placementRestored = false;
   int firstVisibleLoop = 0;
   int visibleLoopRows = 8;
+  CAudioSegment* editorSegment = nullptr;  // what the Audio Editor shows
   std::string title, positionText, lengthText;
   std::vector<std::string> calls;
 };

@@ -1,0 +1,35 @@
+// A started CProApp for the Audio Editor's content and edit tests, with
+// helpers that make segments of generated audio and read results back.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "AppFixture.h"
+#include "AudioSegment.h"
+
+namespace tessiro::test {
+
+class EditTest : public AppTest {
+ protected:
+  void SetUp() override;
+
+  // A closed segment in the temporary folder holding samples (interleaved).
+  std::shared_ptr<CAudioSegment> MakeSegment(const std::vector<int16_t>& samples, uint16_t channels);
+  // The names of the audio files in the temporary folder, sorted.
+  std::vector<std::string> TempFiles() const;
+};
+
+// Every sample of a segment's raw audio file.
+std::vector<int16_t> ReadSamples(const CAudioSegment& segment);
+// A segment's peak file, as bytes.
+std::vector<uint8_t> ReadPeaks(const CAudioSegment& segment);
+
+// Test signals, frame f: a staircase f % period (both channels of stereo, the
+// right negated), and a constant.
+std::vector<int16_t> Staircase(uint32_t frames, uint16_t channels, uint32_t period = 30000);
+std::vector<int16_t> Constant(uint32_t frames, uint16_t channels, int16_t left, int16_t right);
+
+}  // namespace tessiro::test
