@@ -1,4 +1,4 @@
-// Segments of known audio for the painter's tests and benchmark, and a source
+// Segments of known audio for the painter's tests, its benchmark and the skin preview, and a source
 // that counts what the painter reads.
 #pragma once
 

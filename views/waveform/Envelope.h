@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "draw/Canvas.h"
 #include "draw/Geometry.h"
 
 class CEnvelope {
@@ -20,6 +21,12 @@ class CEnvelope {
   void Finish(int lastColumn);
 
   const std::vector<draw::Point>& Points() const { return points_; }
+
+  // Fills the polygon with the selected brush and outlines it, closed, with the
+  // selected pen: the pixels a polygon fill and outline of Points() cover, found
+  // column by column, since a general polygon fill slows down badly on the long
+  // edges of a busy waveform.
+  void Draw(draw::CCanvas& dc) const;
 
  private:
   void Set(int column, int top, int bottom);

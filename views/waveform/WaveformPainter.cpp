@@ -59,7 +59,7 @@ int SampleOffset(int sample, int scale) { return sample * scale / 32768; }
 void DrawEnvelopes(CCanvas& dc, const CPen& pen, const CBrush& brush, const std::vector<CEnvelope>& envelopes) {
   dc.SelectBrush(brush);
   dc.SelectPen(pen);
-  for (const CEnvelope& envelope : envelopes) dc.Polygon(envelope.Points());
+  for (const CEnvelope& envelope : envelopes) envelope.Draw(dc);
 }
 
 // A walk across the columns closes the column it leaves, with what it gathered
