@@ -197,12 +197,12 @@ void CSkinProgress::Refresh() {
     if (covered.width() <= 2 || covered.height() <= 2) return;
     setGeometry(covered);
     SetBitmap(callerSkin_.isNull() ? nullptr : &callerSkin_, 0);
+    ComputePixels();
   } else {
     const int oldStart = startPixel_, oldEnd = endPixel_, oldLength = lengthPixels_;
     ComputePixels();
     if (!bar_.IsNull() && oldStart == startPixel_ && oldEnd == endPixel_ && oldLength == lengthPixels_) return;
   }
-  ComputePixels();
   DrawBar();
   update();
 }
