@@ -64,6 +64,15 @@ int64_t DoneFraction(int position, int lower, int upper) {
 
 const char* const kEllipsis = "...";
 
+// Built by appending: the optimiser warns falsely about overlaps in operator+ here.
+std::string WithEllipsis(const std::string& text, size_t characters) {
+  std::string shortened;
+  shortened.reserve(characters + 3);
+  shortened.append(text, 0, characters);
+  shortened.append(kEllipsis);
+  return shortened;
+}
+
 // Fits label + progress into room; returns whether the label had to be cut.
 bool Fit(std::string label, const std::string& progress, int room,
          const std::function<int(const std::string&)>& measure, std::string* out) {
@@ -71,13 +80,13 @@ bool Fit(std::string label, const std::string& progress, int room,
   const int reserved = 2 * measure(" ") + measure(progress);
   bool cut = false;
   if (measure(label) + reserved > room && !label.empty() &&
-      measure(label.substr(0, 1) + kEllipsis) <= measure(label)) {
+      measure(WithEllipsis(label, 1)) <= measure(label)) {
     cut = true;
-    while (label.size() > 1 && measure(label + kEllipsis) + reserved > room) label.pop_back();
-    label += kEllipsis;
+    while (label.size() > 1 && measure(WithEllipsis(label, label.size())) + reserved > room) label.pop_back();
+    label = WithEllipsis(label, label.size());
   }
   *out = label + progress;
-  if (out->empty()) *out = " ";
+  if (out->empty()) out->assign(1, ' ');
   return cut;
 }
 
