@@ -91,7 +91,7 @@ int CAudioSnippet::AddRendered(int16_t* out, uint32_t first, uint32_t frames) co
   const int16_t* work = Work();
   if (!work || first >= produced_) return 1;
   const uint32_t count = std::min(frames, produced_ - first);
-  if (workChannels_ == 2) {
+  if (WorkChannels() == 2) {
     AddSaturated(out, work + static_cast<size_t>(first) * 2, count);
   } else {
     const int16_t* src = work + first;
@@ -189,12 +189,46 @@ int CAudioSnippet::SetTempo(float projectTempo) {
   if (exact - static_cast<float>(length) > 0.5f) ++length;
   end = start + length;
   ratio = projectTempo / sourceTempo;
-  if (processor_) processor_->SetTempo(1.0f / ratio);
+  if (slot_) slot_->processor.SetTempo(1.0f / ratio);
   return 1;
 }
 
-int CAudioSnippet::StartTempoPitch(float semitones, uint32_t blockFrames, const TempoPitchSettings& settings) {
-  if (processor_) StopTempoPitch();
+uint32_t CAudioSnippet::ConfigureProcessor(CTarvex& processor, float semitones, const TempoPitchSettings& settings,
+                                           uint32_t rangeFrames) const {
+  processor.Restart();
+  if (ratio == 0.0f) {
+    ReportError(__FILE__, kLineRatioZero, kDivideByZero);
+  } else {
+    processor.SetTempo(1.0f / ratio);
+  }
+  processor.SetPitchViaSemitones(semitones);
+  processor.bestFitShave = settings.bestFitShave;
+  processor.bestFitSkip = settings.bestFitSkip;
+  processor.bestFitCorrLimit = settings.bestFitCorrLimit;
+  processor.SetSizeOutputBufferSample(rangeFrames);
+  return processor.GetMinSamplesNeededForOutput();
+}
+
+namespace {
+
+// The work buffer holds the largest range and the largest read, with slack
+// for the read's alignment, in whole granules.
+uint32_t WorkFramesFor(uint32_t rangeFrames, uint32_t readFrames) {
+  uint64_t frames = std::max(rangeFrames, readFrames) + uint64_t{kReadSlackFrames};
+  frames = (frames + kWorkGranuleFrames - 1) / kWorkGranuleFrames * kWorkGranuleFrames;
+  return static_cast<uint32_t>(std::min<uint64_t>(frames, 0xFFFFFFFFu - kWorkGranuleFrames));
+}
+
+}  // namespace
+
+uint32_t CAudioSnippet::WorkFramesNeeded(CTarvex& probe, float semitones, const TempoPitchSettings& settings,
+                                         uint32_t rangeFrames) const {
+  return WorkFramesFor(rangeFrames, ConfigureProcessor(probe, semitones, settings, rangeFrames));
+}
+
+int CAudioSnippet::StartTempoPitch(float semitones, uint32_t blockFrames, const TempoPitchSettings& settings,
+                                   const std::shared_ptr<CTempoPitchPool>& pool) {
+  if (slot_) StopTempoPitch();
   std::shared_ptr<CAudioSegment> segment;
   GetSegment(&segment);
   if (!segment) {
@@ -202,45 +236,46 @@ int CAudioSnippet::StartTempoPitch(float semitones, uint32_t blockFrames, const 
     return 3;
   }
   const AudioQuality format = GetFormat();
-  const int16_t channels = format.channels == 1 ? 1 : 2;
-
-  std::unique_ptr<CTarvex> processor(new (std::nothrow) CTarvex);
-  if (!processor) {
-    ReportError(__FILE__, kLineNoProcessor, "");
-    return 3;
-  }
-  if (ratio == 0.0f) {
-    ReportError(__FILE__, kLineRatioZero, kDivideByZero);
-  } else {
-    processor->SetTempo(1.0f / ratio);
-  }
-  processor->SetPitchViaSemitones(semitones);
-  processor->SetChannels(channels);
-  // The stores and the work buffer are sized once for the largest range a
-  // block can ask for (the block plus what effect chains read ahead), so
-  // nothing grows while the snippet plays.
+  const uint16_t channels = format.channels == 1 ? 1 : 2;
   const uint32_t block = std::max(blockFrames, settings.bufferFrames);
-  const uint32_t largestRange = block + kChainSlackFrames;
-  processor->SetSizeOutputBufferSample(largestRange);
-  processor->Init();
-  processor->bestFitShave = settings.bestFitShave;
-  processor->bestFitSkip = settings.bestFitSkip;
-  processor->bestFitCorrLimit = settings.bestFitCorrLimit;
-  const uint32_t largestRead = processor->GetMinSamplesNeededForOutput();
-  processor->SetSizeOutputBufferSample(block);
 
-  uint64_t frames = std::max(largestRange, largestRead) + uint64_t{kReadSlackFrames};
-  frames = (frames + kWorkGranuleFrames - 1) / kWorkGranuleFrames * kWorkGranuleFrames;
-  const size_t bytes = static_cast<size_t>(frames) * channels * sizeof(int16_t);
-  platform::CPageBuffer work;
-  if (!work.Reserve(bytes) || !work.Commit(0, bytes)) {
-    ReportError(__FILE__, kLineNoWorkBuffer, "");
-    return 3;
+  std::unique_ptr<CTempoPitchSlot> slot;
+  if (pool) {
+    // A ready processor sized for every range the list can ask of it: nothing
+    // is made here, so a snippet that begins to sound costs the player thread
+    // no allocation.
+    slot = pool->Take(channels, blockFrames, 0);
+    if (slot) {
+      const uint32_t read = ConfigureProcessor(slot->processor, semitones, settings, slot->rangeFrames);
+      if (WorkFramesFor(slot->rangeFrames, read) > slot->workFrames) {
+        pool->Give(std::move(slot));
+      } else {
+        pool_ = pool;
+      }
+    }
   }
-  work_ = std::move(work);
-  workFrames_ = static_cast<uint32_t>(frames);
-  workChannels_ = static_cast<uint16_t>(channels);
-  processor_ = std::move(processor);
+  if (!slot) {
+    // The stores and the work buffer are sized once for the largest range a
+    // block can ask for (the block plus what effect chains read ahead), so
+    // nothing grows while the snippet plays.
+    const uint32_t largestRange = block + kChainSlackFrames;
+    slot = CTempoPitchSlot::Make(channels, largestRange, 0);
+    if (!slot) {
+      ReportError(__FILE__, kLineNoProcessor, "");
+      return 3;
+    }
+    const uint32_t frames = WorkFramesFor(largestRange, ConfigureProcessor(slot->processor, semitones, settings,
+                                                                           largestRange));
+    const size_t bytes = static_cast<size_t>(frames) * channels * sizeof(int16_t);
+    if (!slot->work.Reserve(bytes) || !slot->work.Commit(0, bytes)) {
+      ReportError(__FILE__, kLineNoWorkBuffer, "");
+      return 3;
+    }
+    slot->workFrames = frames;
+    pool_.reset();
+  }
+  slot->processor.SetSizeOutputBufferSample(block);
+  slot_ = std::move(slot);
   restart_ = 1;
   hasNextPosition_ = false;
   produced_ = 0;
@@ -250,23 +285,27 @@ int CAudioSnippet::StartTempoPitch(float semitones, uint32_t blockFrames, const 
 }
 
 int CAudioSnippet::StopTempoPitch() {
-  if (processor_) {
-    processor_->Reset();
-    processor_.reset();
-  }
+  std::unique_ptr<CTempoPitchSlot> slot = std::move(slot_);
   state_ = kStateIdle;
   hasNextPosition_ = false;
   produced_ = 0;
   ReleaseSource();
-  if (!work_.IsReserved()) return 1;
-  const size_t bytes = static_cast<size_t>(workFrames_) * workChannels_ * sizeof(int16_t);
-  workFrames_ = 0;
-  if (!work_.Decommit(0, bytes)) {
+  if (!slot) return 1;
+  slot->processor.Reset();
+  if (slot->pooled) {
+    // Back where it came from, to be taken again without being made again.
+    if (std::shared_ptr<CTempoPitchPool> pool = pool_.lock()) pool->Give(std::move(slot));
+    pool_.reset();
+    return 1;
+  }
+  if (!slot->work.IsReserved()) return 1;
+  const size_t bytes = static_cast<size_t>(slot->workFrames) * slot->channels * sizeof(int16_t);
+  if (!slot->work.Decommit(0, bytes)) {
     ReportError(__FILE__, kLineDecommit, "");
-    work_.Release();
+    slot->work.Release();
     return 3;
   }
-  if (!work_.Release()) {
+  if (!slot->work.Release()) {
     ReportError(__FILE__, kLineRelease, "");
     return 3;
   }
@@ -284,14 +323,15 @@ int CAudioSnippet::MixProcessed(int16_t* out, uint32_t sourceFrames, uint32_t fr
 
 int CAudioSnippet::ProcessWork(uint32_t sourceFrames, uint32_t capacity, uint32_t* produced) {
   *produced = 0;
-  if (!processor_ || !Work()) return 1;
-  if (capacity > workFrames_) {
+  if (!slot_ || !Work()) return 1;
+  const uint32_t workFrames = slot_->workFrames;
+  if (capacity > workFrames) {
     ReportOverflowOnce(__LINE__);
-    capacity = workFrames_;
+    capacity = workFrames;
   }
-  sourceFrames = std::min(sourceFrames, workFrames_);
+  sourceFrames = std::min(sourceFrames, workFrames);
   uint32_t delivered = 0;
-  processor_->ProcessAudio(Work(), sourceFrames, Work(), capacity, &delivered);
+  slot_->processor.ProcessAudio(Work(), sourceFrames, Work(), capacity, &delivered);
   *produced = std::min(delivered, capacity);
   return 1;
 }
@@ -300,7 +340,7 @@ void CAudioSnippet::CheckContinuity(uint32_t position) {
   if (hasNextPosition_ && nextPosition_ == position) return;
   restart_ = 1;
   // Whatever the processor still holds belongs to another place in the source.
-  if (processor_) processor_->Reset();
+  if (slot_) slot_->processor.Reset();
   hasNextPosition_ = false;
 }
 
@@ -312,7 +352,8 @@ uint32_t CAudioSnippet::SourcePositionOf(uint32_t position) const {
 }
 
 uint32_t CAudioSnippet::SourceCapacity() const {
-  return workFrames_ > kReadSlackFrames ? workFrames_ - kReadSlackFrames : 0;
+  const uint32_t workFrames = WorkFrames();
+  return workFrames > kReadSlackFrames ? workFrames - kReadSlackFrames : 0;
 }
 
 void CAudioSnippet::ReportOverflowOnce(int line) {

@@ -11,20 +11,22 @@
 //
 // Threads: the mixer starts, feeds and stops the processor on the player
 // thread under the track list's lock; the user-interface thread edits the
-// timing while nothing plays. Starting allocates (a processor and a
-// page-allocated work buffer, once per start); reading a block, processing it
-// and adding it never allocate. Faults on the player thread are posted.
+// timing while nothing plays. A start given a pool takes a processor made
+// ready there (CTempoPitchPool, filled by CAudioTrackList::PreparePlayback)
+// and a stop gives it back, so neither allocates; a start without a pool, or
+// that finds it empty, makes its own (the single-track renders of the
+// user-interface thread may). Reading a block, processing it and adding it
+// never allocate. Faults on the player thread are posted.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
 #include "AudioQuality.h"
-#include "PageBuffer.h"
 #include "PointList.h"
+#include "TempoPitchPool.h"
 
 class CAudioSegment;
-class CTarvex;
 
 // What the application hands every snippet's processor: its output buffer
 // size and its tempo/pitch quality preset (level 2 by default).
@@ -96,8 +98,16 @@ class CAudioSnippet {
   // Re-times start, length and end for a new project tempo and sets the ratio.
   int SetTempo(float projectTempo);
 
-  int StartTempoPitch(float semitones, uint32_t blockFrames, const TempoPitchSettings& settings);
+  // Starts the processor for ranges of blockFrames at most, from the pool when
+  // one is given and holds a processor that fits.
+  int StartTempoPitch(float semitones, uint32_t blockFrames, const TempoPitchSettings& settings,
+                      const std::shared_ptr<CTempoPitchPool>& pool = nullptr);
   int StopTempoPitch();
+  // Work buffer frames a processor needs to play this snippet at semitones
+  // in ranges of rangeFrames; probe is any initialised processor of the
+  // source's channel count (it is reconfigured).
+  uint32_t WorkFramesNeeded(CTarvex& probe, float semitones, const TempoPitchSettings& settings,
+                            uint32_t rangeFrames) const;
   // Runs the processor over sourceFrames frames of the work buffer and adds
   // what it delivers (at most frames) into out.
   int MixProcessed(int16_t* out, uint32_t sourceFrames, uint32_t frames);
@@ -105,8 +115,10 @@ class CAudioSnippet {
   int32_t GetState() const { return state_; }
   int32_t GetRestartFlag() const { return restart_; }
   uint32_t GetReadPosition() const { return readPosition_; }
-  CTarvex* GetProcessor() const { return processor_.get(); }
-  uint32_t GetWorkBufferFrames() const { return workFrames_; }
+  CTarvex* GetProcessor() const { return slot_ ? &slot_->processor : nullptr; }
+  uint32_t GetWorkBufferFrames() const { return slot_ ? slot_->workFrames : 0; }
+  // Whether the running processor came from a pool.
+  bool HasPooledProcessor() const { return slot_ && slot_->pooled; }
 
   // Plain values the commands, the views and the project file read and write
   // on the user-interface thread while nothing plays.
@@ -130,7 +142,14 @@ class CAudioSnippet {
   uint32_t SourcePositionOf(uint32_t position) const;
   // The source frames one read may bring into the work buffer.
   uint32_t SourceCapacity() const;
-  int16_t* Work() const { return static_cast<int16_t*>(work_.Data()); }
+  int16_t* Work() const { return slot_ ? static_cast<int16_t*>(slot_->work.Data()) : nullptr; }
+  CTarvex* Processor() const { return GetProcessor(); }
+  uint32_t WorkFrames() const { return GetWorkBufferFrames(); }
+  uint16_t WorkChannels() const { return slot_ ? slot_->channels : 0; }
+  // Sets the processor up for this snippet as a fresh one would be; returns
+  // the input frames its largest range needs.
+  uint32_t ConfigureProcessor(CTarvex& processor, float semitones, const TempoPitchSettings& settings,
+                              uint32_t rangeFrames) const;
   // Runs the processor in place over sourceFrames frames; capacity bounds the output.
   int ProcessWork(uint32_t sourceFrames, uint32_t capacity, uint32_t* produced);
   void ReportOverflowOnce(int line);
@@ -142,10 +161,8 @@ class CAudioSnippet {
   uint32_t nextPosition_ = 0;   // project frame after the last rendered range
   bool hasNextPosition_ = false;
   uint32_t produced_ = 0;       // frames of the work buffer the last render delivered
-  uint16_t workChannels_ = 0;
-  std::unique_ptr<CTarvex> processor_;
-  platform::CPageBuffer work_;
-  uint32_t workFrames_ = 0;
+  std::unique_ptr<CTempoPitchSlot> slot_;  // processor and work buffer while running
+  std::weak_ptr<CTempoPitchPool> pool_;      // where a pooled slot goes back
   bool overflowReported_ = false;
 
  private:

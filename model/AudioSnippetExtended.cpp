@@ -76,12 +76,12 @@ int CAudioSnippetExtended::Prefetch(uint32_t position, uint32_t frames, uint32_t
     hasPending_ = true;
     return 1;
   }
-  if (!processor_) {
+  if (!Processor()) {
     ReportError(__FILE__, kLinePrefetchNoProcessor, "");
     return 3;
   }
-  processor_->SetSizeOutputBufferSample(std::min(frames, workFrames_));
-  uint32_t wanted = processor_->GetMinSamplesNeededForOutput();
+  Processor()->SetSizeOutputBufferSample(std::min(frames, WorkFrames()));
+  uint32_t wanted = Processor()->GetMinSamplesNeededForOutput();
   if (wanted > SourceCapacity()) {
     ReportOverflowOnce(__LINE__);
     wanted = SourceCapacity();
@@ -116,7 +116,7 @@ int CAudioSnippetExtended::ProduceRange(uint32_t position, uint32_t frames, uint
     ReportError(__FILE__, kLineRenderNoSegment, "");
     return 3;
   }
-  if (!processor_) return 1;
+  if (!Processor()) return 1;
   // A range that was not prefetched (a second render of the block, or a
   // render without a prefetch) reads now.
   if (!hasPending_ || pendingPosition_ != position) {

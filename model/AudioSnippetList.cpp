@@ -234,13 +234,15 @@ void CAudioSnippetList::MarkHeard(uint32_t position, uint32_t frames, bool selec
 int CAudioSnippetList::PrefetchBlock(uint32_t position, uint32_t frames, float semitones, bool selectedOnly) {
   MarkHeard(position, frames, selectedOnly);
   const uint32_t blockEnd = WindowEnd(position, frames);
+  // Stops first, so that what they give back serves the starts of the same block.
   for (const auto& node : snippets_) {
     CAudioSnippet& s = *node;
-    if (s.listMark_ != blockSerial_) {
-      if (s.GetState() == CAudioSnippet::kStateRunning) s.StopTempoPitch();
-      continue;
-    }
-    if (s.GetState() != CAudioSnippet::kStateRunning && s.StartTempoPitch(semitones, frames, settings_) != 1) {
+    if (s.listMark_ != blockSerial_ && s.GetState() == CAudioSnippet::kStateRunning) s.StopTempoPitch();
+  }
+  for (const auto& node : snippets_) {
+    CAudioSnippet& s = *node;
+    if (s.listMark_ != blockSerial_) continue;
+    if (s.GetState() != CAudioSnippet::kStateRunning && s.StartTempoPitch(semitones, frames, settings_, pool_) != 1) {
       continue;
     }
     const uint32_t first = std::max(s.start, position);
@@ -302,7 +304,7 @@ int CAudioSnippetList::PrefetchSnippet(uint32_t identifier, uint32_t position, u
   std::shared_ptr<CAudioSnippet> s;
   if (FindSnippet(identifier, &s) != 1) return 0;
   if (s->GetState() != CAudioSnippet::kStateRunning &&
-      s->StartTempoPitch(trackPitch + semitones, frames, settings_) != 1) {
+      s->StartTempoPitch(trackPitch + semitones, frames, settings_, pool_) != 1) {
     return 0;
   }
   const uint32_t first = std::max(s->start, position);
@@ -337,6 +339,34 @@ int CAudioSnippetList::StopAllProcessors() {
     if (s->GetState() == CAudioSnippet::kStateRunning) s->StopTempoPitch();
   }
   return 0;
+}
+
+void CAudioSnippetList::CountPlayableAtOnce(uint32_t windowFrames, uint32_t counts[2]) const {
+  // A snippet can sound in every window [p, p + windowFrames) that overlaps it,
+  // that is for p in (start - windowFrames, end): the most such spans that
+  // overlap is the most snippets one window can hold.
+  struct Edge {
+    int64_t at;
+    int delta;
+  };
+  for (int kind = 0; kind < 2; ++kind) {
+    std::vector<Edge> edges;
+    for (const auto& s : snippets_) {
+      const int16_t channels = s->GetChannels();
+      if (channels == 0 || (channels == 1) != (kind == 0) || s->end <= s->start) continue;
+      edges.push_back({int64_t{s->start} - windowFrames + 1, +1});
+      edges.push_back({int64_t{s->end}, -1});
+    }
+    // At one place an end comes before a beginning: the spans are half open.
+    std::sort(edges.begin(), edges.end(),
+              [](const Edge& a, const Edge& b) { return a.at < b.at || (a.at == b.at && a.delta < b.delta); });
+    int open = 0, most = 0;
+    for (const Edge& e : edges) {
+      open += e.delta;
+      most = std::max(most, open);
+    }
+    counts[kind] += static_cast<uint32_t>(most);
+  }
 }
 
 int CAudioSnippetList::SetTempo(float projectTempo) {

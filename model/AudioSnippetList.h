@@ -102,6 +102,13 @@ class CAudioSnippetList {
   // The processors' settings; the track list keeps them and hands them down.
   void SetTempoPitchSettings(const TempoPitchSettings& settings) { settings_ = settings; }
   const TempoPitchSettings& GetTempoPitchSettings() const { return settings_; }
+  // Where starting snippets take their processors (the project's pool); none
+  // in snapshot and view lists, whose snippets never play through them.
+  void SetTempoPitchPool(std::shared_ptr<CTempoPitchPool> pool) { pool_ = std::move(pool); }
+  // Adds, per source channel count (index 0 mono, 1 stereo), the most
+  // snippets that can sound at once in blocks whose ranges span windowFrames
+  // at most: an upper bound of the processors this list runs together.
+  void CountPlayableAtOnce(uint32_t windowFrames, uint32_t counts[2]) const;
 
   uint32_t selectionAnchor = 0;  // identifier a range selection extends from, 0 for none
   float trackPitch = 0.0f;       // semitones added to the global pitch
@@ -126,5 +133,6 @@ class CAudioSnippetList {
   uint32_t firstStart_ = 0, lastEnd_ = 0, extentLength_ = 0;
   int listMode_ = kModeProject;
   TempoPitchSettings settings_;
+  std::shared_ptr<CTempoPitchPool> pool_;
   uint64_t blockSerial_ = 0;
 };

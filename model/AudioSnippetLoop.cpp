@@ -51,7 +51,7 @@ int CAudioSnippetLoop::Render(int16_t* out, uint32_t position, uint32_t frames, 
 
 int CAudioSnippetLoop::ProduceRange(uint32_t position, uint32_t frames, uint32_t, uint32_t* produced) {
   *produced = 0;
-  if (!processor_) {
+  if (!Processor()) {
     ReportError(__FILE__, kLineRenderNoProcessor, "");
     return 3;
   }
@@ -64,7 +64,7 @@ int CAudioSnippetLoop::ProduceRange(uint32_t position, uint32_t frames, uint32_t
     readPosition_ = SourcePositionOf(position);
     restart_ = 0;
   }
-  uint32_t wanted = processor_->GetMinSamplesNeededForOutput();
+  uint32_t wanted = Processor()->GetMinSamplesNeededForOutput();
   if (wanted > SourceCapacity()) {
     ReportOverflowOnce(__LINE__);
     wanted = SourceCapacity();
@@ -73,7 +73,7 @@ int CAudioSnippetLoop::ProduceRange(uint32_t position, uint32_t frames, uint32_t
   uint32_t read = 0;
   // Past the loop's end the loop gives silence, which still feeds the processor.
   if (loop_->ReadFrames(Work(), readPosition_, wanted, &read) != 1) {
-    std::memset(Work(), 0, static_cast<size_t>(wanted) * workChannels_ * sizeof(int16_t));
+    std::memset(Work(), 0, static_cast<size_t>(wanted) * WorkChannels() * sizeof(int16_t));
   }
   ProcessWork(wanted, frames, produced);
   readPosition_ += wanted;

@@ -69,13 +69,18 @@ bool HasEffects(CZelmo* chain) { return chain && chain->NumberOfEffects() > 0; }
 
 }  // namespace
 
-CAudioTrackList::CAudioTrackList() : listMode_(CAudioSnippetList::kModeProject) {
+CAudioTrackList::CAudioTrackList()
+    : pool_(std::make_shared<CTempoPitchPool>()), listMode_(CAudioSnippetList::kModeProject) {
   viewEnd = 10 * kFramesPerSecond;
   viewWidth = viewEnd;
   mixOrder_.reserve(kProjectTracks);
 }
 
-CAudioTrackList::CAudioTrackList(int listMode) : listMode_(listMode) { mixOrder_.reserve(kProjectTracks); }
+CAudioTrackList::CAudioTrackList(int listMode)
+    : pool_(listMode == CAudioSnippetList::kModeProject ? std::make_shared<CTempoPitchPool>() : nullptr),
+      listMode_(listMode) {
+  mixOrder_.reserve(kProjectTracks);
+}
 
 CAudioTrackList::~CAudioTrackList() {
   workers_.reset();
@@ -120,6 +125,7 @@ int CAudioTrackList::AddTrack(std::unique_ptr<CAudioTrack> track) {
   track->SetEffectsChains(chains_);
   track->SetBlockFrames(blockFrames_);
   track->Snippets().SetTempoPitchSettings(settings_);
+  track->Snippets().SetTempoPitchPool(pool_);
   projectEnd = std::max(projectEnd, track->Snippets().GetLastEnd());
   const int index = track->index;
   auto at = std::find_if(tracks_.begin(), tracks_.end(),
@@ -210,6 +216,49 @@ void CAudioTrackList::SetTempoPitchSettings(const TempoPitchSettings& settings) 
   settings_ = settings;
   settings_.bufferFrames = ClampBufferFrames(settings.bufferFrames);
   for (const auto& t : tracks_) t->Snippets().SetTempoPitchSettings(settings_);
+}
+
+int CAudioTrackList::PreparePlayback() {
+  if (!pool_) return 0;
+  platform::CLock lock(lock_);
+  // Every range a block can ask of a track fits its ring block.
+  uint32_t range = 0;
+  for (const auto& t : tracks_) {
+    t->Snippets().StopAllProcessors();
+    range = std::max(range, t->GetRingStride());
+  }
+  if (range == 0) range = settings_.bufferFrames + kChainSlackFrames;
+  uint32_t counts[2] = {0, 0};
+  uint32_t workFrames[2] = {0, 0};
+  std::unique_ptr<CTempoPitchSlot> probes[2];
+  const float pitch = globalPitch;
+  for (const auto& t : tracks_) {
+    CAudioSnippetList& snippets = t->Snippets();
+    snippets.CountPlayableAtOnce(range, counts);
+    for (const auto& s : snippets.Snippets()) {
+      const int16_t channels = s->GetChannels();
+      if (channels == 0) continue;
+      const int kind = channels == 1 ? 0 : 1;
+      if (!probes[kind]) probes[kind] = CTempoPitchSlot::Make(static_cast<uint16_t>(channels), range, 0);
+      if (!probes[kind]) {
+        ReportError(__FILE__, __LINE__, "No memory for the tempo/pitch processors.");
+        return 3;
+      }
+      // Played with the project's pitch, or at 0 by the single-track renders.
+      for (const float semitones : {pitch + snippets.trackPitch, 0.0f}) {
+        workFrames[kind] =
+            std::max(workFrames[kind], s->WorkFramesNeeded(probes[kind]->processor, semitones, settings_, range));
+      }
+    }
+  }
+  for (int kind = 0; kind < 2; ++kind) {
+    if (counts[kind] == 0) continue;
+    if (!pool_->Prepare(static_cast<uint16_t>(kind + 1), counts[kind], range, workFrames[kind])) {
+      ReportError(__FILE__, __LINE__, "No memory for the tempo/pitch processors.");
+      return 3;
+    }
+  }
+  return 1;
 }
 
 CZelmo* CAudioTrackList::MasterChain() const { return chains_ ? (*chains_)[0].get() : nullptr; }

@@ -68,6 +68,21 @@ class CAudioTrackList {
   void SetTempoPitchSettings(const TempoPitchSettings& settings);
   const TempoPitchSettings& GetTempoPitchSettings() const { return settings_; }
 
+  // Makes ready, on the calling (user-interface) thread, a tempo/pitch
+  // processor for every snippet that can sound at once anywhere in the
+  // project, at the current tempo, pitches, block size and settings, so that
+  // the mixer and the single-track renders never make one: snippets that
+  // begin to sound take one from here and give it back when they stop.
+  // Stops every running processor first. Call it while nothing plays, before
+  // each start of playback (project play, a single-track or one-snippet
+  // render) and after anything that changes what may play (a load, an edit,
+  // a new tempo, pitch or block size); it only makes what is missing, so a
+  // repeated call costs little. 1 done, 0 not a project list, 3 memory failed
+  // (reported; playback then makes what it lacks as it goes).
+  int PreparePlayback();
+  // The project's ready processors; nullptr for snapshot and view lists.
+  const std::shared_ptr<CTempoPitchPool>& GetTempoPitchPool() const { return pool_; }
+
   // Mixes frames stereo frames from position into out. 1 mixed, 0 not
   // playing (out untouched), 3 fault.
   int MixAllTracks(int16_t* out, uint32_t position, uint32_t frames);
@@ -203,6 +218,7 @@ class CAudioTrackList {
   static void RenderTrackForMix(void* context, size_t index);
   void WriteOutput(int16_t* out, uint32_t frames) const;
 
+  std::shared_ptr<CTempoPitchPool> pool_;  // before the tracks: outlives their snippet lists
   std::vector<std::unique_ptr<CAudioTrack>> tracks_;
   size_t iterator_ = 0;
   int iteratorFirst_ = 0;

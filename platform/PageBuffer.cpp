@@ -11,6 +11,7 @@ namespace platform {
 namespace {
 
 std::atomic<int> g_failures[4];
+std::atomic<long> g_reservations{0};
 
 bool InjectedFailure(PageStep step) {
   std::atomic<int>& left = g_failures[static_cast<int>(step)];
@@ -32,6 +33,8 @@ size_t RoundUp(size_t bytes) {
 }  // namespace
 
 void FailNextPageSteps(PageStep step, int count) { g_failures[static_cast<int>(step)].store(count); }
+
+long PageReservationCount() { return g_reservations.load(); }
 
 size_t CPageBuffer::PageSize() {
   static const size_t size = static_cast<size_t>(sysconf(_SC_PAGESIZE));
@@ -63,6 +66,7 @@ bool CPageBuffer::Reserve(size_t bytes) {
   const size_t size = RoundUp(bytes);
   void* p = mmap(nullptr, size, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
   if (p == MAP_FAILED) return false;
+  g_reservations.fetch_add(1, std::memory_order_relaxed);
   data_ = p;
   reserved_ = size;
   return true;

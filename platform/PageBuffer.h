@@ -44,5 +44,8 @@ class CPageBuffer {
 // allocation failures can be tested.
 enum class PageStep { Reserve, Commit, Decommit, Release };
 void FailNextPageSteps(PageStep step, int count);
+// Reservations made so far in this process, so tests can prove that a path
+// (an audio thread's) maps no new memory.
+long PageReservationCount();
 
 }  // namespace platform

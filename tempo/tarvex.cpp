@@ -309,6 +309,13 @@ unsigned CTarvex::Reset() {
   return 0;
 }
 
+unsigned CTarvex::Restart() {
+  Reset();
+  carry_ = 0.0f;
+  interpolatorPhase_ = 0.0f;
+  return 0;
+}
+
 unsigned CTarvex::ProcessAudio(const int16_t* in, uint32_t inFrames, int16_t* out, uint32_t* produced) {
   return ProcessAudio(in, inFrames, out, outputBlockFrames, produced);
 }

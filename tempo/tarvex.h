@@ -58,6 +58,9 @@ class CTarvex {
   unsigned Init();
   // Empties the stores for a new stream; the arrays and the carry stay.
   unsigned Reset();
+  // Reset, and the carry too: the next stream comes out as from a processor
+  // fresh from Init, without allocating (a reused processor sounds like a new one).
+  unsigned Restart();
 
   // Appends inFrames frames of in, runs both stages and writes at most
   // outCapacity frames to out; *produced tells how many. in and out may be

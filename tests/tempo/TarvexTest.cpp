@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 
 #include "PageBuffer.h"
 #include "ReportRecorder.h"
@@ -348,6 +349,26 @@ TEST(TarvexStream, ResetStartsANewStream) {
   const std::vector<int16_t> first = StreamInBlocks(t, in, 1, 1000);
   t.Reset();
   EXPECT_TRUE(StreamInBlocks(t, in, 1, 1000) == first);
+}
+
+TEST(TarvexStream, RestartSoundsLikeAFreshProcessorWhereResetKeepsTheCarry) {
+  const std::vector<int16_t> first = Noise(50000, 2, 3);
+  const std::vector<int16_t> second = Noise(40000, 2, 4);
+  auto make = [] {
+    auto t = std::make_unique<CTarvex>();
+    t->SetChannels(2);
+    t->SetTempo(0.77f);
+    t->Init();
+    return t;
+  };
+  auto fresh = make();
+  const std::vector<int16_t> expected = StreamAsAsked(*fresh, second, 2);
+  auto used = make();
+  StreamAsAsked(*used, first, 2);
+  used->Reset();
+  EXPECT_FALSE(StreamAsAsked(*used, second, 2) == expected);
+  used->Restart();
+  EXPECT_TRUE(StreamAsAsked(*used, second, 2) == expected);
 }
 
 TEST(TarvexStream, FlushGivesTheHeldFrameOnce) {
