@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ReportErrorDll.h"
+#include "ThreadReportRing.h"
 
 namespace {
 
@@ -89,17 +90,19 @@ int PresentReport(const ErrorReport& report) {
   return result;
 }
 
-int DeliverReport(ReportOrigin origin, const char* sourcePath, int line, const char* message) {
+namespace {
+
+std::atomic<ThreadReportWakeUp> g_wakeUp{nullptr};
+std::atomic<void*> g_wakeUpContext{nullptr};
+
+// The report as shown, from what its raiser gave.
+ErrorReport BuildReport(ReportOrigin origin, std::string title, int line, const char* message, int32_t code) {
   ErrorReport report;
-  report.code = errno;  // before anything below can change it
+  report.code = code;
   report.origin = origin;
   report.line = line;
   report.message = message ? message : "";
-
-  const char* path = sourcePath ? sourcePath : "";
-  std::vector<char> title(std::strlen(path) + 1);
-  GetFileTitleFromPath(path, title.data());
-  report.title = title.data();
+  report.title = std::move(title);
   report.systemText = SystemErrorText(report.code);
 
   const std::string heading = report.message.empty()
@@ -112,10 +115,49 @@ int DeliverReport(ReportOrigin origin, const char* sourcePath, int line, const c
                 "will then be able to easily paste the information into an email.\n"
                 "Please send to " + kSupportAddress +
                 " - we will resolve\nthe problem as soon as possible.  Thank you.";
+  return report;
+}
 
+}  // namespace
+
+int DeliverReport(ReportOrigin origin, const char* sourcePath, int line, const char* message) {
+  const int32_t code = errno;  // before anything below can change it
   if (!IsUserInterfaceThread()) {
-    GetReportSink()->Post(report);
+    // Fixed records only: this may be an audio thread.
+    bool wake = false;
+    ThreadReportRing().Push(origin, sourcePath, line, message, code, &wake);
+    if (wake) {
+      if (ThreadReportWakeUp wakeUp = g_wakeUp.load()) wakeUp(g_wakeUpContext.load());
+    }
     return kIdCancel;
   }
-  return PresentReport(report);
+  const char* path = sourcePath ? sourcePath : "";
+  std::vector<char> title(std::strlen(path) + 1);
+  GetFileTitleFromPath(path, title.data());
+  return PresentReport(BuildReport(origin, title.data(), line, message, code));
+}
+
+size_t DrainThreadReports() {
+  CThreadReportRing& ring = ThreadReportRing();
+  ring.MarkDrained();
+  size_t handed = 0;
+  ThreadReportRecord record;
+  while (ring.Pop(&record)) {
+    GetReportSink()->Post(BuildReport(record.origin, record.title, record.line, record.message, record.code));
+    ++handed;
+  }
+  if (const uint32_t lost = ring.TakeTurnedAway()) {
+    const std::string message = std::to_string(lost) +
+                                " further fault reports came while the ones above waited; they were not kept.";
+    GetReportSink()->Post(BuildReport(ReportOrigin::Library, "ReportSink", 0, message.c_str(), 0));
+    ++handed;
+  }
+  return handed;
+}
+
+size_t PendingThreadReports() { return ThreadReportRing().Pending(); }
+
+void SetThreadReportWakeUp(ThreadReportWakeUp wakeUp, void* context) {
+  g_wakeUpContext.store(context);
+  g_wakeUp.store(wakeUp);
 }

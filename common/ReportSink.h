@@ -5,9 +5,12 @@
 // one sink whichever library raises the report.
 //
 // Threads: a report may be raised on any thread (effect workers, the player,
-// recorders). On a thread other than the user-interface thread the report is
-// handed to the sink's Post, which must return at once: audio threads never
-// wait for a person to click a box.
+// recorders). On a thread other than the user-interface thread the report
+// goes into a fixed ring of fixed-size records, preallocated with the
+// process: raising it builds no string, allocates nothing, takes no lock and
+// never waits for a person to click a box. The user-interface thread drains
+// the ring (DrainThreadReports, from a timer or after the wake-up below) and
+// hands each report to the sink's Post.
 #pragma once
 
 #include <cstdint>
@@ -53,7 +56,8 @@ class CReportSink {
   virtual ~CReportSink() = default;
   // Shows the report on the user-interface thread; returns kIdOk or kIdCancel.
   virtual int Show(const ErrorReport& report, const char* caption, BoxIcon icon) = 0;
-  // Hands a report raised on another thread to the user-interface thread. Never blocks.
+  // A report raised on another thread, handed over by DrainThreadReports on
+  // the user-interface thread.
   virtual void Post(const ErrorReport& report) = 0;
   // Copies the (already cut) report to the clipboard; returns the step that failed.
   virtual ClipboardStep CopyToClipboard(const std::string& text) = 0;
@@ -74,6 +78,24 @@ bool IsUserInterfaceThread();
 // Builds the report text and delivers it; the shared body of ReportErrorDll and
 // ReportError. errno must still hold the caller's error when this is entered.
 int DeliverReport(ReportOrigin origin, const char* sourcePath, int line, const char* message);
+
+// Reports raised on other threads, waiting for the user-interface thread.
+constexpr size_t kThreadReportSlots = 64;           // a fuller ring turns reports away and counts them
+constexpr size_t kThreadReportTitleBytes = 64;      // longer titles are cut
+constexpr size_t kThreadReportMessageBytes = 256;   // longer messages are cut
+
+// User-interface thread: hands every waiting report to the sink's Post, oldest
+// first, then one report saying how many a full ring turned away, if any.
+// Returns how many reports it handed on.
+size_t DrainThreadReports();
+// Reports waiting in the ring now.
+size_t PendingThreadReports();
+// Called on the raising thread when a report lands in a ring that had been
+// drained, so the program can have the user-interface thread drain it soon;
+// it must return at once and allocate nothing (an eventfd write, a flag a
+// timer reads). nullptr: none; the program then drains from a timer only.
+using ThreadReportWakeUp = void (*)(void* context);
+void SetThreadReportWakeUp(ThreadReportWakeUp wakeUp, void* context);
 
 // The largest clipboard block; longer reports are cut to fit, terminator included.
 constexpr size_t kClipboardBlockBytes = 8024;

@@ -35,6 +35,8 @@ void CReportRecorder::SetClipboardFailure(ClipboardStep step) {
 }
 
 std::vector<RecordedReport> CReportRecorder::Take() {
+  // Reports raised on other threads wait in the ring until drained, as the program drains them.
+  DrainThreadReports();
   std::lock_guard<std::mutex> guard(lock_);
   std::vector<RecordedReport> taken;
   taken.swap(reports_);
@@ -42,6 +44,7 @@ std::vector<RecordedReport> CReportRecorder::Take() {
 }
 
 size_t CReportRecorder::Count() const {
+  DrainThreadReports();
   std::lock_guard<std::mutex> guard(lock_);
   return reports_.size();
 }
@@ -59,6 +62,7 @@ std::vector<std::string> CReportRecorder::Clipboard() const {
 }
 
 void CReportRecorder::Clear() {
+  DrainThreadReports();
   std::lock_guard<std::mutex> guard(lock_);
   reports_.clear();
   notices_.clear();

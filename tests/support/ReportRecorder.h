@@ -1,6 +1,7 @@
 // Records every fault report a test raises. A test that expects reports takes
 // them with Take(); any report left at the end of a test fails it, so a fault
-// reported where none was expected never passes silently.
+// reported where none was expected never passes silently. Take, Count and
+// Clear first drain the reports other threads left in the ring.
 #pragma once
 
 #include <mutex>
