@@ -33,6 +33,7 @@ unsigned int CEffect::Reset() { return 0; }
 unsigned int CEffect::ProcessMono() { return 0; }
 unsigned int CEffect::ProcessStereo() { return 0; }
 uint32_t CEffect::GetLatencySamples() { return 0; }
+void CEffect::SkipFrames(uint32_t) {}
 bool CEffect::SetParameters(const void*) { return false; }
 void CEffect::GetParameters(void*) const {}
 
@@ -69,7 +70,10 @@ void CEffect::ReleaseWorkBuffers() {
 }
 
 unsigned int CEffect::Process(short* buffer, uint32_t frames, uint32_t outputFrames) {
-  if (bypass_) return 0;
+  if (bypass_) {
+    SkipFrames(frames);
+    return 0;
+  }
   if (channels_ != 1 && channels_ != 2) return 0;
   if (!buffer) {
     ReportErrorDll(__FILE__, channels_ == 1 ? kNullBlockMono : kNullBlockStereo, "");

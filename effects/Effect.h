@@ -22,6 +22,10 @@ class CEffect {
   // Re-sizes the work buffers for a new largest input block (never smaller).
   virtual unsigned int SetBufferSizes(uint32_t outputFrames, uint32_t maxInputFrames);
 
+  // A block of frames went by without the effect running (it, or its chain,
+  // was bypassed): effects that keep a position in the stream move it on.
+  virtual void SkipFrames(uint32_t frames);
+
   // The parameter record of the effect's type; false when the record was refused.
   virtual bool SetParameters(const void* record);
   virtual void GetParameters(void* out) const;

@@ -89,6 +89,17 @@ unsigned int CEffectList::Process(short* block, uint32_t frames) {
   return 1;
 }
 
+void CEffectList::Skip(uint32_t frames) {
+  uint32_t n = frames;
+  for (auto& effect : effects_) {
+    if (effect->type() == ZelmoEqualizer) {
+      n = outputBlock_;
+    } else {
+      effect->SkipFrames(n);
+    }
+  }
+}
+
 uint32_t CEffectList::LatencyFrames() const {
   uint32_t sum = 0;
   for (const auto& effect : effects_) sum += effect->GetLatencySamples();

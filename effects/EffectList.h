@@ -35,6 +35,9 @@ class CEffectList {
   void MoveBack(short number);
 
   unsigned int Process(short* block, uint32_t frames);
+  // The block went by without the chain running: each effect hears of the
+  // frames it would have seen.
+  void Skip(uint32_t frames);
   uint32_t LatencyFrames() const;
   void Reset();
   bool HasEqualizer() const;

@@ -18,6 +18,8 @@ class CLevels final : public CEffect {
 
   unsigned int ProcessMono() override;
   unsigned int ProcessStereo() override;
+  // A bypassed envelope keeps its place, so it is in time again when it comes back.
+  void SkipFrames(uint32_t frames) override { currentSample_ += frames; }
   bool SetParameters(const void* record) override;
   void GetParameters(void* out) const override;
   uint32_t ParameterBytes() const override { return sizeof(Zelmo_Levels_Parameters); }

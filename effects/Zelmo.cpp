@@ -93,8 +93,19 @@ unsigned int CZelmo::AddEffect(ZelmoEffectType type, short* number, void* initDa
 
 unsigned int CZelmo::ProcessAudio(short* block, uint32_t frames) {
   Guard guard(lock_);
-  if (!list_ || bypass_) return 0;
+  if (!list_) return 0;
+  if (bypass_) {
+    list_->Skip(frames);
+    return 0;
+  }
   return list_->Process(block, frames);
+}
+
+unsigned int CZelmo::SkipAudio(uint32_t frames) {
+  Guard guard(lock_);
+  if (!list_) return 0;
+  list_->Skip(frames);
+  return 1;
 }
 
 uint32_t CZelmo::GetMinSamplesNeededForOutput() {

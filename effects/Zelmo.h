@@ -129,6 +129,10 @@ class CZelmo {
 
   // Use.
   unsigned int ProcessAudio(short* block, uint32_t frames);
+  // For a block of frames that the caller passes by without processing (all
+  // effects bypassed): level envelopes move on as if it had gone through, as
+  // they do when the chain or they themselves are bypassed.
+  unsigned int SkipAudio(uint32_t frames);
   uint32_t GetMinSamplesNeededForOutput();
   unsigned int Reset();
   unsigned int SetEffectParameters(short effect, void* record);

@@ -22,6 +22,7 @@ constexpr int kLineMixNoOut = 332;
 constexpr int kLineCopyNoOther = 406;
 
 constexpr const char* kDivideByZero = "Divide By Zero Violation";
+constexpr const char* kNotATempo = "A tempo must be a finite number above zero.";
 
 // Slack a source read needs beyond the frames asked for (sector alignment),
 // and the granule the work buffer is sized in.
@@ -162,14 +163,16 @@ int CAudioSnippet::ClearScreenRects() {
 }
 
 int CAudioSnippet::SetTempo(float projectTempo) {
-  if (projectTempo == 0.0f) {
-    ReportError(__FILE__, kLineSetTempoZero, kDivideByZero);
+  // A negative, infinite or undefined tempo (a damaged project) would put
+  // the snippet at frame 0 for good: it changes nothing.
+  if (!IsPlayableTempo(projectTempo)) {
+    ReportError(__FILE__, kLineSetTempoZero, projectTempo == 0.0f ? kDivideByZero : kNotATempo);
     return 3;
   }
   const float sourceTempo = GetSourceTempo();
   // Checked before anything changes, so a snippet without a source keeps its timing.
-  if (sourceTempo == 0.0f) {
-    ReportError(__FILE__, kLineNoSourceTempo, kDivideByZero);
+  if (!IsPlayableTempo(sourceTempo) || !IsPlayableTempo(tempo)) {
+    ReportError(__FILE__, kLineNoSourceTempo, sourceTempo == 0.0f ? kDivideByZero : kNotATempo);
     return 3;
   }
   // Single precision throughout, with the rounding carried from change to

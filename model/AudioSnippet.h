@@ -37,6 +37,9 @@ struct TempoPitchSettings {
   float bestFitCorrLimit = 0.05f;
 };
 
+// Tempos that timing can be derived from: finite and above zero.
+inline bool IsPlayableTempo(float bpm) { return bpm > 0.0f && bpm <= 3.4e38f; }
+
 // Device buffer sizes are whole multiples of 8192 frames from 8192 to 65536,
 // whatever a configuration file says.
 uint32_t ClampBufferFrames(uint32_t frames);

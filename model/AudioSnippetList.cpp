@@ -370,6 +370,11 @@ void CAudioSnippetList::CountPlayableAtOnce(uint32_t windowFrames, uint32_t coun
 }
 
 int CAudioSnippetList::SetTempo(float projectTempo) {
+  // Refused once for the list, not once per snippet.
+  if (!IsPlayableTempo(projectTempo)) {
+    ReportError(__FILE__, __LINE__, "A tempo must be a finite number above zero.");
+    return 3;
+  }
   int result = 1;
   for (const auto& s : snippets_) {
     if (s->SetTempo(projectTempo) != 1) result = 3;

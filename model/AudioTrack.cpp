@@ -127,6 +127,7 @@ void CAudioTrack::AdvanceRing(uint32_t frames) {
   ++blocksRendered_;
   // What a chain asks beyond the block is read ahead: the snippets run that
   // far in front of the mix, so the chain's latency never delays the output.
+  // The block is the device's (the mixer keeps blockFrames_ equal to it).
   if (frames > blockFrames_) trackOffset_ += frames - blockFrames_;
 }
 
@@ -175,8 +176,13 @@ int CAudioTrack::RenderForMix(uint32_t position, uint32_t frames, int soloActive
     const float left = leftGain, right = rightGain;
     if (left != 1.0f || right != 1.0f) ApplyGains(scratch, m, left, right);
   }
-  // A muted track's chain still runs, on silence, so its tails stay in time.
-  if (effects) chain->ProcessAudio(scratch, m);
+  // A muted track's chain still runs, on silence, so its tails stay in time;
+  // with every effect bypassed its envelopes still keep their place.
+  if (effects) {
+    chain->ProcessAudio(scratch, m);
+  } else if (bypass && HasEffects(chain)) {
+    chain->SkipAudio(m);
+  }
   renderedFrames_ = m;
   mixFrames_ = std::min(frames, ringStride_);
   mixReady_ = true;

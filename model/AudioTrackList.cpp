@@ -276,6 +276,27 @@ uint32_t CAudioTrackList::FitMix(uint32_t frames) {
   return mixFrames_;
 }
 
+uint32_t CAudioTrackList::FitBlock(uint32_t frames) {
+  // Room beyond the block is for what chains read ahead; the block itself fits the rest.
+  const uint32_t capacity = mixFrames_ > kMixSlackFrames ? mixFrames_ - kMixSlackFrames : mixFrames_;
+  if (frames <= capacity) return frames;
+  if (!overflowReported_) {
+    overflowReported_ = true;
+    ReportError(__FILE__, __LINE__, "A device block is larger than the buffers the tracks were given.");
+  }
+  return capacity;
+}
+
+// What a block hands out is the device's block, whatever the tracks and the
+// master chain were set up for: each track reads ahead only what its chain
+// asks beyond it, and each chain delivers exactly what the mix takes.
+void CAudioTrackList::FollowDeviceBlock(uint32_t frames, CZelmo* master) {
+  for (const auto& t : tracks_) {
+    if (t->GetBlockFrames() != frames) t->SetBlockFrames(frames);
+  }
+  if (master) master->SetSizeOutputBufferSample(frames);
+}
+
 void CAudioTrackList::WriteOutput(int16_t* out, uint32_t frames) const {
   const int16_t* mix = GetMixBlock();
   const float left = masterLeftGain, right = masterRightGain;
@@ -303,7 +324,8 @@ int CAudioTrackList::MixAllTracks(int16_t* out, uint32_t position, uint32_t fram
   const int32_t noEffects = bypass;
   CZelmo* master = MasterChain();
   const bool masterEffects = !noEffects && HasEffects(master);
-  frames = FitMix(frames);
+  frames = FitBlock(frames);
+  FollowDeviceBlock(frames, masterEffects ? master : nullptr);
   uint32_t demand = frames;
   if (masterEffects) demand = FitMix(std::max(frames, master->GetMinSamplesNeededForOutput()));
   std::memset(mix, 0, static_cast<size_t>(demand) * kFrameBytes);
@@ -326,7 +348,11 @@ int CAudioTrackList::MixAllTracks(int16_t* out, uint32_t position, uint32_t fram
     for (size_t i = 0; i < mixOrder_.size(); ++i) RenderTrackForMix(&job, i);
   }
   for (CAudioTrack* t : mixOrder_) t->AddForMix(mix);
-  if (masterEffects) master->ProcessAudio(mix, demand);
+  if (masterEffects) {
+    master->ProcessAudio(mix, demand);
+  } else if (noEffects && HasEffects(master)) {
+    master->SkipAudio(demand);
+  }
   WriteOutput(out, frames);
   return 1;
 }
@@ -367,6 +393,7 @@ int CAudioTrackList::RenderAlone(CAudioTrack& track, int16_t* out, uint32_t posi
                                  bool selectedOnly) {
   platform::CLock lock(lock_);
   frames = FitMix(frames);
+  track.SetBlockFrames(frames);
   int16_t* mix = GetMixBlock();
   std::memset(mix, 0, static_cast<size_t>(frames) * kFrameBytes);
   if (selectedOnly) {
@@ -403,7 +430,8 @@ int CAudioTrackList::RenderSnippetWithEffects(int index, uint32_t snippetIdentif
   const int32_t noEffects = bypass;
   CZelmo* master = MasterChain();
   const bool masterEffects = !noEffects && HasEffects(master);
-  frames = FitMix(frames);
+  frames = FitBlock(frames);
+  FollowDeviceBlock(frames, masterEffects ? master : nullptr);
   uint32_t demand = frames;
   if (masterEffects) demand = FitMix(std::max(frames, master->GetMinSamplesNeededForOutput()));
   int16_t* mix = GetMixBlock();
@@ -416,8 +444,12 @@ int CAudioTrackList::RenderSnippetWithEffects(int index, uint32_t snippetIdentif
 }
 
 int CAudioTrackList::SetTempo(float projectTempo) {
-  if (projectTempo == 0.0f) {
-    ReportError(__FILE__, kLineTempoZero, kDivideByZero);
+  // Refused with one report, and nothing changes: a tempo that is not a
+  // finite positive number (a damaged project file) would move every snippet
+  // to frame 0 for good.
+  if (!IsPlayableTempo(projectTempo)) {
+    ReportError(__FILE__, kLineTempoZero,
+                projectTempo == 0.0f ? kDivideByZero : "A tempo must be a finite number above zero.");
     return 0;
   }
   platform::CLock lock(lock_);

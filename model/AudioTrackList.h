@@ -57,6 +57,10 @@ class CAudioTrackList {
 
   // Every track's ring of blocks of frames frames, and the mix block.
   int AllocateBuffers(int blocks, uint32_t frames);
+  // The block the tracks are set up for. The mixer follows the block the
+  // device actually asks for, so a device that differs (or changes) neither
+  // skips nor repeats audio; blocks beyond the allocated buffers are cut and
+  // reported once.
   void SetBlockFrames(uint32_t frames);
   int SetEffectsChains(EffectChainArray* chains);
   int SetEnabled(int flag);
@@ -210,6 +214,9 @@ class CAudioTrackList {
   int RenderAlone(CAudioTrack& track, int16_t* out, uint32_t position, uint32_t frames, bool selectedOnly);
   // Mix block frames that fit; a larger request is cut and reported once.
   uint32_t FitMix(uint32_t frames);
+  // A device block that fits beside the chains' read-ahead; cut and reported once.
+  uint32_t FitBlock(uint32_t frames);
+  void FollowDeviceBlock(uint32_t frames, CZelmo* master);
   struct MixJob {
     CAudioTrackList* list;
     uint32_t position, frames;

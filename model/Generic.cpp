@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <limits>
 #include <string>
 #include <thread>
 #include <vector>
@@ -54,13 +55,22 @@ bool OnlyTimeCharacters(const char* text) {
 }
 
 // A field of a time text, cut at 63 characters and read as a decimal integer.
+// A field of digits as a number; a field too long for 32 bits gives the largest.
 int32_t ReadField(const char* begin, const char* end) {
   char field[64];
   size_t length = static_cast<size_t>(end - begin);
   if (length > 63) length = 63;
   std::memcpy(field, begin, length);
   field[length] = '\0';
-  return static_cast<int32_t>(std::strtol(field, nullptr, 10));
+  const long long value = std::strtoll(field, nullptr, 10);
+  return static_cast<int32_t>(std::clamp<long long>(value, 0, std::numeric_limits<int32_t>::max()));
+}
+
+// A frame count rounded to nearest, 0 below and the largest frame count above the range.
+uint32_t FramesOf(double value) {
+  if (!(value > 0.0)) return 0;
+  if (value >= 4294967295.0) return 0xFFFFFFFFu;
+  return static_cast<uint32_t>(std::llround(value));
 }
 
 int BeatsPerBar(int beatsPerBarChoice) { return beatsPerBarChoice == 1 ? 3 : 4; }
@@ -263,10 +273,9 @@ int ParseTimeToSamples(const char* text, uint32_t rate, uint32_t* frames) {
   int32_t minutes, seconds, milliseconds;
   if (!text) return ReportNull();
   ParseTimeText(text, &minutes, &seconds, &milliseconds);
-  const float r = static_cast<float>(rate);
-  const float whole = static_cast<float>(seconds + 60 * minutes) * r;
-  const float value = whole + r * static_cast<float>(milliseconds) / 1000.0f;
-  *frames = value <= 0.0f ? 0 : static_cast<uint32_t>(std::lround(value));
+  // Whole seconds in 64 bits, exact; a time past the largest frame count stops there.
+  const int64_t wholeFrames = (int64_t{seconds} + 60 * int64_t{minutes}) * rate;
+  *frames = FramesOf(static_cast<double>(wholeFrames) + static_cast<double>(rate) * milliseconds / 1000.0);
   return 0;
 }
 
@@ -280,12 +289,11 @@ int ParseTempoTimeToSamples(const char* text, int beatsPerBarChoice, float tempo
   }
   int32_t bars, beat, quarter, hundredths;
   ParseTempoTimeText(text, &bars, &beat, &quarter, &hundredths);
-  const float b = static_cast<float>(BeatsPerBar(beatsPerBarChoice));
-  // Hundredths are of a quarter, as the tempo display shows them.
-  const float beats = static_cast<float>(hundredths) / 100.0f * 0.25f + static_cast<float>(quarter) * 0.25f +
-                      static_cast<float>(beat) + static_cast<float>(bars) * b;
-  const float value = static_cast<float>(rate) * (beats / (tempoBpm / 60.0f));
-  *frames = value <= 0.0f ? 0 : static_cast<uint32_t>(std::lround(value));
+  const double b = BeatsPerBar(beatsPerBarChoice);
+  // Hundredths are of a quarter, as the tempo display shows them. In double:
+  // bar numbers of any length neither overflow nor wrap.
+  const double beats = hundredths / 100.0 * 0.25 + quarter * 0.25 + beat + bars * b;
+  *frames = FramesOf(static_cast<double>(rate) * (beats / (static_cast<double>(tempoBpm) / 60.0)));
   return 0;
 }
 

@@ -190,3 +190,32 @@ TEST(LevelEnvelope, CallsOnOtherEffectsOrChannelsDoNothing) {
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(reports[0].report.title, "EffectList");
 }
+
+TEST(LevelEnvelope, ABypassedEnvelopeKeepsItsPlaceAloneOrWithItsChain) {
+  // A one-second fade; four blocks pass bypassed, then the fifth must sound
+  // where the fade is at its own place in the stream.
+  enum class Bypass { Effect, Chain, SkippedByCaller };
+  for (Bypass how : {Bypass::Effect, Bypass::Chain, Bypass::SkippedByCaller}) {
+    LevelsChain levels;
+    levels.Add(Point(0, 1.0f));
+    levels.Add(Point(44100, 0.0f, 2));
+    std::vector<short> block(2 * 4096, 10000);
+    for (int i = 0; i < 4; ++i) {
+      if (how == Bypass::Effect) levels.chain->SetEffectBypass(levels.number, 1);
+      if (how == Bypass::Chain) levels.chain->SetBypass(1);
+      if (how == Bypass::SkippedByCaller) {
+        levels.chain->SkipAudio(4096);
+      } else {
+        // A bypassed chain says it did nothing; a chain with its one effect bypassed ran.
+        EXPECT_EQ(levels.chain->ProcessAudio(block.data(), 4096), how == Bypass::Chain ? 0u : 1u);
+      }
+      EXPECT_EQ(block[0], 10000);
+    }
+    levels.chain->SetEffectBypass(levels.number, 0);
+    levels.chain->SetBypass(0);
+    levels.chain->ProcessAudio(block.data(), 4096);
+    const double gain = 1.0 - static_cast<double>(4 * 4096) / 44100.0;
+    EXPECT_NEAR(block[0], 10000 * gain, 1.0) << static_cast<int>(how);
+    EXPECT_NEAR(block[2 * 4095 + 1], 10000 * (gain - 4095.0 / 44100.0), 1.0) << static_cast<int>(how);
+  }
+}

@@ -105,6 +105,36 @@ TEST(TimeDisplay, TextToFrames) {
   EXPECT_EQ(frames, 66150u);
 }
 
+TEST(TimeDisplay, TimesPastTheLargestFrameCountStopThere) {
+  constexpr uint32_t kLargest = 0xFFFFFFFFu;
+  struct Case {
+    const char* text;
+    bool tempo;
+    uint32_t frames;
+  };
+  const Case cases[] = {
+      {"99999999:00", false, kLargest},
+      // 27 hours 3 minutes still fits; one minute more is past 2^32 frames.
+      {"1623:00.000", false, 4294458000u},
+      {"1624:00.000", false, kLargest},
+      {"99999999999999999999999999999999.999", false, kLargest},
+      {"2147483647:59.999", false, kLargest},
+      {"99999999:0:0.00", true, kLargest},
+      {"1000000:0:0.00", true, kLargest},
+      {"99999999999999999999999:3:3.99", true, kLargest},
+      {"1:0:0.00", true, 88200u},
+  };
+  for (const Case& c : cases) {
+    uint32_t frames = 0;
+    if (c.tempo) {
+      ParseTempoTimeToSamples(c.text, 2, 120.0f, 44100, &frames);
+    } else {
+      ParseTimeToSamples(c.text, 44100, &frames);
+    }
+    EXPECT_EQ(frames, c.frames) << c.text;
+  }
+}
+
 TEST(TimeDisplay, ParsingAFormattedTimeComesBack) {
   std::srand(7);
   for (int i = 0; i < 2000; ++i) {

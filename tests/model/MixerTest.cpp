@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <future>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -323,6 +324,46 @@ TEST(Mixer, ReadingAheadForEqualizersKeepsTheOutputAligned) {
   EXPECT_GT(eq.Track(2).GetTrackOffset(), 0u);
 }
 
+// The device may hand out blocks of another size than the tracks were set up
+// for; equalizers then still deliver exactly what the mix takes, and the
+// tracks read ahead by what the chains ask beyond the device's block.
+TEST(Mixer, DeviceBlocksOfAnotherSizeThanTheTracksKeepTheOutputWhole) {
+  const SignalFn smooth = [](uint32_t f, int c) {
+    return static_cast<int16_t>(std::lround(1500.0 * std::sin(2 * M_PI * 220.0 * f / 44100.0 + c) +
+                                            300.0 * std::sin(2 * M_PI * 3100.0 * f / 44100.0)));
+  };
+  const uint32_t from = 12345, frames = 12 * kBlock;
+  const std::vector<int16_t> expected = SourceBlock(smooth, 0, 200000, 2, from, frames);
+  for (const uint32_t device : {kBlock / 2, 2 * kBlock, kBlock + kBlock / 2}) {
+    for (const bool equalizers : {false, true}) {
+      CTestProject p(kBlock);
+      p.Place(2, smooth, 200000, 0);
+      if (equalizers) {
+        AddProjectEffect(p.Chain(3), ZelmoEqualizer);
+        AddProjectEffect(p.Chain(0), ZelmoEqualizer);
+      }
+      std::vector<int16_t> out;
+      std::vector<int16_t> block(static_cast<size_t>(device) * 2);
+      for (uint32_t done = 0; done < frames; done += device) {
+        ASSERT_EQ(p.list.MixAllTracks(block.data(), from + done, device), 1);
+        out.insert(out.end(), block.begin(), block.end());
+      }
+      out.resize(expected.size());
+      int worst = 0;
+      for (size_t i = 0; i < out.size(); ++i) worst = std::max(worst, std::abs(out[i] - expected[i]));
+      EXPECT_LE(worst, equalizers ? 4 : 0) << device << " frames a block";
+    }
+  }
+  // A single-track render longer than the tracks' block follows on as well.
+  CTestProject p(kBlock);
+  p.Place(2, smooth, 200000, 0);
+  std::vector<int16_t> out(static_cast<size_t>(frames) * 2);
+  for (uint32_t done = 0; done < frames; done += 3 * kBlock) {
+    ASSERT_EQ(p.list.RenderTrack(2, out.data() + static_cast<size_t>(done) * 2, from + done, 3 * kBlock), 1);
+  }
+  EXPECT_EQ(out, expected);
+}
+
 TEST(Mixer, ChainsAskingMoreThanTheBuffersHoldAreCutNotOverrun) {
   CTestProject p(65536, 65536);
   p.Place(0, Seeded(5, 2), 200000, 0);
@@ -451,6 +492,35 @@ TEST(TrackList, RaisingTheTempoShrinksTheProjectAndPullsTheViewIn) {
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(reports[0].report.line, 1829);
   EXPECT_EQ(reports[0].report.message, "Divide By Zero Violation");
+}
+
+TEST(TrackList, ATempoThatIsNotAFinitePositiveNumberChangesNothingAndIsReportedOnce) {
+  const float bad[] = {-120.0f, -0.0f, std::numeric_limits<float>::quiet_NaN(),
+                       std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()};
+  for (float tempo : bad) {
+    CTestProject p;
+    auto a = p.Place(0, Constant(0), 441000, 88200, 2, 120.0f);
+    auto b = p.Place(3, Constant(0), 44100, 882000, 2, 120.0f);
+    p.list.RecomputeProjectEnd();
+    const uint32_t end = p.list.projectEnd, viewEnd = p.list.viewEnd;
+    EXPECT_EQ(p.list.SetTempo(tempo), 0) << tempo;
+    EXPECT_EQ(Reports().Take().size(), 1u) << tempo;
+    EXPECT_EQ(a->start, 88200u) << tempo;
+    EXPECT_EQ(b->start, 882000u) << tempo;
+    EXPECT_EQ(a->length, 367500u) << tempo;
+    EXPECT_EQ(p.list.projectEnd, end);
+    EXPECT_EQ(p.list.viewEnd, viewEnd);
+    EXPECT_EQ(p.list.tempo, 120.0f);
+    // A track's list and a snippet refuse it alike.
+    EXPECT_EQ(p.Track(0).Snippets().SetTempo(tempo), 3);
+    EXPECT_EQ(a->SetTempo(tempo), 3);
+    EXPECT_EQ(Reports().Take().size(), 2u);
+    EXPECT_EQ(a->start, 88200u);
+    EXPECT_EQ(a->tempo, 120.0f);
+    // And the project still re-times afterwards.
+    ASSERT_EQ(p.list.SetTempo(240.0f), 0);
+    EXPECT_EQ(a->start, 44100u);
+  }
 }
 
 TEST(TrackList, ArmingHandsOutTheLowestFreeRecordingSlot) {
