@@ -13,10 +13,14 @@ std::atomic<bool> g_inlineWorkers{true};
 std::atomic<bool> g_inlineWorkers{false};
 #endif
 
+thread_local bool t_runsWorkers = false;
+
 }  // namespace
 
 void ZelmoSetInlineWorkers(bool inlineWorkers) { g_inlineWorkers.store(inlineWorkers); }
 bool ZelmoInlineWorkers() { return g_inlineWorkers.load(); }
+void ZelmoSetThreadRunsWorkers(bool runsWorkers) { t_runsWorkers = runsWorkers; }
+bool ZelmoThreadRunsWorkers() { return t_runsWorkers; }
 
 bool CChannelWorker::Start(Body body, void* owner, int channel, const char* threadName) {
   Stop();
@@ -45,7 +49,8 @@ void CChannelWorker::Run() {
 }
 
 void CChannelWorker::Signal() {
-  if (thread_.joinable()) {
+  handedOver_ = thread_.joinable() && !t_runsWorkers;
+  if (handedOver_) {
     go_.release();
   } else if (body_) {
     body_(owner_, channel_);
@@ -53,7 +58,9 @@ void CChannelWorker::Signal() {
 }
 
 void CChannelWorker::Wait() {
-  if (thread_.joinable()) done_.acquire();
+  if (!handedOver_) return;
+  handedOver_ = false;
+  done_.acquire();
 }
 
 void CChannelWorker::Stop() {

@@ -5,7 +5,9 @@
 // samples and state, outside that window it touches nothing. The semaphores
 // order every write of one side before the other side's reads, so no state
 // needs atomics. A worker whose thread could not start, or that was created
-// while workers run inline, runs its channel on the caller inside Signal.
+// while workers run inline, runs its channel on the caller inside Signal; so
+// does every worker signalled from a thread that runs workers itself
+// (ZelmoSetThreadRunsWorkers): the result is the same bit for bit.
 #pragma once
 
 #include <atomic>
@@ -40,5 +42,6 @@ class CChannelWorker {
   std::binary_semaphore go_{0};
   std::binary_semaphore done_{0};
   std::atomic<bool> stop_{false};
+  bool handedOver_ = false;  // the last Signal woke the thread (caller's side only)
   std::jthread thread_;
 };

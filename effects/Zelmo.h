@@ -187,3 +187,12 @@ class CZelmo {
 // default is threaded unless the build chose otherwise.
 void ZelmoSetInlineWorkers(bool inlineWorkers);
 bool ZelmoInlineWorkers();
+
+// Chains processed on the calling thread from now on run their effects'
+// channel workers on this thread (true) instead of waking the effects' own
+// threads (false, every thread's default). A caller that already spreads
+// chains over threads of its own (the mixer's helpers) saves the hand-overs;
+// a chain run alone keeps its channels side by side. The output is the same
+// bit for bit either way.
+void ZelmoSetThreadRunsWorkers(bool runsWorkers);
+bool ZelmoThreadRunsWorkers();

@@ -341,7 +341,9 @@ int CAudioTrackList::MixAllTracks(int16_t* out, uint32_t position, uint32_t fram
   for (const auto& t : tracks_) {
     if (t->GetType() != CAudioTrack::kTypeLoopBased) mixOrder_.push_back(t.get());
   }
-  MixJob job{this, position, demand, soloActive, noEffects};
+  // Spread over the helpers, the tracks already keep every core busy: waking
+  // each effect's two channel threads as well only adds hand-overs.
+  MixJob job{this, position, demand, soloActive, noEffects, workers_ && workersOnMixThreads_};
   if (workers_) {
     workers_->Run(mixOrder_.size(), &CAudioTrackList::RenderTrackForMix, &job);
   } else {
@@ -359,7 +361,9 @@ int CAudioTrackList::MixAllTracks(int16_t* out, uint32_t position, uint32_t fram
 
 void CAudioTrackList::RenderTrackForMix(void* context, size_t index) {
   const auto& job = *static_cast<const MixJob*>(context);
+  ZelmoSetThreadRunsWorkers(job.workersHere);
   job.list->mixOrder_[index]->RenderForMix(job.position, job.frames, job.soloActive, job.bypass);
+  ZelmoSetThreadRunsWorkers(false);
 }
 
 void CAudioTrackList::SetMixThreads(unsigned threads) {

@@ -68,6 +68,11 @@ class CAudioTrackList {
   // renders them all). A project list starts with one fewer than the cores.
   void SetMixThreads(unsigned threads);
   unsigned GetMixThreads() const;
+  // While tracks are rendered side by side, the tracks' effects run their
+  // channel workers on the rendering threads (true, the default: the fastest
+  // by measurement) or on the effects' own threads. The master chain, run
+  // alone, always keeps its own threads. The mix is the same either way.
+  void SetEffectWorkersOnMixThreads(bool onMixThreads) { workersOnMixThreads_ = onMixThreads; }
   // The processors' settings for every snippet that starts playing.
   void SetTempoPitchSettings(const TempoPitchSettings& settings);
   const TempoPitchSettings& GetTempoPitchSettings() const { return settings_; }
@@ -221,6 +226,7 @@ class CAudioTrackList {
     CAudioTrackList* list;
     uint32_t position, frames;
     int32_t soloActive, bypass;
+    bool workersHere;  // the tracks' effects run their channels on the rendering thread
   };
   static void RenderTrackForMix(void* context, size_t index);
   void WriteOutput(int16_t* out, uint32_t frames) const;
@@ -241,4 +247,5 @@ class CAudioTrackList {
   bool overflowReported_ = false;
   std::vector<CAudioTrack*> mixOrder_;  // loop tracks, then extended tracks, by index
   std::unique_ptr<CMixWorkers> workers_;
+  bool workersOnMixThreads_ = true;
 };

@@ -210,18 +210,28 @@ TEST(Mixer, RenderingTracksSideBySideChangesNothing) {
     for (int t = 0; t < 24; ++t) {
       p.Place(t, Seeded(t, 1), 6 * kBlock, static_cast<uint32_t>(t) * 500, 2, t % 2 ? 125.0f : 100.0f);
       if (t % 4 == 0) AddProjectEffect(p.Chain(t + 1), ZelmoEcho);
+      if (t % 4 == 1) AddProjectEffect(p.Chain(t + 1), ZelmoEqualizer);
+      if (t % 4 == 2) AddProjectEffect(p.Chain(t + 1), ZelmoReverb);
     }
     p.PlaceLoop(23, Seeded(99, 1), 4 * kBlock);
     AddProjectEffect(p.Chain(0), ZelmoReverb);
+    AddProjectEffect(p.Chain(0), ZelmoEqualizer);
   };
-  CTestProject alone, together;
+  // One thread, effects on their own threads: the reference.
+  CTestProject alone;
   alone.list.SetMixThreads(0);
-  together.list.SetMixThreads(5);
   build(alone);
-  build(together);
   EXPECT_EQ(alone.list.GetMixThreads(), 0u);
-  EXPECT_EQ(together.list.GetMixThreads(), 5u);
-  EXPECT_EQ(alone.Play(700, 5 * kBlock), together.Play(700, 5 * kBlock));
+  const std::vector<int16_t> reference = alone.Play(700, 5 * kBlock);
+  // Helpers, with the tracks' effect channels on the helpers or on their own threads.
+  for (const bool onMixThreads : {true, false}) {
+    CTestProject together;
+    together.list.SetMixThreads(5);
+    together.list.SetEffectWorkersOnMixThreads(onMixThreads);
+    build(together);
+    EXPECT_EQ(together.list.GetMixThreads(), 5u);
+    EXPECT_EQ(together.Play(700, 5 * kBlock), reference) << onMixThreads;
+  }
 }
 
 // Track chains run on the track after its gains; the master chain runs on
