@@ -7,7 +7,13 @@
 // project or hold plain copies.
 //
 // Threads: MixAllTracks runs on the player thread for every device buffer and
-// allocates nothing once the snippets' processors run. The project list keeps
+// allocates nothing, also in the blocks where snippets begin and stop to
+// sound: every snippet's tempo/pitch processor comes from a pool that
+// PreparePlayback fills on the user-interface thread before playback starts
+// (the program calls it before each play, project or single-track, once
+// anything that may play has changed: a load, an edit, a new tempo, pitch or
+// block size). A start that finds no ready processor still plays, making its
+// own (counted in the pool's misses). The project list keeps
 // a few helper threads that render tracks (snippets, gains, chain) side by
 // side while the player thread waits; the sums into the mix are made on the
 // player thread in the fixed order, so the result never depends on them.

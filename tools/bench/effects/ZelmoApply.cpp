@@ -3,6 +3,8 @@
 //
 //   zelmo_apply signal SECONDS OUT.raw          stereo test signal (tones and noise)
 //   zelmo_apply echo-taps GAIN DECAY            the tap gains an echo makes, one a line
+//   zelmo_apply reverb-taps GAIN DECAY          the same for a reverb, whose copies sit
+//                                               one delay apart from the first delay on
 //   zelmo_apply diff A.raw B.raw                largest sample difference over the shorter file
 //   zelmo_apply [--mono] [--block N] [--inline] IN.raw OUT.raw EFFECT ARGS... [EFFECT ARGS...]
 //     echo DRY GAIN DECAY DELAY_MS | reverb DRY GAIN DECAY DELAY_MS |
@@ -66,6 +68,19 @@ int PrintEchoTaps(float gain, float decay) {
   for (float u = gain; u >= 0.01f;) {
     std::printf("%.3f\n", u);
     const float next = std::trunc((u - step) * 1000.0f + 0.5f) / 1000.0f;
+    if (!(next < u)) break;
+    u = next;
+  }
+  return 0;
+}
+
+int PrintReverbTaps(float gain, float decay) {
+  // Half delays at a gain falling by half of decay x gain each; every second one is heard.
+  const float halfStep = decay * gain * 0.5f;
+  float u = gain;
+  for (unsigned k = 0; u >= 0.001f; ++k) {
+    if (k & 1) std::printf("%.3f\n", u);
+    const float next = std::trunc((u - halfStep) * 1000.0f + 0.5f) / 1000.0f;
     if (!(next < u)) break;
     u = next;
   }
@@ -188,6 +203,9 @@ int Apply(int argc, char** argv) {
 int main(int argc, char** argv) {
   if (argc == 4 && !std::strcmp(argv[1], "signal")) return MakeSignal(std::atof(argv[2]), argv[3]);
   if (argc == 4 && !std::strcmp(argv[1], "echo-taps")) return PrintEchoTaps(std::strtof(argv[2], nullptr), std::strtof(argv[3], nullptr));
+  if (argc == 4 && !std::strcmp(argv[1], "reverb-taps")) {
+    return PrintReverbTaps(std::strtof(argv[2], nullptr), std::strtof(argv[3], nullptr));
+  }
   if (argc == 4 && !std::strcmp(argv[1], "diff")) return Diff(argv[2], argv[3]);
   return Apply(argc, argv);
 }

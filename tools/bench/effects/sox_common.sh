@@ -1,7 +1,10 @@
-# Shared by the sox comparisons: builds zelmo_apply in a Release tree, makes the
-# ten-minute stereo test file in a fresh folder under /dev/shm, and times commands.
-# Sourced from the repository root with $build set; leaves $apply, $dir and $raw.
-if [[ ! -x $build/bin/zelmo_apply ]]; then
+# Shared by the sox comparisons: builds zelmo_apply (an existing build folder is
+# used as it is configured; a missing one is made as a Release tree), makes the
+# stereo test file (ten minutes, or $AUDIO_SECONDS) in a fresh folder under
+# /dev/shm, and times commands. Sourced from the repository root with $build
+# set; leaves $apply, $dir and $raw. Needs sox (Debian package sox).
+command -v sox >/dev/null || { echo "the sox comparisons need sox: apt-get install sox" >&2; exit 1; }
+if [[ ! -f $build/CMakeCache.txt ]]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSIRO_BUILD_TESTS=OFF >/dev/null
 fi
 cmake --build "$build" --target zelmo_apply >/dev/null
@@ -9,7 +12,7 @@ apply=$build/bin/zelmo_apply
 
 dir=$(mktemp -d /dev/shm/zelmo-sox-XXXXXX)
 trap 'rm -rf "$dir"' EXIT
-"$apply" signal 600 "$dir/in.raw"
+"$apply" signal "${AUDIO_SECONDS:-600}" "$dir/in.raw"
 raw=(-t raw -r 44100 -e signed -b 16 -c 2)
 
 # median_seconds OUT command...: median wall time of five runs after one warm-up.

@@ -5,8 +5,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/../../.."
 
-build=build/release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSIRO_BUILD_TESTS=OFF >/dev/null
+# An existing build folder ($BUILD) is used as it is configured; a missing one
+# is made as a Release tree. Needs cp and awk (coreutils, mawk or gawk).
+build=${BUILD:-build/release}
+[[ -f $build/CMakeCache.txt ]] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSIRO_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" --target storage_bench >/dev/null
 
 [ $# -gt 0 ] && export TESSIRO_BENCH_FOLDER="$1"
@@ -23,6 +25,8 @@ awk -F, '
   /^name,/ { for (i = 1; i <= NF; i++) { gsub(/"/, "", $i); col[$i] = i } next }
   /_median"/ {
     name = $1; gsub(/"/, "", name); sub(/_median$/, "", name); sub(/\/(manual|real)_time$/, "", name); sub(/\/iterations:[0-9]+$/, "", name)
+    if ($col["label"] != "") name = name " [" $col["label"] "]"
+    gsub(/"/, "", name)
     if (name ~ /AgainstCp/)
       printf "%-38s %6.1f ms, cp %6.1f ms: ratio %.2f; a block: median %.3f ms, worst %.3f ms of %.0f ms\n", name,
              $col["real_time"], $col["cp_ms"], $col["ratio_to_cp"], $col["block_median_ms"], $col["block_worst_ms"],
