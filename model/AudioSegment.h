@@ -44,7 +44,8 @@ class CAudioSegment {
 
   // Reads frames at the read position, which advances.
   int Read(void* buffer, uint32_t frames, uint32_t* framesRead);
-  // Appends frames and, while peaks are on, their peak records; 0 on success.
+  // Appends frames and, while peaks are on, their peak records, which carry
+  // across the writes of one opening for writing; 0 on success.
   int Write(const void* samples, uint32_t frames, uint32_t* framesWritten);
   // Moves the read position (and an open write side) to the frame; 0 on success.
   int Seek(uint32_t frame, uint32_t* newFrame);

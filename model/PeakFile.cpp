@@ -116,6 +116,7 @@ CPeakFile::~CPeakFile() = default;
 int CPeakFile::SetPath(const std::string& path) {
   view_.Unmap();
   if (writer_.IsOpen()) writer_.Close();
+  ResetSession();
   emptyReported_ = false;
   path_ = path;
   return 1;
@@ -130,6 +131,7 @@ int CPeakFile::Open(int mode) {
   if (mode == 1) {
     mode_ = 1;
     if (writer_.IsOpen()) return 1;
+    ResetSession();
     if (!writer_.Open(path_)) {
       return ReportFileFault(kSource, kLineOpenWrite, "Failed to open file %s for write.", path_.c_str());
     }
@@ -215,14 +217,88 @@ int CPeakFile::WritePeaksOf(const int16_t* samples, uint32_t frames, uint16_t ch
   return 1;
 }
 
+void CPeakFile::ResetSession() {
+  sessionFrames_ = 0;
+  sessionChannels_ = 0;
+  std::fill(std::begin(openMaximum_), std::end(openMaximum_), 0);
+  std::fill(std::begin(openMinimum_), std::end(openMinimum_), 0);
+}
+
+// A session whose frame count is a multiple of 64 owes its last record: the
+// frame that would close it never comes.
+int CPeakFile::WriteOpenRecord() {
+  if (sessionFrames_ == 0 || sessionFrames_ % kFramesPerPeak != 0) return 1;
+  LaneExtremes open;
+  std::memcpy(&open.maximum, openMaximum_, sizeof openMaximum_);
+  std::memcpy(&open.minimum, openMinimum_, sizeof openMinimum_);
+  uint8_t record[4];
+  open.Emit(0, sessionChannels_, record);
+  if (sessionChannels_ == 2) open.Emit(1, 2, record + 2);
+  return Write(record, 2u * sessionChannels_, nullptr);
+}
+
+// Frame f of the session closes a record after it when f > 0 is a multiple of
+// 64. From a frame just after one, whole records fold 64 frames at a time.
+int CPeakFile::AppendPeaksOf(const int16_t* samples, uint32_t frames, uint16_t channels) {
+  if (channels != 1 && channels != 2) {
+    errno = EINVAL;
+    return ReportFileFault(kSource, kLineWriteFailed, "Write failed for file %s.", path_.c_str());
+  }
+  if (sessionChannels_ != channels) {
+    ResetSession();
+    sessionChannels_ = channels;
+  }
+  LaneExtremes open;
+  std::memcpy(&open.maximum, openMaximum_, sizeof openMaximum_);
+  std::memcpy(&open.minimum, openMinimum_, sizeof openMinimum_);
+  uint8_t chunk[8192];
+  size_t used = 0;
+  const size_t recordBytes = 2u * channels;
+  int result = 1;
+  auto close = [&] {
+    open.Emit(0, channels, chunk + used);
+    if (channels == 2) open.Emit(1, 2, chunk + used + 2);
+    used += recordBytes;
+    open = LaneExtremes{};
+    if (used + recordBytes > sizeof chunk) {
+      if (Write(chunk, static_cast<uint32_t>(used), nullptr) != 1) result = 3;
+      used = 0;
+    }
+  };
+  uint64_t f = sessionFrames_;
+  const int16_t* at = samples;
+  for (uint32_t left = frames; left > 0;) {
+    if (f % kFramesPerPeak == 1 && left >= kFramesPerPeak) {
+      open.FoldLanes(at, kFramesPerPeak * channels);
+      at += kFramesPerPeak * channels;
+      f += kFramesPerPeak;
+      left -= kFramesPerPeak;
+      close();
+      continue;
+    }
+    open.Fold(at, channels);
+    at += channels;
+    if (f > 0 && f % kFramesPerPeak == 0) close();
+    ++f;
+    --left;
+  }
+  if (used > 0 && Write(chunk, static_cast<uint32_t>(used), nullptr) != 1) result = 3;
+  sessionFrames_ = f;
+  std::memcpy(openMaximum_, &open.maximum, sizeof openMaximum_);
+  std::memcpy(openMinimum_, &open.minimum, sizeof openMinimum_);
+  return result;
+}
+
 int CPeakFile::Tell(uint32_t* position) { return writer_.Tell(path_, position); }
 
 int CPeakFile::GetSize(uint32_t* size) { return writer_.GetSize(path_, size); }
 
 int CPeakFile::Close() {
   int result = UnmapFile();
-  if (writer_.IsOpen() && !writer_.Close()) {
-    result = ReportFileFault(kSource, kLineCloseWrite, "Failed to close file %s.", path_.c_str());
+  if (writer_.IsOpen()) {
+    if (WriteOpenRecord() != 1) result = 3;
+    if (!writer_.Close()) result = ReportFileFault(kSource, kLineCloseWrite, "Failed to close file %s.", path_.c_str());
   }
+  ResetSession();
   return result;
 }

@@ -54,6 +54,11 @@ class CPeakFile {
   int Write(const void* bytes, uint32_t count, uint32_t* written);
   // Appends the records of one write of frames to the raw audio file.
   int WritePeaksOf(const int16_t* samples, uint32_t frames, uint16_t channels);
+  // Appends the records of frames that continue this write session (Open(1)
+  // to Close): a record that spans two writes is finished by the later one,
+  // and Close writes the last when it is due, so the file is what one write of
+  // the whole session would make, however the writer cut its blocks.
+  int AppendPeaksOf(const int16_t* samples, uint32_t frames, uint16_t channels);
 
   int Tell(uint32_t* position);
   int GetSize(uint32_t* size);
@@ -78,4 +83,13 @@ class CPeakFile {
   int mode_ = -1;
   // An empty file was reported once; GetData stays quiet until it grows.
   bool emptyReported_ = false;
+  // The write session: frames so far, and the extremes of the record still
+  // open, in the eight lanes the record builder folds (even lanes left).
+  static constexpr size_t kLanes = 8;
+  void ResetSession();
+  int WriteOpenRecord();
+  uint64_t sessionFrames_ = 0;
+  uint16_t sessionChannels_ = 0;
+  int16_t openMaximum_[kLanes] = {};
+  int16_t openMinimum_[kLanes] = {};
 };

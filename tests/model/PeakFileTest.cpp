@@ -209,3 +209,68 @@ TEST(PeakFile, WriteSideFaults) {
   EXPECT_EQ(reports[1].report.line, 74);
   EXPECT_EQ(reports[1].report.message, "Failed to open file " + folder / "missing/x.pek" + " for read.");
 }
+
+namespace {
+
+// One write session cut into writes at the given frame counts (the rest in one last write).
+std::vector<uint8_t> SessionPeaks(const CTempFolder& folder, const std::vector<int16_t>& samples, uint32_t frames,
+                                  uint16_t channels, const std::vector<uint32_t>& cuts) {
+  const std::string path = folder / ("session" + std::to_string(frames) + "_" + std::to_string(channels) + ".pek");
+  {
+    CPeakFile peaks(path);
+    EXPECT_EQ(peaks.Open(1), 1);
+    uint32_t done = 0;
+    for (uint32_t cut : cuts) {
+      const uint32_t n = std::min(cut, frames - done);
+      EXPECT_EQ(peaks.AppendPeaksOf(samples.data() + static_cast<size_t>(done) * channels, n, channels), 1);
+      done += n;
+    }
+    EXPECT_EQ(peaks.AppendPeaksOf(samples.data() + static_cast<size_t>(done) * channels, frames - done, channels), 1);
+    EXPECT_EQ(peaks.Close(), 1);
+  }
+  return ReadWholeFile(path);
+}
+
+}  // namespace
+
+TEST(PeakFile, ASessionCutIntoAnyWritesIsOneWrite) {
+  CTempFolder folder;
+  struct Case {
+    uint32_t frames;
+    std::vector<uint32_t> cuts;
+  } cases[] = {
+      {126, {63}},                       // two writes of 63 frames make one record
+      {128, {64}},                       // the last record is owed until Close
+      {129, {1, 64}},                    // a write that begins one frame into a record
+      {4410, {1, 1, 62, 65, 127, 257}},  // writes of every phase against the records
+      {88200 * 3, {88200, 88200}},       // the effect worker's blocks, 8 frames over 64 each
+      {100001, {8192, 7526, 7526, 1}},   // resampled import blocks
+  };
+  for (uint16_t channels : {1, 2}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::to_string(c.frames) + " frames of " + std::to_string(channels) + " channels");
+      const std::vector<int16_t> samples = Noise(static_cast<size_t>(c.frames) * channels, c.frames + 7 * channels);
+      const std::vector<uint8_t> written = SessionPeaks(folder, samples, c.frames, channels, c.cuts);
+      EXPECT_EQ(written.size(), static_cast<size_t>(c.frames / 64) * 2 * channels);
+      EXPECT_EQ(written, ReferencePeaks(samples, c.frames, channels));
+    }
+  }
+}
+
+TEST(PeakFile, EachOpeningForWritingStartsANewSession) {
+  CTempFolder folder;
+  const std::vector<int16_t> samples = Noise(200, 3);
+  const std::string path = folder / "again.pek";
+  CPeakFile peaks(path);
+  ASSERT_EQ(peaks.Open(1), 1);
+  ASSERT_EQ(peaks.AppendPeaksOf(samples.data(), 100, 1), 1);
+  ASSERT_EQ(peaks.Close(), 1);
+  // Rewritten from byte 0: the 36 frames left open before are not carried into it.
+  ASSERT_EQ(peaks.Open(1), 1);
+  ASSERT_EQ(peaks.AppendPeaksOf(samples.data() + 100, 64, 1), 1);
+  ASSERT_EQ(peaks.Close(), 1);
+  const std::vector<uint8_t> written = ReadWholeFile(path);
+  const std::vector<uint8_t> expected = ReferencePeaks(samples.data() + 100, 64, 1);
+  ASSERT_EQ(expected.size(), 2u);
+  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), written.begin()));
+}
