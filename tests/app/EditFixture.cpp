@@ -15,7 +15,12 @@ void EditTest::SetUp() {
 }
 
 std::shared_ptr<CAudioSegment> EditTest::MakeSegment(const std::vector<int16_t>& samples, uint16_t channels) {
-  auto segment = std::make_shared<CAudioSegment>(app->tempFolder);
+  return WriteSegment(app->tempFolder, samples, channels);
+}
+
+std::shared_ptr<CAudioSegment> WriteSegment(const std::string& folder, const std::vector<int16_t>& samples,
+                                            uint16_t channels) {
+  auto segment = std::make_shared<CAudioSegment>(folder);
   segment->SetFormat(AudioQuality{44100, channels, 16});
   EXPECT_EQ(segment->Open(1), 1);
   uint32_t written = 0;

@@ -22,6 +22,10 @@ class EditTest : public AppTest {
   std::vector<std::string> TempFiles() const;
 };
 
+// A closed segment in folder holding samples (interleaved), its view on all of it.
+std::shared_ptr<CAudioSegment> WriteSegment(const std::string& folder, const std::vector<int16_t>& samples,
+                                            uint16_t channels);
+
 // Every sample of a segment's raw audio file.
 std::vector<int16_t> ReadSamples(const CAudioSegment& segment);
 // A segment's peak file, as bytes.

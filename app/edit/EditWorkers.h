@@ -1,0 +1,67 @@
+// The edit workers and their dispatcher: each reads a source segment block by
+// block through the application's work buffer, changes the operation's range
+// and appends every block to a new result segment in the temporary folder, so
+// the source stays untouched and undo can swap the two.
+//
+// Every worker takes (source, address of the result, record). A result passed
+// in is written into; otherwise the worker makes one. Results: 0 done, 2
+// cancelled (the result and its files are gone and the pointer is cleared),
+// 3 fault (reported; nothing is left behind either). A finished result is
+// closed and on disk before the worker returns.
+//
+// Threads: user-interface thread only.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "EditOperation.h"
+
+class CAudioSegment;
+
+using EditWorker = OperationResult (*)(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result,
+                                       OperationParameters* params);
+
+OperationResult EditCopyRange(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
+OperationResult EditMute(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
+OperationResult EditDeleteRange(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
+OperationResult EditVolume(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
+OperationResult EditFade(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
+OperationResult EditReverse(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
+OperationResult EditSwapChannels(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
+OperationResult EditCopyChannel(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
+OperationResult EditPasteInsert(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
+OperationResult EditPasteOver(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
+OperationResult EditPasteMix(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
+OperationResult EditApplyEffect(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
+OperationResult EditTempoPitch(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
+OperationResult EditConvertChannels(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result,
+                                    OperationParameters* params);
+
+// Runs the worker of the record's operation and fixes up the result's view,
+// tracker, markers and tempo. Cut copies the range into the emptied audio
+// clipboard, then deletes it. Any other code than the workers': 1.
+OperationResult RunEditOperation(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result,
+                                 OperationParameters* params);
+
+// The dispatcher on the source snippet's (or loop's) segment, and the result
+// handed to the result snippet (or loop) with its tempo.
+OperationResult EditSnippetSegment(OperationParameters* params);
+OperationResult EditLoopSegment(OperationParameters* params);
+
+// The frames the progress window expects for an operation on segment; 0, or 3
+// when a segment it needs is missing (reported).
+int ComputeOperationTotal(int32_t operation, int32_t range, const CAudioSegment* segment,
+                          const CAudioSegment* clipboard, uint32_t* total);
+
+// The first frame and frame count of a range of segment, each within its
+// length; the paste workers use only the insertion point.
+struct FrameRange {
+  uint32_t first = 0;
+  uint32_t count = 0;
+  uint32_t End() const { return first + count; }
+};
+FrameRange ResolveRange(const CAudioSegment& segment, int32_t range);
+uint32_t InsertionPoint(const CAudioSegment& segment, int32_t range);
+// Keeps the tracker and the set markers within the segment's length.
+void ClampSelection(CAudioSegment& segment);
