@@ -224,6 +224,8 @@ int CProApp::InitOutput() {
 void CProApp::StopAllForClose() {}
 
 void CProApp::OnPostedMessage(uint32_t message, int64_t wParam, int64_t lParam) {
+  // An edit pumps events while it runs: nothing posted may touch the model then.
+  if (IsOperationRunning() && message != msg::kShowPostedReports) return;
   (void)message;
   (void)wParam;
   (void)lParam;

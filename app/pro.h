@@ -41,6 +41,7 @@
 #include "UiServices.h"
 #include "Vorn.h"
 #include "Zelmo.h"
+#include "edit/EditOperation.h"
 #include "tarvex.h"
 
 // What the Audio Editor holds.
@@ -133,6 +134,29 @@ class CProApp final : public ui::IMessageReceiver {
   void ShowLength(uint32_t frames);
 
   // ---- Edit operations ------------------------------------------------------
+  // Shows the operation's dialog and fills the record from it: 1 go on, 0 do
+  // nothing. channels: the edited audio's. request is params.request.
+  int GetOperationParameters(OperationRequest& request, OperationParameters& params, int16_t channels);
+  // The progress window's caption of an operation.
+  void SetOperationCaption(int32_t operation);
+  // Preconditions of the Edit commands on the segment the Audio Editor shows:
+  // 1 allowed, 0 after telling the user why not.
+  int CheckHighlighted();
+  int CheckMarkersSet();
+  int CheckRangeLeavesOneSecond(int32_t range);
+  // Runs an operation on what the Audio Editor holds and records its undo step.
+  // range 0 lets the dialog choose. Results are OperationResult values.
+  int ApplySnippetEdit(int32_t operation, int32_t range);
+  int ApplyIndependentEdit(int32_t operation, int32_t range);
+  int ApplyLoopEdit(int32_t operation, int32_t range);
+  // Copy: the range into the audio clipboard (not an undo step). 1 done, 2
+  // cancelled (the clipboard is then empty), 3 fault.
+  int CopyToAudioClipboard(CAudioSegment* source, int32_t range);
+  // Deletes the record's effect record, if any.
+  void FreeEffectRecord(FXOperationParams& params);
+  // While an operation runs, its progress window lets events through: every
+  // command and posted message is then refused or dropped, Cancel excepted.
+  bool IsOperationRunning() const { return operationRunning_ != 0; }
 
   // ---- Audio Editor commands --------------------------------------------------
   // What the Audio Editor holds. Each closes the segment shown before (its read
@@ -226,4 +250,11 @@ class CProApp final : public ui::IMessageReceiver {
 
   bool firstStart_ = false;
   bool audioFolderAbandoned_ = false;
+
+  // Edit operations.
+  friend class COperationRunning;
+  enum class EditTarget { Snippet, Independent, Loop };
+  int ApplyEdit(EditTarget target, int32_t operation, int32_t range);
+  void FillOperationRecord(OperationParameters& params, int32_t operation, int32_t range);
+  int operationRunning_ = 0;
 };

@@ -12,18 +12,6 @@ namespace {
 
 constexpr uint32_t kUnset = CAudioSegment::kMarkerUnset;
 
-void Highlight(CAudioSegment& s, uint32_t first, uint32_t end) {
-  s.trackerStart = first;
-  s.trackerEnd = end;
-  s.trackerSize = end - first;
-}
-
-void Mark(CAudioSegment& s, uint32_t first, uint32_t end) {
-  s.markerStart = first;
-  s.markerEnd = end;
-  s.markerSize = end - first;
-}
-
 class DispatchTest : public WorkerTest {
  protected:
   DispatchTest() { params.audioClipboard = &clipboard; }

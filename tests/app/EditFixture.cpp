@@ -39,6 +39,18 @@ std::vector<std::string> EditTest::TempFiles() const {
   return names;
 }
 
+void Highlight(CAudioSegment& s, uint32_t first, uint32_t end) {
+  s.trackerStart = first;
+  s.trackerEnd = end;
+  s.trackerSize = end - first;
+}
+
+void Mark(CAudioSegment& s, uint32_t first, uint32_t end) {
+  s.markerStart = first;
+  s.markerEnd = end;
+  s.markerSize = end - first;
+}
+
 std::vector<int16_t> ReadSamples(const CAudioSegment& segment) {
   std::ifstream in(segment.GetPcmFileName(), std::ios::binary);
   std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

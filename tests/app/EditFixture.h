@@ -26,6 +26,10 @@ class EditTest : public AppTest {
 std::shared_ptr<CAudioSegment> WriteSegment(const std::string& folder, const std::vector<int16_t>& samples,
                                             uint16_t channels);
 
+// Sets the highlighted range, or both markers, to [first, end).
+void Highlight(CAudioSegment& segment, uint32_t first, uint32_t end);
+void Mark(CAudioSegment& segment, uint32_t first, uint32_t end);
+
 // Every sample of a segment's raw audio file.
 std::vector<int16_t> ReadSamples(const CAudioSegment& segment);
 // A segment's peak file, as bytes.

@@ -10,12 +10,6 @@
 namespace tessiro::test {
 namespace {
 
-void Highlight(CAudioSegment& s, uint32_t first, uint32_t end) {
-  s.trackerStart = first;
-  s.trackerEnd = end;
-  s.trackerSize = end - first;
-}
-
 std::vector<int16_t> Sine(uint32_t frames, uint16_t channels, double hz, double amplitude) {
   std::vector<int16_t> samples;
   for (uint32_t f = 0; f < frames; ++f) {

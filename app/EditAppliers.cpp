@@ -1,0 +1,181 @@
+// The three appliers: an edit operation run on what the Audio Editor holds (a
+// track snippet's audio, independent audio, a loop's audio), the result put in
+// the model's place and recorded for undo.
+#include <memory>
+#include <new>
+
+#include "AudioSnippetExtended.h"
+#include "EditRunning.h"
+#include "Folders.h"
+#include "Generic.h"
+#include "edit/EditWorkers.h"
+#include "pro.h"
+
+namespace {
+
+constexpr const char* kSource = "pro";
+constexpr int kLineNoView = __LINE__;
+constexpr int kLineNoEditedAudio = __LINE__;
+constexpr int kLineNoClone = __LINE__;
+constexpr int kLineNoResultObject = __LINE__;
+
+constexpr uint32_t kLoopRefusedFrames = 1323001;
+constexpr const char* kLoopTooLongText =
+    "Cannot perform this operation.  Loop segments cannot extend beyond the 30 second limit.";
+
+int Reported(int line) {
+  ReportError(kSource, line, "");
+  return OperationResultFault;
+}
+
+// A result that is not kept goes with its files.
+void DiscardResult(const std::shared_ptr<CAudioSegment>& segment) {
+  if (!segment) return;
+  segment->Close();
+  platform::RemoveFile(segment->GetPcmFileName());
+  platform::RemoveFile(segment->GetPeakFileName());
+}
+
+}  // namespace
+
+void CProApp::FillOperationRecord(OperationParameters& p, int32_t operation, int32_t range) {
+  p.request.operation = operation;
+  p.request.range = range;
+  p.request.params.range = range;
+  p.audioClipboard = &audioClipboard;
+  p.workBuffer = static_cast<int16_t*>(workBuffer.Data());
+  p.workFrames = workBlockSize;
+  p.progress = OperationProgressCallback;
+  p.tempFolder = tempFolder;
+  p.projectTempo = project.tempo;
+  p.beatsPerBarChoice = project.beatsPerBarChoice;
+}
+
+int CProApp::ApplySnippetEdit(int32_t operation, int32_t range) { return ApplyEdit(EditTarget::Snippet, operation, range); }
+
+int CProApp::ApplyIndependentEdit(int32_t operation, int32_t range) {
+  return ApplyEdit(EditTarget::Independent, operation, range);
+}
+
+int CProApp::ApplyLoopEdit(int32_t operation, int32_t range) { return ApplyEdit(EditTarget::Loop, operation, range); }
+
+int CProApp::ApplyEdit(EditTarget target, int32_t operation, int32_t range) {
+  if (IsOperationRunning()) return OperationResultNothing;
+  if (!services.view.HasView()) return Reported(kLineNoView);
+  std::shared_ptr<CAudioSegment> edited = GetEditorSegment();
+  if (target == EditTarget::Loop && edited && audioClipboard &&
+      (operation == EditOpPasteInsert || operation == EditOpPasteOver || operation == EditOpPasteMix)) {
+    const uint64_t reach = operation == EditOpPasteInsert
+                               ? uint64_t{edited->length} + audioClipboard->length
+                               : uint64_t{InsertionPoint(*edited, range)} + audioClipboard->length;
+    if (reach >= kLoopRefusedFrames) {
+      services.ui.Inform(kLoopTooLongText);
+      return OperationResultNothing;
+    }
+  }
+
+  COperationRunning running(*this);
+  OperationParameters params;
+  FillOperationRecord(params, operation, range);
+  params.undoKind = target == EditTarget::Snippet       ? OperationEditSnippetAudio
+                    : target == EditTarget::Independent ? OperationEditIndependentAudio
+                                                        : OperationEditLoopAudio;
+  params.trackIndex = editorTrackIndex;
+  params.sourceSnippet = editorSnippet;
+  params.sourceLoop = editorLoop;
+  params.sourceSegment = edited.get();
+  std::shared_ptr<CAudioSegment> resultSegment;
+  if (target == EditTarget::Independent && edited) resultSegment = std::make_shared<CAudioSegment>(tempFolder);
+  if (!GetOperationParameters(params.request, params, edited ? static_cast<int16_t>(edited->GetChannels()) : 0)) {
+    return OperationResultNothing;
+  }
+  if (!edited) return Reported(kLineNoEditedAudio);
+  if (resultSegment) edited->CopyAttributesTo(resultSegment.get());
+
+  auto record = std::make_unique<COperation>(params.undoKind);
+  progressWindow.Begin();
+  SetOperationCaption(operation);
+  std::shared_ptr<CAudioSnippet> newSnippet;
+  std::shared_ptr<CAudioLoop> newLoop;
+  if (target == EditTarget::Snippet) {
+    // The clone starts without audio of its own: a cancelled edit must not
+    // take the snippet's segment with it.
+    auto extended = std::dynamic_pointer_cast<CAudioSnippetExtended>(editorSnippet);
+    std::shared_ptr<CAudioSnippetExtended> clone;
+    if (!extended || extended->Clone(&clone) != 1 || !clone) {
+      progressWindow.End();
+      return Reported(kLineNoClone);
+    }
+    clone->SetSegment(nullptr);
+    newSnippet = clone;
+    params.resultSnippet = &newSnippet;
+  } else if (target == EditTarget::Loop) {
+    newLoop = std::shared_ptr<CAudioLoop>(new (std::nothrow) CAudioLoop());
+    if (!newLoop || !editorLoop) {
+      progressWindow.End();
+      return Reported(kLineNoResultObject);
+    }
+    editorLoop->CopyAttributesTo(newLoop.get());
+    params.resultLoop = newLoop;
+  }
+  uint32_t total = 0;
+  if (ComputeOperationTotal(operation, params.request.params.range, edited.get(), audioClipboard.get(), &total) != 0) {
+    progressWindow.End();
+    return OperationResultFault;
+  }
+  progressWindow.SetTotal(total);
+
+  params.resultSegment = &resultSegment;
+  OperationResult worked = OperationResultFault;
+  if (target == EditTarget::Snippet) {
+    worked = EditSnippetSegment(&params);
+    if (worked == OperationResultDone) newSnippet->SetTempo(project.tempo);
+  } else if (target == EditTarget::Independent) {
+    worked = RunEditOperation(edited.get(), &resultSegment, &params);
+  } else {
+    worked = EditLoopSegment(&params);
+  }
+  progressWindow.End();
+  if (worked != OperationResultDone) return worked;
+  // A loop stays within the loop bank's limit whatever the operation made of it.
+  if (target == EditTarget::Loop && resultSegment->length > kMaxLoopFrames) {
+    DiscardResult(resultSegment);
+    services.ui.Inform(kLoopTooLongText);
+    return OperationResultNothing;
+  }
+
+  const int16_t track = editorTrackIndex;
+  if (target == EditTarget::Snippet) {
+    record->snippetD = editorSnippet;
+    record->trackD = track;
+    record->snippetC = newSnippet;
+    record->trackC = track;
+    record->editorBefore = EditorContent{editorSnippet, track, nullptr, nullptr};
+    record->editorAfter = EditorContent{newSnippet, track, nullptr, nullptr};
+    project.RemoveSnippet(track, editorSnippet->GetIdentifier());
+    project.AddSnippetToTrack(newSnippet, track);
+    project.RecomputeProjectEnd();
+  } else if (target == EditTarget::Independent) {
+    record->editorBefore.segment = edited;
+    record->editorAfter.segment = resultSegment;
+  } else {
+    record->oldLoop = editorLoop;
+    record->newLoop = newLoop;
+    record->editorBefore.loop = editorLoop;
+    record->editorAfter.loop = newLoop;
+    loopBank.RemoveLoop(editorLoop->GetIdentifier());
+    loopBank.AddLoop(newLoop);
+  }
+  undoList.Add(std::move(record));
+  modified = 1;
+  FreeEffectRecord(params.request.params);
+  if (target == EditTarget::Snippet) {
+    SetEditorSnippet(newSnippet, track);
+  } else if (target == EditTarget::Independent) {
+    SetEditorIndependentAudio(resultSegment);
+  } else {
+    OpenLoopInEditor(newLoop);
+  }
+  services.view.RefreshAllViews();
+  return OperationResultDone;
+}
