@@ -136,7 +136,10 @@ int CProApp::ApplyEdit(EditTarget target, int32_t operation, int32_t range) {
     worked = EditLoopSegment(&params);
   }
   progressWindow.End();
-  if (worked != OperationResultDone) return worked;
+  if (worked != OperationResultDone) {
+    DiscardResult(resultSegment);
+    return worked;
+  }
   // A loop stays within the loop bank's limit whatever the operation made of it.
   if (target == EditTarget::Loop && resultSegment->length > kMaxLoopFrames) {
     DiscardResult(resultSegment);

@@ -20,6 +20,7 @@ constexpr int kLineNoEffectRecord = __LINE__;
 constexpr int kLineNoChain = __LINE__;
 constexpr int kLineEffectNotAdded = __LINE__;
 constexpr int kLineInputTooLarge = __LINE__;
+constexpr int kLineNotProcessed = __LINE__;
 
 struct EffectChoice {
   ZelmoEffectType type = 0;
@@ -77,7 +78,7 @@ OperationResult EditApplyEffect(CAudioSegment* source, std::shared_ptr<CAudioSeg
     // Past the range (and past what a read left in the buffer) the effect hears silence.
     std::memset(bytes + static_cast<size_t>(got) * pass.FrameBytes(), 0,
                 kZeroedBytes - static_cast<size_t>(got) * pass.FrameBytes());
-    chain->ProcessAudio(work, needed);
+    if (chain->ProcessAudio(work, needed) == 0) return pass.Fail(kLineNotProcessed);
     if (!pass.AppendAndReport(work, keep)) return pass.Stop();
     in += got;
     out += keep;

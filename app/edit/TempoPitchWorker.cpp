@@ -15,6 +15,7 @@ constexpr uint32_t kBlockFrames = 8192;
 constexpr uint32_t kOneSecond = 44100;
 constexpr int kLineNoProcessor = __LINE__;
 constexpr int kLineStalled = __LINE__;
+constexpr int kLineNotProcessed = __LINE__;
 
 void SetValue(CTarvex& processor, bool stretch, float value) {
   if (stretch) {
@@ -50,7 +51,8 @@ OperationResult EditTempoPitch(CAudioSegment* source, std::shared_ptr<CAudioSegm
     uint32_t got = 0;
     if (needed > 0 && !pass.Read(work, needed, &got)) return pass.Stop();
     uint32_t out = 0;
-    processor->ProcessAudio(work, got, work, capacity, &out);
+    // Refused only when the processor could not be set up: the range would be lost.
+    if (processor->ProcessAudio(work, got, work, capacity, &out) == 0) return pass.Fail(kLineNotProcessed);
     if (got == 0 && out == 0) {
       if (needed == 0) return pass.Fail(kLineStalled);
       break;  // the source ended early
