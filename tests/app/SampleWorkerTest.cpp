@@ -42,6 +42,61 @@ TEST_F(WorkerTest, CopyTakesTheRangeAndOnlyTheFormat) {
   }
 }
 
+TEST_F(WorkerTest, EachWorkerChangesItsRangeAndNothingElseWhereverTheRangeLies) {
+  // Frame f of 1000 holds f (and -f on the right). The rule gives a frame inside
+  // the range [first, end) from the frame that is read for it.
+  using Rule = int (*)(int left, int right, int channel);
+  struct Worker {
+    const char* name;
+    EditWorker worker;
+    bool stereoOnly;
+    Rule rule;
+    bool mirrored;  // frame f of the range comes from frame first + end - 1 - f
+  } workers[] = {
+      {"mute", EditMute, false, [](int, int, int) { return 0; }, false},
+      {"volume 0.5", EditVolume, false, [](int l, int r, int c) { return (c == 0 ? l : r) / 2; }, false},
+      {"fade at a constant 0.5", EditFade, false, [](int l, int r, int c) { return (c == 0 ? l : r) / 2; }, false},
+      {"swap", EditSwapChannels, true, [](int l, int r, int c) { return c == 0 ? r : l; }, false},
+      {"copy left to right", EditCopyChannel, true, [](int l, int, int) { return l; }, false},
+      {"reverse", EditReverse, false, [](int l, int r, int c) { return c == 0 ? l : r; }, true},
+  };
+  struct Range {
+    const char* name;
+    int32_t range;
+    uint32_t first, end;
+  } ranges[] = {{"highlight at the start", EditRangeHighlighted, 0, 100},
+                {"highlight inside", EditRangeHighlighted, 400, 650},
+                {"markers at the end", EditRangeMarkers, 900, 1000},
+                {"whole", EditRangeWhole, 0, 1000}};
+  FXOperationParams& v = params.request.params;
+  v.channelMode = ChannelModeBoth;
+  v.level1Left = v.level1Right = v.level2Left = v.level2Right = 0.5f;
+  v.copyLeftToRight = 1;
+  for (const Worker& w : workers) {
+    for (const Range& r : ranges) {
+      for (uint16_t channels : {1, 2}) {
+        if (w.stereoOnly && channels == 1) continue;
+        SCOPED_TRACE(std::string(w.name) + ", " + r.name + ", " + std::to_string(channels) + " channels");
+        std::shared_ptr<CAudioSegment> source = Make(Staircase(1000, channels), channels);
+        if (r.range == EditRangeHighlighted) Highlight(*source, r.first, r.end);
+        if (r.range == EditRangeMarkers) Mark(*source, r.first, r.end);
+        result.reset();
+        ASSERT_EQ(Run(w.worker, *source, EditOpMute, r.range), OperationResultDone);
+        const std::vector<int16_t> out = ResultSamples();
+        ASSERT_EQ(out.size(), 1000u * channels);
+        for (uint32_t f = 0; f < 1000; ++f) {
+          const bool inside = f >= r.first && f < r.end;
+          const int from = static_cast<int>(inside && w.mirrored ? r.first + r.end - 1 - f : f);
+          for (uint16_t c = 0; c < channels; ++c) {
+            const int expected = inside ? w.rule(from, -from, c) : (c == 0 ? from : -from);
+            ASSERT_EQ(At(out, channels, f, c), expected) << "frame " << f << " channel " << c;
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST_F(WorkerTest, DeleteClosesTheGapWhereverTheRangeLies) {
   // Frame f holds f % 30000.
   struct Case {

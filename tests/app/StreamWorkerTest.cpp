@@ -1,6 +1,7 @@
 // Reverse, the pastes, the effects, tempo and pitch, and cancelling any worker.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "../model/PeakReference.h"
@@ -85,22 +86,26 @@ TEST_F(PasteTest, InsertAndOverPlaceTheClipboardAtTheInsertionPoint) {
   struct Case {
     const char* name;
     EditWorker worker;
+    int32_t range;
     uint32_t point;
     std::vector<int16_t> expected;
   } cases[] = {
-      {"insert", EditPasteInsert, 500, Join({Ramp(0, 500), Ramp(1000, 1000), Ramp(500, 2500)})},
-      {"insert at the end", EditPasteInsert, 3000, Join({Ramp(0, 3000), Ramp(1000, 1000)})},
-      {"over", EditPasteOver, 500, Join({Ramp(0, 500), Ramp(1000, 1000), Ramp(1500, 1500)})},
-      {"over past the end", EditPasteOver, 2500, Join({Ramp(0, 2500), Ramp(1000, 1000)})},
-      {"over at the start", EditPasteOver, 0, Join({Ramp(1000, 1000), Ramp(1000, 2000)})},
+      {"insert", EditPasteInsert, EditRangeHighlighted, 500, Join({Ramp(0, 500), Ramp(1000, 1000), Ramp(500, 2500)})},
+      {"insert at the end", EditPasteInsert, EditRangeHighlighted, 3000, Join({Ramp(0, 3000), Ramp(1000, 1000)})},
+      {"insert at the begin marker", EditPasteInsert, EditRangeMarkers, 700,
+       Join({Ramp(0, 700), Ramp(1000, 1000), Ramp(700, 2300)})},
+      {"over", EditPasteOver, EditRangeHighlighted, 500, Join({Ramp(0, 500), Ramp(1000, 1000), Ramp(1500, 1500)})},
+      {"over past the end", EditPasteOver, EditRangeMarkers, 2500, Join({Ramp(0, 2500), Ramp(1000, 1000)})},
+      {"over the whole", EditPasteOver, EditRangeWhole, 1234, Join({Ramp(1000, 1000), Ramp(1000, 2000)})},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::shared_ptr<CAudioSegment> source = Make(Ramp(0, 3000), 1);
     Clip(Ramp(1000, 1000), 1);
     Highlight(*source, c.point, c.point);
+    Mark(*source, c.point, 2990);
     result.reset();
-    ASSERT_EQ(Run(c.worker, *source, EditOpPasteInsert, EditRangeHighlighted), OperationResultDone);
+    ASSERT_EQ(Run(c.worker, *source, EditOpPasteInsert, c.range), OperationResultDone);
     EXPECT_EQ(result->length, c.expected.size());
     EXPECT_EQ(ResultSamples(), c.expected);
   }
@@ -208,6 +213,64 @@ TEST_F(WorkerTest, ACompressionBelowOneSecondIsPaddedToExactlyOneSecond) {
   // About 15,000 frames of sound, then silence.
   EXPECT_EQ(std::vector<int16_t>(out.begin() + 20000, out.end()), std::vector<int16_t>(24100, 0));
   EXPECT_GT(Crossings(out, 1, 0, 14000), 100);
+}
+
+TEST_F(WorkerTest, ASilentRangeStaysSilentWhateverTheBufferHeldBefore) {
+  // A loud head and tail around one second of silence: no pass may let the head
+  // it copied through the work buffer, or what the buffer held before, into the range.
+  constexpr uint32_t kHead = 44100, kRange = 1000;
+  std::shared_ptr<CAudioSegment> source =
+      Make(Join({Constant(kHead, 2, 20000, -20000), Constant(kRange, 2, 0, 0), Constant(kHead, 2, 20000, -20000)}), 2);
+  Highlight(*source, kHead, kHead + kRange);
+  FXOperationParams& v = params.request.params;
+  v.channelMode = ChannelModeBoth;
+  v.level1Left = v.level1Right = v.level2Left = v.level2Right = 2.0f;
+  v.initialValue = v.finalValue = 1.5f;
+  struct Case {
+    const char* name;
+    EditWorker worker;
+    int32_t operation;
+    void (*effect)(FXOperationParams&);
+    bool stretched;  // the range's length changes
+  } cases[] = {
+      {"volume", EditVolume, EditOpVolume, nullptr, false},
+      {"fade", EditFade, EditOpFade, nullptr, false},
+      {"reverse", EditReverse, EditOpReverse, nullptr, false},
+      {"echo", EditApplyEffect, EditOpEcho,
+       [](FXOperationParams& p) { p.echo = std::make_unique<EchoParams>(EchoParams{1, 1, 0.5f, 0.5f, 0.5f, 0.5f, 10, 10}); },
+       false},
+      {"reverb", EditApplyEffect, EditOpReverb, [](FXOperationParams& p) { p.reverb = std::make_unique<ReverbParams>(); },
+       false},
+      {"chorus", EditApplyEffect, EditOpChorus,
+       [](FXOperationParams& p) { p.chorusFlange = std::make_unique<ChorusFlangeParams>(); }, false},
+      {"flange", EditApplyEffect, EditOpFlange,
+       [](FXOperationParams& p) { p.chorusFlange = std::make_unique<ChorusFlangeParams>(); }, false},
+      {"equalizer", EditApplyEffect, EditOpEqualizer,
+       [](FXOperationParams& p) {
+         p.equalizer = std::make_unique<EqualizerParams>();
+         for (float& g : p.equalizer->left.gains) g = 2.0f;
+         p.equalizer->right = p.equalizer->left;
+       },
+       false},
+      {"stretch x1.5", EditTempoPitch, EditOpStretch, nullptr, true},
+      {"pitch", EditTempoPitch, EditOpPitchShift, nullptr, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::fill_n(params.workBuffer, OperationParameters::kWorkBytes / 2, int16_t{12345});
+    v.echo.reset();
+    v.reverb.reset();
+    v.chorusFlange.reset();
+    v.equalizer.reset();
+    if (c.effect) c.effect(v);
+    result.reset();
+    ASSERT_EQ(Run(c.worker, *source, c.operation, EditRangeHighlighted), OperationResultDone);
+    if (!c.stretched) ASSERT_EQ(result->length, 2 * kHead + kRange);
+    ASSERT_GE(result->length, 2 * kHead);
+    const std::vector<int16_t> out = ResultSamples();
+    const std::vector<int16_t> range(out.begin() + 2 * kHead, out.end() - 2 * kHead);
+    EXPECT_EQ(range, std::vector<int16_t>(range.size(), 0));
+  }
 }
 
 TEST_F(PasteTest, CancelAtAnyBlockLeavesNoResultNoFileAndTheSourceAsItWas) {

@@ -49,34 +49,34 @@ sox -R -V1 -n $r2 "$work/in.pcm" synth 600 pinknoise vol 0.25
 $sox $r2 "$work/in.pcm" $r1 "$work/mono.pcm" remix 1
 $sox $r2 "$work/in.pcm" $r2 "$work/clip.pcm" trim 0 ${count}s
 
-# name | our arguments | sox's arguments | check
+# name ^ our arguments ^ sox's arguments ^ check
 # {in} {mono} {clip} {out} stand for the files; checks: exact, lsb1 (at most
 # 1 apart), lsb4, length (the same length), near (lengths within one 3616-frame
 # splice window of the tempo processor).
 cases=(
-  "reverse|{in} {out} reverse|$r2 {in} $r2 {out} reverse|exact"
-  "fade|{in} {out} fade|$r2 {in} $r2 {out} fade t 0 -0 ${frames}s|lsb1"
-  "volume|{in} {out} volume 0.5|$r2 {in} $r2 {out} vol 0.5|lsb1"
-  "volume, no peaks|--no-peaks {in} {out} volume 0.5|$r2 {in} $r2 {out} vol 0.5|lsb1"
-  "swap|{in} {out} swap|$r2 {in} $r2 {out} swap|exact"
-  "copy channel|{in} {out} copy-channel|$r2 {in} $r2 {out} remix 1 1|exact"
-  "mono to stereo|--mono {mono} {out} convert|$r1 {mono} $r2 {out} remix -m 1v0.5 1v0.5|lsb1"
-  "stereo to mono|{in} {out} convert|$r2 {in} $r1 {out} remix -m 1,2|lsb1"
-  "mute|{in} {out} mute|$r2 {in} $r2 {out} vol 0|exact"
-  "delete|--range $first $count {in} {out} delete|$r2 {in} $r2 {out} trim 0s =${first}s =$((first + count))s|exact"
-  "copy|--range $first $count {in} {out} copy|$r2 {in} $r2 {out} trim ${first}s ${count}s|exact"
-  "copy, no peaks|--no-peaks --range $first $count {in} {out} copy|$r2 {in} $r2 {out} trim ${first}s ${count}s|exact"
-  "paste insert|--clip {clip} --at $point {in} {out} paste-insert|\"|$sox $r2 {in} -p trim 0 =${point}s\" $r2 {clip} \"|$sox $r2 {in} -p trim ${point}s\" $r2 {out}|exact"
-  "paste over|--clip {clip} --at $point {in} {out} paste-over|\"|$sox $r2 {in} -p trim 0 =${point}s\" $r2 {clip} \"|$sox $r2 {in} -p trim $((point + count))s\" $r2 {out}|exact"
-  "paste mix|--clip {clip} --at $point {in} {out} paste-mix|-m -v 1 $r2 {in} -v 1 \"|$sox $r2 {clip} -p pad ${point}s\" $r2 {out}|lsb1"
-  "echo|{in} {out} echo|$r2 {in} $r2 {out} echo 1 1 250 0.5 500 0.375 750 0.25 1000 0.125 trim 0 ${frames}s|lsb4"
-  "reverb (sox echo taps)|{in} {out} reverb|$r2 {in} $r2 {out} echo 0.75 1 150 0.65 300 0.4875 450 0.325 600 0.1625 trim 0 ${frames}s|length"
-  "reverb (sox reverb)|{in} {out} reverb|$r2 {in} $r2 {out} reverb 50 50 100 100 0 0 trim 0 ${frames}s|length"
-  "chorus|{in} {out} chorus|$r2 {in} $r2 {out} chorus 0.5 1 25 0.5 0.5 6 -s trim 0 ${frames}s|length"
-  "flanger|{in} {out} flange|$r2 {in} $r2 {out} flanger 0 2 0 71 0.25 sine trim 0 ${frames}s|length"
-  "equalizer|{in} {out} equalizer|$r2 {in} $r2 {out} equalizer 60 1o 4 equalizer 170 1o 3 equalizer 310 1o 1 equalizer 600 1o -1 equalizer 1000 1o -3 equalizer 3000 1o -3 equalizer 6000 1o -1 equalizer 12000 1o 2 equalizer 14000 1o 3 equalizer 16000 1o 4|length"
-  "stretch x1.25|{in} {out} stretch 1.25|$r2 {in} $r2 {out} tempo 0.8 82 14 12|near"
-  "pitch +2|{in} {out} pitch 2|$r2 {in} $r2 {out} pitch 200 82 14 12|near"
+  "reverse^{in} {out} reverse^$r2 {in} $r2 {out} reverse^exact"
+  "fade^{in} {out} fade^$r2 {in} $r2 {out} fade t 0 -0 ${frames}s^lsb1"
+  "volume^{in} {out} volume 0.5^$r2 {in} $r2 {out} vol 0.5^lsb1"
+  "volume, no peaks^--no-peaks {in} {out} volume 0.5^$r2 {in} $r2 {out} vol 0.5^lsb1"
+  "swap^{in} {out} swap^$r2 {in} $r2 {out} swap^exact"
+  "copy channel^{in} {out} copy-channel^$r2 {in} $r2 {out} remix 1 1^exact"
+  "mono to stereo^--mono {mono} {out} convert^$r1 {mono} $r2 {out} remix -m 1v0.5 1v0.5^lsb1"
+  "stereo to mono^{in} {out} convert^$r2 {in} $r1 {out} remix -m 1,2^lsb1"
+  "mute^{in} {out} mute^$r2 {in} $r2 {out} vol 0^exact"
+  "delete^--range $first $count {in} {out} delete^$r2 {in} $r2 {out} trim 0s =${first}s =$((first + count))s^exact"
+  "copy^--range $first $count {in} {out} copy^$r2 {in} $r2 {out} trim ${first}s ${count}s^exact"
+  "copy, no peaks^--no-peaks --range $first $count {in} {out} copy^$r2 {in} $r2 {out} trim ${first}s ${count}s^exact"
+  "paste insert^--clip {clip} --at $point {in} {out} paste-insert^\"|$sox $r2 {in} -p trim 0 =${point}s\" $r2 {clip} \"|$sox $r2 {in} -p trim ${point}s\" $r2 {out}^exact"
+  "paste over^--clip {clip} --at $point {in} {out} paste-over^\"|$sox $r2 {in} -p trim 0 =${point}s\" $r2 {clip} \"|$sox $r2 {in} -p trim $((point + count))s\" $r2 {out}^exact"
+  "paste mix^--clip {clip} --at $point {in} {out} paste-mix^-m -v 1 $r2 {in} -v 1 \"|$sox $r2 {clip} -p pad ${point}s\" $r2 {out}^lsb1"
+  "echo^{in} {out} echo^$r2 {in} $r2 {out} echo 1 1 250 0.5 500 0.375 750 0.25 1000 0.125 trim 0 ${frames}s^lsb4"
+  "reverb (sox echo taps)^{in} {out} reverb^$r2 {in} $r2 {out} echo 0.75 1 150 0.65 300 0.4875 450 0.325 600 0.1625 trim 0 ${frames}s^length"
+  "reverb (sox reverb)^{in} {out} reverb^$r2 {in} $r2 {out} reverb 50 50 100 100 0 0 trim 0 ${frames}s^length"
+  "chorus^{in} {out} chorus^$r2 {in} $r2 {out} chorus 0.5 1 25 0.5 0.5 6 -s trim 0 ${frames}s^length"
+  "flanger^{in} {out} flange^$r2 {in} $r2 {out} flanger 0 2 0 71 0.25 sine trim 0 ${frames}s^length"
+  "equalizer^{in} {out} equalizer^$r2 {in} $r2 {out} equalizer 60 1o 4 equalizer 170 1o 3 equalizer 310 1o 1 equalizer 600 1o -1 equalizer 1000 1o -3 equalizer 3000 1o -3 equalizer 6000 1o -1 equalizer 12000 1o 2 equalizer 14000 1o 3 equalizer 16000 1o 4^length"
+  "stretch x1.25^{in} {out} stretch 1.25^$r2 {in} $r2 {out} tempo 0.8 82 14 12^near"
+  "pitch +2^{in} {out} pitch 2^$r2 {in} $r2 {out} pitch 200 82 14 12^near"
 )
 
 fill() {
@@ -112,7 +112,7 @@ times() {
     end=$(date +%s%N)
     list+=("$((end - start))")
   done
-  printf '%s\n' "${list[@]}" | sort -n | awk '{t[NR] = $1} END {printf "%.3f %.3f", t[int((NR + 1) / 2)] / 1e9, t[1] / 1e9}'
+  printf '%s\n' "${list[@]}" | sort -n | awk '{t[NR] = $1} END {printf "%.3f %.3f\n", t[int((NR + 1) / 2)] / 1e9, t[1] / 1e9}'
 }
 
 check() {
@@ -134,7 +134,7 @@ echo "600 s stereo 16-bit 44100 Hz pink noise; seconds, median / best of $runs; 
 printf '%-24s %15s %15s %6s %15s %15s %6s  %s\n' case "ours cold" "sox cold" ratio "ours warm" "sox warm" ratio check
 failed=0
 for entry in "${cases[@]}"; do
-  IFS='|' read -r name ours theirs kind <<<"$entry"
+  IFS='^' read -r name ours theirs kind <<<"$entry"
   [[ $name =~ $only ]] || continue
   ours_cmd="${pin[*]} $apply $(fill "$ours" "$work/ours.pcm")"
   sox_cmd="${pin[*]} $sox $(fill "$theirs" "$work/sox.pcm") && $apply sync $work/sox.pcm"
