@@ -174,6 +174,32 @@ class CProApp final : public ui::IMessageReceiver {
   // ---- Track View commands and loops ------------------------------------------
 
   // ---- Imports, exports and mixdowns -------------------------------------------
+  // Imports decode a WAV or MP3 file through the codecs into a new segment of
+  // the temporary folder, converted block by block to 44100 Hz 16-bit with the
+  // file's channels through the import converter, behind the progress window.
+  // A refused, failed or cancelled decode adds nothing and leaves no file.
+  // Exports and mixdowns render the project through the mixer as playback
+  // does (gains, mute, solo, chains, master), or read a segment, and write it
+  // through the codecs; a cancelled or failed write leaves an existing file as
+  // it was. Each command returns a status:: code (0 also after a refusal).
+  static constexpr short kMp3ExportKbps = 192;
+
+  int ImportAudioToTrack();       // 32789
+  int ImportAudioToEditor();      // 32845
+  int ImportAudioToLoopBank();    // 32833
+  int CreateLoopFromEditor();     // 32928
+  int CreateSnippetFromEditor();  // 32927
+  int ExportProjectAsAudioFile();       // 32914
+  int ExportSelectedLoopAsAudioFile();  // 32832
+  int ExportCurrentAudioAsAudioFile();  // 32846
+  int MixdownToWaveFile();  // 32807
+  int MixdownToMp3File();   // 32806
+  int MixdownToTrack();     // 32805
+  // Decodes a ".wav" or ".mp3" file into a new segment, closed, named after the
+  // file, its peaks mapped, timed at the project tempo and at least one second
+  // long. 1 with *segment set; 0 refused (the refusal shown) or not an audio
+  // file; 2 cancelled; 3 fault reported.
+  int DecodeAudioFile(const std::string& path, std::shared_ptr<CAudioSegment>* segment);
 
   // ---- User-interface commands --------------------------------------------------
 

@@ -1,0 +1,224 @@
+#include "AudioEncode.h"
+
+#include <algorithm>
+
+#include "ExportSource.h"
+#include "File.h"
+#include "FileReplace.h"
+#include "Generic.h"
+#include "IoCommon.h"
+#include "Lunder.h"
+#include "Ombrel.h"
+#include "pro.h"
+
+namespace io {
+namespace {
+
+constexpr int kLineNoEncode = 8231;
+constexpr int kLineNoArguments = 8236;
+constexpr int kLineRawFile = 8274;
+constexpr int kLineRawWrite = 8285;
+constexpr const char* kRawPrefix = "QRVD_mp3_";
+constexpr const char* kRawSuffix = ".pcm";  // removed at exit with the other temporary audio
+constexpr const char* kNoRawFileText = "No file for the audio to encode could be made in the audio folder.";
+constexpr const char* kRawWriteText = "The audio to encode could not be written to the audio folder.";
+
+CAudioEncode* g_running = nullptr;
+
+uint32_t FrameBytes(const AudioQuality& format) { return format.channels * (format.bitsPerSample / 8u); }
+
+}  // namespace
+
+CAudioEncode::CAudioEncode(CProApp& app, CExportSource& source, const char* caption)
+    : app_(app), source_(source), caption_(caption), from_(source.Format()) {}
+
+CAudioEncode::~CAudioEncode() {
+  if (g_running == this) g_running = nullptr;
+}
+
+void CAudioEncode::ExportDataCallback(unsigned char* buffer, uint32_t capacity, uint32_t* bytesGot, int* cancel) {
+  if (g_running) {
+    g_running->OnData(buffer, capacity, bytesGot, cancel);
+    return;
+  }
+  ReportError(kSource, kLineNoEncode, "");
+  if (bytesGot) *bytesGot = 0;
+  if (cancel) *cancel = 1;
+}
+
+void CAudioEncode::ExportProgressCallback(short percent, int* cancel) {
+  if (g_running) {
+    g_running->OnProgress(percent, cancel);
+  } else if (cancel) {
+    *cancel = 1;
+  }
+}
+
+int CAudioEncode::Begin() {
+  app_.progressWindow.SetMessage(caption_, 1);
+  if (app_.progressWindow.Begin() != 1) return status::kFaultReported;
+  app_.progressWindow.SetTotal(source_.TotalFrames());
+  return status::kDone;
+}
+
+int CAudioEncode::Finish(unsigned int codecResult, int reports) {
+  g_running = nullptr;
+  app_.progressWindow.End();
+  if (cancelled_) return status::kCancelled;
+  if (failed_ || reports > 0 || codecResult == kOmbrelNoWorker) return status::kFaultReported;
+  return codecResult == kOmbrelCancelled ? status::kCancelled : status::kDone;
+}
+
+int CAudioEncode::WriteWave(const std::string& path, const AudioQuality& quality) {
+  if (g_running || !app_.workBuffer.Data()) return status::kFaultReported;
+  to_ = quality;
+  resampling_ = to_.samplesPerSecond != from_.samplesPerSecond;
+  CReportWatch watch;
+  if (resampling_) {
+    converter_.Reset();
+    SetupRateConversion(&converter_, &from_, &to_, app_.workBufferSize / 4);
+  }
+  if (Begin() != status::kDone) return status::kFaultReported;
+  g_running = this;
+  const unsigned int result = COmbrel().Encode(path.c_str(), to_, &ExportDataCallback);
+  return Finish(result, watch.Count());
+}
+
+int CAudioEncode::WriteMp3(const std::string& path, short kbps) {
+  if (g_running || !app_.workBuffer.Data()) return status::kFaultReported;
+  CReportWatch watch;
+  if (Begin() != status::kDone) return status::kFaultReported;
+  std::string raw = source_.RawFile();
+  platform::CTemporaryFileGuard rawGuard;
+  if (raw.empty()) {
+    raw = platform::MakeUniqueFile(app_.tempFolder, kRawPrefix, kRawSuffix);
+    if (raw.empty()) ReportError(kSource, kLineRawFile, kNoRawFileText);
+    rawGuard.Reset(raw);
+    const int written = raw.empty() ? status::kFaultReported : WriteRaw(raw);
+    if (written != status::kDone) {
+      app_.progressWindow.End();
+      return written;
+    }
+  }
+  app_.progressWindow.SetMessage(kEncodingMp3Caption, 1);
+  g_running = this;
+  const unsigned int result = CLunder().Encode(raw.c_str(), kbps, from_, path.c_str(), &ExportProgressCallback);
+  return Finish(result, watch.Count());
+}
+
+int CAudioEncode::WriteRaw(const std::string& rawPath) {
+  platform::CFile file;
+  if (!file.Open(rawPath, platform::CFile::Mode::Create)) {
+    ReportError(kSource, kLineRawFile, kNoRawFileText);
+    return status::kFaultReported;
+  }
+  const uint32_t frameBytes = FrameBytes(from_);
+  const uint32_t workFrames = app_.workBufferSize / frameBytes;
+  auto* work = static_cast<unsigned char*>(app_.workBuffer.Data());
+  for (;;) {
+    const uint32_t before = source_.FramesDone();
+    uint32_t got = 0;
+    if (!ReadSource(workFrames, &got)) return status::kFaultReported;
+    if (got == 0) break;
+    const int64_t bytes = static_cast<int64_t>(got) * frameBytes;
+    if (file.Write(work, static_cast<size_t>(bytes)) != bytes) {
+      ReportError(kSource, kLineRawWrite, kRawWriteText);
+      return status::kFaultReported;
+    }
+    app_.progressWindow.AddDone(source_.FramesDone() - before);
+    if (app_.progressWindow.IsCancelled()) {
+      cancelled_ = true;
+      return status::kCancelled;
+    }
+  }
+  if (!file.Close()) {
+    ReportError(kSource, kLineRawWrite, kRawWriteText);
+    return status::kFaultReported;
+  }
+  return status::kDone;
+}
+
+bool CAudioEncode::ReadSource(uint32_t frames, uint32_t* got) {
+  return source_.Read(static_cast<int16_t*>(app_.workBuffer.Data()), frames, got);
+}
+
+void CAudioEncode::OnData(unsigned char* buffer, uint32_t capacity, uint32_t* bytesGot, int* cancel) {
+  if (!buffer || !bytesGot || !cancel) {
+    ReportError(kSource, kLineNoArguments, "");
+    failed_ = true;
+    if (bytesGot) *bytesGot = 0;
+    if (cancel) *cancel = 1;
+    return;
+  }
+  *bytesGot = 0;
+  *cancel = 0;
+  const uint32_t before = source_.FramesDone();
+  uint32_t made = 0;
+  if (!Fill(buffer, capacity / FrameBytes(to_), &made)) {
+    failed_ = true;
+    *cancel = 1;
+    return;
+  }
+  app_.progressWindow.AddDone(source_.FramesDone() - before);
+  if (app_.progressWindow.IsCancelled()) {
+    cancelled_ = true;
+    *cancel = 1;
+    return;
+  }
+  *bytesGot = made * FrameBytes(to_);
+}
+
+void CAudioEncode::OnProgress(short percent, int* cancel) {
+  if (!cancel) {
+    ReportError(kSource, kLineNoArguments, "");
+    return;
+  }
+  app_.progressWindow.PumpMessages();
+  if (app_.progressWindow.IsCancelled()) {
+    cancelled_ = true;
+    *cancel = 1;
+    return;
+  }
+  app_.progressWindow.SetPercent(percent);
+  *cancel = 0;
+}
+
+bool CAudioEncode::Fill(unsigned char* buffer, uint32_t capacityFrames, uint32_t* made) {
+  *made = 0;
+  if (capacityFrames == 0) return true;
+  auto* work = static_cast<unsigned char*>(app_.workBuffer.Data());
+  const uint32_t capacityBytes = capacityFrames * FrameBytes(to_);
+  CTarvex* converter = resampling_ ? &converter_ : nullptr;
+  while (*made == 0) {
+    if (converterFull_) {
+      ConvertAudioFormat(&from_, &to_, work, buffer, 0, capacityBytes, converter, made);
+      converterFull_ = *made == capacityFrames;
+    } else if (!sourceEnded_) {
+      // Rates only go down, so what a block becomes fits where it goes.
+      const uint32_t want = std::min(capacityFrames, app_.workBufferSize / FrameBytes(from_));
+      uint32_t got = 0;
+      if (!ReadSource(want, &got)) return false;
+      if (got == 0) {
+        sourceEnded_ = true;
+        continue;
+      }
+      ConvertAudioFormat(&from_, &to_, work, buffer, got * FrameBytes(from_), capacityBytes, converter, made);
+      converterFull_ = resampling_ && *made == capacityFrames;
+    } else if (resampling_ && !flushed_) {
+      // What the converter still holds comes out in its own 16-bit frames.
+      const AudioQuality held{to_.samplesPerSecond, static_cast<uint16_t>(converter_.channels), 16};
+      const uint32_t room = std::min(capacityFrames, app_.workBufferSize / FrameBytes(held));
+      uint32_t n = 0;
+      converter_.FlushStorage(reinterpret_cast<int16_t*>(work), room, &n);
+      flushed_ = n < room;
+      ConvertChannelsAndBits(&held, &to_, work, buffer, n * FrameBytes(held), capacityBytes);
+      *made = n;
+      if (n == 0) return true;
+    } else {
+      return true;
+    }
+  }
+  return true;
+}
+
+}  // namespace io

@@ -1,0 +1,68 @@
+#include "IoCommon.h"
+
+#include <cstring>
+#include <vector>
+
+#include "AudioSegment.h"
+#include "Folders.h"
+#include "Generic.h"
+#include "ReportErrorDll.h"
+#include "pro.h"
+
+namespace io {
+
+AudioFileType AudioFileTypeOf(const std::string& path) {
+  char type[4];
+  GetAudioFileType(path.c_str(), type);
+  if (std::strcmp(type, "WAV") == 0) return AudioFileType::Wave;
+  if (std::strcmp(type, "MP3") == 0) return AudioFileType::Mp3;
+  return AudioFileType::None;
+}
+
+std::string FileTitleOf(const std::string& path) {
+  std::vector<char> title(path.size() + 1);
+  GetFileTitleFromPath(path.c_str(), title.data());
+  return title.data();
+}
+
+bool RefusedDuringPlayback(CProApp& app) {
+  if (app.playing.load() != 1) return false;
+  app.services.ui.Inform(kDuringPlaybackText);
+  return true;
+}
+
+void DeleteSegmentFiles(CAudioSegment& segment) {
+  segment.Close();
+  platform::RemoveFile(segment.GetPcmFileName());
+  platform::RemoveFile(segment.GetPeakFileName());
+}
+
+void MapPeaks(CAudioSegment& segment) {
+  if (segment.GetPeakFile().KnownSize() > 0) segment.GetPeakFile().Open(0);
+}
+
+void ViewWhole(CAudioSegment& segment) {
+  segment.viewStart = 0;
+  segment.viewEnd = segment.length;
+  segment.viewWidth = segment.length;
+}
+
+CReportWatch::CReportWatch() : previous_(SetReportSink(this)) {}
+
+CReportWatch::~CReportWatch() { SetReportSink(previous_); }
+
+int CReportWatch::Show(const ErrorReport& report, const char* caption, BoxIcon icon) {
+  ++count_;
+  return previous_->Show(report, caption, icon);
+}
+
+void CReportWatch::Post(const ErrorReport& report) {
+  ++count_;
+  previous_->Post(report);
+}
+
+ClipboardStep CReportWatch::CopyToClipboard(const std::string& text) { return previous_->CopyToClipboard(text); }
+
+void CReportWatch::Notice(const char* text, const char* caption) { previous_->Notice(text, caption); }
+
+}  // namespace io
