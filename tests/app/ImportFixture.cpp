@@ -8,8 +8,9 @@
 
 namespace tessiro::test {
 
-int ImportTest::Import(Target target, const std::string& path) {
+int ImportTest::Import(Target target, const std::string& path, const std::string& box) {
   seams.ui.ExpectFile(path);
+  if (!box.empty()) seams.ui.ExpectBox(box);
   switch (target) {
     case Target::Track:
       return app->ImportAudioToTrack();

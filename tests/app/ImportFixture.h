@@ -17,8 +17,9 @@ class ImportTest : public EditTest {
  protected:
   enum class Target { Track, Editor, LoopBank };
 
-  // The import command of target with path chosen in its file dialog.
-  int Import(Target target, const std::string& path);
+  // The import command of target with path chosen in its file dialog, and
+  // the box it then shows when one is given.
+  int Import(Target target, const std::string& path, const std::string& box = "");
   // The segment the last import to target made.
   std::shared_ptr<CAudioSegment> Imported(Target target);
   // Import then Imported, expecting success.
