@@ -58,10 +58,11 @@ void CAudioDecode::ImportProgressCallback(short percent, int* cancel) {
   }
 }
 
+bool CAudioDecode::Running() { return g_running != nullptr; }
+
 CAudioDecode::Outcome CAudioDecode::Run(const std::string& path, AudioFileType type) {
-  // A second import started from an event the first one pumped would write into the first one's segment.
-  if (g_running || !app_.workBuffer.Data()) {
-    if (!app_.workBuffer.Data()) ReportError(kSource, kLineNoWorkBuffer, "");
+  if (!app_.workBuffer.Data()) {
+    ReportError(kSource, kLineNoWorkBuffer, "");
     return Outcome::Failed;
   }
   segment_ = std::make_shared<CAudioSegment>(app_.tempFolder);

@@ -37,6 +37,8 @@ class CAudioDecode {
   CAudioDecode(const CAudioDecode&) = delete;
   CAudioDecode& operator=(const CAudioDecode&) = delete;
 
+  // Whether a decode is under way (an event it pumped may start another import).
+  static bool Running();
   // Anything but Done leaves no segment and no file behind.
   Outcome Run(const std::string& path, AudioFileType type);
   std::shared_ptr<CAudioSegment> TakeSegment() { return std::move(segment_); }

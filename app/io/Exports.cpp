@@ -68,31 +68,50 @@ std::optional<AudioQuality> ChooseWaveQuality(CProApp& app, uint16_t channels) {
                       static_cast<uint16_t>(answer->bitsPerSample)};
 }
 
-int WriteFile(CProApp& app, CExportSource& source, const ExportFile& file, const char* caption) {
+// WAV files are written in a quality the user chooses, asked before the
+// render begins (the mixer is not left set up under a dialog).
+struct ExportPlan {
+  ExportFile file;
+  AudioQuality quality{};
+};
+
+std::optional<ExportPlan> PlanExport(CProApp& app, AudioFileType only, const std::string& proposedTitle,
+                                     uint16_t channels) {
+  const std::optional<ExportFile> file = ChooseExportFile(app, only, proposedTitle);
+  if (!file) return std::nullopt;
+  ExportPlan plan{*file, AudioQuality{44100, channels, 16}};
+  if (file->type == AudioFileType::Wave) {
+    const std::optional<AudioQuality> quality = ChooseWaveQuality(app, channels);
+    if (!quality) return std::nullopt;
+    plan.quality = *quality;
+  }
+  return plan;
+}
+
+int Write(CProApp& app, CExportSource& source, const ExportPlan& plan, const char* caption) {
   CAudioEncode encode(app, source, caption);
-  if (file.type == AudioFileType::Mp3) return encode.WriteMp3(file.path, CProApp::kMp3ExportKbps);
-  const std::optional<AudioQuality> quality = ChooseWaveQuality(app, source.Channels());
-  if (!quality) return status::kNothingDone;
-  return encode.WriteWave(file.path, *quality);
+  if (plan.file.type == AudioFileType::Mp3) return encode.WriteMp3(plan.file.path, CProApp::kMp3ExportKbps);
+  return encode.WriteWave(plan.file.path, plan.quality);
 }
 
 int ExportMix(CProApp& app, AudioFileType only, const char* caption) {
-  if (RefusedDuringPlayback(app)) return status::kNothingDone;
+  const CIoCommand command(app);
+  if (!command.MayRun()) return status::kNothingDone;
   if (app.project.projectEnd == 0) {
     app.services.ui.Inform(kNoProjectAudioText);
     return status::kNothingDone;
   }
-  const std::optional<ExportFile> file = ChooseExportFile(app, only, "");
-  if (!file) return status::kNothingDone;
+  const std::optional<ExportPlan> plan = PlanExport(app, only, "", 2);
+  if (!plan) return status::kNothingDone;
   CMixSource mix(app, 0, app.project.projectEnd, MixOptions{});
-  return WriteFile(app, mix, *file, caption);
+  return Write(app, mix, *plan, caption);
 }
 
 int ExportSegment(CProApp& app, CAudioSegment& segment, const std::string& title) {
-  const std::optional<ExportFile> file = ChooseExportFile(app, AudioFileType::None, title);
-  if (!file) return status::kNothingDone;
+  const std::optional<ExportPlan> plan = PlanExport(app, AudioFileType::None, title, segment.GetChannels());
+  if (!plan) return status::kNothingDone;
   CSegmentSource source(segment);
-  return WriteFile(app, source, *file, kExportingCaption);
+  return Write(app, source, *plan, kExportingCaption);
 }
 
 }  // namespace
@@ -104,7 +123,8 @@ int CProApp::MixdownToWaveFile() { return ExportMix(*this, AudioFileType::Wave, 
 int CProApp::MixdownToMp3File() { return ExportMix(*this, AudioFileType::Mp3, kMixdownCaption); }
 
 int CProApp::ExportSelectedLoopAsAudioFile() {
-  if (RefusedDuringPlayback(*this)) return status::kNothingDone;
+  const CIoCommand command(*this);
+  if (!command.MayRun()) return status::kNothingDone;
   std::shared_ptr<CAudioLoop> loop;
   if (loopBank.GetCount() == 0 || loopBank.FindLoop(loopBank.GetSelectedLoopNumber(), &loop) != 1 || !loop ||
       !loop->Segment() || loop->Segment()->length == 0) {
@@ -115,7 +135,8 @@ int CProApp::ExportSelectedLoopAsAudioFile() {
 }
 
 int CProApp::ExportCurrentAudioAsAudioFile() {
-  if (RefusedDuringPlayback(*this)) return status::kNothingDone;
+  const CIoCommand command(*this);
+  if (!command.MayRun()) return status::kNothingDone;
   const std::shared_ptr<CAudioSegment> segment = GetEditorSegment();
   if (!segment || segment->length == 0) {
     services.ui.Inform(kNoEditorAudioText);

@@ -69,7 +69,8 @@ EditorContent ContentShown(const CProApp& app) {
 
 int CProApp::DecodeAudioFile(const std::string& path, std::shared_ptr<CAudioSegment>* segment) {
   const AudioFileType type = AudioFileTypeOf(path);
-  if (type == AudioFileType::None) return status::kNothingDone;
+  // A second import started from an event the first one pumped would write into the first one's segment.
+  if (type == AudioFileType::None || CAudioDecode::Running()) return status::kNothingDone;
   const bool cutShort = type == AudioFileType::Wave && IsWaveCutShort(path);
   CAudioDecode decode(*this);
   switch (decode.Run(path, type)) {
@@ -89,7 +90,8 @@ int CProApp::DecodeAudioFile(const std::string& path, std::shared_ptr<CAudioSegm
 }
 
 int CProApp::ImportAudioToTrack() {
-  if (RefusedDuringPlayback(*this)) return status::kNothingDone;
+  const CIoCommand command(*this);
+  if (!command.MayRun()) return status::kNothingDone;
   const int index = project.GetSelectedTrackIndex();
   if (!AcceptsExtendedAudio(*this, index)) return status::kNothingDone;
   std::shared_ptr<CAudioSegment> segment;
@@ -99,7 +101,8 @@ int CProApp::ImportAudioToTrack() {
 }
 
 int CProApp::ImportAudioToEditor() {
-  if (RefusedDuringPlayback(*this)) return status::kNothingDone;
+  const CIoCommand command(*this);
+  if (!command.MayRun()) return status::kNothingDone;
   std::shared_ptr<CAudioSegment> segment;
   const int result = ChooseAndDecode(*this, &segment);
   if (result != status::kDone) return result;
@@ -114,7 +117,8 @@ int CProApp::ImportAudioToEditor() {
 }
 
 int CProApp::ImportAudioToLoopBank() {
-  if (RefusedDuringPlayback(*this)) return status::kNothingDone;
+  const CIoCommand command(*this);
+  if (!command.MayRun()) return status::kNothingDone;
   if (const char* full = loopBank.RefuseNewLoop()) {
     services.ui.Inform(full);
     return status::kNothingDone;
@@ -131,7 +135,8 @@ int CProApp::ImportAudioToLoopBank() {
 }
 
 int CProApp::CreateLoopFromEditor() {
-  if (RefusedDuringPlayback(*this)) return status::kNothingDone;
+  const CIoCommand command(*this);
+  if (!command.MayRun()) return status::kNothingDone;
   const std::shared_ptr<CAudioSegment> source = GetEditorSegment();
   if (!source || source->length == 0) return status::kNothingDone;
   if (const char* full = loopBank.RefuseNewLoop()) {
@@ -149,7 +154,8 @@ int CProApp::CreateLoopFromEditor() {
 }
 
 int CProApp::CreateSnippetFromEditor() {
-  if (RefusedDuringPlayback(*this)) return status::kNothingDone;
+  const CIoCommand command(*this);
+  if (!command.MayRun()) return status::kNothingDone;
   const std::shared_ptr<CAudioSegment> source = GetEditorSegment();
   if (!source || source->length == 0) return status::kNothingDone;
   CreateTrackSnippetRequest request;

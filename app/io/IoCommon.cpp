@@ -25,11 +25,18 @@ std::string FileTitleOf(const std::string& path) {
   return title.data();
 }
 
-bool RefusedDuringPlayback(CProApp& app) {
-  if (app.playing.load() != 1) return false;
-  app.services.ui.Inform(kDuringPlaybackText);
-  return true;
+namespace {
+int g_commandsRunning = 0;
+}  // namespace
+
+CIoCommand::CIoCommand(CProApp& app) : mayRun_(g_commandsRunning++ == 0) {
+  if (mayRun_ && app.playing.load() == 1) {
+    app.services.ui.Inform(kDuringPlaybackText);
+    mayRun_ = false;
+  }
 }
+
+CIoCommand::~CIoCommand() { --g_commandsRunning; }
 
 void DeleteSegmentFiles(CAudioSegment& segment) {
   segment.Close();

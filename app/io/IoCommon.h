@@ -60,8 +60,20 @@ AudioFileType AudioFileTypeOf(const std::string& path);
 // The file name of a path without its folder and extension.
 std::string FileTitleOf(const std::string& path);
 
-// While anything plays: the refusal, and true.
-bool RefusedDuringPlayback(CProApp& app);
+// The start of every import, export and mixdown command. One runs at a time:
+// its progress window handles events, and one of them may be another such
+// command, which then does nothing. While anything plays the refusal is shown.
+class CIoCommand {
+ public:
+  explicit CIoCommand(CProApp& app);
+  ~CIoCommand();
+  CIoCommand(const CIoCommand&) = delete;
+  CIoCommand& operator=(const CIoCommand&) = delete;
+  bool MayRun() const { return mayRun_; }
+
+ private:
+  bool mayRun_;
+};
 
 // Closes the segment and removes its two files: what a refused, failed or
 // cancelled piece of work leaves of the segment it was making.

@@ -44,7 +44,8 @@ Extent ExtentOf(CAudioTrackList& project, const MixOptions& options) {
 }  // namespace
 
 int CProApp::MixdownToTrack() {
-  if (RefusedDuringPlayback(*this)) return status::kNothingDone;
+  const CIoCommand command(*this);
+  if (!command.MayRun()) return status::kNothingDone;
   const std::optional<MixdownRequest::Result> answer = services.ui.Request(MixdownRequest{});
   if (!answer) return status::kNothingDone;
   if (answer->targetTrack < 0 || answer->targetTrack >= CAudioTrackList::kProjectTracks) {

@@ -36,7 +36,9 @@ TEST_F(ImportTest, AFileShorterThanASecondIsPaddedWithSilenceToOneSecond) {
     const std::vector<int16_t> samples = ImportSamples(Target::Editor, WriteWave("short.wav", rate, 2, quarter));
     ASSERT_EQ(samples.size(), 44100u * 2);
     const size_t sound = 44100 / 4 - 2;
-    if (rate == 44100) EXPECT_EQ(Frames(samples, 2, 0, sound), Frames(quarter, 2, 0, sound));
+    if (rate == 44100) {
+      EXPECT_EQ(Frames(samples, 2, 0, sound), Frames(quarter, 2, 0, sound));
+    }
     EXPECT_EQ(Frames(samples, 2, 11030, 44100 - 11030), std::vector<int16_t>((44100 - 11030) * 2, 0));
   }
 }
@@ -102,6 +104,20 @@ TEST_F(ImportTest, ACancelledImportLeavesNothingInAnyTarget) {
   EXPECT_EQ(app->loopBank.GetCount(), 0);
   EXPECT_EQ(app->editorSource, EditorSourceNothing);
   EXPECT_EQ(app->modified, 0);
+}
+
+TEST_F(ImportTest, CommandsStartedFromTheProgressWindowOfAnImportDoNothing) {
+  const std::string path = WriteWave("long.wav", 44100, 2, Staircase(132300, 2));
+  int nested = 0;
+  seams.progress.SetPumpHook([&] {
+    nested += app->ImportAudioToTrack() + app->ExportCurrentAudioAsAudioFile() + app->MixdownToTrack();
+    return false;
+  });
+  EXPECT_EQ(ImportSamples(Target::Editor, path), Staircase(132300, 2));
+  seams.progress.SetPumpHook(nullptr);
+  EXPECT_GT(seams.progress.Pumps(), 0);
+  EXPECT_EQ(nested, status::kNothingDone);
+  EXPECT_EQ(app->undoList.GetCount(), 1u);
 }
 
 TEST_F(ImportTest, NamesOfOtherTypesDoNothingAndLongPathsImport) {
