@@ -15,11 +15,6 @@
 namespace io {
 namespace {
 
-constexpr int kLineNoCancelFlag = 7531;
-constexpr int kLineNoBlock = 7536;
-constexpr int kLineNoTarget = 7541;
-constexpr int kLineNoWorkBuffer = 7602;
-
 constexpr uint32_t kLowestRate = 1000;
 constexpr uint32_t kHighestRate = 384000;
 // Data sizes a writer leaves in the header when it could not know the length.
@@ -45,7 +40,7 @@ void CAudioDecode::ImportDataCallback(unsigned char* samples, uint32_t bytes, Au
   if (g_running) {
     g_running->OnData(samples, bytes, format, percent, cancel);
   } else {
-    ReportError(kSource, kLineNoTarget, "");
+    ReportError(kSource, __LINE__, "");
     if (cancel) *cancel = 1;
   }
 }
@@ -62,7 +57,7 @@ bool CAudioDecode::Running() { return g_running != nullptr; }
 
 CAudioDecode::Outcome CAudioDecode::Run(const std::string& path, AudioFileType type) {
   if (!app_.workBuffer.Data()) {
-    ReportError(kSource, kLineNoWorkBuffer, "");
+    ReportError(kSource, __LINE__, "");
     return Outcome::Failed;
   }
   segment_ = std::make_shared<CAudioSegment>(app_.tempFolder);
@@ -120,16 +115,16 @@ void CAudioDecode::Finish(const std::string& path) {
 void CAudioDecode::OnData(unsigned char* samples, uint32_t bytes, const AudioQuality* format, short percent,
                           int* cancel) {
   if (!cancel) {
-    ReportError(kSource, kLineNoCancelFlag, "");
+    ReportError(kSource, __LINE__, "");
     return;
   }
   if (!samples || !format) {
-    ReportError(kSource, kLineNoBlock, "");
+    ReportError(kSource, __LINE__, "");
     *cancel = 1;
     return;
   }
   if (!app_.importTarget) {
-    ReportError(kSource, kLineNoTarget, "");
+    ReportError(kSource, __LINE__, "");
     *cancel = 1;
     return;
   }
@@ -150,7 +145,7 @@ void CAudioDecode::OnData(unsigned char* samples, uint32_t bytes, const AudioQua
 
 void CAudioDecode::OnProgress(short percent, int* cancel) {
   if (!cancel) {
-    ReportError(kSource, kLineNoCancelFlag, "");
+    ReportError(kSource, __LINE__, "");
     return;
   }
   app_.progressWindow.PumpMessages();

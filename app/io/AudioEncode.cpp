@@ -14,10 +14,6 @@
 namespace io {
 namespace {
 
-constexpr int kLineNoEncode = 8231;
-constexpr int kLineNoArguments = 8236;
-constexpr int kLineRawFile = 8274;
-constexpr int kLineRawWrite = 8285;
 constexpr const char* kRawPrefix = "QRVD_mp3_";
 constexpr const char* kRawSuffix = ".pcm";  // removed at exit with the other temporary audio
 constexpr const char* kNoRawFileText = "No file for the audio to encode could be made in the audio folder.";
@@ -41,7 +37,7 @@ void CAudioEncode::ExportDataCallback(unsigned char* buffer, uint32_t capacity, 
     g_running->OnData(buffer, capacity, bytesGot, cancel);
     return;
   }
-  ReportError(kSource, kLineNoEncode, "");
+  ReportError(kSource, __LINE__, "");
   if (bytesGot) *bytesGot = 0;
   if (cancel) *cancel = 1;
 }
@@ -92,7 +88,7 @@ int CAudioEncode::WriteMp3(const std::string& path, short kbps) {
   platform::CTemporaryFileGuard rawGuard;
   if (raw.empty()) {
     raw = platform::MakeUniqueFile(app_.tempFolder, kRawPrefix, kRawSuffix);
-    if (raw.empty()) ReportError(kSource, kLineRawFile, kNoRawFileText);
+    if (raw.empty()) ReportError(kSource, __LINE__, kNoRawFileText);
     rawGuard.Reset(raw);
     const int written = raw.empty() ? status::kFaultReported : WriteRaw(raw);
     if (written != status::kDone) {
@@ -109,7 +105,7 @@ int CAudioEncode::WriteMp3(const std::string& path, short kbps) {
 int CAudioEncode::WriteRaw(const std::string& rawPath) {
   platform::CFile file;
   if (!file.Open(rawPath, platform::CFile::Mode::Create)) {
-    ReportError(kSource, kLineRawFile, kNoRawFileText);
+    ReportError(kSource, __LINE__, kNoRawFileText);
     return status::kFaultReported;
   }
   const uint32_t frameBytes = FrameBytes(from_);
@@ -122,7 +118,7 @@ int CAudioEncode::WriteRaw(const std::string& rawPath) {
     if (got == 0) break;
     const int64_t bytes = static_cast<int64_t>(got) * frameBytes;
     if (file.Write(work, static_cast<size_t>(bytes)) != bytes) {
-      ReportError(kSource, kLineRawWrite, kRawWriteText);
+      ReportError(kSource, __LINE__, kRawWriteText);
       return status::kFaultReported;
     }
     app_.progressWindow.AddDone(source_.FramesDone() - before);
@@ -132,7 +128,7 @@ int CAudioEncode::WriteRaw(const std::string& rawPath) {
     }
   }
   if (!file.Close()) {
-    ReportError(kSource, kLineRawWrite, kRawWriteText);
+    ReportError(kSource, __LINE__, kRawWriteText);
     return status::kFaultReported;
   }
   return status::kDone;
@@ -144,7 +140,7 @@ bool CAudioEncode::ReadSource(uint32_t frames, uint32_t* got) {
 
 void CAudioEncode::OnData(unsigned char* buffer, uint32_t capacity, uint32_t* bytesGot, int* cancel) {
   if (!buffer || !bytesGot || !cancel) {
-    ReportError(kSource, kLineNoArguments, "");
+    ReportError(kSource, __LINE__, "");
     failed_ = true;
     if (bytesGot) *bytesGot = 0;
     if (cancel) *cancel = 1;
@@ -170,7 +166,7 @@ void CAudioEncode::OnData(unsigned char* buffer, uint32_t capacity, uint32_t* by
 
 void CAudioEncode::OnProgress(short percent, int* cancel) {
   if (!cancel) {
-    ReportError(kSource, kLineNoArguments, "");
+    ReportError(kSource, __LINE__, "");
     return;
   }
   app_.progressWindow.PumpMessages();

@@ -11,7 +11,6 @@
 namespace io {
 namespace {
 
-constexpr int kLineSegmentShort = 7921;
 constexpr uint32_t kStagingFrames = 32768;
 
 }  // namespace
@@ -36,7 +35,7 @@ bool CSegmentSource::Read(int16_t* out, uint32_t frames, uint32_t* got) {
     uint32_t n = 0;
     if (segment_.Read(staging_.data(), want, &n) != 1) return false;
     if (n == 0) {
-      ReportError(kSource, kLineSegmentShort, "The audio could not be read to its end.");
+      ReportError(kSource, __LINE__, "The audio could not be read to its end.");
       return false;
     }
     n = std::min(n, want);

@@ -17,7 +17,6 @@ using namespace io;
 
 namespace {
 
-constexpr int kLineBadQuality = 8412;
 constexpr const char* kWaveExtension = "wav";
 constexpr const char* kMp3Extension = "mp3";
 constexpr const char* kExportFilters = "wav (*.wav);;mp3 (*.mp3)";
@@ -57,7 +56,7 @@ std::optional<AudioQuality> ChooseWaveQuality(CProApp& app, uint16_t channels) {
   const std::optional<WaveQualityRequest::Result> answer = app.services.ui.Request(request);
   if (!answer) return std::nullopt;
   if ((answer->channels != 1 && answer->channels != 2) || (answer->bitsPerSample != 8 && answer->bitsPerSample != 16)) {
-    ReportError(kSource, kLineBadQuality, "");
+    ReportError(kSource, __LINE__, "");
     return std::nullopt;
   }
   if (answer->samplesPerSecond < kLowestWaveRate || answer->samplesPerSecond > kHighestWaveRate) {

@@ -18,8 +18,6 @@ using namespace io;
 
 namespace {
 
-constexpr int kLineBadTargetTrack = 7716;
-
 std::optional<std::string> ChooseAudioFile(CProApp& app) {
   ui::FileChooser chooser;
   chooser.caption = "Open";
@@ -164,7 +162,7 @@ int CProApp::CreateSnippetFromEditor() {
   const std::optional<CreateTrackSnippetRequest::Result> answer = services.ui.Request(request);
   if (!answer) return status::kNothingDone;
   if (answer->targetTrack < 0 || answer->targetTrack >= CAudioTrackList::kProjectTracks) {
-    ReportError(kSource, kLineBadTargetTrack, "");
+    ReportError(kSource, __LINE__, "");
     return status::kFaultReported;
   }
   if (!AcceptsExtendedAudio(*this, answer->targetTrack)) return status::kNothingDone;

@@ -12,8 +12,6 @@
 namespace io {
 namespace {
 
-constexpr int kLineMixerIdle = 8012;
-
 uint32_t EndOf(uint32_t contentEnd, uint32_t tailFrames) {
   const uint64_t end = static_cast<uint64_t>(contentEnd) + tailFrames;
   return static_cast<uint32_t>(std::min<uint64_t>(end, std::numeric_limits<uint32_t>::max()));
@@ -124,7 +122,7 @@ bool CMixSource::RenderBlock() {
   const uint32_t n = std::min(blockFrames_, limit_ - position_);
   const int mixed = app_.project.MixAllTracks(block_.data(), position_, n);
   if (mixed != 1) {
-    if (mixed == 0) ReportError(kSource, kLineMixerIdle, "");
+    if (mixed == 0) ReportError(kSource, __LINE__, "");
     return false;
   }
   // Up to the content's end everything counts; after it, silence waits until

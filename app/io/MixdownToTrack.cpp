@@ -20,8 +20,6 @@ using namespace io;
 
 namespace {
 
-constexpr int kLineBadTargetTrack = 8531;
-
 struct Extent {
   uint32_t first = std::numeric_limits<uint32_t>::max();
   uint32_t end = 0;
@@ -49,7 +47,7 @@ int CProApp::MixdownToTrack() {
   const std::optional<MixdownRequest::Result> answer = services.ui.Request(MixdownRequest{});
   if (!answer) return status::kNothingDone;
   if (answer->targetTrack < 0 || answer->targetTrack >= CAudioTrackList::kProjectTracks) {
-    ReportError(kSource, kLineBadTargetTrack, "");
+    ReportError(kSource, __LINE__, "");
     return status::kFaultReported;
   }
   MixOptions options;

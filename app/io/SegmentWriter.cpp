@@ -11,7 +11,6 @@
 namespace io {
 namespace {
 
-constexpr int kLineNoWorkBuffer = 7811;
 constexpr uint32_t kCopyBlockSamples = 131072;  // per block, across the channels
 
 }  // namespace
@@ -21,7 +20,7 @@ int WriteToSegment(CProApp& app, CExportSource& source, const char* caption, uin
   auto* work = static_cast<int16_t*>(app.workBuffer.Data());
   const uint32_t frameBytes = source.Channels() * 2u;
   if (!work || frameBytes == 0 || blockFrames == 0 || static_cast<uint64_t>(blockFrames) * frameBytes > app.workBufferSize) {
-    ReportError(kSource, kLineNoWorkBuffer, "");
+    ReportError(kSource, __LINE__, "");
     return status::kFaultReported;
   }
   auto target = std::make_shared<CAudioSegment>(app.tempFolder);
@@ -71,7 +70,7 @@ int WriteToSegment(CProApp& app, CExportSource& source, const char* caption, uin
 
 int CopySegment(CProApp& app, CAudioSegment& source, const char* caption, std::shared_ptr<CAudioSegment>* copy) {
   if (source.GetChannels() == 0) {
-    ReportError(kSource, kLineNoWorkBuffer, "");
+    ReportError(kSource, __LINE__, "");
     return status::kFaultReported;
   }
   CSegmentSource reader(source);

@@ -6,14 +6,10 @@
 #include "pro.h"
 
 namespace io {
-namespace {
-constexpr int kLineNoTrack = 7704;
-}  // namespace
-
 bool AcceptsExtendedAudio(CProApp& app, int index) {
   CAudioTrack* track = nullptr;
   if (app.project.FindTrack(index, &track) != 1 || !track) {
-    ReportError(kSource, kLineNoTrack, "");
+    ReportError(kSource, __LINE__, "");
     return false;
   }
   if (track->GetType() == CAudioTrack::kTypeLoopBased && track->Snippets().GetCount() > 0) {
