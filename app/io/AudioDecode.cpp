@@ -100,12 +100,12 @@ CAudioDecode::Outcome CAudioDecode::Decode(const std::string& path, AudioFileTyp
     Refuse(kNoSizeText);
     return Outcome::Refused;
   }
-  if (!PadToOneSecond() || watch.Count() > 0) return Outcome::Failed;
+  // The close writes what is still held back; a fault there loses audio too.
+  if (!PadToOneSecond() || segment_->Close() != 1 || watch.Count() > 0) return Outcome::Failed;
   return Outcome::Done;
 }
 
 void CAudioDecode::Finish(const std::string& path) {
-  segment_->Close();
   segment_->sourceName = path;
   MapPeaks(*segment_);
   ViewWhole(*segment_);

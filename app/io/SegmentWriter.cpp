@@ -57,11 +57,11 @@ int WriteToSegment(CProApp& app, CExportSource& source, const char* caption, uin
     }
   }
   progress.End();
+  if (result == status::kDone && target->Close() != 1) result = status::kFaultReported;
   if (result != status::kDone) {
     DeleteSegmentFiles(*target);
     return result;
   }
-  target->Close();
   ViewWhole(*target);
   MapPeaks(*target);
   *segment = std::move(target);
