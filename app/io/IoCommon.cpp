@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "AudioSegment.h"
+#include "EditRunning.h"
 #include "Folders.h"
 #include "Generic.h"
 #include "ReportErrorDll.h"
@@ -25,18 +26,16 @@ std::string FileTitleOf(const std::string& path) {
   return title.data();
 }
 
-namespace {
-int g_commandsRunning = 0;
-}  // namespace
-
-CIoCommand::CIoCommand(CProApp& app) : mayRun_(g_commandsRunning++ == 0) {
-  if (mayRun_ && app.playing.load() == 1) {
+CIoCommand::CIoCommand(CProApp& app) {
+  if (app.IsOperationRunning()) return;
+  if (app.playing.load() == 1) {
     app.services.ui.Inform(kDuringPlaybackText);
-    mayRun_ = false;
+    return;
   }
+  running_ = std::make_unique<COperationRunning>(app);
 }
 
-CIoCommand::~CIoCommand() { --g_commandsRunning; }
+CIoCommand::~CIoCommand() = default;
 
 void DeleteSegmentFiles(CAudioSegment& segment) {
   segment.Close();

@@ -4,11 +4,13 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "ReportSink.h"
 
 class CAudioSegment;
+class COperationRunning;
 class CProApp;
 
 namespace io {
@@ -60,19 +62,20 @@ AudioFileType AudioFileTypeOf(const std::string& path);
 // The file name of a path without its folder and extension.
 std::string FileTitleOf(const std::string& path);
 
-// The start of every import, export and mixdown command. One runs at a time:
-// its progress window handles events, and one of them may be another such
-// command, which then does nothing. While anything plays the refusal is shown.
+// The start of every import, export and mixdown command: none while another
+// operation runs (its progress window lets events through, and one of them
+// may be this command), the refusal while anything plays; for the command's
+// span the application counts an operation running.
 class CIoCommand {
  public:
   explicit CIoCommand(CProApp& app);
   ~CIoCommand();
   CIoCommand(const CIoCommand&) = delete;
   CIoCommand& operator=(const CIoCommand&) = delete;
-  bool MayRun() const { return mayRun_; }
+  bool MayRun() const { return running_ != nullptr; }
 
  private:
-  bool mayRun_;
+  std::unique_ptr<COperationRunning> running_;
 };
 
 // Closes the segment and removes its two files: what a refused, failed or

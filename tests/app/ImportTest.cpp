@@ -5,6 +5,7 @@
 #include "AudioFixtures.h"
 #include "AudioLoop.h"
 #include "AudioSnippetLoop.h"
+#include "EditRunning.h"
 #include "ImportFixture.h"
 #include "ReportRecorder.h"
 #include "requests/ImportExportRequests.h"
@@ -110,7 +111,9 @@ TEST_F(ImportTest, CommandsStartedFromTheProgressWindowOfAnImportDoNothing) {
   const std::string path = WriteWave("long.wav", 44100, 2, Staircase(132300, 2));
   int nested = 0;
   seams.progress.SetPumpHook([&] {
-    nested += app->ImportAudioToTrack() + app->ExportCurrentAudioAsAudioFile() + app->MixdownToTrack();
+    // The copy has no source yet: only the guard keeps it from reporting that.
+    nested += app->ImportAudioToTrack() + app->ExportCurrentAudioAsAudioFile() + app->MixdownToTrack() +
+              app->CopyToAudioClipboard(nullptr, EditRangeHighlighted);
     return false;
   });
   EXPECT_EQ(ImportSamples(Target::Editor, path), Staircase(132300, 2));
@@ -118,6 +121,11 @@ TEST_F(ImportTest, CommandsStartedFromTheProgressWindowOfAnImportDoNothing) {
   EXPECT_GT(seams.progress.Pumps(), 0);
   EXPECT_EQ(nested, status::kNothingDone);
   EXPECT_EQ(app->undoList.GetCount(), 1u);
+  EXPECT_FALSE(app->IsOperationRunning());
+  // Nor does an import start while an edit operation runs: no file is even asked for.
+  const COperationRunning edit(*app);
+  EXPECT_EQ(app->ImportAudioToLoopBank(), status::kNothingDone);
+  EXPECT_EQ(app->CreateLoopFromEditor(), status::kNothingDone);
 }
 
 TEST_F(ImportTest, NamesOfOtherTypesDoNothingAndLongPathsImport) {
