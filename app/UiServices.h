@@ -207,6 +207,18 @@ class IViewHost {
   virtual void StartLoopPlayhead() = 0;
   virtual void StopLoopPlayhead() = 0;
   virtual void ResetLoopPlayButton() = 0;
+
+  // ---- Track View commands and loops ----
+  // The snippet under the Track View's last right click, by its track and
+  // identifier (the core looks it up in the project): false when there is none.
+  virtual bool GetCurrentSnippet(int* trackIndex, uint32_t* snippetIdentifier) const = 0;
+  virtual void ClearCurrentSnippet() = 0;
+  // The Loop Bank's rows built again, or updated from a removed loop's row on;
+  // either way the insert-loop menu follows.
+  virtual void RefreshLoopBank() = 0;
+  virtual void RefreshLoopBankRow(int loopNumber) = 0;
+  // The real-time effects window, when it exists, builds its tabs again from the chains.
+  virtual void RebuildEffectsTabs() = 0;
 };
 
 // ---------------------------------------------------------------------------

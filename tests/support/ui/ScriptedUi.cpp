@@ -289,6 +289,18 @@ void CScriptedViewHost::SetEditorSegment(CAudioSegment* segment) {
   Record(segment ? "SetEditorSegment(" + std::to_string(segment->GetIdentifier()) + ")" : "SetEditorSegment(none)");
 }
 
+bool CScriptedViewHost::GetCurrentSnippet(int* trackIndex, uint32_t* snippetIdentifier) const {
+  if (currentSnippet == 0) return false;
+  *trackIndex = currentSnippetTrack;
+  *snippetIdentifier = currentSnippet;
+  return true;
+}
+
+void CScriptedViewHost::ClearCurrentSnippet() {
+  currentSnippet = 0;
+  Record("ClearCurrentSnippet");
+}
+
 // ---- CMemoryProfile -------------------------------------------------------
 
 std::string CMemoryProfile::GetString(const std::string& section, const std::string& entry) {

@@ -211,6 +211,11 @@ class CScriptedViewHost final : public ui::IViewHost {
   void StartLoopPlayhead() override { Record("StartLoopPlayhead"); }
   void StopLoopPlayhead() override { Record("StopLoopPlayhead"); }
   void ResetLoopPlayButton() override { Record("ResetLoopPlayButton"); }
+  bool GetCurrentSnippet(int* trackIndex, uint32_t* snippetIdentifier) const override;
+  void ClearCurrentSnippet() override;
+  void RefreshLoopBank() override { Record("RefreshLoopBank"); }
+  void RefreshLoopBankRow(int loopNumber) override { Record("RefreshLoopBankRow(" + std::to_string(loopNumber) + ")"); }
+  void RebuildEffectsTabs() override { Record("RebuildEffectsTabs"); }
 
   void Record(const std::string& call) { calls.push_back(call); }
   // How many recorded calls begin with prefix.
@@ -228,6 +233,9 @@ class CScriptedViewHost final : public ui::IViewHost {
   int firstVisibleLoop = 0;
   int visibleLoopRows = 8;
   CAudioSegment* editorSegment = nullptr;  // what the Audio Editor shows
+  // The Track View's right-clicked snippet; identifier 0 for none.
+  int currentSnippetTrack = 0;
+  uint32_t currentSnippet = 0;
   std::string title, positionText, lengthText;
   std::vector<std::string> calls;
 };
