@@ -172,6 +172,47 @@ class CProApp final : public ui::IMessageReceiver {
   std::shared_ptr<CAudioSegment> GetEditorSegment() const;
 
   // ---- Track View commands and loops ------------------------------------------
+  // Results are status:: codes. The snippet clipboard shares the copied
+  // snippets with the project; Paste gives each pasted extended snippet a
+  // copy of its audio of its own.
+  int CopySnippets();
+  int CutSnippets();
+  int DeleteSelectedSnippets();
+  int PasteSnippets();
+  int OnSelectAllSnippets();
+  int OnDeselectAllSnippets();
+  // Joins the selected track's selected snippets into one, rendered as they sound.
+  int OnJoinSnippets() { return JoinSnippets(); }
+  int JoinSnippets();
+  int OnClearSelectedTrack() { return ClearSelectedTrack(); }
+  int ClearSelectedTrack();
+  // A loop-based track rendered whole into one extended snippet.
+  int ConvertToExtendedAudioTrack(int trackIndex);
+  // The selected snippets moved so that the first starts at newStart (the
+  // Track View's drag ends here).
+  int MoveSelectedSnippets(uint32_t newStart);
+  int OnShiftAllSnippets() { return ShiftTracks(); }
+  int ShiftTracks();
+  // On the Track View's right-clicked snippet.
+  int OnEditSnippet();
+  int OnSetSnippetOnTop();
+  int OnSnippetProperties();
+  // The tempo buttons: one beat per minute, within 50..250 and 90 minutes.
+  int TempoUp();
+  int TempoDown();
+
+  // Loops. A loop menu command id is 55100 + the loop number.
+  int InsertLoop(int loopNumber);
+  int OnInsertLoopCommand(uint32_t commandId);
+  int OnDeleteSelectedLoop();
+  int OnLoopProperties();
+  int OnLoopProperties(int loopNumber);
+  int OnEditLoopAudio();
+  // A new loop made from a copy of segment, counted in measures of four beats.
+  int CreateLoopFromSegment(CAudioSegment* segment, int measures);
+  int OnCreateLoopFromEditor() { return CreateLoopFromSegment(GetEditorSegment().get(), 2); }
+  // Every loop the project plays has its audio in memory, every other loop none.
+  void UpdateLoopMemory(bool showProgress);
 
   // ---- Imports, exports and mixdowns -------------------------------------------
   // Imports decode a WAV or MP3 file through the codecs into a new segment of
@@ -283,4 +324,11 @@ class CProApp final : public ui::IMessageReceiver {
   int ApplyEdit(EditTarget target, int32_t operation, int32_t range);
   void FillOperationRecord(OperationParameters& params, int32_t operation, int32_t range);
   int operationRunning_ = 0;
+
+  // Track View commands. Join (undoKind 6) or Convert (15) rendered into a
+  // new snippet behind the progress window: a status:: code.
+  int RenderIntoSnippet(int32_t undoKind, int index, CAudioTrackList& parts, std::shared_ptr<CAudioSnippet>* made);
+  // The shift dialog keeps its units and start between runs.
+  int32_t shiftTimeUnits_ = 1;
+  uint32_t shiftStart_ = 0;
 };

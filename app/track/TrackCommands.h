@@ -8,6 +8,8 @@
 
 #include "OperationList.h"
 
+class CAudioSegment;
+
 class CProApp;
 
 namespace track {
@@ -53,11 +55,23 @@ constexpr int kBeatsPerMeasure = 4;  // a loop made from a segment is counted in
 constexpr int kLineLoopPropertiesNoView = 1902;
 constexpr const char* kDivideByZero = "Divide By Zero Violation";
 
-// The refusal box while audio runs; true when the command must do nothing.
+constexpr const char* kNothingToCutText = "No snippets selected to cut.";
+constexpr int kInsertLoopMenuEntries = 32;
+
+// While an operation's progress window pumps events, or audio runs (the
+// refusal box then shown), a command must do nothing.
+bool Refused(CProApp& app);
 bool RefusedWhilePlaying(CProApp& app);
 
 // A snapshot or clipboard list, empty.
 std::unique_ptr<CAudioTrackList> NewSnapshot();
+
+// Whether the track of that index holds a snippet.
+bool HasSnippets(const CAudioTrackList& list, int index);
+// Every snippet of every track of list.
+size_t CountSnippets(CAudioTrackList& list);
+// The smallest start and the largest end of list's snippets; false when it has none.
+bool SnippetExtent(CAudioTrackList& list, uint32_t* first, uint32_t* end);
 
 // What the Audio Editor holds now, as an undo record keeps it.
 EditorContent ShownContent(const CProApp& app);
@@ -65,10 +79,17 @@ EditorContent ShownContent(const CProApp& app);
 // The Audio Editor's rule after snippets left the project: when it shows one
 // of list's snippets from that snippet's track, the record keeps what it
 // showed and the editor is cleared.
-void ClearEditorOfRemoved(CProApp& app, const CAudioTrackList& list, COperation& record);
+void ClearEditorOfRemoved(CProApp& app, CAudioTrackList& list, COperation& record);
 
 // After the arrangement changed: the record kept, the project marked
 // modified and its processors made ready for what may play now.
 void Record(CProApp& app, std::unique_ptr<COperation> record);
+
+// Removes a result's audio files that nothing will keep.
+void DiscardAudio(const std::shared_ptr<CAudioSegment>& segment);
+
+// A segment written through an operation record: closed and mapped, its view
+// over all of it, no highlight.
+void FinishSegment(CAudioSegment& segment);
 
 }  // namespace track
