@@ -210,7 +210,8 @@ class CProApp final : public ui::IMessageReceiver {
   int OnEditLoopAudio();
   // A new loop made from a copy of segment, counted in measures of four beats.
   int CreateLoopFromSegment(CAudioSegment* segment, int measures);
-  int OnCreateLoopFromEditor() { return CreateLoopFromSegment(GetEditorSegment().get(), 2); }
+  // The hidden "Create Loop" entry's message: the Audio Editor's audio in two measures.
+  int OnCreateLoopMessage() { return CreateLoopFromSegment(GetEditorSegment().get(), 2); }
   // Every loop the project plays has its audio in memory, every other loop none.
   void UpdateLoopMemory(bool showProgress);
 

@@ -47,12 +47,12 @@ TEST_F(LoopCommandTest, RefusalsChangeNothing) {
          for (int i = 0; i < 32; ++i) BankLoop(100);
          app->SetEditorIndependentAudio(MakeSegment(Constant(44100, 2, 1, 1), 2));
        },
-       [](CProApp& a) { return a.OnCreateLoopFromEditor(); }, "Maximum number of loops has been reached."},
+       [](CProApp& a) { return a.OnCreateLoopMessage(); }, "Maximum number of loops has been reached."},
       {"a loop over 30 seconds",
        [this] {
          app->SetEditorIndependentAudio(MakeSegment(Constant(1323001, 1, 1, 0), 1));
        },
-       [](CProApp& a) { return a.OnCreateLoopFromEditor(); },
+       [](CProApp& a) { return a.OnCreateLoopMessage(); },
        "Cannot create loop file.  Current audio length is greater than the 30 second loop limit."},
   });
 }
@@ -173,7 +173,7 @@ TEST_F(LoopCommandTest, ALoopMadeFromTheEditorsAudioGetsACopyOfIt) {
   app->SetEditorIndependentAudio(shown);
   BankLoop(100);
   app->config.colorSets[26] = TrackColorSet{0x123456, 1, 2, 3};  // loop 1's
-  ASSERT_EQ(app->OnCreateLoopFromEditor(), status::kDone);
+  ASSERT_EQ(app->OnCreateLoopMessage(), status::kDone);
   ASSERT_EQ(app->loopBank.GetCount(), 2);
   std::shared_ptr<CAudioLoop> made;
   ASSERT_EQ(app->loopBank.FindLoop(1, &made), 1);
