@@ -23,6 +23,7 @@
 #include <vector>
 
 class CAudioSegment;
+struct TrackColorSet;
 
 namespace ui {
 
@@ -176,6 +177,11 @@ class IViewHost {
   virtual void Relayout() = 0;
   virtual void SetSnapToGrid(int snap) = 0;
   virtual int GetSnapToGrid() const = 0;
+  // The Track View menu's "Insert Loop" entries from the Loop Bank; false when
+  // that menu has no Edit menu to hold them.
+  virtual bool RebuildLoopMenu() = 0;
+  // The Audio Editor's waveform colours.
+  virtual void SetEditorColors(const TrackColorSet& colors) = 0;
 
   // Frame texts and the position slider (0..1000).
   virtual void SetPositionText(const std::string& text) = 0;

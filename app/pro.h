@@ -244,6 +244,17 @@ class CProApp final : public ui::IMessageReceiver {
   int DecodeAudioFile(const std::string& path, std::shared_ptr<CAudioSegment>* segment);
 
   // ---- User-interface commands --------------------------------------------------
+  // The core's part of a view switch: the Audio Editor's project tempo, then
+  // the menu and lower tool bar of the mode. Refused during playback (0); 3
+  // without a main window, else 0.
+  int SwitchView(int mode);
+  // The Track View menu's "Insert Loop" entries after the Loop Bank changed;
+  // with no loops left they stay as they were. 3 without that menu, else 0.
+  int RebuildLoopMenu();
+  // The Audio Editor's colours for what it holds: with track colours in use,
+  // the snippet's track or the loop's set, else the independent audio's. 3
+  // without a view or for a loop numbered outside the bank, else 0.
+  int ApplyEditorColorSet();
 
   // ---- Members, in construction order ---------------------------------------
   ui::UiServices services;

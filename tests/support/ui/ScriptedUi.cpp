@@ -4,6 +4,7 @@
 
 #include "AudioSegment.h"
 #include "OperationDialog.h"
+#include "TrackColorSet.h"
 
 namespace tessiro::test {
 
@@ -246,6 +247,18 @@ void CScriptedViewHost::LockInput(int lock) {
 void CScriptedViewHost::SetSnapToGrid(int snap) {
   snapToGrid = snap;
   Record("SetSnapToGrid(" + std::to_string(snap) + ")");
+}
+
+bool CScriptedViewHost::RebuildLoopMenu() {
+  Record("RebuildLoopMenu");
+  return hasLoopMenu;
+}
+
+void CScriptedViewHost::SetEditorColors(const TrackColorSet& colors) {
+  char text[64];
+  std::snprintf(text, sizeof text, "SetEditorColors(%06X,%06X,%06X,%06X)", colors.snippetBox, colors.waveformFill,
+                colors.waveformOutline, colors.marker);
+  Record(text);
 }
 
 void CScriptedViewHost::SetPositionText(const std::string& text) {

@@ -194,6 +194,8 @@ class CScriptedViewHost final : public ui::IViewHost {
   void Relayout() override { Record("Relayout"); }
   void SetSnapToGrid(int snap) override;
   int GetSnapToGrid() const override { return snapToGrid; }
+  bool RebuildLoopMenu() override;
+  void SetEditorColors(const TrackColorSet& colors) override;
   void SetPositionText(const std::string& text) override;
   void SetLengthText(const std::string& text) override;
   void SetPositionSlider(int value) override;
@@ -236,6 +238,7 @@ class CScriptedViewHost final : public ui::IViewHost {
   // The Track View's right-clicked snippet; identifier 0 for none.
   int currentSnippetTrack = 0;
   uint32_t currentSnippet = 0;
+  bool hasLoopMenu = true;                 // the Track View menu can take the loops
   std::string title, positionText, lengthText;
   std::vector<std::string> calls;
 };

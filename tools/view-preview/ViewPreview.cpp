@@ -1,0 +1,87 @@
+// Writes the view in each view mode as PNG files into a folder, offscreen, at
+// the size the view has in a main window of 835 x 550 and at 838 x 600, with
+// a project when one is named.
+#include <QApplication>
+#include <QDir>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "QuietServices.h"
+#include "pro.h"
+
+namespace {
+
+// The view's client in a main window of 835 x 550: the menu bar, the upper
+// tool bar and the lower band take the rest.
+constexpr int kWindowViewWidth = 835;
+constexpr int kWindowViewHeight = 440;
+
+// The frame's corners and the tab strip, magnified eight times, to see the pixels.
+bool SaveDetails(const QImage& shot, const QString& folder) {
+  const int w = shot.width();
+  const int h = shot.height();
+  const struct {
+    const char* name;
+    QRect part;
+  } details[] = {{"tabs", QRect(0, 0, 280, 30)},
+                 {"top-right", QRect(w - 30, 14, 30, 20)},
+                 {"bottom-right", QRect(w - 30, h - 20, 30, 20)},
+                 {"bottom-left", QRect(0, h - 20, 30, 20)}};
+  bool saved = true;
+  for (const auto& detail : details) {
+    const QImage magnified = shot.copy(detail.part).scaled(detail.part.size() * 8, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    saved = magnified.save(folder + QStringLiteral("/detail-%1.png").arg(QLatin1String(detail.name))) && saved;
+  }
+  return saved;
+}
+
+bool SaveModes(CProView& view, const QString& folder, const char* size) {
+  const char* const names[] = {"track-view", "audio-editor", "loop-bank"};
+  bool saved = true;
+  for (int mode = ViewModeTrack; mode <= ViewModeLoopBank; ++mode) {
+    view.SwitchView(mode);
+    const QString path = folder + QStringLiteral("/view-%1-%2.png").arg(QLatin1String(names[mode - 1]), QLatin1String(size));
+    if (!view.grab().save(path)) {
+      std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+      saved = false;
+    }
+  }
+  return saved;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: view_preview <folder> [project]\n");
+    return 2;
+  }
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // The program's own files of a preview stay out of the user's.
+  const QString home = QDir::temp().filePath(QStringLiteral("view-preview-home"));
+  QDir().mkpath(home);
+  if (std::getenv("TESSIRO_HOME") == nullptr) setenv("TESSIRO_HOME", qPrintable(home), 1);
+  if (std::getenv("TESSIRO_AUDIO") == nullptr) setenv("TESSIRO_AUDIO", "virtual", 1);
+  QApplication application(argc, argv);
+  QFont font(QStringLiteral("Liberation Sans"));
+  font.setPixelSize(12);
+  QApplication::setFont(font);
+  const QString folder = QString::fromLocal8Bit(argv[1]);
+  QDir().mkpath(folder);
+
+  tools::QuietServices seams;
+  auto app = std::make_unique<CProApp>(seams.Services());
+  if (argc > 2 && app->OpenProject(argv[2]) != status::kDone) std::fprintf(stderr, "could not open %s\n", argv[2]);
+  CProView view(app.get());
+  seams.view.view = &view;
+  view.resize(kWindowViewWidth, kWindowViewHeight);
+  view.show();
+  bool saved = SaveModes(view, folder, "window");
+  view.SwitchView(ViewModeTrack);
+  saved = SaveDetails(view.grab().toImage(), folder) && saved;
+  view.resize(838, 600);
+  saved = SaveModes(view, folder, "838x600") && saved;
+  seams.view.view = nullptr;
+  return saved ? 0 : 1;
+}
