@@ -45,8 +45,8 @@ CProView::CProView(CProApp* app, QWidget* parent) : QWidget(parent), app_(app) {
   if (!app_) ReportError(kSource, kLineNoApp, "");
 }
 
-// The editors go first, in the reverse of their order, while the view they
-// hold controls and timers of still stands.
+// The editors go first, the last made first, while the view that holds their
+// controls still stands.
 CProView::~CProView() {
   for (const auto& [id, qtId] : timers_) killTimer(qtId);
   timers_.clear();
