@@ -1,0 +1,174 @@
+#include "StartupWindows.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace dialogs {
+
+namespace {
+
+QString IdName(int id) { return QString::number(id); }
+
+QLabel* Text(const char* text, int id, QWidget* parent) {
+  auto* label = new QLabel(QString::fromUtf8(text), parent);
+  label->setWordWrap(true);
+  if (id != 0) label->setObjectName(IdName(id));
+  return label;
+}
+
+QLabel* Link(const forms::HyperLink& link, QWidget* parent) {
+  auto* label = new QLabel(QStringLiteral("<a href=\"%1\">%2</a>")
+                               .arg(QString::fromStdString(link.target).toHtmlEscaped(),
+                                    QString::fromStdString(link.text).toHtmlEscaped()),
+                           parent);
+  label->setObjectName(IdName(link.id));
+  label->setOpenExternalLinks(true);
+  label->setTextInteractionFlags(Qt::TextBrowserInteraction);
+  return label;
+}
+
+QDialogButtonBox* OkButton(QDialog* dialog) {
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, dialog);
+  buttons->button(QDialogButtonBox::Ok)->setObjectName(IdName(1));
+  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+  return buttons;
+}
+
+}  // namespace
+
+CInitWindow1::CInitWindow1(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("298"));
+  setWindowTitle(QString::fromUtf8(forms::CInitDialog1::Caption()));
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(Text(forms::CInitDialog1::WelcomeText(), forms::CInitDialog1::kIdWelcome, this));
+  for (const forms::HyperLink& link : forms::CInitDialog1::Links()) layout->addWidget(Link(link, this));
+  layout->addWidget(Text(forms::CInitDialog1::SetupNote(), forms::CInitDialog1::kIdSetupNote, this));
+  layout->addWidget(OkButton(this));
+  setMinimumWidth(420);
+}
+
+CInitWindow2::CInitWindow2(const InitDialog2Request& request, StartupServices services, QWidget* parent)
+    : QDialog(parent), form_(request), services_(std::move(services)) {
+  using forms::CInitDialog2;
+  setObjectName(QStringLiteral("299"));
+  setWindowTitle(QString::fromUtf8(CInitDialog2::Caption()));
+  form_.OnInitDialog();
+
+  auto* layout = new QVBoxLayout(this);
+  auto* audio = new QGroupBox(QStringLiteral("Audio Settings"), this);
+  auto* audioLayout = new QVBoxLayout(audio);
+  auto* deviceRow = new QHBoxLayout;
+  deviceRow->addWidget(new QLabel(QStringLiteral("Output Device:"), audio));
+  devices_ = new QComboBox(audio);
+  devices_->setObjectName(IdName(CInitDialog2::kIdOutputDevice));
+  for (const std::string& name : form_.OutputDevices()) devices_->addItem(QString::fromStdString(name));
+  devices_->setCurrentIndex(form_.OutputDevice());
+  deviceRow->addWidget(devices_, 1);
+  audioLayout->addLayout(deviceRow);
+
+  auto* pathRow = new QHBoxLayout;
+  pathRow->addWidget(new QLabel(QStringLiteral("Audio Path:"), audio));
+  path_ = new QLineEdit(QString::fromStdString(form_.AudioPath()), audio);
+  path_->setObjectName(IdName(CInitDialog2::kIdAudioPath));
+  pathRow->addWidget(path_, 1);
+  auto* browse = new QPushButton(QStringLiteral("Browse..."), audio);
+  browse->setObjectName(IdName(CInitDialog2::kIdBrowse));
+  pathRow->addWidget(browse);
+  audioLayout->addLayout(pathRow);
+  audioLayout->addWidget(Text(CInitDialog2::AudioPathNote(), 0, audio));
+  layout->addWidget(audio);
+
+  auto* license = new QGroupBox(QStringLiteral("License Agreement"), this);
+  auto* licenseLayout = new QVBoxLayout(license);
+  auto* agreement = new QPlainTextEdit(QString::fromUtf8(CInitDialog2::LicenseText()), license);
+  agreement->setObjectName(IdName(CInitDialog2::kIdLicense));
+  agreement->setReadOnly(true);
+  agreement->setMinimumHeight(120);
+  licenseLayout->addWidget(agreement);
+  layout->addWidget(license);
+  layout->addWidget(OkButton(this));
+  setMinimumWidth(460);
+
+  connect(devices_, &QComboBox::currentIndexChanged, this, [this](int index) { form_.SelectOutputDevice(index); });
+  connect(path_, &QLineEdit::textEdited, this, [this](const QString& text) { form_.SetAudioPath(text.toStdString()); });
+  connect(browse, &QPushButton::clicked, this, &CInitWindow2::Browse);
+}
+
+void CInitWindow2::Browse() {
+  if (!services_.browseFolder) return;
+  form_.ApplyBrowsed(services_.browseFolder(form_.AudioPath()));
+  path_->setText(QString::fromStdString(form_.AudioPath()));
+}
+
+void CInitWindow2::accept() {
+  // A folder that cannot be made is refused again by the core, which says why.
+  form_.OnOK();
+  QDialog::accept();
+}
+
+CNoticeWindow::CNoticeWindow(const forms::NoticeForm& notice, QWidget* parent) : QDialog(parent) {
+  setObjectName(QString::fromUtf8(notice.kind));
+  setWindowTitle(QString::fromUtf8(notice.caption));
+  dontShow_.OnInitDialog();
+  auto* layout = new QVBoxLayout(this);
+  auto* body = new QHBoxLayout;
+  body->addWidget(Text(notice.text, notice.textId, this), 1);
+  if (notice.picture != nullptr) {
+    // The pictures come with the skin; until it has them the place stays framed.
+    auto* picture = new QLabel(this);
+    picture->setObjectName(QString::fromUtf8(notice.picture));
+    picture->setFixedSize(120, 90);
+    picture->setFrameShape(QFrame::Box);
+    body->addWidget(picture);
+  }
+  layout->addLayout(body);
+  if (notice.link) layout->addWidget(Link(*notice.link, this));
+  if (notice.checkId != 0) {
+    auto* check = new QCheckBox(QString::fromUtf8(forms::kDontShowAgainText), this);
+    check->setObjectName(IdName(notice.checkId));
+    connect(check, &QCheckBox::toggled, this, [this](bool ticked) { dontShow_.OnCheck(ticked); });
+    layout->addWidget(check);
+  }
+  layout->addWidget(OkButton(this));
+  setMinimumWidth(400);
+}
+
+int RunWindow(QDialog& window, const StartupServices& services) {
+  if (services.run) {
+    services.run(window);
+    return window.result();
+  }
+  return window.exec();
+}
+
+void AnswerStartupRequests(ui::CRequestHandlers& handlers, const StartupServices& services) {
+  auto owner = [parent = services.parent] { return parent ? parent() : nullptr; };
+  handlers.On<InitDialog1Request>([owner, services](const InitDialog1Request&) {
+    CInitWindow1 window(owner());
+    RunWindow(window, services);
+    return std::optional<InitDialog1Request::Result>(InitDialog1Request::Result{});
+  });
+  handlers.On<InitDialog2Request>([owner, services](const InitDialog2Request& request) {
+    CInitWindow2 window(request, services, owner());
+    std::optional<InitDialog2Request::Result> answer;
+    // Closing the page without OK keeps what it proposed.
+    RunWindow(window, services);
+    answer = window.Form().Result();
+    return answer;
+  });
+  handlers.On<MAudioFoundRequest>([owner, services](const MAudioFoundRequest&) {
+    CNoticeWindow window(forms::MAudioFoundNotice(), owner());
+    RunWindow(window, services);
+    return std::optional<MAudioFoundRequest::Result>(MAudioFoundRequest::Result{});
+  });
+}
+
+}  // namespace dialogs

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <sys/stat.h>
+
+#include "ReportRecorder.h"
+#include "StartupWindows.h"
+#include "TempFolder.h"
+
+namespace {
+
+using dialogs::StartupServices;
+
+template <class W>
+W* Control(QWidget& window, int id) {
+  W* control = window.findChild<W*>(QString::number(id));
+  EXPECT_NE(control, nullptr) << "control " << id;
+  return control;
+}
+
+// Asks as the core does, through the handlers the front end holds.
+struct Front : ui::IUserInterface {
+  ui::CRequestHandlers handlers;
+  int MessageBox(const std::string&, ui::Icon, ui::Buttons) override { return ui::kAnswerOk; }
+  std::optional<std::string> ChooseFile(const ui::FileChooser&) override { return std::nullopt; }
+  std::optional<std::string> ChooseFolder(const ui::FolderChooser&) override { return std::nullopt; }
+
+ protected:
+  std::any Ask(std::type_index kind, const void* request, const char*) override {
+    return handlers.Has(kind) ? handlers.Call(kind, request) : std::any();
+  }
+};
+
+TEST(StartupWindows, FirstStartPagesTypedAndClicked) {
+  tessiro::test::CTempFolder temp;
+  const std::string typed = temp / "typed";
+  const std::string browsed = temp / "browsed";
+  std::vector<std::string> shown;
+  StartupServices services;
+  services.browseFolder = [&](const std::string& initial) -> std::optional<std::string> {
+    EXPECT_EQ(initial, typed) << "the browser opens at what was typed";
+    return browsed;
+  };
+  services.run = [&](QDialog& window) {
+    shown.push_back(window.objectName().toStdString());
+    if (window.objectName() == "299") {
+      QComboBox* devices = Control<QComboBox>(window, 1330);
+      QLineEdit* path = Control<QLineEdit>(window, 1331);
+      ASSERT_TRUE(devices && path);
+      EXPECT_EQ(devices->count(), 3);
+      EXPECT_EQ(devices->currentIndex(), 1);
+      devices->setCurrentIndex(2);
+      path->selectAll();
+      QTest::keyClicks(path, QString::fromStdString(typed));
+      QTest::mouseClick(Control<QPushButton>(window, 1104), Qt::LeftButton);
+      EXPECT_EQ(path->text().toStdString(), browsed);
+    }
+    QTest::mouseClick(Control<QPushButton>(window, 1), Qt::LeftButton);
+  };
+  Front front;
+  dialogs::AnswerStartupRequests(front.handlers, services);
+
+  EXPECT_TRUE(front.Request(InitDialog1Request{}).has_value());
+  InitDialog2Request page;
+  page.audioPath = temp / "orvane_audio";
+  page.outputDevices = {"Out 1", "Out 2", "Out 3"};
+  page.outputDevice = 1;
+  std::optional<InitDialog2Request::Result> chosen = front.Request(page);
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(chosen->audioPath, browsed);
+  EXPECT_EQ(chosen->outputDevice, 2);
+  struct stat info {};
+  EXPECT_EQ(::stat(browsed.c_str(), &info), 0) << "OK made the folder";
+  EXPECT_TRUE(front.Request(MAudioFoundRequest{}).has_value());
+  EXPECT_EQ(shown, (std::vector<std::string>{"298", "299", "CMAudioFoundDialog"}));
+}
+
+TEST(StartupWindows, NoOutputDeviceReportedAndPageStillAnswers) {
+  tessiro::test::CTempFolder temp;
+  StartupServices services;
+  services.run = [](QDialog& window) {
+    QComboBox* devices = Control<QComboBox>(window, 1330);
+    ASSERT_NE(devices, nullptr);
+    EXPECT_EQ(devices->count(), 0);
+    window.reject();  // closed with the title bar: the proposed path stands
+  };
+  Front front;
+  dialogs::AnswerStartupRequests(front.handlers, services);
+  InitDialog2Request page;
+  page.audioPath = temp / "audio";
+  std::optional<InitDialog2Request::Result> chosen = front.Request(page);
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(chosen->audioPath, page.audioPath);
+  EXPECT_EQ(chosen->outputDevice, 0);
+  std::vector<tessiro::test::RecordedReport> reports = tessiro::test::Reports().Take();
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].report.message, forms::CInitDialog2::kNoOutputDevice);
+}
+
+TEST(StartupWindows, NoticeCheckBoxReadAfterOk) {
+  struct Case {
+    const char* what;
+    forms::NoticeForm notice;
+    int clicks;
+    bool expected;
+  };
+  const Case cases[] = {
+      {"editor notice untouched", forms::NoAudioEditingNotice(), 0, false},
+      {"editor notice ticked", forms::NoAudioEditingNotice(), 1, true},
+      {"loop notice ticked twice", forms::NoLoopsNotice(), 2, false},
+      {"loop notice ticked", forms::NoLoopsNotice(), 1, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    dialogs::CNoticeWindow window(c.notice);
+    QCheckBox* check = Control<QCheckBox>(window, c.notice.checkId);
+    ASSERT_NE(check, nullptr);
+    EXPECT_EQ(check->text().toStdString(), forms::kDontShowAgainText);
+    ASSERT_NE(Control<QLabel>(window, c.notice.link->id), nullptr);
+    window.show();
+    for (int i = 0; i < c.clicks; ++i) QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(6, check->height() / 2));
+    QTest::mouseClick(Control<QPushButton>(window, 1), Qt::LeftButton);
+    EXPECT_EQ(window.result(), QDialog::Accepted);
+    EXPECT_EQ(window.DontShowAgain(), c.expected);
+  }
+}
+
+}  // namespace
