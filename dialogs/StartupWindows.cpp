@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "requests/ViewRequests.h"
+
 namespace dialogs {
 
 namespace {
@@ -49,7 +51,10 @@ CInitWindow1::CInitWindow1(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QString::fromUtf8(forms::CInitDialog1::Caption()));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Text(forms::CInitDialog1::WelcomeText(), forms::CInitDialog1::kIdWelcome, this));
-  for (const forms::HyperLink& link : forms::CInitDialog1::Links()) layout->addWidget(Link(link, this));
+  auto* links = new QVBoxLayout;
+  links->setSpacing(4);
+  for (const forms::HyperLink& link : forms::CInitDialog1::Links()) links->addWidget(Link(link, this));
+  layout->addLayout(links);
   layout->addWidget(Text(forms::CInitDialog1::SetupNote(), forms::CInitDialog1::kIdSetupNote, this));
   layout->addWidget(OkButton(this));
   setMinimumWidth(420);
@@ -168,6 +173,16 @@ void AnswerStartupRequests(ui::CRequestHandlers& handlers, const StartupServices
     CNoticeWindow window(forms::MAudioFoundNotice(), owner());
     RunWindow(window, services);
     return std::optional<MAudioFoundRequest::Result>(MAudioFoundRequest::Result{});
+  });
+  handlers.On<NoAudioEditingExistsRequest>([owner, services](const NoAudioEditingExistsRequest&) {
+    CNoticeWindow window(forms::NoAudioEditingNotice(), owner());
+    RunWindow(window, services);
+    return std::optional<NoAudioEditingExistsRequest::Result>(NoAudioEditingExistsRequest::Result{window.DontShowAgain() ? 1 : 0});
+  });
+  handlers.On<NoLoopsExistRequest>([owner, services](const NoLoopsExistRequest&) {
+    CNoticeWindow window(forms::NoLoopsNotice(), owner());
+    RunWindow(window, services);
+    return std::optional<NoLoopsExistRequest::Result>(NoLoopsExistRequest::Result{window.DontShowAgain() ? 1 : 0});
   });
 }
 

@@ -11,6 +11,7 @@
 #include "ReportRecorder.h"
 #include "StartupWindows.h"
 #include "TempFolder.h"
+#include "requests/ViewRequests.h"
 
 namespace {
 
@@ -127,6 +128,32 @@ TEST(StartupWindows, NoticeCheckBoxReadAfterOk) {
     QTest::mouseClick(Control<QPushButton>(window, 1), Qt::LeftButton);
     EXPECT_EQ(window.result(), QDialog::Accepted);
     EXPECT_EQ(window.DontShowAgain(), c.expected);
+  }
+}
+
+TEST(StartupWindows, EmptyEditorRequestsAnswerTheTick) {
+  bool tick = false;
+  StartupServices services;
+  services.run = [&tick](QDialog& window) {
+    window.show();
+    if (tick) {
+      QCheckBox* check = window.findChild<QCheckBox*>();
+      ASSERT_NE(check, nullptr);
+      QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(6, check->height() / 2));
+    }
+    QTest::mouseClick(Control<QPushButton>(window, 1), Qt::LeftButton);
+  };
+  Front front;
+  dialogs::AnswerStartupRequests(front.handlers, services);
+  for (bool ticked : {false, true, false}) {
+    SCOPED_TRACE(ticked);
+    tick = ticked;
+    const auto editor = front.Request(NoAudioEditingExistsRequest{});
+    ASSERT_TRUE(editor.has_value());
+    EXPECT_EQ(editor->dontShowAgain, ticked ? 1 : 0);
+    const auto loops = front.Request(NoLoopsExistRequest{});
+    ASSERT_TRUE(loops.has_value());
+    EXPECT_EQ(loops->dontShowAgain, ticked ? 1 : 0);
   }
 }
 
