@@ -17,9 +17,10 @@ enum TimeDisplayMode { TimeDisplayStandard = 1, TimeDisplayTempo = 2 };
 // returns the box's result. Callable from any thread.
 int ReportError(const char* sourcePath, int line, const char* message);
 
-// A millisecond tick count different from every one returned before, across
-// threads. Identifiers of segments, snippets, tracks and loops, and the names
-// of audio files, come from it.
+// A millisecond tick count different from, and later than, every one returned
+// before, across threads; asked faster than once a millisecond it runs ahead
+// of the clock instead of waiting. Identifiers of segments, snippets, tracks
+// and loops, and the names of audio files, come from it.
 uint32_t GetUniqueTickCount();
 
 // The level meters' scale: entry i is the meter height (0..100) for level i.
