@@ -1,5 +1,52 @@
-// Opening projects: the start-up project, new projects.
+// Opening, starting and asking about projects: the type test, Open, New,
+// the modified-project question, and the file commands.
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "FileReplace.h"
+#include "Generic.h"
+#include "ReportErrorDll.h"
 #include "pro.h"
+#include "requests/ProjectRequests.h"
+
+namespace {
+
+constexpr const char* kSource = "pro";
+constexpr int kLineNewNoView = 17036;
+constexpr int kLineTypeOpen = 17235;
+constexpr int kLineTypeClose = 17257;
+constexpr int kLineOpenNoView = 17297;
+
+constexpr uint32_t kNewViewEnd = 441000;  // ten seconds
+constexpr float kNewTempo = 120.0f;
+
+bool EndsWithProjectExtension(const std::string& path) {
+  const std::string ending = std::string(".") + project_text::kProjectExtension;
+  return path.size() > ending.size() && strcasecmp(path.c_str() + path.size() - ending.size(), ending.c_str()) == 0;
+}
+
+}  // namespace
+
+void BeginProgress(COperationDialog& progress, const std::string& text) {
+  progress.SetMessage(text, 1);
+  progress.Begin();
+  // A window that was cancelled ignores a new message until it has begun again.
+  if (progress.GetMessage() != text) progress.SetMessage(text, 1);
+}
+
+std::string ProjectTitleOf(const std::string& path) {
+  std::vector<char> title(path.size() + 1);
+  GetFileTitleFromPath(path.c_str(), title.data());
+  return title.data();
+}
+
+std::string ProjectRefusalText(const std::string& path, const std::string& problem) {
+  return "The project " + path + " cannot be opened: " + problem + ".";
+}
 
 void CProApp::OpenStartupProject(const std::string& commandLineProject) {
   if (!commandLineProject.empty()) {
@@ -16,7 +63,107 @@ void CProApp::OpenDocument(const std::string& path) {
   OpenProject(path);
 }
 
+bool CProApp::RefuseFileCommandDuringPlayback() {
+  if (!playing) return false;
+  services.ui.Inform(project_text::kDuringPlayback);
+  return true;
+}
+
+void CProApp::SetDocumentTitle(const std::string& title) {
+  document.SetTitle(title);
+  services.view.SetTitle(document.GetWindowTitle());
+}
+
+ProjectFileType CProApp::GetProjectFileType(const std::string& path) {
+  // A folder, a pipe or a device is no project, and opening a pipe would wait for ever.
+  struct stat info;
+  if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return ProjectFileUnknown;
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) {
+    ReportError(kSource, kLineTypeOpen, ("Failed to open project file " + path).c_str());
+    return ProjectFileFault;
+  }
+  char magic[7] = {};
+  const size_t got = std::fread(magic, 1, 6, file);
+  (void)got;  // a shorter file leaves zeros, which match no magic
+  if (std::fclose(file) != 0) {
+    ReportError(kSource, kLineTypeClose, "");
+    return ProjectFileFault;
+  }
+  // Seven bytes with the terminator: exactly these six bytes must begin the file.
+  static const struct {
+    const char* magic;
+    ProjectFileType type;
+  } kTypes[] = {{"QRVD12", ProjectFileQrvd12},
+                {"QRVZ30", ProjectFileQrvz30},
+                {"QRVZ32", ProjectFileQrvz32},
+                {"QRVZ33", ProjectFileQrvz33}};
+  for (const auto& known : kTypes) {
+    if (std::memcmp(magic, known.magic, sizeof magic) == 0) return known.type;
+  }
+  return ProjectFileUnknown;
+}
+
+int CProApp::OpenProject(const std::string& path) {
+  if (RefuseFileCommandDuringPlayback()) return status::kFaultReported;
+  if (!services.view.HasView()) {
+    ReportError(kSource, kLineOpenNoView, "");
+    return status::kFaultReported;
+  }
+  const ProjectFileType type = GetProjectFileType(path);
+  switch (type) {
+    case ProjectFileFault:
+      recentFiles.Remove(platform::AbsolutePath(path));
+      return status::kFaultReported;
+    case ProjectFileUnknown:
+      services.ui.Inform(project_text::kNotAProject);
+      return status::kFaultReported;
+    case ProjectFileQrvd12:
+      return OpenQvkProject(path);
+    default:
+      return OpenMixProject(path, type);
+  }
+}
+
+int CProApp::OpenQvkProject(const std::string& given) {
+  const std::string path = platform::AbsolutePath(given);
+  ProjectImage image;
+  std::string problem;
+  // The whole file is checked before the open project is given up.
+  if (!ReadProjectFile(path, &image, &problem)) {
+    services.ui.Inform(ProjectRefusalText(path, problem));
+    recentFiles.Remove(path);
+    return status::kFaultReported;
+  }
+  const uint32_t savesBefore = saves_;
+  if (QuerySaveModified() == status::kCancelled) return status::kCancelled;
+  // Saving the open project may have written this very file: what opens is what is there now.
+  if (saves_ != savesBefore && !ReadProjectFile(path, &image, &problem)) {
+    services.ui.Inform(ProjectRefusalText(path, problem));
+    return status::kFaultReported;
+  }
+  ClearProject();
+  projectPath = path;
+  ApplyProjectImage(image, platform::FolderOfPath(path));
+  undoList.Clear();
+  modified = 0;
+  SetDocumentTitle(ProjectTitleOf(path));
+  recentFiles.Add(path);
+  return status::kDone;
+}
+
 int CProApp::NewProject() {
+  if (RefuseFileCommandDuringPlayback()) return status::kFaultReported;
+  if (QuerySaveModified() == status::kCancelled) return status::kCancelled;
+  if (!services.view.HasView()) {
+    ReportError(kSource, kLineNewNoView, "");
+    return status::kFaultReported;
+  }
+  ClearProject();
+  return status::kDone;
+}
+
+void CProApp::ClearProject() {
   snippetClipboard.reset();
   project.Reset();
   loopBank.DeleteAllLoops();
@@ -29,15 +176,16 @@ int CProApp::NewProject() {
     }
   }
   project.viewStart = 0;
-  project.viewEnd = 441000;
-  project.viewWidth = 441000;
-  project.SetTempo(120.0f);
+  project.viewEnd = kNewViewEnd;
+  project.viewWidth = kNewViewEnd;
+  // The tempo and pitch a new project starts with (the list's reset set the tempo already).
+  project.tempo = kNewTempo;
   project.globalPitch = 0.0f;
-  editorSource = EditorSourceNothing;
-  editorSnippet.reset();
-  editorSegment.reset();
-  editorLoop.reset();
+  services.view.SetPitchText(0.0f);
+  services.view.RefreshTrackView();
+  ClearEditor();
   metronome.SetBPM(project.tempo);
+  services.view.SetEditorProjectTempo(project.tempo);
   mixPosition = 0;
   playCursor = 0;
   services.view.SwitchView(ViewModeTrack);
@@ -48,11 +196,53 @@ int CProApp::NewProject() {
   projectPath.clear();
   undoList.Clear();
   modified = 0;
-  document.SetTitle(CProDoc::kUntitled);
-  services.view.SetTitle(document.GetWindowTitle());
-  return status::kDone;
+  SetDocumentTitle(CProDoc::kUntitled);
+  projectTags = ProjectTags{};
+  unresolvedAudio_.clear();
 }
 
-// Until the project reader arrives a project cannot be read; the program starts empty.
-int CProApp::OpenProject(const std::string&) { return NewProject(); }
-int CProApp::OpenIntroProject() { return NewProject(); }
+int CProApp::QuerySaveModified() {
+  if (!modified) return status::kDone;
+  const std::optional<ModifiedProjectRequest::Result> answer = services.ui.Request(ModifiedProjectRequest{});
+  if (!answer || answer->answer == ModifiedProjectRequest::Answer::Cancel) return status::kCancelled;
+  if (answer->answer == ModifiedProjectRequest::Answer::No) return status::kDone;
+  // A save that was cancelled or failed keeps everything: the whole action stops.
+  return OnFileSave() == status::kDone ? status::kDone : status::kCancelled;
+}
+
+int CProApp::OnFileNew() { return NewProject(); }
+
+int CProApp::OnFileOpen() {
+  if (RefuseFileCommandDuringPlayback()) return status::kFaultReported;
+  ui::FileChooser chooser;
+  chooser.caption = "Open";
+  chooser.filter = project_text::kOpenFilters;
+  chooser.initialPath = projectPath.empty() ? audioFolder : platform::FolderOfPath(projectPath);
+  const std::optional<std::string> path = services.ui.ChooseFile(chooser);
+  if (!path || path->empty()) return status::kNothingDone;
+  return OpenProject(*path);
+}
+
+int CProApp::OnFileSave() {
+  if (RefuseFileCommandDuringPlayback()) return status::kFaultReported;
+  if (projectPath.empty()) return OnFileSaveAs();
+  return SaveProject(projectPath);
+}
+
+int CProApp::OnFileSaveAs() {
+  if (RefuseFileCommandDuringPlayback()) return status::kFaultReported;
+  ui::FileChooser chooser;
+  chooser.save = true;
+  chooser.caption = "Save As";
+  chooser.filter = project_text::kFileFilter;
+  chooser.defaultExtension = project_text::kProjectExtension;
+  chooser.initialPath = projectPath.empty() ? audioFolder : projectPath;
+  const std::optional<std::string> chosen = services.ui.ChooseFile(chooser);
+  if (!chosen || chosen->empty()) return status::kCancelled;
+  // Always a ".qvk": an older ".mix" project of the same name is never written over.
+  std::string path = platform::AbsolutePath(*chosen);
+  if (!EndsWithProjectExtension(path)) path += std::string(".") + project_text::kProjectExtension;
+  const int result = SaveProject(path);
+  if (result == status::kDone) recentFiles.Add(path);
+  return result;
+}

@@ -29,13 +29,17 @@
 #include "AudioLoopList.h"
 #include "AudioSegment.h"
 #include "AudioSnippet.h"
+#include "AudioSnippetExtended.h"
 #include "AudioTrackList.h"
+#include "MixFormat.h"
 #include "OperationDialog.h"
 #include "OperationList.h"
 #include "PageBuffer.h"
 #include "Pobix.h"
 #include "ProConfig.h"
 #include "ProDoc.h"
+#include "ProjectFiles.h"
+#include "ProjectFormat.h"
 #include "ProgramFolder.h"
 #include "Profile.h"
 #include "UiServices.h"
@@ -121,12 +125,35 @@ class CProApp final : public ui::IMessageReceiver {
   // ---- Project files --------------------------------------------------------
   // The command line's project, else the intro on a first start, else a new project.
   void OpenStartupProject(const std::string& commandLineProject);
+  // Opens a ".qvk" project or imports a ".mix" one; the whole file is checked
+  // before the open project is given up, and a file that cannot be opened
+  // leaves it as it was. 1 opened, 2 cancelled, 3 refused or fault.
   int OpenProject(const std::string& path);
+  // 1 done, 2 cancelled (the modified project was kept), 3 refused or fault.
   int NewProject();
   int OpenIntroProject();
   // A file opened through the window (recent files, drag and drop): ignored
   // until start-up has finished, then opened as a project.
   void OpenDocument(const std::string& path);
+  ProjectFileType GetProjectFileType(const std::string& path);
+  // Reads a ".qvk" file into the emptied project; 1, or 3 when the file was refused.
+  int LoadProject(const std::string& path);
+  // Reads an older ".mix" project of the type into the emptied project.
+  int ImportMixProject(const std::string& path, ProjectFileType type);
+  // A headerless 16-bit file as a new extended snippet of the whole file;
+  // 1 done, 2 cancelled, 3 fault.
+  int ImportRawTrack(const std::string& path, int channels, float tempo,
+                     std::shared_ptr<CAudioSnippetExtended>* snippet);
+  // Before the project is discarded: 1 go on (saved, or the user let it go), 2 cancel.
+  int QuerySaveModified();
+  // Writes the project to path (its audio moved from the temporary folder to
+  // the data folder first); 1 saved, 3 refused or failed (said so, project still modified).
+  int SaveProject(const std::string& path);
+  // The file commands: New 32969, Open 32924, Save 32923, Save As 32935.
+  int OnFileNew();
+  int OnFileOpen();
+  int OnFileSave();
+  int OnFileSaveAs();
 
   // ---- Transport ------------------------------------------------------------
   // The frame's position and length texts in the project's time display.
@@ -324,8 +351,37 @@ class CProApp final : public ui::IMessageReceiver {
 
   bool IsFirstStart() const { return firstStart_; }
 
+  // Project files: the description fields of Project Settings.
+  ProjectTags projectTags;
+
  private:
   void ApplyConfigAtStart();
+
+  // Project files.
+  struct UnresolvedAudio {
+    std::weak_ptr<CAudioSegment> segment;
+    std::string pcmPath, pekPath;  // as the project file named them
+    bool pcmMissing = false, pekMissing = false;
+  };
+  struct ProjectLoadState;  // one load's working state
+  // The refusal of a file command while audio runs; true when refused.
+  bool RefuseFileCommandDuringPlayback();
+  // Empties the project for a new one, without asking.
+  void ClearProject();
+  void ApplyProjectImage(const ProjectImage& image, const std::string& projectFolder);
+  std::shared_ptr<CAudioSegment> MakeProjectSegment(const ProjectSegmentRecord& record, ProjectLoadState& load);
+  void LoadProjectChain(int chainIndex, const ProjectChainRecord& record, int32_t chainBypass, int32_t levelsLength,
+                        ProjectLoadState& load);
+  void LoadProjectPoints(int chainIndex, const ProjectChainRecord& record, ProjectLoadState& load);
+  int OpenQvkProject(const std::string& path);
+  int OpenMixProject(const std::string& path, ProjectFileType type);
+  int ImportParsedMix(const MixProject& mix);
+  bool CaptureProjectImage(ProjectImage* image, std::string* problem);
+  bool MoveAudioToDataFolder(std::string* problem);
+  void SetDocumentTitle(const std::string& title);
+  // Audio a loaded project named that was found nowhere: saved with the names it had.
+  std::vector<UnresolvedAudio> unresolvedAudio_;
+  uint32_t saves_ = 0;  // successful saves, to notice a save made while asking
 
   bool firstStart_ = false;
   bool audioFolderAbandoned_ = false;

@@ -83,7 +83,8 @@ int CScriptedUi::MessageBox(const std::string& text, ui::Icon icon, ui::Buttons 
   return e->boxAnswer;
 }
 
-std::optional<std::string> CScriptedUi::ChooseFile(const ui::FileChooser&) {
+std::optional<std::string> CScriptedUi::ChooseFile(const ui::FileChooser& chooser) {
+  fileChoosers_.push_back(chooser);
   std::optional<Expectation> e = Take(Expectation::File, "file");
   return e ? e->path : std::nullopt;
 }

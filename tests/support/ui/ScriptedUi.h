@@ -69,6 +69,8 @@ class CScriptedUi final : public ui::IUserInterface {
   std::optional<std::string> ChooseFolder(const ui::FolderChooser& chooser) override;
 
   const std::vector<AskedBox>& Boxes() const { return boxes_; }
+  // Every file chooser shown, in order.
+  const std::vector<ui::FileChooser>& FileChoosers() const { return fileChoosers_; }
   // Every interaction in order: "box: <text>", "folder", "file", "request: <kind>".
   const std::vector<std::string>& Log() const { return log_; }
   void ClearLog();
@@ -92,6 +94,7 @@ class CScriptedUi final : public ui::IUserInterface {
 
   std::deque<Expectation> script_;
   std::vector<AskedBox> boxes_;
+  std::vector<ui::FileChooser> fileChoosers_;
   std::vector<std::string> log_;
 };
 
