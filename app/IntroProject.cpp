@@ -94,12 +94,14 @@ int CProApp::OpenIntroProject() {
   const std::string folder = programFolder_.Path();
   if (folder.empty()) {
     ReportError(kSource, kLineNoProgramFolder, "");
+    NewProject();
     return 0;
   }
   const std::string shipped = folder + "/" + project_text::kIntroFile;
   std::vector<uint8_t> bytes;
   if (!ReadWholeFile(shipped, &bytes)) {
     ReportError(kSource, kLineOpenIntro, ("Failed to open intro project " + shipped).c_str());
+    NewProject();  // the program still starts with a project
     return 0;
   }
   std::vector<uint8_t> rewritten = bytes;
@@ -112,10 +114,11 @@ int CProApp::OpenIntroProject() {
     RewriteIntroPaths(&rewritten, own);
     if (!CopyIntroAudio(folder, own) || !WriteFileReplacing(path, rewritten)) {
       ReportError(kSource, kLineOpenIntro, ("Failed to open intro project " + path).c_str());
+      NewProject();
       return 0;
     }
   }
-  OpenProject(path);
+  if (OpenProject(path) != status::kDone) NewProject();
   // The intro plays at once; the transport's OnPlayProject is called here once it exists.
   return 0;
 }

@@ -50,7 +50,8 @@ std::string ProjectRefusalText(const std::string& path, const std::string& probl
 
 void CProApp::OpenStartupProject(const std::string& commandLineProject) {
   if (!commandLineProject.empty()) {
-    OpenProject(commandLineProject);
+    // A project that cannot be opened still leaves the program with one.
+    if (OpenProject(commandLineProject) != status::kDone) NewProject();
   } else if (firstStart_) {
     OpenIntroProject();
   } else {

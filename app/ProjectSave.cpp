@@ -212,6 +212,7 @@ bool CProApp::MoveAudioToDataFolder(std::string* problem) {
       moves[path] = target;
     }
   }
+  if (!moves.empty()) platform::CreateFolder(dataFolder);  // made at start; the user may have removed it since
   for (const auto& [from, to] : moves) {
     if (!MoveFile(from, to)) {
       *problem = "its audio file " + from + " could not be moved to " + to + " (" + std::strerror(errno) + ")";

@@ -105,6 +105,16 @@ TEST_F(ProjectRefusalTest, WhatIsNoProjectIsSaidSoAndWhatIsGoneIsReported) {
   ExpectProtectedProjectUnchanged();
 }
 
+TEST_F(ProjectRefusalTest, AStartWithAProjectThatCannotBeOpenedStartsWithANewOne) {
+  WriteConfig(audio.Path());
+  const std::string path = WriteBytes("zeros.qvk", std::vector<uint8_t>(100, 0));
+  seams.ui.ExpectBox("Selected file is not an Orvane Tessiro or Orvane Quillon v3.0 file.");
+  ASSERT_TRUE(Start(path));
+  EXPECT_EQ(seams.view.title, "Untitled - Tessiro");
+  EXPECT_TRUE(app->projectPath.empty());
+  EXPECT_FLOAT_EQ(app->project.tempo, 120.0f);
+}
+
 TEST_F(ProjectRefusalTest, AFailedSaveLeavesTheOldFileWholeAndTheProjectModified) {
   OpenProtectedProject();
   const std::vector<uint8_t> old = ReadFile(audio / "good.qvk");
