@@ -8,6 +8,7 @@
 #include "AppFixture.h"
 #include "ByteFields.h"
 #include "Folders.h"
+#include "ProjectSamples.h"
 #include "ReportRecorder.h"
 #include "requests/StartupRequests.h"
 
@@ -43,6 +44,23 @@ TEST_F(AppTest, FirstStartAsksBothPagesMakesTheFoldersAndWritesTheConfigurationA
                 {328, 0x00F0F0}, {1212, 0xB4B4B4}, {1228, 1}, {1232, 1},    {1236, 1},  {1248, 1},
                 {1252, 1},       {1256, 1},   {1260, 10}};
   for (const Field& f : fields) EXPECT_EQ(U32At(saved, f.offset), f.value) << "offset " << f.offset;
+}
+
+TEST_F(AppTest, AProjectOnTheCommandLineIsOpenedInsteadOfTheIntro) {
+  ProjectImage image;
+  image.tempo = 93.0f;
+  const std::vector<uint8_t> bytes = BytesOf(image);
+  const std::string path = audio / "song.qvk";
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<std::streamsize>(bytes.size()));
+  ExpectFirstStart(audio / "music");
+  ASSERT_TRUE(Start(path));
+  EXPECT_TRUE(app->IsFirstStart());
+  EXPECT_EQ(app->projectPath, path);
+  EXPECT_EQ(seams.view.title, "song - Tessiro");
+  EXPECT_FLOAT_EQ(app->project.tempo, 93.0f);
+  EXPECT_EQ(app->loopBank.GetCount(), 0);  // the intro's loops are not there
+  EXPECT_EQ(seams.ui.Log(), (std::vector<std::string>{"request: CInitDialog1", "request: CInitDialog2"}));
 }
 
 TEST_F(AppTest, SecondStartReadsTheConfigurationAndAsksNothing) {
