@@ -12,6 +12,8 @@ void EditTest::SetUp() {
   AppTest::SetUp();
   ExpectFirstStart(audio / "music");
   ASSERT_TRUE(Start());
+  // A first start opens the intro project; the edits begin on an empty one.
+  ASSERT_EQ(app->NewProject(), status::kDone);
 }
 
 std::shared_ptr<CAudioSegment> EditTest::MakeSegment(const std::vector<int16_t>& samples, uint16_t channels) {
