@@ -211,7 +211,7 @@ int CProApp::ImportRawTrack(const std::string& path, int channels, float tempo,
   segment->Close();
   if (result != status::kDone) return result;
   segment->length = frames;
-  MapPeaks(*segment);
+  MapStoredPeaks(*segment);
   segment->viewStart = 0;
   segment->viewEnd = segment->viewWidth = frames;
   segment->tempo = tempo;

@@ -45,9 +45,10 @@ std::string ProjectRefusalText(const std::string& path, const std::string& probl
 // Opens the progress window with text, also right after a cancelled one.
 void BeginProgress(COperationDialog& progress, const std::string& text);
 
-// Maps the segment's peaks for the painter when its peak file holds any (a
-// take shorter than 64 frames has none, which is no fault).
-void MapPeaks(CAudioSegment& segment);
+// Maps the peaks of a segment whose peak file is on disk from an earlier
+// session (this session never opened it, so its size is read from the disk)
+// when the file holds any: a take shorter than 64 frames has none, which is no fault.
+void MapStoredPeaks(CAudioSegment& segment);
 
 // The document title of a project path: its file name without the extension.
 std::string ProjectTitleOf(const std::string& path);

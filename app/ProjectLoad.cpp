@@ -97,7 +97,7 @@ void LoadUsedLoopAudio(CAudioLoopList& bank) {
 
 }  // namespace
 
-void MapPeaks(CAudioSegment& segment) {
+void MapStoredPeaks(CAudioSegment& segment) {
   struct stat info;
   const std::string& path = segment.GetPeakFileName();
   if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) segment.GetPeakFile().Open(0);

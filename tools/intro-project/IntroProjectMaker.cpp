@@ -21,6 +21,7 @@
 
 #include "AudioSegment.h"
 #include "ProjectFormat.h"
+#include "../shared/XorshiftNoise.h"
 
 namespace {
 
@@ -42,20 +43,6 @@ using Sound = std::vector<double>;
 
 uint32_t Frames(double seconds) { return static_cast<uint32_t>(std::lround(seconds * kRate)); }
 double Hz(int midiNote) { return 440.0 * std::pow(2.0, (midiNote - 69) / 12.0); }
-
-class CNoise {
- public:
-  explicit CNoise(uint32_t seed) : state_(seed) {}
-  double Next() {
-    state_ ^= state_ << 13;
-    state_ ^= state_ >> 17;
-    state_ ^= state_ << 5;
-    return static_cast<double>(state_) / 2147483648.0 - 1.0;
-  }
-
- private:
-  uint32_t state_;
-};
 
 // Attack, then exponential decay towards sustain, then a release from the note's end.
 double Adsr(double t, double length, double attack, double decay, double sustain, double release) {

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "../shared/XorshiftNoise.h"
+
 namespace {
 
 constexpr int kFrames = 2048;
@@ -20,21 +22,6 @@ constexpr double kRate = 44100.0;
 constexpr double kTwoPi = 6.28318530717958647692;
 
 using Sound = std::vector<double>;  // kFrames mono samples, any scale
-
-// xorshift32: white noise in [-1, 1), the same on every machine.
-class CNoise {
- public:
-  explicit CNoise(uint32_t seed) : state_(seed) {}
-  double Next() {
-    state_ ^= state_ << 13;
-    state_ ^= state_ >> 17;
-    state_ ^= state_ << 5;
-    return static_cast<double>(state_) / 2147483648.0 - 1.0;
-  }
-
- private:
-  uint32_t state_;
-};
 
 // Rises linearly over riseS so a sound starts without a step, then decays with time constant decayS.
 double Envelope(double t, double riseS, double decayS) { return std::fmin(1.0, t / riseS) * std::exp(-t / decayS); }
