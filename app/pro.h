@@ -282,6 +282,24 @@ class CProApp final : public ui::IMessageReceiver {
   // the snippet's track or the loop's set, else the independent audio's. 3
   // without a view or for a loop numbered outside the bank, else 0.
   int ApplyEditorColorSet();
+  // The settings commands: Project Settings 32913, Application Settings 32787,
+  // Color Settings 32929, Metronome Settings 32792. Each asks its dialog and
+  // applies what changed; 1 applied, 2 cancelled, 3 refused (during playback) or fault.
+  int OnProjectSettings();
+  int OnApplicationSettings();
+  int OnColorSettings();
+  int OnMetronomeSettings();
+  // A new output device or buffer size: the output opened again with it; a
+  // device that cannot be opened leaves the previous output working, said so.
+  void ApplyOutputSettings(int32_t device, int32_t frames);
+  // A track's properties (refused during playback); the same results.
+  int OnTrackProperties(int trackIndex);
+  // What "Project Settings" and the track properties keep between runs.
+  struct SettingsChoices {
+    int32_t lock = 1, units = 1, pitchUnits = 1;
+  };
+  SettingsChoices projectSettingsChoices{1, 1, 1};
+  SettingsChoices trackPropertiesChoices{1, 2, 1};
 
   // ---- Members, in construction order ---------------------------------------
   ui::UiServices services;
@@ -382,6 +400,11 @@ class CProApp final : public ui::IMessageReceiver {
   // Audio a loaded project named that was found nowhere: saved with the names it had.
   std::vector<UnresolvedAudio> unresolvedAudio_;
   uint32_t saves_ = 0;  // successful saves, to notice a save made while asking
+
+  // User-interface commands.
+  bool RefuseSettingsDuringPlayback();
+  // The playback buffer's frames for the chains and the metronome.
+  void SetBufferFrames(int32_t frames);
 
   bool firstStart_ = false;
   bool audioFolderAbandoned_ = false;

@@ -1,0 +1,119 @@
+#include "DialogKit.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+
+namespace dialogs {
+
+QString Qs(const std::string& text) { return QString::fromStdString(text); }
+std::string Std(const QString& text) { return text.toStdString(); }
+
+QDialogButtonBox* MakeOkCancel(QDialog* dialog) {
+  auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+  box->button(QDialogButtonBox::Ok)->setObjectName(CtlName(kOkId));
+  box->button(QDialogButtonBox::Cancel)->setObjectName(CtlName(kCancelId));
+  box->button(QDialogButtonBox::Ok)->setDefault(true);
+  QObject::connect(box, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+  QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+  return box;
+}
+
+QSlider* MakeSlider(int id, int minimum, int maximum, QWidget* parent) {
+  auto* slider = new QSlider(Qt::Horizontal, parent);
+  slider->setObjectName(CtlName(id));
+  slider->setRange(minimum, maximum);
+  slider->setSingleStep(1);
+  slider->setPageStep(10);
+  return slider;
+}
+
+QComboBox* MakeCombo(int id, const std::vector<std::string>& entries, QWidget* parent) {
+  auto* combo = new QComboBox(parent);
+  combo->setObjectName(CtlName(id));
+  for (const std::string& entry : entries) combo->addItem(Qs(entry));
+  return combo;
+}
+
+QLineEdit* MakeEdit(int id, QWidget* parent) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(CtlName(id));
+  return edit;
+}
+
+LevelRow AddLevelRow(QGridLayout* grid, int row, const char* caption, const int ids[3]) {
+  QWidget* parent = grid->parentWidget();
+  LevelRow level{MakeSlider(ids[0], 0, forms::kLevelSliderMax, parent), MakeEdit(ids[1], parent), new QLabel(parent)};
+  level.edit->setFixedWidth(70);
+  level.unit->setObjectName(CtlName(ids[2]));
+  level.unit->setMinimumWidth(20);
+  grid->addWidget(new QLabel(caption, parent), row, 0);
+  grid->addWidget(level.slider, row, 1);
+  grid->addWidget(level.edit, row, 2);
+  grid->addWidget(level.unit, row, 3);
+  return level;
+}
+
+void ShowLevelRow(const LevelRow& row, int position, const std::string& text, const char* unit) {
+  const QSignalBlocker block(row.slider);
+  row.slider->setValue(position);
+  row.edit->setText(Qs(text));
+  row.unit->setText(unit);
+}
+
+forms::SliderAction SliderActionOf(int sliderAction) {
+  switch (sliderAction) {
+    case QAbstractSlider::SliderSingleStepSub: return forms::SliderAction::LineLess;
+    case QAbstractSlider::SliderSingleStepAdd: return forms::SliderAction::LineMore;
+    case QAbstractSlider::SliderPageStepSub: return forms::SliderAction::PageLess;
+    case QAbstractSlider::SliderPageStepAdd: return forms::SliderAction::PageMore;
+    case QAbstractSlider::SliderMove: return forms::SliderAction::Track;
+    default: return forms::SliderAction::Other;
+  }
+}
+
+void OnScroll(QSlider* slider, std::function<void(forms::SliderAction, int)> onScroll) {
+  // The form decides where the slider goes: the step is taken back and
+  // the form's position shown by the render that follows.
+  QObject::connect(slider, &QAbstractSlider::actionTriggered, slider, [slider, onScroll](int action) {
+    const forms::SliderAction code = SliderActionOf(action);
+    if (code == forms::SliderAction::Other) {
+      slider->setSliderPosition(slider->value());  // a step the form does not take moves nothing
+      return;
+    }
+    onScroll(code, slider->sliderPosition());
+  });
+}
+
+CFormDialog::CFormDialog(QWidget* parent) : QDialog(parent) {}
+
+void CFormDialog::OnCommit(QLineEdit* edit, std::function<void(const std::string&)> commit) {
+  commits_.emplace_back(edit, commit);
+  QObject::connect(edit, &QLineEdit::editingFinished, this, [this, edit, commit] {
+    if (rendering_) return;
+    commit(Std(edit->text()));
+    rendering_ = true;
+    Render();
+    rendering_ = false;
+  });
+}
+
+void CFormDialog::accept() {
+  // OK pressed with Enter, or called directly, while an edit still has the focus.
+  for (auto& [edit, commit] : commits_) {
+    if (edit->hasFocus()) {
+      commit(Std(edit->text()));
+      rendering_ = true;
+      Render();
+      rendering_ = false;
+    }
+  }
+  if (CanAccept()) QDialog::accept();
+}
+
+}  // namespace dialogs

@@ -1,0 +1,82 @@
+// What every dialog built in code shares: controls named by their ids (so
+// tests and screenshots find them), OK and Cancel as ids 1 and 2, sliders
+// that report line, page and thumb steps, and edits that commit when they
+// lose the focus, when Enter is pressed, or when OK is pressed with the
+// focus still in them.
+//
+// Threads: user-interface thread only.
+#pragma once
+
+#include <QAbstractSlider>
+#include <QDialog>
+#include <QString>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "DialogValues.h"
+
+class QComboBox;
+class QDialogButtonBox;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QSlider;
+
+namespace dialogs {
+
+constexpr int kOkId = 1;
+constexpr int kCancelId = 2;
+
+inline QString CtlName(int id) { return QString::number(id); }
+
+template <class W>
+W* Item(const QWidget* root, int id) {
+  return root->findChild<W*>(CtlName(id));
+}
+
+QString Qs(const std::string& text);
+std::string Std(const QString& text);
+
+// OK (default) and Cancel, named 1 and 2, wired to accept and reject.
+QDialogButtonBox* MakeOkCancel(QDialog* dialog);
+QSlider* MakeSlider(int id, int minimum, int maximum, QWidget* parent);
+QComboBox* MakeCombo(int id, const std::vector<std::string>& entries, QWidget* parent);
+QLineEdit* MakeEdit(int id, QWidget* parent);
+
+// The slider's step as the forms take it.
+forms::SliderAction SliderActionOf(int sliderAction);
+// Calls onScroll(code, thumb) for every step the user makes on the slider.
+void OnScroll(QSlider* slider, std::function<void(forms::SliderAction, int)> onScroll);
+
+// One channel's level: "Left:" or "Right:", its slider (0..1000), its edit and its unit label.
+struct LevelRow {
+  QSlider* slider;
+  QLineEdit* edit;
+  QLabel* unit;
+};
+LevelRow AddLevelRow(QGridLayout* grid, int row, const char* caption, const int ids[3]);
+void ShowLevelRow(const LevelRow& row, int position, const std::string& text, const char* unit);
+
+// A dialog whose edits commit their text to the form: on Enter, on losing the
+// focus, and before OK for the edit that still has the focus.
+class CFormDialog : public QDialog {
+ public:
+  explicit CFormDialog(QWidget* parent);
+  void accept() override;
+
+ protected:
+  // commit runs with the edit's text; Render is called after it.
+  void OnCommit(QLineEdit* edit, std::function<void(const std::string&)> commit);
+  // Shows the form's state in every control, without echoes of their signals.
+  virtual void Render() = 0;
+  // Last word before the dialog closes with OK: false keeps it open.
+  virtual bool CanAccept() { return true; }
+
+ private:
+  std::vector<std::pair<QLineEdit*, std::function<void(const std::string&)>>> commits_;
+  bool rendering_ = false;
+  friend class CRenderGuard;
+};
+
+}  // namespace dialogs

@@ -1,0 +1,160 @@
+#include "ProjectSettingsDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "Genres.h"
+
+namespace dialogs {
+namespace {
+
+std::vector<std::string> GenreNames() { return {forms::kGenres.begin(), forms::kGenres.end()}; }
+
+}  // namespace
+
+CProjectSettingsDialog::CProjectSettingsDialog(const ProjectSettingsRequest& request, QWidget* parent)
+    : CFormDialog(parent), form_(request) {
+  setObjectName("dlg" + QString::number(kTemplateId));
+  setWindowTitle("Project Settings");
+
+  auto* tags = new QGroupBox("Project Information", this);
+  auto* tagForm = new QFormLayout(tags);
+  title_ = MakeEdit(kTitle, tags);
+  artist_ = MakeEdit(kArtist, tags);
+  album_ = MakeEdit(kAlbum, tags);
+  year_ = MakeEdit(kYear, tags);
+  year_->setMaxLength(static_cast<int>(forms::ProjectSettingsForm::kYearChars));
+  year_->setMaximumWidth(60);
+  genre_ = MakeCombo(kGenre, GenreNames(), tags);
+  description_ = new QPlainTextEdit(tags);
+  description_->setObjectName(CtlName(kDescription));
+  description_->setFixedHeight(72);
+  tagForm->addRow("Title:", title_);
+  tagForm->addRow("Artist:", artist_);
+  tagForm->addRow("Album:", album_);
+  tagForm->addRow("Year:", year_);
+  tagForm->addRow("Genre:", genre_);
+  tagForm->addRow("Description:", description_);
+
+  auto* levels = new QGroupBox("Main Levels", this);
+  auto* levelGrid = new QGridLayout(levels);
+  const int ids[2][3] = {{kLevelLeft, kLevelLeftEdit, kLevelLeftUnit}, {kLevelRight, kLevelRightEdit, kLevelRightUnit}};
+  const char* names[2] = {"Left:", "Right:"};
+  for (int channel = 0; channel < 2; ++channel) {
+    levels_[channel] = AddLevelRow(levelGrid, channel, names[channel], ids[channel]);
+    OnScroll(levels_[channel].slider, [this, channel](forms::SliderAction code, int thumb) {
+      form_.OnLevelScroll(channel, code, thumb);
+      Render();
+    });
+    OnCommit(levels_[channel].edit, [this, channel](const std::string& text) { form_.OnLevelTyped(channel, text); });
+  }
+  lock_ = new QCheckBox("Lock Left and Right Channels", levels);
+  lock_->setObjectName(CtlName(kLock));
+  units_ = MakeCombo(kUnits, {"Decibel", "Percentage"}, levels);
+  levelGrid->addWidget(lock_, 2, 1);
+  levelGrid->addWidget(units_, 2, 2, 1, 2);
+
+  auto* timing = new QGroupBox("Tempo and Pitch", this);
+  auto* timingGrid = new QGridLayout(timing);
+  tempoSlider_ = MakeSlider(kTempoSlider, forms::ProjectSettingsForm::kMinTempo, forms::ProjectSettingsForm::kMaxTempo,
+                            timing);
+  tempoEdit_ = MakeEdit(kTempoEdit, timing);
+  tempoEdit_->setFixedWidth(70);
+  pitchSlider_ = MakeSlider(kPitchSlider, 0, forms::kPitchSliderMax, timing);
+  pitchEdit_ = MakeEdit(kPitchEdit, timing);
+  pitchEdit_->setFixedWidth(70);
+  pitchUnits_ = MakeCombo(kPitchUnits, {"Semitones", "Ratio"}, timing);
+  timeSignature_ = MakeCombo(kTimeSignature, {"4/4", "3/4", "None"}, timing);
+  timingGrid->addWidget(new QLabel("Tempo:", timing), 0, 0);
+  timingGrid->addWidget(tempoSlider_, 0, 1);
+  timingGrid->addWidget(tempoEdit_, 0, 2);
+  timingGrid->addWidget(new QLabel("BPM", timing), 0, 3);
+  timingGrid->addWidget(new QLabel("Pitch:", timing), 1, 0);
+  timingGrid->addWidget(pitchSlider_, 1, 1);
+  timingGrid->addWidget(pitchEdit_, 1, 2);
+  timingGrid->addWidget(pitchUnits_, 1, 3);
+  timingGrid->addWidget(new QLabel("Time Signature:", timing), 2, 0);
+  timingGrid->addWidget(timeSignature_, 2, 1, Qt::AlignLeft);
+
+  OnScroll(tempoSlider_, [this](forms::SliderAction code, int thumb) {
+    form_.OnTempoScroll(code, thumb);
+    Render();
+  });
+  OnScroll(pitchSlider_, [this](forms::SliderAction code, int thumb) {
+    form_.OnPitchScroll(code, thumb);
+    Render();
+  });
+  OnCommit(tempoEdit_, [this](const std::string& text) { form_.OnTempoTyped(text); });
+  OnCommit(pitchEdit_, [this](const std::string& text) { form_.OnPitchTyped(text); });
+  connect(lock_, &QCheckBox::clicked, this, [this](bool ticked) { form_.OnLock(ticked); });
+  connect(units_, &QComboBox::activated, this, [this](int index) {
+    form_.OnUnits(index);
+    Render();
+  });
+  connect(pitchUnits_, &QComboBox::activated, this, [this](int index) {
+    form_.OnPitchUnits(index);
+    Render();
+  });
+  connect(timeSignature_, &QComboBox::activated, this, [this](int index) { form_.timeSignature = index; });
+  connect(genre_, &QComboBox::activated, this, [this](int index) { form_.genre = index; });
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(tags);
+  layout->addWidget(levels);
+  layout->addWidget(timing);
+  layout->addWidget(MakeOkCancel(this));
+
+  title_->setText(Qs(form_.title));
+  artist_->setText(Qs(form_.artist));
+  album_->setText(Qs(form_.album));
+  year_->setText(Qs(form_.year));
+  description_->setPlainText(Qs(form_.description));
+  Render();
+}
+
+void CProjectSettingsDialog::Render() {
+  for (int channel = 0; channel < 2; ++channel) {
+    ShowLevelRow(levels_[channel], form_.LevelSlider(channel), form_.LevelText(channel), form_.UnitLabel());
+  }
+  {
+    const QSignalBlocker blockTempo(tempoSlider_);
+    const QSignalBlocker blockPitch(pitchSlider_);
+    tempoSlider_->setValue(form_.TempoSlider());
+    pitchSlider_->setValue(form_.PitchSlider());
+  }
+  tempoEdit_->setText(Qs(form_.TempoText()));
+  pitchEdit_->setText(Qs(form_.PitchText()));
+  lock_->setChecked(form_.Lock());
+  units_->setCurrentIndex(form_.UnitsSelection());
+  pitchUnits_->setCurrentIndex(form_.PitchUnitsSelection());
+  timeSignature_->setCurrentIndex(form_.timeSignature);
+  genre_->setCurrentIndex(form_.genre);
+}
+
+ProjectSettingsRequest::Result CProjectSettingsDialog::Result() {
+  form_.title = Std(title_->text());
+  form_.artist = Std(artist_->text());
+  form_.album = Std(album_->text());
+  form_.year = Std(year_->text());
+  form_.description = Std(description_->toPlainText());
+  return form_.Result();
+}
+
+std::optional<ProjectSettingsRequest::Result> CProjectSettingsDialog::Ask(const ProjectSettingsRequest& request,
+                                                                          QWidget* parent) {
+  CProjectSettingsDialog dialog(request, parent);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.Result();
+}
+
+}  // namespace dialogs

@@ -1,0 +1,97 @@
+// Renders each dialog, filled with sample values, to <folder>/<name>.png.
+#include <QApplication>
+#include <QFont>
+#include <QPixmap>
+#include <cstdio>
+
+#include "AppSettingsDialog.h"
+#include "ColorSettingsForm.h"
+#include "MixdownDialog.h"
+#include "ProjectSettingsDialog.h"
+#include "SettingsDialogs.h"
+#include "TrackPropertiesDialog.h"
+
+namespace {
+
+bool Save(QDialog& dialog, const QString& folder, const char* name) {
+  dialog.adjustSize();
+  dialog.show();
+  QApplication::processEvents();
+  const QString path = folder + "/" + name + ".png";
+  const bool saved = dialog.grab().save(path);
+  std::printf("%s %s (%dx%d)\n", saved ? "wrote" : "FAILED", qPrintable(path), dialog.width(), dialog.height());
+  dialog.hide();
+  return saved;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: dialog_preview <folder>\n");
+    return 2;
+  }
+  QApplication application(argc, argv);
+  QFont font(QStringLiteral("Liberation Sans"));
+  font.setPixelSize(12);
+  QApplication::setFont(font);
+  const QString folder = QString::fromLocal8Bit(argv[1]);
+  bool ok = true;
+
+  ProjectSettingsRequest project;
+  project.title = "Night Drive";
+  project.artist = "The Tessiro Band";
+  project.album = "Demos";
+  project.year = "2026";
+  project.genre = 52;
+  project.description = "Four takes of the bass line, the second one kept.";
+  project.masterGainLeft = 0.8f;
+  project.masterGainRight = 0.8f;
+  project.tempo = 97.5f;
+  project.pitch = -2.0f;
+  dialogs::CProjectSettingsDialog projectDialog(project);
+  ok &= Save(projectDialog, folder, "project-settings");
+
+  AppSettingsRequest settings;
+  settings.audioPath = "/home/musician/orvane_audio";
+  settings.outputDevices = {"default", "HDA Intel PCH: ALC892 Analog (hw:0,0)"};
+  settings.bufferFrames = 16384;
+  settings.extendPlaybackSeconds = 2;
+  dialogs::CAppSettingsDialog settingsDialog(settings, {});
+  ok &= Save(settingsDialog, folder, "application-settings");
+
+  ColorSettingsRequest colors;
+  for (auto& set : colors.trackColors) {
+    set = {forms::kPalette[6].colorref, forms::kPalette[0].colorref, forms::kPalette[7].colorref,
+           forms::kPalette[3].colorref};
+  }
+  colors.editorColors = colors.trackColors[0];
+  colors.useTrackColors = 1;
+  dialogs::CColorSettingsDialog colorDialog(colors);
+  ok &= Save(colorDialog, folder, "color-settings");
+
+  MetronomeSettingsRequest metronome;
+  metronome.on = 1;
+  metronome.accent = 1;
+  dialogs::CMetronomeDialog metronomeDialog(metronome);
+  ok &= Save(metronomeDialog, folder, "metronome-settings");
+
+  dialogs::CWaveDialog waveDialog(forms::WaveQuality{2, 32000, 16}, {});
+  ok &= Save(waveDialog, folder, "wave-quality");
+
+  MixdownDialogRequest mixdown;
+  mixdown.sourceTracks[0] = mixdown.sourceTracks[1] = mixdown.sourceTracks[5] = 1;
+  dialogs::CMixdownDialog mixdownDialog(mixdown, {});
+  ok &= Save(mixdownDialog, folder, "mixdown");
+
+  TrackPropertiesRequest track;
+  track.trackIndex = 4;
+  track.inputDevices = {"Virtual Input 1", "Virtual Input 2"};
+  track.description = "Bass, second take";
+  track.gainLeft = 0.9f;
+  track.gainRight = 0.9f;
+  track.pitch = -2.0f;
+  dialogs::CTrackPropertiesDialog trackDialog(track, {});
+  ok &= Save(trackDialog, folder, "track-properties");
+  return ok ? 0 : 1;
+}
