@@ -4,6 +4,7 @@
 #include "ProjectSettingsDialog.h"
 #include "SettingsDialogs.h"
 #include "TrackPropertiesDialog.h"
+#include "requests/ImportExportRequests.h"
 
 namespace dialogs {
 
@@ -23,6 +24,22 @@ void AnswerSettingsRequests(ui::CRequestHandlers& handlers, const DialogServices
   });
   handlers.On<MixdownDialogRequest>([owner, inform = services.inform](const MixdownDialogRequest& request) {
     return CMixdownDialog::Ask(request, inform, owner());
+  });
+  // The Mixdown to Track command asks the same dialog with nothing ticked.
+  handlers.On<MixdownRequest>([owner, inform = services.inform](const MixdownRequest&) {
+    std::optional<MixdownRequest::Result> answer;
+    if (const auto chosen = CMixdownDialog::Ask(MixdownDialogRequest{}, inform, owner())) {
+      answer = MixdownRequest::Result{chosen->sourceTracks, chosen->targetTrack};
+    }
+    return answer;
+  });
+  handlers.On<WaveQualityRequest>([owner, inform = services.inform](const WaveQualityRequest& request) {
+    std::optional<WaveQualityRequest::Result> answer;
+    const forms::WaveQuality offered{request.channels, request.samplesPerSecond, request.bitsPerSample};
+    if (const auto chosen = CWaveDialog::Ask(offered, inform, owner())) {
+      answer = WaveQualityRequest::Result{chosen->channels, chosen->samplesPerSecond, chosen->bitsPerSample};
+    }
+    return answer;
   });
 }
 

@@ -21,6 +21,7 @@
 #include "SettingsDialogs.h"
 #include "SettingsRegistry.h"
 #include "TrackPropertiesDialog.h"
+#include "requests/ImportExportRequests.h"
 #include "TempFolder.h"
 
 namespace dialogs {
@@ -200,6 +201,25 @@ TEST(SettingsDialogs, TheRequestsAreAnsweredOnOkAndNotOnCancel) {
   answer = handlers.Call(typeid(AppSettingsRequest), &settings);
   ASSERT_TRUE(answer.has_value());
   EXPECT_EQ(std::any_cast<AppSettingsRequest::Result>(answer).qualityLevel, 3);
+
+  WaveQualityRequest wave;
+  wave.samplesPerSecond = 22050;
+  wave.channels = 1;
+  PressWhenOpen(kOkId);
+  answer = handlers.Call(typeid(WaveQualityRequest), &wave);
+  ASSERT_TRUE(answer.has_value());
+  EXPECT_EQ(std::any_cast<WaveQualityRequest::Result>(answer).samplesPerSecond, 22050);
+  EXPECT_EQ(std::any_cast<WaveQualityRequest::Result>(answer).channels, 1);
+  QTimer::singleShot(0, [] {
+    QWidget* modal = QApplication::activeModalWidget();
+    ASSERT_NE(modal, nullptr);
+    Item<QPushButton>(modal, CMixdownDialog::kCheckAll)->click();
+    Item<QPushButton>(modal, kOkId)->click();
+  });
+  const MixdownRequest mixdown;
+  answer = handlers.Call(typeid(MixdownRequest), &mixdown);
+  ASSERT_TRUE(answer.has_value());
+  EXPECT_EQ(std::any_cast<MixdownRequest::Result>(answer).sourceTracks[23], 1);
 
   // Colours apply as they are chosen: Cancel answers with what was chosen.
   ColorSettingsRequest colors;
