@@ -285,6 +285,10 @@ int CProApp::OnTrackProperties(int trackIndex) {
   request.setRecordChannels = [track](int32_t channels) {
     track->recordingChannels = static_cast<int16_t>(channels == 1 ? 1 : 2);
   };
+  request.convertToExtended = [this, trackIndex, track] {
+    ConvertToExtendedAudioTrack(trackIndex);
+    return track->GetType();
+  };
   const std::optional<TrackPropertiesRequest::Result> answer = services.ui.Request(request);
   if (!answer) return status::kCancelled;
   trackPropertiesChoices = {answer->lock, answer->units, answer->pitchUnits};

@@ -68,6 +68,19 @@ class CFormDialog : public QDialog {
  protected:
   // commit runs with the edit's text; Render is called after it.
   void OnCommit(QLineEdit* edit, std::function<void(const std::string&)> commit);
+  // The left and right level rows of a form with OnLevelScroll and OnLevelTyped.
+  template <class Form>
+  void AddLevelRows(QGridLayout* grid, const int (&ids)[2][3], LevelRow (&rows)[2], Form& form) {
+    const char* names[2] = {"Left:", "Right:"};
+    for (int channel = 0; channel < 2; ++channel) {
+      rows[channel] = AddLevelRow(grid, channel, names[channel], ids[channel]);
+      OnScroll(rows[channel].slider, [this, &form, channel](forms::SliderAction action, int thumb) {
+        form.OnLevelScroll(channel, action, thumb);
+        Render();
+      });
+      OnCommit(rows[channel].edit, [&form, channel](const std::string& text) { form.OnLevelTyped(channel, text); });
+    }
+  }
   // Shows the form's state in every control, without echoes of their signals.
   virtual void Render() = 0;
   // Last word before the dialog closes with OK: false keeps it open.

@@ -49,15 +49,7 @@ CProjectSettingsDialog::CProjectSettingsDialog(const ProjectSettingsRequest& req
   auto* levels = new QGroupBox("Main Levels", this);
   auto* levelGrid = new QGridLayout(levels);
   const int ids[2][3] = {{kLevelLeft, kLevelLeftEdit, kLevelLeftUnit}, {kLevelRight, kLevelRightEdit, kLevelRightUnit}};
-  const char* names[2] = {"Left:", "Right:"};
-  for (int channel = 0; channel < 2; ++channel) {
-    levels_[channel] = AddLevelRow(levelGrid, channel, names[channel], ids[channel]);
-    OnScroll(levels_[channel].slider, [this, channel](forms::SliderAction code, int thumb) {
-      form_.OnLevelScroll(channel, code, thumb);
-      Render();
-    });
-    OnCommit(levels_[channel].edit, [this, channel](const std::string& text) { form_.OnLevelTyped(channel, text); });
-  }
+  AddLevelRows(levelGrid, ids, levels_, form_);
   lock_ = new QCheckBox("Lock Left and Right Channels", levels);
   lock_->setObjectName(CtlName(kLock));
   units_ = MakeCombo(kUnits, {"Decibel", "Percentage"}, levels);

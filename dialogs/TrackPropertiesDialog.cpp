@@ -55,15 +55,7 @@ CTrackPropertiesDialog::CTrackPropertiesDialog(const TrackPropertiesRequest& req
   auto* levels = new QGroupBox("Audio Units", this);
   auto* grid = new QGridLayout(levels);
   const int ids[2][3] = {{kLeft, kLeftEdit, kLeftUnit}, {kRight, kRightEdit, kRightUnit}};
-  const char* names[2] = {"Left:", "Right:"};
-  for (int channel = 0; channel < 2; ++channel) {
-    levels_[channel] = AddLevelRow(grid, channel, names[channel], ids[channel]);
-    OnScroll(levels_[channel].slider, [this, channel](forms::SliderAction code, int thumb) {
-      form_.OnLevelScroll(channel, code, thumb);
-      Render();
-    });
-    OnCommit(levels_[channel].edit, [this, channel](const std::string& text) { form_.OnLevelTyped(channel, text); });
-  }
+  AddLevelRows(grid, ids, levels_, form_);
   pitchSlider_ = MakeSlider(kPitch, 0, forms::kPitchSliderMax, levels);
   pitchEdit_ = MakeEdit(kPitchEdit, levels);
   pitchEdit_->setFixedWidth(70);
