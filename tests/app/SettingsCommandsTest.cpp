@@ -7,6 +7,7 @@
 
 #include "AppFixture.h"
 #include "Folders.h"
+#include "Generic.h"
 #include "ReportRecorder.h"
 #include "requests/SettingsRequests.h"
 

@@ -94,6 +94,11 @@ class CQuietView final : public ui::IViewHost {
   void StartLoopPlayhead() override {}
   void StopLoopPlayhead() override {}
   void ResetLoopPlayButton() override {}
+  bool GetCurrentSnippet(int*, uint32_t*) const override { return false; }
+  void ClearCurrentSnippet() override {}
+  void RefreshLoopBank() override {}
+  void RefreshLoopBankRow(int) override {}
+  void RebuildEffectsTabs() override {}
 };
 
 class CQuietThread final : public ui::IUiThread {
