@@ -99,6 +99,8 @@ class CQuietView final : public ui::IViewHost {
   void RefreshLoopBank() override {}
   void RefreshLoopBankRow(int) override {}
   void RebuildEffectsTabs() override {}
+  bool RebuildLoopMenu() override { return true; }
+  void SetEditorColors(const TrackColorSet&) override {}
 };
 
 class CQuietThread final : public ui::IUiThread {
