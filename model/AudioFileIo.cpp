@@ -45,10 +45,30 @@ uint32_t ClampToFileSize(int64_t bytes) {
 bool CWriteSide::Open(const std::string& path) {
   if (!file_.Open(path, platform::CFile::Mode::ReadWrite)) return false;
   position_ = 0;
+  keepBytes_ = kNoTornTail;
+  repositionPending_ = false;
   return true;
 }
 
-int CWriteSide::Write(const std::string& path, const void* data, uint32_t bytes, uint32_t* written, uint32_t* size) {
+bool CWriteSide::Close() {
+  if (repositionPending_) DropTornTail();
+  const bool synced = file_.Flush();
+  const int error = errno;
+  const bool closed = file_.Close();
+  if (!synced) errno = error;
+  return synced && closed;
+}
+
+bool CWriteSide::DropTornTail() {
+  if (keepBytes_ != kNoTornTail && !file_.Truncate(keepBytes_)) return false;
+  keepBytes_ = kNoTornTail;
+  if (file_.Seek(position_, SEEK_SET) < 0) return false;
+  repositionPending_ = false;
+  return true;
+}
+
+int CWriteSide::Write(const std::string& path, const void* data, uint32_t bytes, uint32_t* written, uint32_t* size,
+                      uint32_t unitBytes) {
   if (written) *written = 0;
   if (!file_.IsOpen()) {
     errno = EBADF;
@@ -59,6 +79,10 @@ int CWriteSide::Write(const std::string& path, const void* data, uint32_t bytes,
   // A file past 4 GB would wrap every size and position that describes it.
   if (!data || bytes > kMaxBytes - position_) {
     errno = data ? EFBIG : EFAULT;
+    return ReportFileFault(faults_.title, faults_.writeFailed, faults_.writeFailedFormat, path.c_str());
+  }
+  // Writing after a torn unit would put every later frame out of step.
+  if (repositionPending_ && !DropTornTail()) {
     return ReportFileFault(faults_.title, faults_.writeFailed, faults_.writeFailedFormat, path.c_str());
   }
   // Not CFile::Write: after a failure the bytes that did reach the file must
@@ -75,10 +99,19 @@ int CWriteSide::Write(const std::string& path, const void* data, uint32_t bytes,
     }
     done += static_cast<uint32_t>(n);
   }
-  position_ += done;
+  const uint32_t whole = unitBytes > 1 ? done - done % unitBytes : done;
+  const uint32_t known = size ? *size : 0;
+  if (whole != done) {
+    // Bytes written over what the file already held cannot be taken back; a
+    // torn tail that made the file longer can.
+    if (position_ + done > known) keepBytes_ = std::max(position_ + whole, known);
+    repositionPending_ = true;
+  }
+  position_ += whole;
+  if (repositionPending_) DropTornTail();
   // Writing over the start of an existing file does not make it longer.
-  if (size) *size = std::max(*size, position_);
-  if (written) *written = done;
+  if (size) *size = std::max(known, position_);
+  if (written) *written = whole;
   return result;
 }
 

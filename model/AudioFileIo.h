@@ -35,18 +35,29 @@ class CWriteSide {
   bool IsOpen() const { return file_.IsOpen(); }
   // Creates a missing file; reports nothing (the caller's open has its own report).
   bool Open(const std::string& path);
-  bool Close() { return file_.Close(); }
+  // Flushes what was written to the disk first, so that nothing refers to audio
+  // that is only in the cache; false when either step failed.
+  bool Close();
 
   // Writes at the write position; written counts what reached the file, and
-  // size grows to the furthest byte written.
-  int Write(const std::string& path, const void* data, uint32_t bytes, uint32_t* written, uint32_t* size);
+  // size grows to the furthest byte written. A write that stops inside a unit
+  // of unitBytes (a frame) counts and advances whole units only, and the torn
+  // tail is cut off the file: at once, or before the next write when that fails.
+  int Write(const std::string& path, const void* data, uint32_t bytes, uint32_t* written, uint32_t* size,
+            uint32_t unitBytes = 1);
   bool MoveTo(uint32_t position);
   // Size through the descriptor: take the position, seek to the end, seek back.
   int GetSize(const std::string& path, uint32_t* size);
   int Tell(const std::string& path, uint32_t* position);
 
  private:
+  static constexpr int64_t kNoTornTail = -1;
+  // Cuts a torn tail off and puts the descriptor back at the write position.
+  bool DropTornTail();
+
   const WriteSideFaults& faults_;
   platform::CFile file_;
   uint32_t position_ = 0;
+  int64_t keepBytes_ = kNoTornTail;  // the file's length without its torn tail
+  bool repositionPending_ = false;
 };

@@ -127,7 +127,7 @@ int CAudioSegment::Write(const void* samples, uint32_t frames, uint32_t* framesW
     return ReportFileFault(kSource, kLineWriteTooLarge, "Failed to write to (%s)", raw_.GetPath().c_str());
   }
   uint32_t written = 0;
-  int result = raw_.Write(samples, static_cast<uint32_t>(bytes), &written) == 1 ? 0 : 3;
+  int result = raw_.Write(samples, static_cast<uint32_t>(bytes), &written, frameBytes) == 1 ? 0 : 3;
   *framesWritten = written / frameBytes;
   // Peaks follow what reached the raw file, so the two stay aligned even after a failure.
   if (peaks && peaks_.AppendPeaksOf(static_cast<const int16_t*>(samples), *framesWritten, format_.channels) != 1) {

@@ -39,13 +39,15 @@ class CAudioSegment {
   // start, mode 1 with the peak file too (while peaks are on).
   int Open(int mode);
   // Closes the raw audio file (its write side when open, else its read side)
-  // and the peak file.
+  // and the peak file. Files closed after writing are flushed to the disk
+  // first, so a saved project never names audio that is only in the cache.
   int Close();
 
   // Reads frames at the read position, which advances.
   int Read(void* buffer, uint32_t frames, uint32_t* framesRead);
   // Appends frames and, while peaks are on, their peak records, which carry
-  // across the writes of one opening for writing; 0 on success.
+  // across the writes of one opening for writing; 0 on success. A write cut
+  // short counts whole frames only, and the next one follows them.
   int Write(const void* samples, uint32_t frames, uint32_t* framesWritten);
   // Moves the read position (and an open write side) to the frame; 0 on success.
   int Seek(uint32_t frame, uint32_t* newFrame);

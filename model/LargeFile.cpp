@@ -102,8 +102,8 @@ int CLargeFile::Close() {
   return CloseReadHandle() == 3 ? 3 : 1;
 }
 
-int CLargeFile::Write(const void* samples, uint32_t bytes, uint32_t* written) {
-  return writer_.Write(path_, samples, bytes, written, &size_);
+int CLargeFile::Write(const void* samples, uint32_t bytes, uint32_t* written, uint32_t frameBytes) {
+  return writer_.Write(path_, samples, bytes, written, &size_, frameBytes);
 }
 
 int CLargeFile::Seek(uint32_t position, uint32_t* newPosition) {

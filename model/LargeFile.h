@@ -43,11 +43,13 @@ class CLargeFile {
   // Mode 0 opens the read side (creating an empty file when missing); modes 1
   // and 2 the write side, neither truncated nor appending: writes start at byte 0.
   int Open(int mode);
-  // Closes the write side when open, else the read side.
+  // Closes the write side when open (after flushing it to the disk), else the read side.
   int Close();
 
-  // Writes at the write position; written counts the bytes that reached the file.
-  int Write(const void* samples, uint32_t bytes, uint32_t* written);
+  // Writes at the write position; written counts the bytes that reached the
+  // file. A write cut short inside a frame of frameBytes counts whole frames
+  // only, and later writes follow the last whole frame.
+  int Write(const void* samples, uint32_t bytes, uint32_t* written, uint32_t frameBytes = 1);
   // Sets the read position, and moves the write side there when it is open.
   int Seek(uint32_t position, uint32_t* newPosition);
   int Tell(uint32_t* position);

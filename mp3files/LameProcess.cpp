@@ -1,7 +1,11 @@
 #include "LameProcess.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <string>
 
 #include "ReportErrorDll.h"
 
@@ -13,7 +17,51 @@ constexpr size_t kPieceBytes = 256;
 constexpr size_t kTailBytes = 2048;
 constexpr size_t kShownTailBytes = 400;
 
+// What LAME says when the file it wrote is not whole, though it may still exit 0
+// (a full disk while it writes its tag: "fatal error: can't update LAME-tag frame!").
+constexpr const char* kFatalWords[] = {"fatal error", "error writing", "internal error", "error reading input"};
+
+constexpr size_t LongestFatalWords() {
+  size_t longest = 0;
+  for (const char* words : kFatalWords) longest = std::max(longest, std::char_traits<char>::length(words));
+  return longest;
+}
+
 }  // namespace
+
+// Hands percents to the caller and, whenever LAME has been quiet for a
+// heartbeat, the last one again.
+class CProgressRelay {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  explicit CProgressRelay(LunderProgressCallback progress) : progress_(progress), last_(Clock::now()) {}
+
+  // false when the caller cancelled.
+  bool Report(short percent) {
+    percent_ = percent;
+    return Call();
+  }
+  bool KeepAlive() { return MsUntilDue() > 0 || Call(); }
+  int MsUntilDue() const {
+    if (!progress_) return platform::CChildProcess::kWaitForever;
+    const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - last_).count();
+    return since >= kProgressHeartbeatMs ? 0 : static_cast<int>(kProgressHeartbeatMs - since);
+  }
+
+ private:
+  bool Call() {
+    if (!progress_) return true;
+    int cancel = 0;
+    progress_(percent_, &cancel);
+    last_ = Clock::now();
+    return cancel == 0;
+  }
+
+  LunderProgressCallback progress_;
+  Clock::time_point last_;
+  short percent_ = 0;
+};
 
 CLameProcess::CLameProcess(const char* sourceTitle, int linePipe, int lineStart)
     : source_(sourceTitle), linePipe_(linePipe), lineStart_(lineStart) {}
@@ -41,55 +89,82 @@ bool CLameProcess::LowerPriority() {
 }
 
 CLameProcess::End CLameProcess::Run(CLameProgress& parser, LunderProgressCallback progress) {
+  CProgressRelay relay(progress);
   char piece[kPieceBytes];
   std::vector<short> percents;
   for (bool more = true; more;) {
-    const int64_t n = child_.ReadOutput(piece, sizeof piece);
+    const int64_t n = child_.ReadOutput(piece, sizeof piece, relay.MsUntilDue());
     percents.clear();
     if (n > 0) {
       KeepTail(piece, static_cast<size_t>(n));
+      LookForFatalWords(piece, static_cast<size_t>(n));
       parser.Feed(piece, static_cast<size_t>(n), &percents);
     } else if (n == 0) {
       parser.Finish(&percents);
       more = false;
-    } else {
+    } else if (n != platform::CChildProcess::kReadTimedOut) {
       ReportErrorDll(source_, __LINE__, "Could not read the MP3 encoder's output; it was stopped.");
       child_.Kill();
       return End::Failed;
     }
-    for (short percent : percents) {
-      if (!progress) break;
-      int cancel = 0;
-      progress(percent, &cancel);
-      if (cancel != 0) {
-        child_.Kill();
-        return End::Cancelled;
-      }
+    bool going = true;
+    for (size_t i = 0; going && i < percents.size(); ++i) going = relay.Report(percents[i]);
+    if (!going || !relay.KeepAlive()) {
+      child_.Kill();
+      return End::Cancelled;
     }
   }
   platform::ChildExit exit;
-  if (!child_.Wait(&exit)) {
+  bool cancelled = false;
+  if (!WaitForExit(relay, &exit, &cancelled)) {
+    if (cancelled) return End::Cancelled;
     ReportErrorDll(source_, __LINE__, "Lost track of the MP3 encoder program.");
     return End::Failed;
   }
-  if (exit.exited && exit.code == 0) return End::Finished;
-  char text[kShownTailBytes + 200];
-  if (exit.exited) {
-    std::snprintf(text, sizeof text, "The MP3 encoder program \"lame\" failed with exit code %d.", exit.code);
-  } else {
+  char text[200];
+  if (!exit.exited) {
     std::snprintf(text, sizeof text, "The MP3 encoder program \"lame\" was ended by signal %d.", exit.signal);
+  } else if (exit.code != 0) {
+    std::snprintf(text, sizeof text, "The MP3 encoder program \"lame\" failed with exit code %d.", exit.code);
+  } else if (saidFatal_) {
+    std::snprintf(text, sizeof text, "The MP3 encoder program \"lame\" reported a fatal error; its output is not used.");
+  } else {
+    return End::Finished;
   }
-  std::string message = text;
+  ReportFailure(text);
+  return End::Failed;
+}
+
+// LAME may close its output before it ends; it can still be cancelled meanwhile.
+bool CLameProcess::WaitForExit(CProgressRelay& relay, platform::ChildExit* exit, bool* cancelled) {
+  for (;;) {
+    if (child_.Wait(exit, relay.MsUntilDue())) return true;
+    if (errno != ETIMEDOUT) return false;
+    if (!relay.KeepAlive()) {
+      child_.Kill();
+      *cancelled = true;
+      return false;
+    }
+  }
+}
+
+void CLameProcess::ReportFailure(const char* what) {
+  std::string message = what;
   const std::string said = ReadableTail();
   if (!said.empty()) message += "\n" + said;
   errno = 0;  // the report's system error would be unrelated
   ReportErrorDll(source_, __LINE__, message.c_str());
-  return End::Failed;
 }
 
 void CLameProcess::KeepTail(const char* piece, size_t bytes) {
   tail_.append(piece, bytes);
   if (tail_.size() > kTailBytes) tail_.erase(0, tail_.size() - kTailBytes);
+}
+
+void CLameProcess::LookForFatalWords(const char* piece, size_t bytes) {
+  for (size_t i = 0; i < bytes; ++i) window_ += static_cast<char>(std::tolower(static_cast<unsigned char>(piece[i])));
+  for (const char* words : kFatalWords) saidFatal_ = saidFatal_ || window_.find(words) != std::string::npos;
+  if (window_.size() > LongestFatalWords()) window_.erase(0, window_.size() - LongestFatalWords());
 }
 
 // LAME's last words without its terminal control: carriage returns become line

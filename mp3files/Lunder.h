@@ -6,10 +6,20 @@
 //
 // Decode has LAME write the MP3 as a temporary WAV file and hands that to the
 // WAV codec, so the caller receives the same PCM blocks as from a WAV import.
+// A temporary WAV shorter than its header says (the temporary folder filled up;
+// LAME still exits 0) is reported and nothing of it is delivered.
 // Encode has LAME turn a raw PCM file (8-bit unsigned or 16-bit signed
-// little-endian) into an MP3 file, written beside the destination and renamed
-// over it only when LAME has finished successfully: a failure or a cancel keeps
-// the old file.
+// little-endian) into an MP3 file, written beside the destination (beside the
+// file a symbolic link names) and renamed over it only when LAME has finished
+// successfully: it exited 0, printed no fatal error (it exits 0 when the disk
+// fills while it writes its tag) and wrote a file that starts as an MP3 file
+// does. A failure or a cancel keeps the old file; the new one keeps the old
+// one's permission bits.
+// Only regular files are taken as input: a FIFO or a device is refused.
+//
+// While LAME runs, the progress callback hears a percent at least every
+// 250 ms (the last one again while LAME is quiet), so a cancel always reaches
+// a LAME that hangs.
 //
 // Threads: the caller's thread blocks reading LAME's output; both callbacks run
 // on it. Never call from the audio thread. Faults are reported through

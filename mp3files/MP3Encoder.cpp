@@ -1,11 +1,10 @@
 #include "MP3Encoder.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <charconv>
 #include <cstdio>
 
+#include "EncodeTemporary.h"
+#include "File.h"
 #include "FileReplace.h"
 #include "FileReport.h"
 #include "LameProcess.h"
@@ -32,10 +31,26 @@ std::string KilohertzText(uint32_t samplesPerSecond) {
 }
 
 bool CanRead(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  ::close(fd);
-  return true;
+  platform::CFile file;
+  return file.Open(path, platform::CFile::Mode::ReadRegular);
+}
+
+// What LAME writes first: an ID3v2 tag, or an MPEG audio frame header (sync,
+// a layer, a bitrate and a sample rate that exist). An empty file or one that
+// starts otherwise is not an MP3 file LAME finished.
+bool StartsLikeMp3(const std::string& path) {
+  platform::CFile file;
+  uint8_t head[4] = {};
+  if (!file.Open(path, platform::CFile::Mode::ReadRegular) || file.Read(head, sizeof head) != sizeof head) {
+    return false;
+  }
+  if (head[0] == 'I' && head[1] == 'D' && head[2] == '3') return true;
+  const bool sync = head[0] == 0xFF && (head[1] & 0xE0) == 0xE0;
+  const bool version = ((head[1] >> 3) & 0x03) != 0x01;
+  const bool layer = (head[1] & 0x06) != 0;
+  const bool bitrate = (head[2] >> 4) != 0x0F;
+  const bool rate = ((head[2] >> 2) & 0x03) != 0x03;
+  return sync && version && layer && bitrate && rate;
 }
 
 void ReportAbout(int line, const std::string& text, const std::string& path) {
@@ -87,8 +102,9 @@ unsigned int CMP3Encoder::Encode() {
     ReportAbout(__LINE__, "The audio to encode could not be read.", rawPath_);
     return kLunderDone;
   }
-  platform::CTemporaryFileGuard mp3(
-      platform::MakeUniqueFile(platform::FolderOfPath(platform::AbsolutePath(destinationPath_)), "Hello", ".mp3"));
+  // Beside the file replaced (through a link: beside its target).
+  const std::string target = platform::ReplacedFile(platform::AbsolutePath(destinationPath_));
+  platform::CTemporaryFileGuard mp3(ombrel::MakeEncodeTemporary(platform::FolderOfPath(target), ombrel::kMp3TemporarySuffix));
   if (mp3.Path().empty()) {
     ReportAbout(kLineTemporaryFile, "Could not create a new file in the destination folder.", destinationPath_);
     return kLunderDone;
@@ -103,7 +119,12 @@ unsigned int CMP3Encoder::Encode() {
     case CLameProcess::End::Failed: return kLunderDone;
     case CLameProcess::End::Finished: break;
   }
-  if (!platform::ReplaceFileWith(mp3.Path(), destinationPath_)) {
+  if (!StartsLikeMp3(mp3.Path())) {
+    ReportAbout(__LINE__, "The MP3 encoder program \"lame\" wrote no usable MP3 file; the old file is kept.",
+                destinationPath_);
+    return kLunderDone;
+  }
+  if (!platform::ReplaceFileWith(mp3.Path(), target)) {
     ReportAbout(kLineReplace, "The new MP3 file could not replace the destination; the old file is kept.",
                 destinationPath_);
     return kLunderDone;

@@ -1,6 +1,7 @@
 #include "ChildProcess.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -16,6 +17,8 @@ extern char** environ;
 
 namespace platform {
 namespace {
+
+constexpr int kWaitPollMs = 5;
 
 std::string NameOf(const std::string& entry) { return entry.substr(0, entry.find('=')); }
 
@@ -107,10 +110,19 @@ CChildProcess::StartFailure CChildProcess::Start(const std::vector<std::string>&
   return StartFailure::None;
 }
 
-int64_t CChildProcess::ReadOutput(void* buffer, size_t bytes) {
+int64_t CChildProcess::ReadOutput(void* buffer, size_t bytes, int timeoutMs) {
   if (outputFd_ < 0) {
     errno = EBADF;
     return -1;
+  }
+  if (timeoutMs != kWaitForever) {
+    pollfd ready{outputFd_, POLLIN, 0};
+    int n;
+    do {
+      n = ::poll(&ready, 1, timeoutMs);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) return -1;
+    if (n == 0) return kReadTimedOut;
   }
   for (;;) {
     const ssize_t n = ::read(outputFd_, buffer, bytes);
@@ -127,16 +139,24 @@ bool CChildProcess::LowerPriority() {
   return ::setpriority(PRIO_PROCESS, static_cast<id_t>(pid_), 19) == 0;
 }
 
-bool CChildProcess::Wait(ChildExit* result) {
+bool CChildProcess::Wait(ChildExit* result, int timeoutMs) {
   if (pid_ <= 0) {
     errno = ECHILD;
     return false;
   }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   int status = 0;
   pid_t done;
-  do {
-    done = ::waitpid(pid_, &status, 0);
-  } while (done < 0 && errno == EINTR);
+  for (;;) {
+    done = ::waitpid(pid_, &status, timeoutMs == kWaitForever ? 0 : WNOHANG);
+    if (done < 0 && errno == EINTR) continue;
+    if (done != 0) break;
+    if (std::chrono::steady_clock::now() >= deadline) {
+      errno = ETIMEDOUT;
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(kWaitPollMs));
+  }
   if (done < 0) return false;
   pid_ = -1;
   CloseOutput();
@@ -160,7 +180,7 @@ void CChildProcess::Kill(uint32_t graceMs) {
     if (r != 0 && errno != EINTR) break;
     if (r == 0 && info.si_pid == pid_) break;
     if (std::chrono::steady_clock::now() >= deadline) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(kWaitPollMs));
   }
   ::kill(-pid_, SIGKILL);  // the child, if it ignored SIGTERM, and whatever it left in its group
   Wait(nullptr);

@@ -34,15 +34,20 @@ class CChildProcess {
   // replace or extend this process's environment. errno holds the cause of a failure.
   StartFailure Start(const std::vector<std::string>& argv, const std::vector<std::string>& environment = {});
 
+  static constexpr int64_t kReadTimedOut = -2;
+  static constexpr int kWaitForever = -1;
+
   // Reads what the child wrote: the byte count, 0 once every writer has closed
-  // the pipe (the child ended), -1 on failure (errno set).
-  int64_t ReadOutput(void* buffer, size_t bytes);
+  // the pipe (the child ended), -1 on failure (errno set), kReadTimedOut when
+  // nothing came within timeoutMs.
+  int64_t ReadOutput(void* buffer, size_t bytes, int timeoutMs = kWaitForever);
 
   // Gives the child the lowest scheduling priority.
   bool LowerPriority();
 
-  // Waits until the child ends and reaps it.
-  bool Wait(ChildExit* result);
+  // Waits until the child ends and reaps it. False on failure (errno set) or,
+  // with errno ETIMEDOUT, when the child still runs after timeoutMs.
+  bool Wait(ChildExit* result, int timeoutMs = kWaitForever);
 
   // Ends the child's process group: SIGTERM, then SIGKILL once graceMs has passed,
   // then reaps the child. Does nothing when the child was already reaped.

@@ -24,14 +24,31 @@ CFile& CFile::operator=(CFile&& other) noexcept {
   return *this;
 }
 
+namespace {
+
+bool RefuseUnlessRegular(mode_t mode) {
+  if (S_ISREG(mode)) return true;
+  errno = S_ISDIR(mode) ? EISDIR : EINVAL;
+  return false;
+}
+
+}  // namespace
+
 bool CFile::Open(const std::string& path, Mode mode) {
   if (fd_ >= 0) {
     errno = EBUSY;
     return false;
   }
+  struct stat info;
+  // Opening a FIFO blocks until a writer comes, and opening a device may act on it.
+  if (mode == Mode::ReadRegular && ::stat(path.c_str(), &info) == 0 && !RefuseUnlessRegular(info.st_mode)) {
+    return false;
+  }
   int flags = O_CLOEXEC;
   switch (mode) {
     case Mode::Read: flags |= O_RDONLY; break;
+    // Non-blocking in case the name was swapped for a FIFO after the check.
+    case Mode::ReadRegular: flags |= O_RDONLY | O_NONBLOCK | O_NOCTTY; break;
     case Mode::ReadWrite: flags |= O_RDWR | O_CREAT; break;
     case Mode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
   }
@@ -40,6 +57,15 @@ bool CFile::Open(const std::string& path, Mode mode) {
     fd = ::open(path.c_str(), flags, 0666);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return false;
+  if (mode == Mode::ReadRegular) {
+    if (::fstat(fd, &info) != 0 || !RefuseUnlessRegular(info.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+      const int error = errno;
+      ::close(fd);
+      errno = error;
+      return false;
+    }
+  }
   fd_ = fd;
   return true;
 }
@@ -123,7 +149,11 @@ int64_t CFile::Size() const {
 
 bool CFile::Truncate(int64_t size) { return ::ftruncate(fd_, static_cast<off_t>(size)) == 0; }
 
-bool CFile::Flush() { return ::fsync(fd_) == 0; }
+bool CFile::Flush() {
+  if (::fsync(fd_) == 0) return true;
+  // A device or pipe has no cache of its own to flush.
+  return errno == EINVAL || errno == EROFS;
+}
 
 CMappedFile::~CMappedFile() {
   if (data_) ::munmap(const_cast<uint8_t*>(data_), length_);

@@ -12,6 +12,10 @@ class CFile {
  public:
   enum class Mode {
     Read,       // existing file, read only
+    // Existing regular file, read only. Anything else (a FIFO, a device, a folder,
+    // a socket) is refused without blocking and without being opened, errno
+    // EISDIR for a folder, EINVAL otherwise.
+    ReadRegular,
     ReadWrite,  // read and write; created when missing, contents kept
     Create,     // read and write; created or emptied
   };
@@ -41,6 +45,8 @@ class CFile {
   int64_t Tell() const;
   int64_t Size() const;
   bool Truncate(int64_t size);
+  // Waits until what was written is on the disk; a file that cannot be synced
+  // (a device, a pipe) counts as flushed.
   bool Flush();
 
  private:

@@ -1,13 +1,38 @@
 #include "FileReplace.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 #include <random>
 
 namespace platform {
+namespace {
+
+constexpr char kUniqueLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+constexpr size_t kUniqueLength = 6;
+// The kernel gives up on longer chains of links (ELOOP) as well.
+constexpr int kMaxLinkHops = 40;
+
+bool IsUniqueLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+bool IsUniqueName(const std::string& name, const std::string& prefix, const std::string& suffix) {
+  if (name.size() != prefix.size() + kUniqueLength + suffix.size()) return false;
+  if (name.compare(0, prefix.size(), prefix) != 0) return false;
+  if (name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) return false;
+  for (size_t i = prefix.size(); i < prefix.size() + kUniqueLength; ++i) {
+    if (!IsUniqueLetter(name[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 std::string FolderOfPath(const std::string& path) {
   const size_t slash = path.find_last_of('/');
@@ -25,14 +50,27 @@ std::string AbsolutePath(const std::string& path) {
   return base + path;
 }
 
+std::string ReplacedFile(const std::string& path) {
+  std::string at = path;
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    struct stat info;
+    if (::lstat(at.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return at;
+    std::string target(static_cast<size_t>(info.st_size > 0 ? info.st_size : 4096) + 1, '\0');
+    const ssize_t n = ::readlink(at.c_str(), target.data(), target.size());
+    if (n <= 0 || static_cast<size_t>(n) >= target.size()) return at;
+    target.resize(static_cast<size_t>(n));
+    at = target[0] == '/' ? target : FolderOfPath(at) + "/" + target;
+  }
+  return at;
+}
+
 std::string MakeUniqueFile(const std::string& folder, const std::string& prefix, const std::string& suffix) {
-  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   std::random_device seed;
   std::minstd_rand random(seed());
-  std::uniform_int_distribution<size_t> pick(0, sizeof kLetters - 2);
+  std::uniform_int_distribution<size_t> pick(0, sizeof kUniqueLetters - 2);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string unique(6, 'x');
-    for (char& c : unique) c = kLetters[pick(random)];
+    std::string unique(kUniqueLength, 'x');
+    for (char& c : unique) c = kUniqueLetters[pick(random)];
     const std::string path = folder + "/" + prefix + unique + suffix;
     int fd;
     do {
@@ -49,14 +87,37 @@ std::string MakeUniqueFile(const std::string& folder, const std::string& prefix,
   return "";
 }
 
+int RemoveStaleUniqueFiles(const std::string& folder, const std::string& prefix, const std::string& suffix,
+                           int olderThanSeconds) {
+  DIR* listing = ::opendir(folder.c_str());
+  if (!listing) return 0;
+  const time_t now = ::time(nullptr);
+  int removed = 0;
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string name = entry->d_name;
+    if (!IsUniqueName(name, prefix, suffix)) continue;
+    const std::string path = folder + "/" + name;
+    struct stat info;
+    // Never through a link: only files of our own making go.
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+    if (now - info.st_mtime <= olderThanSeconds) continue;
+    if (::unlink(path.c_str()) == 0) ++removed;
+  }
+  ::closedir(listing);
+  return removed;
+}
+
 bool ReplaceFileWith(const std::string& temporary, const std::string& destination) {
   const int fd = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
-  const bool synced = ::fsync(fd) == 0;
-  const int syncError = errno;
+  // The user chose who may read the file they replace; the new contents keep that.
+  struct stat old;
+  bool done = ::stat(destination.c_str(), &old) != 0 || ::fchmod(fd, old.st_mode & 0777) == 0;
+  done = done && ::fsync(fd) == 0;
+  const int error = errno;
   ::close(fd);
-  if (!synced) {
-    errno = syncError;
+  if (!done) {
+    errno = error;
     return false;
   }
   if (::rename(temporary.c_str(), destination.c_str()) != 0) return false;

@@ -13,13 +13,26 @@ std::string FolderOfPath(const std::string& path);
 // The path made absolute against the current folder; unchanged when already absolute.
 std::string AbsolutePath(const std::string& path);
 
+// The file that writing to path replaces: path itself, or, when path is a
+// symbolic link, the file the link finally names (which need not exist yet),
+// so that replacing it keeps the link.
+std::string ReplacedFile(const std::string& path);
+
 // Creates a new empty file "<folder>/<prefix>XXXXXX<suffix>" with a unique name
 // and the permissions a new file gets (0666 less the umask); returns its path,
 // "" on failure (errno set).
 std::string MakeUniqueFile(const std::string& folder, const std::string& prefix, const std::string& suffix);
 
-// Flushes the complete temporary file to disk and renames it over destination.
-// On failure (errno set) the destination is as it was and temporary still exists.
+// Removes the plain files of folder that MakeUniqueFile made with prefix and
+// suffix and that nobody has written for olderThanSeconds: what a process that
+// was killed while writing left behind. Returns how many went.
+int RemoveStaleUniqueFiles(const std::string& folder, const std::string& prefix, const std::string& suffix,
+                           int olderThanSeconds);
+
+// Flushes the complete temporary file to disk and renames it over destination
+// (give it ReplacedFile's answer), which keeps the permission bits an existing
+// destination had. On failure (errno set) the destination is as it was and
+// temporary still exists.
 bool ReplaceFileWith(const std::string& temporary, const std::string& destination);
 
 // Removes a temporary file when it goes out of scope, unless released.

@@ -1,7 +1,5 @@
 #include "LargeFile.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -29,15 +27,6 @@ constexpr int kLineTellHandle = 345;
 
 void Report(int line, const char* message) { ReportErrorDll(kSource, line, message); }
 
-// A folder opens for reading like a file but holds no bytes to read.
-bool IsRegularFile(const platform::CFile& file) {
-  struct stat info;
-  if (::fstat(file.Handle(), &info) != 0) return false;
-  if (S_ISREG(info.st_mode)) return true;
-  errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-  return false;
-}
-
 }  // namespace
 
 CLargeFile::CLargeFile() {
@@ -52,10 +41,8 @@ CLargeFile::~CLargeFile() = default;
 int CLargeFile::Open(const char* path, int mode) {
   if (mode == kModeRead) {
     if (file_.IsOpen()) return kOpenFailed;
-    if (!path || !file_.Open(path, platform::CFile::Mode::Read) || !IsRegularFile(file_)) {
-      const int error = errno;
-      file_ = platform::CFile();
-      errno = error;
+    // Only a regular file holds audio: a FIFO or a device would block or never end.
+    if (!path || !file_.Open(path, platform::CFile::Mode::ReadRegular)) {
       Report(kLineOpenRead, "Failed to open file");
       return kOpenFailed;
     }
@@ -119,7 +106,7 @@ int CLargeFile::Seek(uint64_t position) {
   return kOk;
 }
 
-int CLargeFile::Read(void* buffer, uint32_t bytes, uint32_t* got) {
+int CLargeFile::CheckRead(const void* buffer, uint32_t* got) {
   if (!buffer) {
     Report(kLineReadBuffer, "");
     return kBadArgument;
@@ -133,6 +120,12 @@ int CLargeFile::Read(void* buffer, uint32_t bytes, uint32_t* got) {
     Report(__LINE__, "Invalid file handle.");
     return kNoHandle;
   }
+  return kOk;
+}
+
+int CLargeFile::Read(void* buffer, uint32_t bytes, uint32_t* got) {
+  const int ready = CheckRead(buffer, got);
+  if (ready != kOk) return ready;
   // Whole sectors from the one holding the position; the caller's bytes start
   // `skip` bytes into what is read.
   const uint64_t offset = position_ / kSectorBytes * kSectorBytes;
@@ -149,6 +142,20 @@ int CLargeFile::Read(void* buffer, uint32_t bytes, uint32_t* got) {
   if (skip > 0 && count > 0) std::memmove(buffer, static_cast<uint8_t*>(buffer) + skip, count);
   *got = count;
   position_ += count;
+  return kOk;
+}
+
+int CLargeFile::ReadUnpadded(void* buffer, uint32_t bytes, uint32_t* got) {
+  const int ready = CheckRead(buffer, got);
+  if (ready != kOk) return ready;
+  if (position_ >= size_) return kBadArgument;
+  const int64_t n = file_.ReadAt(buffer, bytes, static_cast<int64_t>(position_));
+  if (n < 0) {
+    Report(__LINE__, "Failed to read from file.");
+    return kIoFailed;
+  }
+  *got = static_cast<uint32_t>(n);
+  position_ += *got;
   return kOk;
 }
 

@@ -46,6 +46,9 @@ class CLargeFile {
   // Reads at the read position into a buffer of ReadRoom(bytes); *got may be
   // short at the end of the file.
   int Read(void* buffer, uint32_t bytes, uint32_t* got);
+  // The same into a buffer of exactly bytes, for readers with buffers of their
+  // own (the converter), so nothing is copied twice.
+  int ReadUnpadded(void* buffer, uint32_t bytes, uint32_t* got);
   int Tell(uint64_t* position);
   int GetSize(uint64_t* size);
   int Flush();
@@ -57,6 +60,9 @@ class CLargeFile {
   uint32_t Identifier() const { return identifier_; }
 
  private:
+  // kOk when a read into buffer can go ahead; *got is then 0.
+  int CheckRead(const void* buffer, uint32_t* got);
+
   uint32_t identifier_;
   platform::CFile file_;
   std::string path_;

@@ -8,9 +8,13 @@
 // Every other format (24/32-bit integers, floats, mu-law, A-law, MS and IMA ADPCM,
 // GSM 6.10, extensible) is converted to 16-bit in blocks of about one second;
 // more than two channels are folded to the first two.
+// Only regular files are decoded: a FIFO, a device or a folder is refused at once.
 // Encode pulls PCM from the caller and writes a canonical PCM WAV file. The file
-// is written beside the destination under a temporary name and renamed over it
-// only once complete: a failed or cancelled encode leaves the old file as it was.
+// is written beside the destination (beside the file a symbolic link names)
+// under a temporary name and renamed over it only once complete: a failed or
+// cancelled encode leaves the old file as it was, and the new file keeps the
+// old one's permission bits. Temporary files that killed encodes left in that
+// folder more than a minute ago are removed.
 //
 // Threads: everything runs on the caller's thread, callbacks included; nothing
 // here may be called from the audio thread (it reads and writes files).

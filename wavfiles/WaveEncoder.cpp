@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 
+#include "EncodeTemporary.h"
 #include "FileReplace.h"
 #include "FileReport.h"
 #include "LargeFile.h"
@@ -80,8 +81,10 @@ unsigned int CWaveEncoder::Encode() {
     return kOmbrelDone;
   }
 
-  // Beside the destination, so that the finished file replaces it in one rename.
-  platform::CTemporaryFileGuard temporary(platform::MakeUniqueFile(platform::FolderOfPath(path_), "Hello", ".tmp"));
+  // Beside the file replaced (through a link: beside its target), so that the
+  // finished file replaces it in one rename.
+  const std::string target = platform::ReplacedFile(path_);
+  platform::CTemporaryFileGuard temporary(MakeEncodeTemporary(platform::FolderOfPath(target), kWaveTemporarySuffix));
   if (temporary.Path().empty()) {
     ReportAbout(kLineOpen, "Could not create a new file in the destination folder.", path_);
     return kOmbrelDone;
@@ -126,7 +129,7 @@ unsigned int CWaveEncoder::Encode() {
       file.Close() != CLargeFile::kOk) {
     return kOmbrelDone;
   }
-  if (!platform::ReplaceFileWith(temporary.Path(), path_)) {
+  if (!platform::ReplaceFileWith(temporary.Path(), target)) {
     ReportAbout(kLineReplace, "The new WAV file could not replace the destination; the old file is kept.", path_);
     return kOmbrelDone;
   }

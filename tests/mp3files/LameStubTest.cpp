@@ -1,127 +1,16 @@
-// The MP3 codec against stand-ins for LAME: shell scripts placed first on the
-// PATH that record how they were called and behave as a test needs (progress,
-// failure, hanging until killed). They pin the argument vector, cancel, the
-// exit-status checks and the clean-up without depending on LAME's timing.
-#include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+// The MP3 codec against stand-ins for LAME. They pin the argument vector,
+// cancel, the exit-status checks and the clean-up without depending on LAME's
+// timing.
 #include <chrono>
 #include <clocale>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 
-#include "AudioFixtures.h"
-#include "FileReplace.h"
-#include "Folders.h"
-#include "Lunder.h"
+#include "LameStubFixture.h"
 #include "ReportRecorder.h"
-#include "TempFolder.h"
 
 using namespace tessiro::test;
 
-namespace {
-
-std::vector<short>& Percents() {
-  static std::vector<short> percents;
-  return percents;
-}
-int g_cancelAtPercentCall = -1;
-
-void RecordProgress(short percent, int* cancel) {
-  Percents().push_back(percent);
-  *cancel = static_cast<int>(Percents().size()) - 1 == g_cancelAtPercentCall ? 1 : 0;
-}
-
-// Alive and not merely a zombie waiting for its parent.
-bool ProcessRunning(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-  const size_t close = text.rfind(')');
-  if (text.empty() || close == std::string::npos || close + 2 >= text.size()) return false;
-  const char state = text[close + 2];
-  return state != 'Z' && state != 'X';
-}
-
-std::vector<std::string> Lines(const std::string& path) {
-  std::ifstream in(path);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-class LameStub : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const char* path = std::getenv("PATH");
-    oldPath_ = path ? path : "";
-    const char* tmp = std::getenv("TMPDIR");
-    hadTmp_ = tmp != nullptr;
-    oldTmp_ = tmp ? tmp : "";
-    ASSERT_TRUE(platform::CreateFolder(bin_));
-    ASSERT_TRUE(platform::CreateFolder(tmp_));
-    ASSERT_TRUE(platform::CreateFolder(work_));
-    setenv("PATH", (bin_ + ":" + oldPath_).c_str(), 1);
-    setenv("TMPDIR", tmp_.c_str(), 1);
-    Percents().clear();
-    g_cancelAtPercentCall = -1;
-    ResetCapture();
-    WriteBytes(raw_, Pcm16Bytes(Sine(4410, 1, 1000, 440, 44100)));
-  }
-  void TearDown() override {
-    setenv("PATH", oldPath_.c_str(), 1);
-    if (hadTmp_) {
-      setenv("TMPDIR", oldTmp_.c_str(), 1);
-    } else {
-      unsetenv("TMPDIR");
-    }
-  }
-
-  // Installs "lame": it records its arguments and process id, then runs body.
-  void InstallLame(const std::string& body) {
-    std::ofstream script(bin_ + "/lame");
-    script << "#!/bin/sh\n"
-           << "printf '%s\\n' \"$@\" > '" << argsFile_ << "'\n"
-           << "echo $$ > '" << pidFile_ << "'\n"
-           << body << "\n";
-    script.close();
-    ASSERT_EQ(::chmod((bin_ + "/lame").c_str(), 0755), 0);
-  }
-
-  // A banner long enough that LAME's first two reads never reach the progress.
-  static std::string Banner() { return "printf '%s' '" + std::string(700, '=') + "(11x)'\n"; }
-
-  pid_t StubPid() {
-    std::ifstream in(pidFile_);
-    pid_t pid = -1;
-    in >> pid;
-    return pid;
-  }
-
-  unsigned int EncodeTo(const std::string& destination, AudioQuality format = {44100, 1, 16}, short kbps = 128) {
-    return CLunder().Encode(raw_.c_str(), kbps, format, destination.c_str(), RecordProgress);
-  }
-
-  std::vector<std::string> Names(const std::string& folder) { return platform::ListFolder(folder); }
-
-  CTempFolder folder_;
-  std::string bin_ = folder_ / "bin";
-  std::string tmp_ = folder_ / "tmp";
-  std::string work_ = folder_ / "work";
-  std::string raw_ = folder_ / "work/input.pcm";
-  std::string argsFile_ = folder_ / "args.txt";
-  std::string pidFile_ = folder_ / "pid.txt";
-  std::string oldPath_, oldTmp_;
-  bool hadTmp_ = false;
-};
-
-}  // namespace
-
 TEST_F(LameStub, EncodeRunsLameWithTheArgumentVectorAndReplacesTheDestination) {
-  InstallLame(Banner() + "printf '\\r( 25%%)|\\r( 50%%)|'\nprintf '\\r(100%%)|\\n'\n"
-              "for last; do :; done\nprintf 'MP3!' > \"$last\"\n");
+  InstallLame(Banner() + "printf '\\r( 25%%)|\\r( 50%%)|'\nprintf '\\r(100%%)|\\n'\n" + WriteMp3Output());
   const std::string destination = work_ + "/song.mp3";
   WriteBytes(destination, {'o', 'l', 'd'});
   ASSERT_EQ(EncodeTo(destination), kLunderDone);
@@ -133,14 +22,14 @@ TEST_F(LameStub, EncodeRunsLameWithTheArgumentVectorAndReplacesTheDestination) {
   EXPECT_EQ(std::vector<std::string>(args.begin(), args.begin() + 15), expected);
   // LAME writes beside the destination under a temporary name.
   EXPECT_EQ(platform::FolderOfPath(args[15]), work_);
-  EXPECT_EQ(ReadBytes(destination), (std::vector<uint8_t>{'M', 'P', '3', '!'}));
-  EXPECT_EQ(Percents(), (std::vector<short>{25, 50, 100}));
+  EXPECT_EQ(ReadBytes(destination), kMp3Start);
+  EXPECT_EQ(Progression(), (std::vector<short>{25, 50, 100}));
   EXPECT_EQ(Names(work_), (std::vector<std::string>{"input.pcm", "song.mp3"}));
   EXPECT_TRUE(NoChildProcesses());
 }
 
 TEST_F(LameStub, EightBitStereoIsPassedAsUnsigned) {
-  InstallLame("for last; do :; done\nprintf 'x' > \"$last\"\n");
+  InstallLame(WriteMp3Output());
   ASSERT_EQ(EncodeTo(work_ + "/out.mp3", {22050, 2, 8}, 64), kLunderDone);
   const std::vector<std::string> args = Lines(argsFile_);
   ASSERT_EQ(args.size(), 15u);
@@ -151,7 +40,7 @@ TEST_F(LameStub, EightBitStereoIsPassedAsUnsigned) {
 
 TEST_F(LameStub, RelativePathsReachLameAbsolute) {
   // LAME has no end-of-options marker: a relative name starting with '-' would be read as an option.
-  InstallLame("for last; do :; done\nprintf 'x' > \"$last\"\n");
+  InstallLame(WriteMp3Output());
   WriteBytes(work_ + "/-input.pcm", {0, 0});
   char old[4096];
   ASSERT_NE(::getcwd(old, sizeof old), nullptr);
@@ -163,14 +52,14 @@ TEST_F(LameStub, RelativePathsReachLameAbsolute) {
   ASSERT_EQ(args.size(), 16u);
   EXPECT_EQ(args[14], work_ + "/-input.pcm");
   EXPECT_EQ(args[15].rfind(work_ + "/Hello", 0), 0u) << args[15];
-  EXPECT_EQ(ReadBytes(work_ + "/-out.mp3"), (std::vector<uint8_t>{'x'}));
+  EXPECT_EQ(ReadBytes(work_ + "/-out.mp3"), kMp3Start);
 }
 
 TEST_F(LameStub, RateIsWrittenWithAPointUnderAnyLocale) {
   if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "fr_FR.UTF-8")) {
     GTEST_SKIP() << "no locale with a decimal comma is installed";
   }
-  InstallLame("for last; do :; done\nprintf 'x' > \"$last\"\n");
+  InstallLame(WriteMp3Output());
   const unsigned int result = EncodeTo(work_ + "/out.mp3", {48000, 2, 16});
   std::setlocale(LC_ALL, "C");
   EXPECT_EQ(result, kLunderDone);
@@ -183,11 +72,12 @@ TEST_F(LameStub, CancelEndsLameKeepsTheDestinationAndLeavesNothing) {
   InstallLame("sleep 30 &\necho $! > '" + folder_ / "sleep.txt" + "'\n" + Banner() + "printf '( 10%%)'\nwait\n");
   const std::string destination = work_ + "/song.mp3";
   WriteBytes(destination, {'o', 'l', 'd'});
-  g_cancelAtPercentCall = 0;
+  g_cancelAtPercent = 10;
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(EncodeTo(destination), kLunderCancelled);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
-  EXPECT_EQ(Percents(), std::vector<short>{10});
+  EXPECT_EQ(Progression(), std::vector<short>{10});
+  EXPECT_EQ(Percents().back(), 10);
   EXPECT_TRUE(NoChildProcesses());
   EXPECT_FALSE(ProcessRunning(StubPid()));
   // What LAME started went with it.
@@ -203,7 +93,7 @@ TEST_F(LameStub, CancelEndsLameKeepsTheDestinationAndLeavesNothing) {
 
 TEST_F(LameStub, CancelEndsEvenALameThatIgnoresTheRequestToStop) {
   InstallLame("trap '' TERM\n" + Banner() + "printf '( 10%%)'\nsleep 30\n");
-  g_cancelAtPercentCall = 0;
+  g_cancelAtPercent = 10;
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(EncodeTo(work_ + "/song.mp3"), kLunderCancelled);
   const auto took = std::chrono::steady_clock::now() - start;
@@ -286,7 +176,7 @@ TEST_F(LameStub, DecodeReadsLamesWaveAndRemovesIt) {
   const std::string mp3 = work_ + "/in.mp3";
   WriteBytes(mp3, {1, 2, 3});
   EXPECT_EQ(CLunder().Decode(mp3.c_str(), RecordProgress, CaptureDecoded), kLunderDone);
-  EXPECT_EQ(Percents(), (std::vector<short>{25, 100}));
+  EXPECT_EQ(Progression(), (std::vector<short>{25, 100}));
   EXPECT_EQ(Capture().AllSamples16(), signal);
   const std::vector<std::string> args = Lines(argsFile_);
   ASSERT_EQ(args.size(), 3u);
@@ -314,7 +204,7 @@ TEST_F(LameStub, DecodeFailureIsReportedWithoutAudio) {
 
 TEST_F(LameStub, DecodeCancelledDuringLameLeavesNothing) {
   InstallLame("printf 'Frame#  1/9 '\nsleep 30\n");
-  g_cancelAtPercentCall = 0;
+  g_cancelAtPercent = 11;
   const std::string mp3 = work_ + "/in.mp3";
   WriteBytes(mp3, {1, 2, 3});
   EXPECT_EQ(CLunder().Decode(mp3.c_str(), RecordProgress, CaptureDecoded), kLunderCancelled);

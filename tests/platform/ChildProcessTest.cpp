@@ -2,6 +2,9 @@
 // codecs stand on.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <set>
 
@@ -61,6 +64,36 @@ TEST(ChildProcess, DestructorEndsAndReapsARunningChild) {
     EXPECT_TRUE(child.LowerPriority());
   }
   EXPECT_TRUE(tessiro::test::NoChildProcesses());
+}
+
+TEST(ChildProcess, ReadsAndWaitsGiveUpAfterTheirTimeOut) {
+  CChildProcess child;
+  ASSERT_EQ(child.Start({"sh", "-c", "sleep 0.4; printf x; exec >&- 2>&-; sleep 0.4"}), CChildProcess::StartFailure::None);
+  char c = 0;
+  EXPECT_EQ(child.ReadOutput(&c, 1, 20), CChildProcess::kReadTimedOut);
+  EXPECT_EQ(child.ReadOutput(&c, 1, 5000), 1);
+  EXPECT_EQ(c, 'x');
+  EXPECT_EQ(child.ReadOutput(&c, 1, 5000), 0);
+  platform::ChildExit exit;
+  errno = 0;
+  EXPECT_FALSE(child.Wait(&exit, 20));
+  EXPECT_EQ(errno, ETIMEDOUT);
+  EXPECT_TRUE(child.IsRunning());
+  ASSERT_TRUE(child.Wait(&exit, 5000));
+  EXPECT_TRUE(exit.exited);
+  EXPECT_TRUE(tessiro::test::NoChildProcesses());
+}
+
+TEST(FileReplace, ReplacedFileFollowsLinksAndStopsAtACycle) {
+  CTempFolder folder;
+  ASSERT_EQ(::symlink("b", (folder / "a").c_str()), 0);
+  ASSERT_EQ(::symlink("sub/c", (folder / "b").c_str()), 0);
+  EXPECT_EQ(platform::ReplacedFile(folder / "a"), folder / "sub/c");
+  EXPECT_EQ(platform::ReplacedFile(folder / "plain"), folder / "plain");
+  ASSERT_EQ(::symlink("loop2", (folder / "loop1").c_str()), 0);
+  ASSERT_EQ(::symlink("loop1", (folder / "loop2").c_str()), 0);
+  const std::string end = platform::ReplacedFile(folder / "loop1");
+  EXPECT_TRUE(end == folder / "loop1" || end == folder / "loop2") << end;
 }
 
 TEST(FileReplace, UniqueFilesAreNewEachTimeWithUsualPermissions) {

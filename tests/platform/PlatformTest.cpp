@@ -115,6 +115,32 @@ TEST(File, OpenModesKeepOrEmptyContents) {
   EXPECT_EQ(file.Size(), 0);
 }
 
+TEST(File, ReadRegularRefusesWhatIsNoPlainFileWithoutBlocking) {
+  CTempFolder folder;
+  ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+  ASSERT_EQ(::symlink("fifo", (folder / "link").c_str()), 0);
+  struct Case {
+    std::string path;
+    int error;
+  };
+  for (const Case& c : {Case{folder / "fifo", EINVAL}, Case{folder / "link", EINVAL}, Case{"/dev/zero", EINVAL},
+                        Case{folder.Path(), EISDIR}, Case{folder / "missing", ENOENT}}) {
+    CFile file;
+    errno = 0;
+    EXPECT_FALSE(file.Open(c.path, CFile::Mode::ReadRegular)) << c.path;
+    EXPECT_EQ(errno, c.error) << c.path;
+    EXPECT_FALSE(file.IsOpen());
+  }
+  CFile file;
+  ASSERT_TRUE(file.Open(folder / "plain", CFile::Mode::Create));
+  EXPECT_EQ(file.Write("abc", 3), 3);
+  file.Close();
+  ASSERT_TRUE(file.Open(folder / "plain", CFile::Mode::ReadRegular));
+  char text[4] = {};
+  EXPECT_EQ(file.Read(text, 3), 3);
+  EXPECT_STREQ(text, "abc");
+}
+
 TEST(MappedFile, MapsContentsAndRefusesEmptyLength) {
   CTempFolder folder;
   CFile file;

@@ -1,15 +1,19 @@
 #include "AudioFixtures.h"
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <stdexcept>
+#include <thread>
 
 #include "ChildProcess.h"
 
@@ -185,6 +189,23 @@ int RunProgram(const std::vector<std::string>& argv) {
   platform::ChildExit exit;
   if (!child.Wait(&exit)) return -1;
   return exit.exited ? exit.code : -1;
+}
+
+bool RunsWithoutBlockingOn(const std::string& fifo, const std::function<void()>& work, int seconds) {
+  std::promise<void> done;
+  std::future<void> finished = done.get_future();
+  std::thread worker([&] {
+    work();
+    done.set_value();
+  });
+  const bool inTime = finished.wait_for(std::chrono::seconds(seconds)) == std::future_status::ready;
+  if (!inTime) {
+    // A writer that comes and goes lets a blocked open for reading return, and its read end.
+    const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) ::close(fd);
+  }
+  worker.join();
+  return inTime;
 }
 
 bool NoChildProcesses() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -84,5 +85,10 @@ int RunProgram(const std::vector<std::string>& argv);
 
 // True when this process has no child process left, running or unreaped.
 bool NoChildProcesses();
+
+// Runs work on a thread of its own. When it is still running after seconds,
+// blocked on the FIFO at fifo, it is released by opening the FIFO's other end,
+// and the answer is false.
+bool RunsWithoutBlockingOn(const std::string& fifo, const std::function<void()>& work, int seconds = 10);
 
 }  // namespace tessiro::test

@@ -271,3 +271,21 @@ TEST_F(WaveDecode, ConverterPercentsClimbToOneHundred) {
   EXPECT_EQ(blocks.back().percent, 100);
   EXPECT_EQ(Capture().AllSamples16().size(), 44100u * 3 + 17);
 }
+
+TEST_F(WaveDecode, EveryFloatSixteenBitValueAndEveryTieComesBackExactly) {
+  // k / 32768 for every 16-bit k must give k; (k + 0.5) / 32768 lies half-way
+  // and goes to the even neighbour. Stereo, so the fast two-channel loop runs.
+  CByteWriter w;
+  std::vector<int16_t> expected;
+  for (int k = -32768; k <= 32767; ++k) {
+    const double tie = (k + 0.5) / 32768.0;
+    w.F32(static_cast<float>(k / 32768.0)).F32(static_cast<float>(tie));
+    expected.push_back(static_cast<int16_t>(k));
+    expected.push_back(Expected16(tie));
+  }
+  ASSERT_EQ(DecodeBytes(MakeRiffWave({{"fmt ", FormatBody(3, 2, 44100, 32)}, {"data", w.Bytes()}})), kOmbrelDone);
+  ExpectSixteenBit(2, 44100);
+  const std::vector<int16_t> got = Capture().AllSamples16();
+  ASSERT_EQ(got.size(), expected.size());
+  for (size_t i = 0; i < got.size(); ++i) ASSERT_EQ(got[i], expected[i]) << "sample " << i;
+}

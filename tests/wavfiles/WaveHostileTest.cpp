@@ -2,6 +2,7 @@
 // hold, and never a crash or a read outside the file (run under the sanitizers).
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <sys/stat.h>
 
 #include <random>
 #include <set>
@@ -149,5 +150,29 @@ TEST_F(WaveHostile, RandomDamageToAValidFileNeverCrashes) {
     ASSERT_EQ(DecodeBytes(bytes), kOmbrelDone);
     EXPECT_LE(Capture().AllSamples16().size(), 6000u);
     Reports().Take();
+  }
+}
+
+TEST_F(WaveHostile, FifosAndDevicesAreRefusedWithoutBlocking) {
+  const std::string fifo = folder_ / "pipe.wav";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {fifo, std::string("/dev/zero"), std::string("/dev/null")}) {
+    SCOPED_TRACE(path);
+    ResetCapture();
+    unsigned int decoded = 0, header = 0;
+    OmbrelWaveHeaderInfo info;
+    EXPECT_TRUE(RunsWithoutBlockingOn(fifo, [&] {
+      decoded = COmbrel().Decode(path.c_str(), CaptureDecoded);
+      header = COmbrel().GetHeaderParameters(path.c_str(), &info);
+    }));
+    EXPECT_EQ(decoded, kOmbrelDone);
+    EXPECT_EQ(header, 1u);
+    EXPECT_TRUE(Capture().blocks.empty());
+    const auto reports = Reports().Take();
+    ASSERT_EQ(reports.size(), 2u);
+    for (const RecordedReport& r : reports) {
+      EXPECT_EQ(r.report.title, "LargeFile");
+      EXPECT_EQ(r.report.message, "Failed to open file");
+    }
   }
 }
