@@ -199,8 +199,8 @@ bool RunsWithoutBlockingOn(const std::string& fifo, const std::function<void()>&
     done.set_value();
   });
   const bool inTime = finished.wait_for(std::chrono::seconds(seconds)) == std::future_status::ready;
-  if (!inTime) {
-    // A writer that comes and goes lets a blocked open for reading return, and its read end.
+  // A writer that comes and goes lets each blocked open for reading return, and its read end.
+  while (finished.wait_for(std::chrono::milliseconds(inTime ? 0 : 100)) != std::future_status::ready) {
     const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd >= 0) ::close(fd);
   }

@@ -87,8 +87,8 @@ int RunProgram(const std::vector<std::string>& argv);
 bool NoChildProcesses();
 
 // Runs work on a thread of its own. When it is still running after seconds,
-// blocked on the FIFO at fifo, it is released by opening the FIFO's other end,
-// and the answer is false.
+// blocked on the FIFO at fifo, it is released by opening the FIFO's other end
+// (again and again until it ends), and the answer is false.
 bool RunsWithoutBlockingOn(const std::string& fifo, const std::function<void()>& work, int seconds = 10);
 
 }  // namespace tessiro::test
