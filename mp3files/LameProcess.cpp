@@ -127,7 +127,8 @@ CLameProcess::End CLameProcess::Run(CLameProgress& parser, LunderProgressCallbac
   } else if (exit.code != 0) {
     std::snprintf(text, sizeof text, "The MP3 encoder program \"lame\" failed with exit code %d.", exit.code);
   } else if (saidFatal_) {
-    std::snprintf(text, sizeof text, "The MP3 encoder program \"lame\" reported a fatal error; its output is not used.");
+    std::snprintf(text, sizeof text,
+                  "The MP3 encoder program \"lame\" reported a fatal error; its output is not used.");
   } else {
     return End::Finished;
   }

@@ -104,7 +104,8 @@ unsigned int CMP3Encoder::Encode() {
   }
   // Beside the file replaced (through a link: beside its target).
   const std::string target = platform::ReplacedFile(platform::AbsolutePath(destinationPath_));
-  platform::CTemporaryFileGuard mp3(ombrel::MakeEncodeTemporary(platform::FolderOfPath(target), ombrel::kMp3TemporarySuffix));
+  platform::CTemporaryFileGuard mp3(
+      ombrel::MakeEncodeTemporary(platform::FolderOfPath(target), ombrel::kMp3TemporarySuffix));
   if (mp3.Path().empty()) {
     ReportAbout(kLineTemporaryFile, "Could not create a new file in the destination folder.", destinationPath_);
     return kLunderDone;

@@ -40,7 +40,8 @@ TEST_F(LameStub, ExportKeepsTheOldFileWhenLameExitsZeroWithoutAWholeMp3) {
   };
   const std::vector<Case> cases = {
       // The disk filled while LAME wrote its tag; its frames are there, the end is not.
-      {"fatal error", WriteMp3Output() + "printf 'Writing LAME Tag...fatal error: can'\"'\"'t update LAME-tag frame!\\n'",
+      {"fatal error",
+       WriteMp3Output() + "printf 'Writing LAME Tag...fatal error: can'\"'\"'t update LAME-tag frame!\\n'",
        "reported a fatal error"},
       {"fatal words split between reads", WriteMp3Output() + "printf 'Writing LAME Tag...fat'\nsleep 0.3\n"
        "printf 'al error: can'\"'\"'t update LAME-tag frame!\\n'", "fatal error: can't update"},

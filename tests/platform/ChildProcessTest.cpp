@@ -68,7 +68,8 @@ TEST(ChildProcess, DestructorEndsAndReapsARunningChild) {
 
 TEST(ChildProcess, ReadsAndWaitsGiveUpAfterTheirTimeOut) {
   CChildProcess child;
-  ASSERT_EQ(child.Start({"sh", "-c", "sleep 0.4; printf x; exec >&- 2>&-; sleep 0.4"}), CChildProcess::StartFailure::None);
+  ASSERT_EQ(child.Start({"sh", "-c", "sleep 0.4; printf x; exec >&- 2>&-; sleep 0.4"}),
+            CChildProcess::StartFailure::None);
   char c = 0;
   EXPECT_EQ(child.ReadOutput(&c, 1, 20), CChildProcess::kReadTimedOut);
   EXPECT_EQ(child.ReadOutput(&c, 1, 5000), 1);

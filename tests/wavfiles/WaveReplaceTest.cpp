@@ -29,7 +29,9 @@ void TenthOfASecond(unsigned char* buffer, OmbrelByteCount capacity, OmbrelByteC
   std::memset(buffer, 0, *got);
 }
 
-unsigned int EncodeTo(const std::string& path) { return COmbrel().Encode(path.c_str(), {44100, 1, 16}, TenthOfASecond); }
+unsigned int EncodeTo(const std::string& path) {
+  return COmbrel().Encode(path.c_str(), {44100, 1, 16}, TenthOfASecond);
+}
 
 constexpr size_t kEncodedBytes = 44 + 8820;
 

@@ -12,8 +12,10 @@ shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(wave_header_fuzz wave_decode_fuzz lame_progress_fuzz)
 build=$root/build/fuzz
+export CC=${CC:-clang-14} CXX=${CXX:-clang++-14}
+command -v "$CXX" >/dev/null || { echo "$CXX is needed for libFuzzer (Debian package clang-14)" >&2; exit 1; }
 
-CC=${CC:-clang-14} CXX=${CXX:-clang++-14} cmake -S "$root" -B "$build" -G Ninja \
+cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSIRO_FUZZ=ON -DTESSIRO_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" --target "${targets[@]}"
 
