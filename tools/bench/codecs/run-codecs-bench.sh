@@ -68,7 +68,7 @@ def figures(side, r):
     with open(f"{work}/{side}-{r}.json") as f:
         return {b["name"]: b for b in json.load(f)["benchmarks"]}
 print(f"\nbefore = {commit[:12]}, after = this tree; seconds are medians of each round's pairs")
-print(f"{'benchmark':34} {'round':>5} {'before_s':>9} {'after_s':>9} {'anchor_b':>9} {'anchor_a':>9}"
+print(f"{'benchmark':50} {'round':>5} {'before_s':>9} {'after_s':>9} {'anchor_b':>9} {'anchor_a':>9}"
       f" {'ratio_b':>8} {'ratio_a':>8}")
 for r in range(1, rounds + 1):
     before, after = figures("before", r), figures("after", r)
@@ -77,6 +77,6 @@ for r in range(1, rounds + 1):
             continue
         b, a = before[name], after[name]
         anchor = next(k for k in b if k.endswith("_median_s") and not k.startswith("ours") and "niced" not in k)
-        print(f"{name:34} {r:5} {b['ours_median_s']:9.3f} {a['ours_median_s']:9.3f} {b[anchor]:9.3f}"
+        print(f"{name:50} {r:5} {b['ours_median_s']:9.3f} {a['ours_median_s']:9.3f} {b[anchor]:9.3f}"
               f" {a[anchor]:9.3f} {b['ratio_median']:8.3f} {a['ratio_median']:8.3f}")
 EOF
