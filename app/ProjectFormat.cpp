@@ -190,9 +190,9 @@ std::string TrackName(int t) { return Format("track %g", t + 1); }
 
 bool ReadChain(const uint8_t* block, const std::string& chain, const ChainCounts& counts, ProjectChainRecord* out,
                std::string* problem) {
-  out->slots.assign(counts.count, ProjectEffectSlot{});
+  out->effects.assign(counts.count, ProjectEffectSlot{});
   for (int i = 0; i < counts.count; ++i) {
-    ProjectEffectSlot& slot = out->slots[i];
+    ProjectEffectSlot& slot = out->effects[i];
     slot.type = counts.types[i];
     std::memcpy(slot.parameters.data(), block + kChainOffParameters + kParameterBlockBytes * i, kParameterBlockBytes);
     slot.channelsIndependent = counts.independent[i];
@@ -226,8 +226,8 @@ bool ReadChainPoints(const uint8_t*& at, const ChainCounts& counts, const std::s
                      std::string* problem) {
   for (int i = 0; i < counts.count; ++i) {
     if (counts.types[i] != static_cast<int32_t>(ZelmoLevels)) continue;
-    if (!ReadPoints(at, counts.points1[i], chain, &out->slots[i].points1, problem)) return false;
-    if (!ReadPoints(at, counts.points2[i], chain, &out->slots[i].points2, problem)) return false;
+    if (!ReadPoints(at, counts.points1[i], chain, &out->effects[i].points1, problem)) return false;
+    if (!ReadPoints(at, counts.points2[i], chain, &out->effects[i].points2, problem)) return false;
   }
   return true;
 }
@@ -402,10 +402,10 @@ bool PutSegment(uint8_t* at, const ProjectSegmentRecord& s, std::string* problem
 }
 
 bool PutChain(uint8_t* block, const ProjectChainRecord& chain, const std::string& name, std::string* problem) {
-  if (chain.slots.size() > static_cast<size_t>(kChainSlots)) return Fail(problem, name + " holds more than 10 effects");
-  bytes::PutI16(block + kChainOffCount, static_cast<int16_t>(chain.slots.size()));
-  for (size_t i = 0; i < chain.slots.size(); ++i) {
-    const ProjectEffectSlot& slot = chain.slots[i];
+  if (chain.effects.size() > static_cast<size_t>(kChainSlots)) return Fail(problem, name + " holds more than 10 effects");
+  bytes::PutI16(block + kChainOffCount, static_cast<int16_t>(chain.effects.size()));
+  for (size_t i = 0; i < chain.effects.size(); ++i) {
+    const ProjectEffectSlot& slot = chain.effects[i];
     bytes::PutI32(block + kChainOffTypes + 4 * i, slot.type);
     std::memcpy(block + kChainOffParameters + kParameterBlockBytes * i, slot.parameters.data(), kParameterBlockBytes);
     bytes::PutI32(block + kChainOffIndependent + 4 * i, slot.channelsIndependent);
@@ -424,7 +424,7 @@ bool PutChain(uint8_t* block, const ProjectChainRecord& chain, const std::string
 
 uint64_t ChainPointCount(const ProjectChainRecord& chain) {
   uint64_t n = 0;
-  for (const ProjectEffectSlot& slot : chain.slots) {
+  for (const ProjectEffectSlot& slot : chain.effects) {
     if (slot.type != static_cast<int32_t>(ZelmoLevels)) continue;
     n += slot.points1.size() + (slot.channelsIndependent ? slot.points2.size() : 0);
   }
@@ -432,7 +432,7 @@ uint64_t ChainPointCount(const ProjectChainRecord& chain) {
 }
 
 uint8_t* PutChainPoints(uint8_t* at, const ProjectChainRecord& chain) {
-  for (const ProjectEffectSlot& slot : chain.slots) {
+  for (const ProjectEffectSlot& slot : chain.effects) {
     if (slot.type != static_cast<int32_t>(ZelmoLevels)) continue;
     for (const Zelmo_Level_Entry& e : slot.points1) PutLevelEntry(std::exchange(at, at + kLevelEntryBytes), e);
     if (!slot.channelsIndependent) continue;

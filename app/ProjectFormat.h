@@ -187,7 +187,7 @@ struct ProjectEffectSlot {
 };
 
 struct ProjectChainRecord {
-  std::vector<ProjectEffectSlot> slots;  // at most kChainSlots
+  std::vector<ProjectEffectSlot> effects;  // at most kChainSlots
   bool operator==(const ProjectChainRecord&) const = default;
 };
 

@@ -190,7 +190,7 @@ std::shared_ptr<CAudioSegment> CProApp::MakeProjectSegment(const ProjectSegmentR
 void CProApp::LoadProjectChain(int chainIndex, const ProjectChainRecord& record, int32_t chainBypass,
                                int32_t levelsLength, ProjectLoadState& load) {
   load.effectOfSlot[chainIndex].fill(kNoEffect);
-  if (record.slots.empty()) return;
+  if (record.effects.empty()) return;
   CZelmo* chain = effectChains[chainIndex].get();
   if (chain) {
     chain->RemoveAllEffects();
@@ -204,8 +204,8 @@ void CProApp::LoadProjectChain(int chainIndex, const ProjectChainRecord& record,
     std::lock_guard<platform::CCriticalSection> hold(project.GetLock());
     effectChains[chainIndex] = std::move(made);
   }
-  for (size_t i = 0; i < record.slots.size(); ++i) {
-    const ProjectEffectSlot& slot = record.slots[i];
+  for (size_t i = 0; i < record.effects.size(); ++i) {
+    const ProjectEffectSlot& slot = record.effects[i];
     short index = kNoEffect;
     EffectParameters parameters;
     switch (slot.type) {
@@ -240,8 +240,8 @@ void CProApp::LoadProjectChain(int chainIndex, const ProjectChainRecord& record,
 
 void CProApp::LoadProjectPoints(int chainIndex, const ProjectChainRecord& record, ProjectLoadState& load) {
   CZelmo* chain = effectChains[chainIndex].get();
-  for (size_t i = 0; i < record.slots.size(); ++i) {
-    const ProjectEffectSlot& slot = record.slots[i];
+  for (size_t i = 0; i < record.effects.size(); ++i) {
+    const ProjectEffectSlot& slot = record.effects[i];
     const short index = load.effectOfSlot[chainIndex][i];
     if (slot.type != static_cast<int32_t>(ZelmoLevels) || index == kNoEffect || !chain) continue;
     // Points go to the effect the slot became, even when skipped slots came before it.

@@ -105,7 +105,7 @@ ProjectSegmentRecord SegmentRecordOf(const CAudioSegment& segment) {
 
 bool CaptureChain(CZelmo* chain, const std::string& name, ProjectChainRecord* out, int32_t* levelsLength,
                   std::string* problem) {
-  out->slots.clear();
+  out->effects.clear();
   *levelsLength = 0;
   if (!chain) return true;
   const short count = chain->NumberOfEffects();
@@ -135,7 +135,7 @@ bool CaptureChain(CZelmo* chain, const std::string& name, ProjectChainRecord* ou
         while (chain->GetNextLevelEntry(i, &entry, channel) == 1 && entry) points.push_back(*entry);
       }
     }
-    out->slots.push_back(std::move(slot));
+    out->effects.push_back(std::move(slot));
   }
   return true;
 }

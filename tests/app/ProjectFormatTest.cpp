@@ -218,20 +218,20 @@ TEST(ProjectFormat, EveryCutShortFileIsRefused) {
 
 TEST(ProjectFormat, CountsAtTheirLimitsAreRead) {
   ProjectImage image = FullProjectImage("/a");
-  image.tracks[6].chain.slots.assign(10, ProjectEffectSlot{});
-  for (int i = 0; i < 10; ++i) image.tracks[6].chain.slots[i].type = static_cast<int32_t>(ZelmoEcho);
+  image.tracks[6].chain.effects.assign(10, ProjectEffectSlot{});
+  for (int i = 0; i < 10; ++i) image.tracks[6].chain.effects[i].type = static_cast<int32_t>(ZelmoEcho);
   image.tracks[6].snippets.clear();
   for (int k = 0; k < 1000; ++k) image.tracks[6].snippets.push_back(image.tracks[7].snippets[0]);
   const ProjectImage back = Parsed(BytesOf(image));
-  EXPECT_EQ(back.tracks[6].chain.slots.size(), 10u);
+  EXPECT_EQ(back.tracks[6].chain.effects.size(), 10u);
   EXPECT_EQ(back.tracks[6].snippets.size(), 1000u);
   EXPECT_EQ(back.loops.size(), 32u);
   // A chain that would need an eleventh slot, or a 33rd loop, is never written.
-  image.tracks[6].chain.slots.emplace_back();
+  image.tracks[6].chain.effects.emplace_back();
   std::vector<uint8_t> out;
   std::string problem;
   EXPECT_FALSE(SerializeProject(image, &out, &problem));
-  image.tracks[6].chain.slots.pop_back();
+  image.tracks[6].chain.effects.pop_back();
   image.loops.push_back(image.loops[0]);
   EXPECT_FALSE(SerializeProject(image, &out, &problem));
   image.loops.pop_back();
@@ -297,15 +297,15 @@ TEST(ProjectFormat, DamageThatCanBeMendedIsMended) {
       {"a Latin-1 title", [](auto& b) { std::memcpy(b.data() + kOffTitle, "Caf\xE9", 5); },
        [](const ProjectImage& i) { return i.tags.title == "Caf\xC3\xA9"; }},
       {"list-2 points of a dependent envelope are not read", [](auto& b) { PutI(b, Track(0) + 332 + 1124 + 20, 99); },
-       [](const ProjectImage& i) { return i.tracks[0].chain.slots[5].points2.empty(); }},
+       [](const ProjectImage& i) { return i.tracks[0].chain.effects[5].points2.empty(); }},
       {"slots of type 0 and 5 are kept and skipped",
        [](auto& b) {
          PutI(b, Track(0) + 332 + 4, 0);
          PutI(b, Track(0) + 332 + 8, 5);
        },
        [](const ProjectImage& i) {
-         return i.tracks[0].chain.slots.size() == 6 && i.tracks[0].chain.slots[1].type == 5 &&
-                i.tracks[0].chain.slots[5].points1.size() == 3;
+         return i.tracks[0].chain.effects.size() == 6 && i.tracks[0].chain.effects[1].type == 5 &&
+                i.tracks[0].chain.effects[5].points1.size() == 3;
        }},
   };
   for (const Case& c : cases) {

@@ -37,9 +37,9 @@ EffectParameters Decoded(const ProjectEffectSlot& slot) {
 void ExpectChain(CZelmo* chain, const ProjectChainRecord& record, unsigned int dependentChannel, const char* name) {
   SCOPED_TRACE(name);
   ASSERT_NE(chain, nullptr);
-  ASSERT_EQ(chain->NumberOfEffects(), static_cast<short>(record.slots.size()));
+  ASSERT_EQ(chain->NumberOfEffects(), static_cast<short>(record.effects.size()));
   for (short i = 0; i < chain->NumberOfEffects(); ++i) {
-    const ProjectEffectSlot& slot = record.slots[i];
+    const ProjectEffectSlot& slot = record.effects[i];
     unsigned int type = 0;
     chain->GetEffectType(i, &type);
     EXPECT_EQ(static_cast<int32_t>(type), slot.type) << i;
@@ -219,10 +219,10 @@ TEST_F(ProjectFilesTest, RecordsOfEveryKindLoadAsTheProgramAlwaysReadThem) {
   ProjectEffectSlot none, five;
   none.type = 0;
   five.type = 5;
-  ProjectEffectSlot levels = image.masterChain.slots[2];
+  ProjectEffectSlot levels = image.masterChain.effects[2];
   levels.channelsIndependent = 0;
   levels.points2.clear();
-  image.masterChain.slots = {none, image.masterChain.slots[0], five, levels};
+  image.masterChain.effects = {none, image.masterChain.effects[0], five, levels};
   // An editor snippet that is not on its track shows nothing.
   image.editor.savedSnippetId = 1;
   ASSERT_EQ(app->OpenProject(WriteBytes("odd.qvk", BytesOf(image))), 1);

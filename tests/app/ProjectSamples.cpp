@@ -67,7 +67,7 @@ ProjectImage FullProjectImage(const std::string& folder) {
   image.viewSpan = 441000;
   image.masterLevelsLength = 1234567;
   image.bypassAll = 0;
-  image.masterChain.slots = {Slot(ZelmoEcho), Slot(ZelmoEqualizer),
+  image.masterChain.effects = {Slot(ZelmoEcho), Slot(ZelmoEqualizer),
                              Levels(true, {Point(11, 1.0f, 0), Point(12, 0.5f, 44100)},
                                     {Point(21, 0.2f, 0), Point(22, 1.0f, 22050), Point(23, 0.7f, 66150)}),
                              Slot(ZelmoReverb, 1)};
@@ -116,16 +116,16 @@ ProjectImage FullProjectImage(const std::string& folder) {
   }
   image.tracks[5].solo = 1;
   image.soloActive = 1;
-  image.tracks[0].chain.slots = {Slot(ZelmoEcho),      Slot(ZelmoReverb, 1), Slot(ZelmoChorus),
+  image.tracks[0].chain.effects = {Slot(ZelmoEcho),      Slot(ZelmoReverb, 1), Slot(ZelmoChorus),
                                  Slot(ZelmoFlange),    Slot(ZelmoEqualizer),
                                  Levels(false, {Point(31, 1.0f, 0), Point(32, 0.0f, 10000), Point(33, 0.8f, 20000)},
                                         {})};
   image.tracks[0].levelsLength = 1234567;
   image.tracks[0].chainBypass = 1;
-  image.tracks[1].chain.slots = {Levels(true, {Point(41, 0.3f, 5), Point(42, 0.9f, 8000)},
+  image.tracks[1].chain.effects = {Levels(true, {Point(41, 0.3f, 5), Point(42, 0.9f, 8000)},
                                         {Point(51, 0.4f, 7), Point(52, 0.6f, 9000)})};
   image.tracks[1].levelsLength = 1234567;
-  image.tracks[2].chain.slots = {Slot(ZelmoFlange, 1)};
+  image.tracks[2].chain.effects = {Slot(ZelmoFlange, 1)};
   image.editor.source = qvk::kEditorSnippet;
   image.editor.trackIndex = 0;
   image.editor.savedSnippetId = image.tracks[0].snippets[2].savedId;

@@ -265,7 +265,9 @@ TEST_F(WorkerTest, ASilentRangeStaysSilentWhateverTheBufferHeldBefore) {
     if (c.effect) c.effect(v);
     result.reset();
     ASSERT_EQ(Run(c.worker, *source, c.operation, EditRangeHighlighted), OperationResultDone);
-    if (!c.stretched) ASSERT_EQ(result->length, 2 * kHead + kRange);
+    if (!c.stretched) {
+      ASSERT_EQ(result->length, 2 * kHead + kRange);
+    }
     ASSERT_GE(result->length, 2 * kHead);
     const std::vector<int16_t> out = ResultSamples();
     const std::vector<int16_t> range(out.begin() + 2 * kHead, out.end() - 2 * kHead);

@@ -310,7 +310,7 @@ int main(int argc, char** argv) {
   EffectParameters parameters;
   parameters.echo = {1.0f, 1.0f, 0.3f, 0.3f, 0.5f, 0.5f, 375.0f, 375.0f};
   EncodeEffectParameters(echo.type, parameters, echo.parameters.data());
-  image.tracks[1].chain.slots.push_back(echo);
+  image.tracks[1].chain.effects.push_back(echo);
 
   std::vector<uint8_t> bytes;
   std::string problem;

@@ -23,7 +23,7 @@ void CheckLimits(const ProjectImage& image, size_t size, const uint8_t* data) {
   }
   int armed = 0;
   for (const ProjectTrackRecord& track : image.tracks) {
-    if (track.chain.slots.size() > 10) __builtin_trap();
+    if (track.chain.effects.size() > 10) __builtin_trap();
     armed += track.armed ? 1 : 0;
     if (track.armed && (track.recordSlot < 1 || track.recordSlot > 4)) __builtin_trap();
     for (const ProjectSnippetRecord& s : track.snippets) {

@@ -162,7 +162,7 @@ ProjectImage LargeProject(const std::string& folder, bool effects) {
     ProjectEffectSlot levels;
     levels.type = static_cast<int32_t>(ZelmoLevels);
     for (uint32_t k = 0; k < 20; ++k) levels.points1.push_back({k, 120.0f, 0.05f * k, k * 44100, k * 44100});
-    if (effects) track.chain.slots = {echo, levels};
+    if (effects) track.chain.effects = {echo, levels};
   }
   for (int s = 0; s < kSnippets; ++s) {
     ProjectSnippetRecord& snippet = image.tracks[s % qvk::kTracks].snippets.emplace_back();
@@ -208,7 +208,7 @@ struct Bench {
     WriteFileReplacing(path, bytes);
     // The same snippets without effects: what opening costs apart from the effect library.
     ProjectImage plain = image;
-    for (ProjectTrackRecord& track : plain.tracks) track.chain.slots.clear();
+    for (ProjectTrackRecord& track : plain.tracks) track.chain.effects.clear();
     std::vector<uint8_t> plainBytes;
     SerializeProject(plain, &plainBytes, &problem);
     plainPath = base + "/plain.qvk";
