@@ -24,11 +24,15 @@ constexpr uint32_t kDropoutNotice = 0xB9B7;
 constexpr uint32_t kDropoutNoticeAlso = 0xB9B8;
 
 // The program's own, from device threads: what ran there on the platform the
-// program came from now runs on the user-interface thread.
+// program came from now runs on the user-interface thread. wParam is the run
+// the message belongs to (CProApp::CurrentRun when it was posted).
 constexpr uint32_t kProjectEndOfAudio = 0xC001;
 constexpr uint32_t kEditorEndOfAudio = 0xC002;
 constexpr uint32_t kPreviewEndOfAudio = 0xC003;
 constexpr uint32_t kRecorderEndOfAudio = 0xC004;
+// An input callback met a fault: wParam the run, lParam the fault's line and
+// record slot (line * 16 + slot); reported once on the user-interface thread.
+constexpr uint32_t kInputFault = 0xC005;
 // Reports raised on audio threads wait to be shown.
 constexpr uint32_t kShowPostedReports = 0xC010;
 }  // namespace msg

@@ -50,6 +50,8 @@ CProApp::CProApp(const ui::UiServices& uiServices)
 }
 
 CProApp::~CProApp() {
+  // Nothing may play into what is about to go.
+  StopAllForClose();
   services.thread.Close();
   SaveConfig();
   snippetClipboard.reset();
@@ -221,14 +223,12 @@ int CProApp::InitOutput() {
   return status::kDone;
 }
 
-void CProApp::StopAllForClose() {}
-
 void CProApp::OnPostedMessage(uint32_t message, int64_t wParam, int64_t lParam) {
   // An edit pumps events while it runs: nothing posted may touch the model then.
   if (IsOperationRunning() && message != msg::kShowPostedReports) return;
-  (void)message;
-  (void)wParam;
-  (void)lParam;
+  if (OnTransportMessage(message, wParam, lParam)) return;
 }
 
-void CProApp::OnTimer(uint32_t timerId) { (void)timerId; }
+void CProApp::OnTimer(uint32_t timerId) {
+  if (timerId == kPlayTimerId) OnPlayTimer();
+}

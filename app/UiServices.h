@@ -225,6 +225,29 @@ class IViewHost {
   virtual void RefreshLoopBankRow(int loopNumber) = 0;
   // The real-time effects window, when it exists, builds its tabs again from the chains.
   virtual void RebuildEffectsTabs() = 0;
+
+  // ---- Transport ----
+  // The "Recording..." window while tracks record: shown with its elapsed-time
+  // timer running, closed when the recording ends, however it ends.
+  virtual void ShowRecordingWindow() = 0;
+  virtual void CloseRecordingWindow() = 0;
+  // The record-into-editor window: opened over the main window (disabled
+  // meanwhile) with its channel choice (1 mono, 2 stereo) and Stop disabled;
+  // its elapsed-time timer started once recording runs; closed with the main
+  // window enabled again.
+  virtual void OpenRecordSegmentWindow(int channels) = 0;
+  virtual void StartRecordSegmentTimer() = 0;
+  virtual void CloseRecordSegmentWindow() = 0;
+  // The Track View's tracking bar drawn again at the play cursor after it jumped.
+  virtual void SyncTrackingBar(uint32_t frame) = 0;
+  // The Play/Stop button of a Loop Bank row that is visible, pressed as by the user.
+  virtual void PressLoopRowButton(int loopNumber) = 0;
+  // The level window: its meters run while audio runs; it may monitor an input.
+  virtual bool IsLevelWindowShown() const = 0;
+  virtual bool IsLevelWindowMonitoring() const = 0;
+  virtual void StopLevelMonitor() = 0;
+  virtual void RunLevelMeters() = 0;
+  virtual void StopLevelMeters() = 0;
 };
 
 // ---------------------------------------------------------------------------

@@ -156,9 +156,87 @@ class CProApp final : public ui::IMessageReceiver {
   int OnFileSaveAs();
 
   // ---- Transport ------------------------------------------------------------
+  // One output device plays one thing at a time: the project (play, or play
+  // and record), the Audio Editor's audio (plain or in a loop), a Loop Bank
+  // preview; recording into the editor and input monitoring use the inputs
+  // alone. Every start installs its output and end callbacks just before
+  // CPobix::Start. Whatever a device thread must have done on this thread
+  // (the end of audio, a recorder's end, a dropout, an input fault) arrives
+  // as a posted message carrying the run it belongs to; a message of a run
+  // that has since been stopped is dropped, so a new run is never ended by
+  // an old one.
+  static constexpr uint32_t kPlayTimerMs = 50;
+  static constexpr uint32_t kEditorRecordBufferBytes = 131072;
+  static constexpr uint32_t kMonitorBufferBytes = 131072;
+  static constexpr uint32_t kFollowMinViewFrames = 88200;  // two seconds
+  // The tempo ratios (project tempo / source tempo) that project tempos of
+  // 50..250 can make; a snippet outside them is played at the nearest.
+  static constexpr float kMinSnippetRatio = 0.2f;
+  static constexpr float kMaxSnippetRatio = 5.0f;
+  static constexpr float kMinTempo = 50.0f;
+  static constexpr float kMaxTempo = 250.0f;
+  static constexpr float kMaxPitch = 12.0f;
+
+  void OnPlayProject();
+  void OnRecordProject();
+  int PrepareRecording();
+  void OnStopProject();
+  int FinishProjectRecording();
+  void DiscardRecording();
+  void OnRecorderEnd();
+  void OnRewindProject();
+  void OnFastForwardProject();
+  // The "Recording..." window's Stop (keep) and Cancel or Esc (discard); a
+  // second press, or one after the recording ended, does nothing.
+  void OnRecordingWindowStop();
+  void OnRecordingWindowCancel();
+
+  void OnEditorPlay();
+  void OnEditorPlayLoop();
+  // 1 when the editor's region is at least one output buffer long.
+  int CheckLoopPlayLength(uint32_t start, uint32_t end) const;
+  void OnStopPlayback();
+  void OnEditorRewind();
+  void OnEditorFastForward();
+  void PlayLoopPreview();
+  void StopLoopPreview();
+
+  void OpenRecordSegmentWindow();
+  // The record-into-editor window's Start, with the virtual input and the
+  // channels (1 mono, 2 stereo) chosen there.
+  void StartEditorRecording(int32_t inputIndex, int16_t channels);
+  void FinishEditorRecording();
+  void CancelEditorRecording();
+
+  void OnPlayByView();
+  void OnStopByView();
+  void OnRecordByView();
+  void OnRewindByView();
+  void OnFastForwardByView();
+
+  void SetProjectTempo(float bpm);
+  void SetProjectPitch(float semitones);
+  void SetPlayPosition(uint32_t frames);
+  void SetPlayPositionFraction(float fraction);
   // The frame's position and length texts in the project's time display.
   void ShowPosition(uint32_t frames);
   void ShowLength(uint32_t frames);
+  void UpdateLevelEffectsPosition(uint32_t frames, float tempo);
+  void RestoreViewAfterPlay();
+  void OnPlayTimer();
+  // Brings every snippet's ratio into the range the tempo/pitch processor
+  // plays soundly; the number of snippets changed.
+  int ClampSnippetRatios();
+  // Input monitoring for the level window (channels 25.. are physical inputs).
+  void StartInputMonitoring(int16_t channel);
+  void StopInputMonitoring();
+  bool IsMonitoring() const { return monitoringInput_ >= 0; }
+  // The run the device callbacks of the current start belong to.
+  uint32_t CurrentRun() const { return run_.load(); }
+  // Reports an input fault once per run and stops that slot taking audio
+  // (recorder thread: posts, never reports there).
+  void NoteInputFault(uint32_t slot, int line);
+  bool IsInputFaulted(uint32_t slot) const;
 
   // ---- Edit operations ------------------------------------------------------
   // Shows the operation's dialog and fills the record from it: 1 go on, 0 do
@@ -300,6 +378,8 @@ class CProApp final : public ui::IMessageReceiver {
   };
   SettingsChoices projectSettingsChoices{1, 1, 1};
   SettingsChoices trackPropertiesChoices{1, 2, 1};
+  // While anything plays: the refusal box, and 1 (the command then does nothing).
+  int RefuseDuringPlayback();
 
   // ---- Members, in construction order ---------------------------------------
   ui::UiServices services;
@@ -366,6 +446,13 @@ class CProApp final : public ui::IMessageReceiver {
     int32_t active = 0;
     int32_t logging = 0;
   } recordingWindow;
+  // The record-into-editor window's state; the window itself is the front end's.
+  struct RecordSegmentWindowState {
+    int32_t open = 0;
+    int16_t channels = 2;     // 1 mono, 2 stereo
+    int32_t inputIndex = 0;   // the chosen virtual input
+  } recordSegmentWindow;
+  std::shared_ptr<CAudioSegment> previewSegment;  // the loop a preview reads
 
   bool IsFirstStart() const { return firstStart_; }
 
@@ -422,4 +509,38 @@ class CProApp final : public ui::IMessageReceiver {
   // The shift dialog keeps its units and start between runs.
   int32_t shiftTimeUnits_ = 1;
   uint32_t shiftStart_ = 0;
+
+  // Transport.
+  // Stops the device and waits until no callback of the run can still come;
+  // from then on the run's posted messages are stale.
+  // around: a lock held over the device's stop only (the preview's).
+  void StopDevice(std::mutex* around = nullptr);
+  void ResetEffectChains();
+  void StartPlayTimer();
+  // The play start that Play and Record share (steps 3 and 4 of Play).
+  void BeginProjectRun(bool record);
+  void PositionSlider(uint32_t frames);
+  // The transport's posted messages; false for one that is not the transport's.
+  bool OnTransportMessage(uint32_t message, int64_t wParam, int64_t lParam);
+  void ShowDropoutNotice();
+  // Monitoring ends before anything else starts on the device.
+  void EndMonitoringForRun();
+  // The command of the view shown (none for a null member); line reports a missing view.
+  void RunByView(int line, void (CProApp::*track)(), void (CProApp::*editor)(), void (CProApp::*loops)());
+  // The Loop Bank's Play (or Stop) key: the selected loop's row button when it
+  // is visible, else the preview itself.
+  void PressLoopByView(bool play);
+  void PlayLoopByView();
+  void StopLoopByView();
+  // Ends the "Recording..." window's part in a recording, keeping the take or
+  // not; false when the window had already ended it.
+  bool EndRecordingWindow(bool keep);
+
+  // What the device was last started for; None once it was stopped.
+  enum class RunKind { None, Project, Editor, Preview, EditorRecording, Monitor };
+  RunKind runKind_ = RunKind::None;
+  std::atomic<uint32_t> run_{1};
+  std::array<std::atomic<int32_t>, kRecordSlots + 1> inputFaults_{};
+  int32_t monitoringInput_ = -1;     // the physical input monitored, -1 for none
+  bool editorPlayUsesProject_ = false;  // the editor plays through the project's mixer
 };

@@ -315,6 +315,10 @@ uint32_t CAudioPlayer::GetMillisecondsPlayed() {
   return static_cast<uint32_t>(static_cast<double>(position) / bytesPerSecond_ * 1000.0);
 }
 
+bool CAudioPlayer::GetBytesPlayed(uint32_t& bytes) {
+  return device_ && device_->GetPosition(bytes) == kWaveOk;
+}
+
 bool CAudioPlayer::Clock(uint32_t& elapsed, uint32_t& number, uint32_t& position) {
   if (bufferCount_ == 0) {
     Report(kLineBufferCount, "Divide by Zero Error");

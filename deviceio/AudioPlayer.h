@@ -56,6 +56,8 @@ class CAudioPlayer {
   void SetInternalLogging(int32_t logging) { internalLogging_ = logging; }
 
   uint32_t GetMillisecondsPlayed();
+  // Bytes played in this run, as the device counts them; false when it cannot say.
+  bool GetBytesPlayed(uint32_t& bytes);
   void GetBufferNumberAndPosition(int16_t* number, uint32_t* position);
   void GetCurrentBuffer(unsigned char** dst, uint32_t bytes);
   void GetBufferAndTime(unsigned char** buffer, uint32_t* bufferBytes, uint32_t* bufferMilliseconds,

@@ -388,6 +388,11 @@ void CAudioRecorder::ProcessBuffer() {
   ++buffersProcessed_;
   bool haveEnd = false;
   uint32_t bufferEnd = 0;  // tick at which the current buffer's last frame was captured
+  // Bytes from the start of playback to the end of the current buffer, from the
+  // two devices' positions read together: exact to the frame, where ticks are
+  // only exact to the millisecond.
+  bool havePlayed = false;
+  int64_t sincePlayStartBytes = 0;
   if (alignToPlayback_ && !aligned_) {
     const uint32_t tick = system_->TickCount();
     uint32_t captured = 0;
@@ -396,6 +401,11 @@ void CAudioRecorder::ProcessBuffer() {
       bufferEnd = tick;
       haveEnd = true;
     } else if (device_->GetPosition(captured) == kWaveOk) {
+      uint32_t played = 0;
+      if (player_ && player_->GetBytesPlayed(played)) {
+        havePlayed = true;
+        sincePlayStartBytes = static_cast<int64_t>(bufferBytes_) * buffersProcessed_ - captured + played;
+      }
       // tick - captured time + processed time, floored, in wrapping tick arithmetic.
       const double offsetMs =
           (static_cast<double>(bufferBytes_) * buffersProcessed_ - captured) * 1000.0 / bytesPerSecond_;
@@ -416,9 +426,11 @@ void CAudioRecorder::ProcessBuffer() {
     if (!monitoring_ && haveEnd && player_->playStartKnown.load()) {
       // Ticks wrap; their difference does not.
       const int32_t sincePlayStart = static_cast<int32_t>(bufferEnd - static_cast<uint32_t>(player_->playStartTick.load()));
-      if (sincePlayStart > 0) {
-        const int64_t gap =
-            static_cast<int64_t>(sincePlayStart * static_cast<double>(bytesPerSecond_) / 1000.0) & ~int64_t{3};
+      const int64_t since = havePlayed
+                                ? sincePlayStartBytes
+                                : static_cast<int64_t>(sincePlayStart * static_cast<double>(bytesPerSecond_) / 1000.0);
+      if (since > 0) {
+        const int64_t gap = since & ~int64_t{3};
         if (gap > static_cast<int64_t>(bufferBytes_)) {
           int64_t pad = gap - bufferBytes_;
           if (pad > kMaxPadBytes) {

@@ -63,6 +63,7 @@ struct OutputState {
   std::vector<uint8_t> played;
   std::vector<CVirtualWaveSystem::PlayedRun> runs;
   bool runOpen = false;
+  std::unique_ptr<CWaveFileSink> sink;  // where what it plays is also written, if anywhere
 
   bool Moving() const { return open && !paused && !faults.stalled && !queue.empty(); }
 };
@@ -166,6 +167,7 @@ struct CVirtualWaveSystem::Core {
       o.played.insert(o.played.end(), head->data + o.headOffset, head->data + o.headOffset + bytes);
       o.runs.back().bytes += bytes;
     }
+    if (o.sink && bytes > 0) o.sink->Append(head->data + o.headOffset, bytes);
     o.runOpen = true;
     o.position += bytes;
     o.headOffset += bytes;
@@ -541,6 +543,15 @@ void CVirtualWaveSystem::SetInstant(uint32_t outputId, bool instant) {
 void CVirtualWaveSystem::SetInputFrames(uint32_t inputId, std::vector<int16_t> stereo) {
   std::lock_guard<std::mutex> guard(core_->lock);
   WithDevice(core_->inputs, inputId, [&](InputState& in) { in.frames = std::move(stereo); });
+}
+
+bool CVirtualWaveSystem::SetOutputWaveFile(uint32_t outputId, const std::string& path) {
+  auto sink = std::make_unique<CWaveFileSink>();
+  if (!sink->Open(path, kRate)) return false;
+  std::lock_guard<std::mutex> guard(core_->lock);
+  if (outputId >= core_->outputs.size()) return false;
+  core_->outputs[outputId].sink = std::move(sink);
+  return true;
 }
 
 bool CVirtualWaveSystem::SetInputWaveFile(uint32_t inputId, const std::string& path, std::string* error) {

@@ -5,6 +5,7 @@
 //
 // - Outputs play 16-bit stereo frames back to back in queue order and keep what
 //   they played, with the frame time at which each run of it began.
+// - An output can also write what it plays to a WAV file.
 // - Inputs capture a known signal (SignalAt, a function of the device clock's
 //   frame number, so a recording can be lined up against playback to the frame)
 //   or the frames of a WAV file, played once from the start of capture.
@@ -67,6 +68,9 @@ class CVirtualWaveSystem final : public CWaveSystem {
   // then silence. An empty vector goes back to the known signal.
   void SetInputFrames(uint32_t inputId, std::vector<int16_t> stereo);
   bool SetInputWaveFile(uint32_t inputId, const std::string& path, std::string* error = nullptr);
+  // The output also writes what it plays, as it plays it, to a 16-bit stereo
+  // WAV file (created or emptied now); false when the file cannot be written.
+  bool SetOutputWaveFile(uint32_t outputId, const std::string& path);
 
   // Manual clock only: moves time on by ms.
   void Advance(uint32_t ms);

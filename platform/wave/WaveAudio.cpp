@@ -23,6 +23,7 @@ std::shared_ptr<CWaveSystem> SystemFromEnvironment() {
     const uint32_t first = system->AddInput("Virtual Input 1");
     system->AddInput("Virtual Input 2");
     if (const char* wav = std::getenv("TESSIRO_AUDIO_INPUT")) system->SetInputWaveFile(first, wav);
+    if (const char* wav = std::getenv("TESSIRO_AUDIO_OUTPUT")) system->SetOutputWaveFile(0, wav);
     return system;
   }
   return std::make_shared<CAlsaWaveSystem>();

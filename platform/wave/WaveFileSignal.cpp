@@ -104,4 +104,57 @@ bool ReadWaveFileFrames(const std::string& path, uint32_t expectedRate, std::vec
   return ParseWaveFileFrames(image.data(), image.size(), expectedRate, stereo, error);
 }
 
+namespace {
+constexpr size_t kWaveHeaderBytes = 44;
+constexpr uint32_t kMaxDataBytes = 0xFFFFFFFFu - kWaveHeaderBytes;
+
+void Put16(uint8_t* p, uint16_t v) {
+  p[0] = static_cast<uint8_t>(v & 0xFF);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+void Put32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+}  // namespace
+
+bool CWaveFileSink::Open(const std::string& path, uint32_t samplesPerSecond) {
+  if (!file_.Open(path, CFile::Mode::Create)) return false;
+  uint8_t header[kWaveHeaderBytes] = {};
+  std::memcpy(header, "RIFF", 4);
+  std::memcpy(header + 8, "WAVEfmt ", 8);
+  Put32(header + 16, 16);
+  Put16(header + 20, 1);  // PCM
+  Put16(header + 22, 2);
+  Put32(header + 24, samplesPerSecond);
+  Put32(header + 28, samplesPerSecond * 4);
+  Put16(header + 32, 4);
+  Put16(header + 34, 16);
+  std::memcpy(header + 36, "data", 4);
+  dataBytes_ = 0;
+  if (file_.WriteAt(header, sizeof header, 0) != static_cast<int64_t>(sizeof header)) {
+    file_.Close();
+    return false;
+  }
+  WriteSizes();
+  return true;
+}
+
+void CWaveFileSink::Append(const uint8_t* bytes, size_t length) {
+  if (!file_.IsOpen() || length == 0) return;
+  length = std::min<size_t>(length, kMaxDataBytes - dataBytes_) & ~size_t{3};
+  if (length == 0) return;
+  const int64_t written = file_.WriteAt(bytes, length, static_cast<int64_t>(kWaveHeaderBytes) + dataBytes_);
+  if (written <= 0) return;
+  dataBytes_ += static_cast<uint32_t>(written) & ~3u;
+  WriteSizes();
+}
+
+void CWaveFileSink::WriteSizes() {
+  uint8_t size[4];
+  Put32(size, static_cast<uint32_t>(kWaveHeaderBytes - 8) + dataBytes_);
+  file_.WriteAt(size, 4, 4);
+  Put32(size, dataBytes_);
+  file_.WriteAt(size, 4, 40);
+}
+
 }  // namespace platform

@@ -315,6 +315,32 @@ void CScriptedViewHost::ClearCurrentSnippet() {
   Record("ClearCurrentSnippet");
 }
 
+void CScriptedViewHost::ShowRecordingWindow() {
+  recordingWindowShown = true;
+  Record("ShowRecordingWindow");
+}
+
+void CScriptedViewHost::CloseRecordingWindow() {
+  recordingWindowShown = false;
+  Record("CloseRecordingWindow");
+}
+
+void CScriptedViewHost::OpenRecordSegmentWindow(int channels) {
+  recordSegmentWindowOpen = true;
+  Record("OpenRecordSegmentWindow(" + std::to_string(channels) + ")");
+}
+
+void CScriptedViewHost::CloseRecordSegmentWindow() {
+  recordSegmentWindowOpen = false;
+  Record("CloseRecordSegmentWindow");
+}
+
+void CScriptedViewHost::StopLevelMonitor() {
+  levelMonitoring = false;
+  Record("StopLevelMonitor");
+  if (onStopLevelMonitor) onStopLevelMonitor();
+}
+
 // ---- CMemoryProfile -------------------------------------------------------
 
 std::string CMemoryProfile::GetString(const std::string& section, const std::string& entry) {

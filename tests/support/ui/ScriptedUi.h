@@ -221,6 +221,18 @@ class CScriptedViewHost final : public ui::IViewHost {
   void RefreshLoopBank() override { Record("RefreshLoopBank"); }
   void RefreshLoopBankRow(int loopNumber) override { Record("RefreshLoopBankRow(" + std::to_string(loopNumber) + ")"); }
   void RebuildEffectsTabs() override { Record("RebuildEffectsTabs"); }
+  void ShowRecordingWindow() override;
+  void CloseRecordingWindow() override;
+  void OpenRecordSegmentWindow(int channels) override;
+  void StartRecordSegmentTimer() override { Record("StartRecordSegmentTimer"); }
+  void CloseRecordSegmentWindow() override;
+  void SyncTrackingBar(uint32_t frame) override { Record("SyncTrackingBar(" + std::to_string(frame) + ")"); }
+  void PressLoopRowButton(int loopNumber) override { Record("PressLoopRowButton(" + std::to_string(loopNumber) + ")"); }
+  bool IsLevelWindowShown() const override { return levelWindowShown; }
+  bool IsLevelWindowMonitoring() const override { return levelMonitoring; }
+  void StopLevelMonitor() override;
+  void RunLevelMeters() override { Record("RunLevelMeters"); }
+  void StopLevelMeters() override { Record("StopLevelMeters"); }
 
   void Record(const std::string& call) { calls.push_back(call); }
   // How many recorded calls begin with prefix.
@@ -235,6 +247,13 @@ class CScriptedViewHost final : public ui::IViewHost {
   bool sliderEnabled = true;
   bool mainWindowShown = false;
   bool placementRestored = false;
+  bool recordingWindowShown = false;
+  bool recordSegmentWindowOpen = false;
+  bool levelWindowShown = false;
+  bool levelMonitoring = false;
+  // Called when the core asks the level window to stop monitoring, as the
+  // window's own stop callback would be.
+  std::function<void()> onStopLevelMonitor;
   int firstVisibleLoop = 0;
   int visibleLoopRows = 8;
   CAudioSegment* editorSegment = nullptr;  // what the Audio Editor shows

@@ -1,0 +1,53 @@
+// Recording along with playback lines up to the frame, whatever the buffers'
+// length in milliseconds and wherever playback begins between two ticks.
+#include "PobixHarness.h"
+
+namespace tessiro::test {
+namespace {
+
+struct AlignCase {
+  const char* name;
+  uint32_t bufferBytes;  // of both sides
+  uint32_t lateStartMs;  // playback held back this long after the recording started
+};
+
+class RecorderAlignment : public PobixTest, public ::testing::WithParamInterface<AlignCase> {};
+
+TEST_P(RecorderAlignment, EveryRecordedFrameWasCapturedWhileTheSameFramePlayed) {
+  const AlignCase c = GetParam();
+  Devices({"Speakers"}, {"Line In"});
+  MakePobix(c.bufferBytes);
+  AddInput(0, true, 1, c.bufferBytes);
+  if (c.lateStartMs) system->SetStalled(Direction::Output, 0, true);
+  pobix->Start(kPobixPlayAndRecord);
+  if (c.lateStartMs) {
+    Advance(c.lateStartMs, 1);
+    system->SetStalled(Direction::Output, 0, false);
+  }
+  Advance(3000);
+  pobix->Stop();
+
+  const uint64_t playStart = system->PlayedRuns(0).at(0).firstFrame;
+  const std::vector<uint8_t> recorded = Delivered(1);
+  ASSERT_GE(recorded.size(), 2u * 44100u * 4u);
+  // Frames before the first capture that covers playback come as silence.
+  size_t k = 0;
+  while (k < recorded.size() / 4 && SampleAt(recorded, 2 * k) == 0 && SampleAt(recorded, 2 * k + 1) == 0) ++k;
+  const size_t silent = k;
+  EXPECT_LT(silent, c.bufferBytes / 4 + 1);
+  for (; k < recorded.size() / 4; ++k) {
+    const Frame f = SignalFrame(playStart + k);
+    ASSERT_EQ(SampleAt(recorded, 2 * k), f.left) << "frame " << k << " after " << silent << " silent";
+    ASSERT_EQ(SampleAt(recorded, 2 * k + 1), f.right) << "frame " << k;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pobix, RecorderAlignment,
+    ::testing::Values(AlignCase{"BuffersOf8192Frames", 32768, 0}, AlignCase{"BuffersOf32768Frames", 131072, 0},
+                      AlignCase{"PlaybackSevenMillisecondsLate", 32768, 7},
+                      AlignCase{"PlaybackLateByMoreThanABuffer", 32768, 250}),
+    [](const ::testing::TestParamInfo<AlignCase>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace tessiro::test
