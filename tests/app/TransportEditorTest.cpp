@@ -1,6 +1,7 @@
 // The Audio Editor's playback and recording, the Loop Bank preview, the
 // commands by view and the level window's callbacks.
 #include <cmath>
+#include <ostream>
 
 #include "LevelCallbacks.h"
 #include "Messages.h"
@@ -41,6 +42,8 @@ struct RegionCase {
   uint32_t trackerStart, trackerEnd;
   uint32_t expectFrom, expectFrames;
 };
+void PrintTo(const RegionCase& c, std::ostream* os) { *os << c.name; }
+
 
 class EditorRegion : public EditorTest, public ::testing::WithParamInterface<RegionCase> {};
 
@@ -195,6 +198,8 @@ struct EditorTakeCase {
   int32_t inputIndex;
   int16_t channels;
 };
+void PrintTo(const EditorTakeCase& c, std::ostream* os) { *os << c.name; }
+
 
 class EditorRecording : public EditorTest, public ::testing::WithParamInterface<EditorTakeCase> {};
 

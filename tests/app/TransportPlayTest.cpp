@@ -2,6 +2,7 @@
 // stopping, the refusals, the timer and the positions, tempo and pitch.
 #include <cmath>
 #include <limits>
+#include <ostream>
 
 #include "ReportRecorder.h"
 #include "TransportFixture.h"
@@ -18,6 +19,8 @@ struct EndCase {
   uint32_t extendSeconds;
   uint32_t expectFrames;
 };
+void PrintTo(const EndCase& c, std::ostream* os) { *os << c.name; }
+
 
 class PlayToTheEnd : public TransportTest, public ::testing::WithParamInterface<EndCase> {};
 
@@ -111,6 +114,8 @@ struct RefusalCase {
   uint32_t viewWidth;
   const char* text;
 };
+void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
+
 
 class PlayRefusal : public TransportTest, public ::testing::WithParamInterface<RefusalCase> {};
 

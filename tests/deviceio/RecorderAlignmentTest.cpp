@@ -1,5 +1,7 @@
 // Recording along with playback lines up to the frame, whatever the buffers'
 // length in milliseconds and wherever playback begins between two ticks.
+#include <ostream>
+
 #include "PobixHarness.h"
 
 namespace tessiro::test {
@@ -10,6 +12,8 @@ struct AlignCase {
   uint32_t bufferBytes;  // of both sides
   uint32_t lateStartMs;  // playback held back this long after the recording started
 };
+void PrintTo(const AlignCase& c, std::ostream* os) { *os << c.name; }
+
 
 class RecorderAlignment : public PobixTest, public ::testing::WithParamInterface<AlignCase> {};
 
