@@ -46,6 +46,9 @@ TEST(RecordingCrash, AKilledRecordingKeepsEveryDeliveredBufferOnDisk) {
   unsigned delivered = 0;
   unsigned long long firstFrame = 0;
   char line[4096];
+  bool killed = false;
+  // After the kill, what the helper printed before it died is still to be read:
+  // the last count it printed is the last buffer it was handed.
   while (std::fgets(line, sizeof line, out)) {
     char path[4000];
     unsigned bytes = 0;
@@ -55,10 +58,13 @@ TEST(RecordingCrash, AKilledRecordingKeepsEveryDeliveredBufferOnDisk) {
       delivered = bytes;
       firstFrame = first;
       // Killed in the middle of a take, some buffers in.
-      if (delivered >= 12 * kBufferBytes) break;
+      if (!killed && delivered >= 12 * kBufferBytes) {
+        kill(pid, SIGKILL);
+        killed = true;
+      }
     }
   }
-  kill(pid, SIGKILL);
+  if (!killed) kill(pid, SIGKILL);
   int status = 0;
   waitpid(pid, &status, 0);
   std::fclose(out);
