@@ -409,10 +409,7 @@ void CProApp::FinishEditorRecording() {
       record->editorAfter.segment = segment;
       undoList.Add(std::move(record));
       modified = 1;
-      editorSource = EditorSourceIndependent;
-      editorSegment = segment;
-      editorSnippet.reset();
-      editorLoop.reset();
+      SetEditorIndependentAudio(segment);
     }
   }
   recordSegmentWindow.open = 0;
