@@ -280,7 +280,7 @@ void InputCallback(uint32_t recordSlot, unsigned char* data, uint32_t bytes, uin
 
 int ProgressCallback(int percent) {
   CProApp* app = CProApp::Instance();
-  if (!app || app->progressWindow.ProgressAnswer() == 0) return 0;
+  if (!app || app->progressWindow.IsCancelled() || app->progressWindow.ProgressAnswer() == 0) return 0;
   app->progressWindow.SetPercent(percent);
   return 1;
 }

@@ -5,6 +5,7 @@
 
 #include "LevelCallbacks.h"
 #include "Messages.h"
+#include "DeviceCallbacks.h"
 #include "Generic.h"
 #include "ReportRecorder.h"
 #include "TransportFixture.h"
@@ -401,6 +402,17 @@ TEST_F(TransportTest, TheMetersSeeTheTracksWhileTheProjectPlaysAndTheInputsWhile
   LevelsCallbacks callbacks = MakeLevelsCallbacks();
   EXPECT_EQ(callbacks.startMonitor, &StartMonitorCallback);
   EXPECT_EQ(callbacks.getGain, &GetLevelCallback);
+}
+
+TEST_F(TransportTest, TheProgressCallbackShowsThePercentUntilCancelled) {
+  StartApp();
+  app->progressWindow.SetMessage("Working...", 1);
+  app->progressWindow.Begin();
+  EXPECT_EQ(ProgressCallback(40), 1);
+  EXPECT_EQ(seams.progress.Bar(), 40);
+  app->progressWindow.OnCancelButton();
+  EXPECT_EQ(ProgressCallback(50), 0);
+  EXPECT_EQ(seams.progress.Bar(), 40);
 }
 
 TEST_F(TransportTest, ClosingTheWindowWhileRecordingKeepsTheTake) {

@@ -207,6 +207,43 @@ TEST_F(RecordTest, APlaybackDropoutKeepsTheTakeClosesTheWindowThenShowsTheNotice
   EXPECT_TRUE(TakeOn(0, 0));
 }
 
+TEST_F(RecordTest, AnInputThatFailsEndsTheRecordingKeepingWhatItTook) {
+  StartApp();
+  Arm(0, 0, 2);
+  Arm(1, 3, 2);
+  seams.ui.ExpectRequest<DropoutNoticeRequest>();
+  app->OnRecordProject();
+  Run(1000);
+  wave->SetInputFailed(1, true);  // unplugged
+  Run(1000);
+  EXPECT_EQ(app->recording.load(), 0);
+  EXPECT_FALSE(seams.view.recordingWindowShown);
+  ASSERT_EQ(app->undoList.GetCount(), 1u);
+  EXPECT_TRUE(TakeOn(0, 0));
+  EXPECT_TRUE(TakeOn(1, 0));
+  Reports().Take();  // the device says what failed
+}
+
+TEST_F(RecordTest, AFaultInTheInputIsReportedOnceAndThatSlotTakesNothingMore) {
+  StartApp();
+  Arm(0, 0, 2);
+  Arm(1, 1, 1);
+  app->OnRecordProject();
+  Run(1000);
+  const uint32_t before = app->devices.GetOutputBytesWritten(1);
+  std::shared_ptr<CAudioSegment> lost = app->recordSegments[0];
+  app->recordSegments[0].reset();  // a segment gone from under the recorder
+  Run(1500);
+  EXPECT_EQ(TakeReports(), std::vector<std::string>{"pro:1739"});
+  EXPECT_EQ(app->devices.GetOutputBytesWritten(1), before);
+  EXPECT_GT(app->devices.GetOutputBytesWritten(2), before / 2);
+  EXPECT_EQ(app->recording.load(), 1);  // the other track records on
+  app->OnRecordingWindowStop();
+  EXPECT_FALSE(TakeOn(0, 0));
+  EXPECT_TRUE(TakeOn(1, 0));
+  lost->Close();
+}
+
 TEST_F(RecordTest, MonitoringAndThenRecordingKeepsEveryFrame) {
   StartApp();
   Arm(4, 0, 2);
