@@ -47,11 +47,17 @@ CProApp::CProApp(const ui::UiServices& uiServices)
   ApplyQualityPreset(2);
   initialised = 0;
   services.thread.SetReceiver(this);
+  // The object is made on the user-interface thread; reports raised on any
+  // other wait in their ring until this thread shows them.
+  SetUserInterfaceThread();
+  SetThreadReportWakeUp(
+      [](void* app) { static_cast<CProApp*>(app)->services.thread.Post(msg::kShowPostedReports); }, this);
 }
 
 CProApp::~CProApp() {
   // Nothing may play into what is about to go.
   StopAllForClose();
+  SetThreadReportWakeUp(nullptr, nullptr);
   services.thread.Close();
   SaveConfig();
   snippetClipboard.reset();

@@ -11,6 +11,7 @@
 #include "DeviceCallbacks.h"
 #include "Generic.h"
 #include "Messages.h"
+#include "ReportSink.h"
 #include "pro.h"
 #include "requests/TransportRequests.h"
 
@@ -180,6 +181,9 @@ bool CProApp::OnTransportMessage(uint32_t message, int64_t wParam, int64_t lPara
     case msg::kInputFault:
       if (current) ReportError(kSource, static_cast<int>(lParam / 16), "");
       return true;
+    case msg::kShowPostedReports:
+      DrainThreadReports();
+      return true;
     case msg::kDropoutNotice:
     case msg::kDropoutNoticeAlso:
       // Shown even for a run already stopped: the audio it lost is gone all the same.
@@ -228,6 +232,8 @@ void CProApp::BeginProjectRun(bool record) {
   mixPosition = playCursor;
   UpdateLevelEffectsPosition(playCursor, project.tempo);
   ClampSnippetRatios();
+  // Every processor a snippet may need is made here, so the mix never makes one.
+  project.PreparePlayback();
 }
 
 void CProApp::OnPlayProject() {

@@ -116,6 +116,7 @@ void CProApp::OnEditorPlay() {
       ReportError(kSource, kLineEditorPlayRatioZero, kDivideByZero);
     } else {
       ClampSnippetRatios();
+      project.PreparePlayback();
       position = static_cast<uint32_t>(static_cast<float>(start) / editorSnippet->ratio +
                                        static_cast<float>(editorSnippet->start));
     }

@@ -39,7 +39,10 @@ TEST(AllocationCount, SeesTheProgramsThreadsOnly) {
   EXPECT_EQ(StopCountingAllocations(), 1);
 }
 
-TEST_F(AllocationTest, ProjectPlaybackToItsEnd) {
+TEST_F(AllocationTest, ProjectPlaybackToItsEndWithSnippetsStartingAndStoppingOnTheWay) {
+  AddSnippet(6, 30000, MakeSegment(20000, 2));
+  AddSnippet(7, 70000, MakeSegment(40000, 1));
+  AddSnippet(8, 100000, MakeSegment(10000, 2));
   StartCountingAllocations(OnDeviceThread);
   app->OnPlayProject();
   ASSERT_TRUE(RunUntilIdle(10000));

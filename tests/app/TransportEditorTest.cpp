@@ -1,13 +1,16 @@
 // The Audio Editor's playback and recording, the Loop Bank preview, the
 // commands by view and the level window's callbacks.
+#include <algorithm>
 #include <cmath>
 #include <ostream>
+#include <thread>
 
 #include "LevelCallbacks.h"
 #include "Messages.h"
 #include "DeviceCallbacks.h"
 #include "Generic.h"
 #include "ReportRecorder.h"
+#include "ReportSink.h"
 #include "TransportFixture.h"
 
 namespace tessiro::test {
@@ -413,6 +416,16 @@ TEST_F(TransportTest, TheProgressCallbackShowsThePercentUntilCancelled) {
   app->progressWindow.OnCancelButton();
   EXPECT_EQ(ProgressCallback(50), 0);
   EXPECT_EQ(seams.progress.Bar(), 40);
+}
+
+TEST_F(TransportTest, AReportFromADeviceThreadIsShownOnTheInterfaceThreadSoonAfter) {
+  StartApp();
+  std::thread([] { ReportError("AudioRecorder", 42, "late"); }).join();
+  EXPECT_EQ(PendingThreadReports(), 1u);
+  seams.thread.Pump();
+  EXPECT_EQ(PendingThreadReports(), 0u);
+  EXPECT_EQ(std::count(seams.thread.Delivered().begin(), seams.thread.Delivered().end(), msg::kShowPostedReports), 1);
+  EXPECT_EQ(TakeReports(), std::vector<std::string>{"AudioRecorder:42"});
 }
 
 TEST_F(TransportTest, ClosingTheWindowWhileRecordingKeepsTheTake) {
