@@ -52,6 +52,8 @@ constexpr const char* kLoopTooShortText = "Sorry, section of audio is too short 
 constexpr const char* kNothingToRewindText = "No audio exists to rewind";
 constexpr const char* kNothingToFastForwardText = "No audio exists to fast-foward";
 constexpr const char* kNoOutputText = "No audio output device is open to play through.";
+// The recorders keep their time by the output's clock: without one they take nothing.
+constexpr const char* kRecordNeedsOutputText = "Recording needs an open audio output device, and none is open.";
 
 constexpr int16_t kFirstInputChannel = 25;
 constexpr int16_t kLastMonitorChannel = 56;
@@ -335,13 +337,17 @@ void CProApp::StopLoopPreview() {
 
 void CProApp::OpenRecordSegmentWindow() {
   if (RefuseDuringPlayback() || recording.load() == 1 || recordSegmentWindow.open) return;
+  if (!outputOpen) {
+    services.ui.Inform(kRecordNeedsOutputText);
+    return;
+  }
   recordSegments[0].reset();
   recordSegmentWindow.open = 1;
   services.view.OpenRecordSegmentWindow(recordSegmentWindow.channels);
 }
 
 void CProApp::StartEditorRecording(int32_t inputIndex, int16_t channels) {
-  if (!recordSegmentWindow.open || playing.load() == 1 || recording.load() == 1) return;
+  if (!recordSegmentWindow.open || playing.load() == 1 || recording.load() == 1 || !outputOpen) return;
   recordSegmentWindow.inputIndex = inputIndex;
   recordSegmentWindow.channels = channels == 1 ? 1 : 2;
   auto segment = std::make_shared<CAudioSegment>(tempFolder);
@@ -503,6 +509,10 @@ void CProApp::StartInputMonitoring(int16_t channel) {
   if (channel < kFirstInputChannel || channel > kLastMonitorChannel) return;
   // Monitoring shares the inputs with recording; while anything runs it waits.
   if (playing.load() == 1 || recording.load() == 1 || IsMonitoring()) return;
+  if (!outputOpen) {
+    services.ui.Inform(kRecordNeedsOutputText);
+    return;
+  }
   const int32_t physical = channel - kFirstInputChannel;
   if (physical >= devices.GetInputPhysicalDeviceCount()) return;
   devices.RemoveAllInputs();

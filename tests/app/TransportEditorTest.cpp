@@ -2,6 +2,7 @@
 // commands by view and the level window's callbacks.
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <ostream>
 #include <thread>
 
@@ -437,6 +438,65 @@ TEST_F(TransportTest, ClosingTheWindowWhileRecordingKeepsTheTake) {
   EXPECT_EQ(app->recording.load(), 0);
   EXPECT_EQ(app->undoList.GetCount(), 1u);
   EXPECT_FALSE(seams.view.recordingWindowShown);
+}
+
+// ---- Without an output device ----------------------------------------------------
+
+class NoOutputTest : public PreviewTest {
+ protected:
+  void SetUp() override {
+    PreviewTest::SetUp();
+    UseDevices({}, {"Virtual Input 1"});
+  }
+};
+
+TEST_F(NoOutputTest, EveryPlaybackAndRecordingRefusesAndStartsNothing) {
+  StartApp();
+  ASSERT_FALSE(app->outputOpen);
+  MakeProject(44100);
+  Arm(1, 0, 2);
+  ShowInEditor(3 * kTestBufferFrames, 2);
+  AddLoop(20000, 2);
+  struct {
+    const char* name;
+    std::function<void()> command;
+  } commands[] = {
+      {"project play", [this] { app->OnPlayProject(); }},
+      {"project record", [this] { app->OnRecordProject(); }},
+      {"editor play", [this] { app->OnEditorPlay(); }},
+      {"editor loop", [this] { app->OnEditorPlayLoop(); }},
+      {"loop preview", [this] { app->PlayLoopPreview(); }},
+  };
+  for (const auto& c : commands) {
+    seams.view.calls.clear();
+    seams.ui.ExpectBox("No audio output device is open to play through.");
+    c.command();
+    seams.ui.CheckDone();
+    EXPECT_EQ(app->playing.load(), 0) << c.name;
+    EXPECT_EQ(app->recording.load(), 0) << c.name;
+    EXPECT_EQ(app->mixing.load(), 0) << c.name;
+    EXPECT_EQ(seams.view.Count("LockInput"), 0) << c.name;
+    EXPECT_FALSE(seams.thread.IsTimerRunning(CProApp::kPlayTimerId)) << c.name;
+    EXPECT_FALSE(seams.view.recordingWindowShown) << c.name;
+  }
+  EXPECT_FALSE(app->recordSegments[0]);
+  EXPECT_EQ(app->undoList.GetCount(), 0u);
+
+  // The recorders keep time by the output: recording into the editor and
+  // monitoring an input say so and start nothing.
+  seams.ui.ExpectBox("Recording needs an open audio output device, and none is open.");
+  seams.view.viewMode = ViewModeEditor;
+  app->OnRecordByView();
+  EXPECT_FALSE(seams.view.recordSegmentWindowOpen);
+  app->StartEditorRecording(0, 2);
+  seams.ui.ExpectBox("Recording needs an open audio output device, and none is open.");
+  app->StartInputMonitoring(25);
+  EXPECT_FALSE(app->IsMonitoring());
+  Run(500);
+  EXPECT_EQ(app->recording.load(), 0);
+  EXPECT_FALSE(app->recordSegments[0]);
+  EXPECT_EQ(app->undoList.GetCount(), 0u);
+  EXPECT_TRUE(Reports().Take().empty());
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 // Playing the project on the virtual sound card: to the end and past it,
 // stopping, the refusals, the timer and the positions, tempo and pitch.
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <ostream>
+#include <thread>
 
 #include "ReportRecorder.h"
 #include "TransportFixture.h"
@@ -203,6 +206,34 @@ TEST_F(TransportTest, APlayStraightAfterAStopIsNeverEndedByTheOldRun) {
     ASSERT_EQ(app->playing.load(), 1) << "the old end stopped the new run, " << i;
     app->OnStopProject();
   }
+  EXPECT_TRUE(Reports().Take().empty());
+}
+
+TEST_F(TransportTest, AStopRacingTheEndOfAudioOnTheDeviceThreadStopsOnce) {
+  StartApp();
+  MakeProject(kTestBufferFrames / 2);
+  for (int i = 0; i < 200; ++i) {
+    app->OnPlayProject();
+    ASSERT_EQ(app->playing.load(), 1) << i;
+    // The card's clock runs on its own thread past the end of audio while this
+    // thread stops, at a different moment each time.
+    std::atomic<bool> go{false};
+    std::thread clock([&] {
+      while (!go.load()) std::this_thread::yield();
+      for (int ms = 0; ms < 400; ++ms) wave->Advance(1);
+    });
+    go = true;
+    std::this_thread::sleep_for(std::chrono::microseconds((i * 37) % 2000));
+    app->OnStopProject();
+    clock.join();
+    seams.thread.Pump();
+    ASSERT_EQ(app->playing.load(), 0) << i;
+    ASSERT_EQ(app->mixing.load(), 0) << i;
+    ASSERT_LE(PlayedFrames(), size_t{kTestBufferFrames / 2} * (i + 1)) << i;
+  }
+  EXPECT_EQ(seams.view.Count("LockInput(1)"), 200);
+  EXPECT_EQ(seams.view.Count("LockInput(0)"), 200);
+  EXPECT_EQ(seams.view.Count("ResetTrackingBar(0)"), 200);
   EXPECT_TRUE(Reports().Take().empty());
 }
 
