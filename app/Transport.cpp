@@ -9,6 +9,7 @@
 #include "AudioPlayer.h"
 #include "AudioSnippetExtended.h"
 #include "DeviceCallbacks.h"
+#include "File.h"
 #include "Generic.h"
 #include "Messages.h"
 #include "ReportSink.h"
@@ -38,6 +39,7 @@ constexpr int kLinePositionNoFrame = 16705;
 constexpr int kLineShowPositionNoFrame = 16919;
 constexpr int kLineShowLengthNoFrame = 16941;
 constexpr int kLinePlayerDidNotStop = __LINE__;
+constexpr int kLineTakeNotSynced = __LINE__;
 
 constexpr const char* kDuringPlaybackText = "Sorry, cannot perform this operation during playback.";
 constexpr const char* kNoProjectAudioText = "No audio currently exists in this project.";
@@ -402,9 +404,9 @@ int CProApp::FinishProjectRecording() {
     const int32_t slot = track->recordingSlot;
     if (slot < 1 || slot > kRecordSlots || !recordSegments[slot - 1]) continue;
     std::shared_ptr<CAudioSegment> segment = recordSegments[slot - 1];
-    segment->Close();
     const uint32_t bytes = devices.GetOutputBytesWritten(static_cast<uint32_t>(slot));
     if (bytes == 0) continue;
+    CloseTake(*segment);
     segment->SetLengthFromBytes(bytes);
     if (segment->length == 0) continue;
     if (segment->GetPeakFile().KnownSize() > 0) segment->GetPeakFile().Open(0);
@@ -454,6 +456,15 @@ int CProApp::FinishProjectRecording() {
 void CProApp::DiscardRecording() {
   for (auto& segment : recordSegments) CloseAndRelease(segment);
   devices.RemoveAllInputs();
+}
+
+void CProApp::CloseTake(CAudioSegment& segment) {
+  segment.Close();
+  platform::CFile file;
+  const bool synced = file.Open(segment.GetPcmFileName(), platform::CFile::Mode::Read) && file.Flush();
+  file.Close();
+  // The take stays: what did not reach the disk yet is still in the page cache.
+  if (!synced) ReportError(kSource, kLineTakeNotSynced, "The recording could not be written to the disk.");
 }
 
 bool CProApp::EndRecordingWindow(bool keep) {

@@ -390,8 +390,12 @@ void CProApp::FinishEditorRecording() {
     return;
   }
   StopDevice();
-  segment->Close();
   const uint32_t bytes = devices.GetOutputBytesWritten(1);
+  if (bytes > 0) {
+    CloseTake(*segment);
+  } else {
+    segment->Close();
+  }
   segment->SetLengthFromBytes(bytes);
   recordSegments[0].reset();
   // A take that caught nothing changes nothing: no empty audio, no undo step.

@@ -535,6 +535,8 @@ class CProApp final : public ui::IMessageReceiver {
   // Ends the "Recording..." window's part in a recording, keeping the take or
   // not; false when the window had already ended it.
   bool EndRecordingWindow(bool keep);
+  // Ends the writing of a take and puts it on the disk before anything points at it.
+  void CloseTake(CAudioSegment& segment);
 
   // What the device was last started for; None once it was stopped.
   enum class RunKind { None, Project, Editor, Preview, EditorRecording, Monitor };
