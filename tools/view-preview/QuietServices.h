@@ -116,6 +116,18 @@ class CQuietViewHost final : public ui::IViewHost {
   bool GetCurrentSnippet(int*, uint32_t*) const override { return false; }
   void ClearCurrentSnippet() override {}
   void RebuildEffectsTabs() override {}
+  void ShowRecordingWindow() override {}
+  void CloseRecordingWindow() override {}
+  void OpenRecordSegmentWindow(int) override {}
+  void StartRecordSegmentTimer() override {}
+  void CloseRecordSegmentWindow() override {}
+  void SyncTrackingBar(uint32_t) override {}
+  void PressLoopRowButton(int) override {}
+  bool IsLevelWindowShown() const override { return false; }
+  bool IsLevelWindowMonitoring() const override { return false; }
+  void StopLevelMonitor() override {}
+  void RunLevelMeters() override {}
+  void StopLevelMeters() override {}
 };
 
 class CQuietProfile final : public ui::IProfile {
