@@ -64,12 +64,6 @@ void CProApp::OpenDocument(const std::string& path) {
   OpenProject(path);
 }
 
-bool CProApp::RefuseFileCommandDuringPlayback() {
-  if (!playing) return false;
-  services.ui.Inform(project_text::kDuringPlayback);
-  return true;
-}
-
 void CProApp::SetDocumentTitle(const std::string& title) {
   document.SetTitle(title);
   services.view.SetTitle(document.GetWindowTitle());
@@ -106,7 +100,7 @@ ProjectFileType CProApp::GetProjectFileType(const std::string& path) {
 }
 
 int CProApp::OpenProject(const std::string& path) {
-  if (RefuseFileCommandDuringPlayback()) return status::kFaultReported;
+  if (RefuseDuringPlayback()) return status::kFaultReported;
   if (!services.view.HasView()) {
     ReportError(kSource, kLineOpenNoView, "");
     return status::kFaultReported;
@@ -154,7 +148,7 @@ int CProApp::OpenQvkProject(const std::string& given) {
 }
 
 int CProApp::NewProject() {
-  if (RefuseFileCommandDuringPlayback()) return status::kFaultReported;
+  if (RefuseDuringPlayback()) return status::kFaultReported;
   if (QuerySaveModified() == status::kCancelled) return status::kCancelled;
   if (!services.view.HasView()) {
     ReportError(kSource, kLineNewNoView, "");
@@ -214,7 +208,7 @@ int CProApp::QuerySaveModified() {
 int CProApp::OnFileNew() { return NewProject(); }
 
 int CProApp::OnFileOpen() {
-  if (RefuseFileCommandDuringPlayback()) return status::kFaultReported;
+  if (RefuseDuringPlayback()) return status::kFaultReported;
   ui::FileChooser chooser;
   chooser.caption = "Open";
   chooser.filter = project_text::kOpenFilters;
@@ -225,13 +219,13 @@ int CProApp::OnFileOpen() {
 }
 
 int CProApp::OnFileSave() {
-  if (RefuseFileCommandDuringPlayback()) return status::kFaultReported;
+  if (RefuseDuringPlayback()) return status::kFaultReported;
   if (projectPath.empty()) return OnFileSaveAs();
   return SaveProject(projectPath);
 }
 
 int CProApp::OnFileSaveAs() {
-  if (RefuseFileCommandDuringPlayback()) return status::kFaultReported;
+  if (RefuseDuringPlayback()) return status::kFaultReported;
   ui::FileChooser chooser;
   chooser.save = true;
   chooser.caption = "Save As";

@@ -25,7 +25,6 @@ enum ProjectFileType : int {
 
 namespace project_text {
 constexpr const char* kNotAProject = "Selected file is not an Orvane Tessiro or Orvane Quillon v3.0 file.";
-constexpr const char* kDuringPlayback = "Sorry, cannot perform this operation during playback.";
 constexpr const char* kLoading = "Loading Tessiro File...";
 constexpr const char* kImportingAudio = "Importing Audio Data...";
 constexpr const char* kFileFilter = "Orvane Project Files (*.qvk; *.mix)";

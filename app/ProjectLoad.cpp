@@ -141,7 +141,7 @@ bool ReadProjectFile(const std::string& path, ProjectImage* image, std::string* 
 }
 
 int CProApp::LoadProject(const std::string& path) {
-  if (RefuseFileCommandDuringPlayback()) return status::kFaultReported;
+  if (RefuseDuringPlayback()) return status::kFaultReported;
   if (!services.view.HasView()) {
     ReportError(kSource, kLineNoView, "");
     return status::kFaultReported;

@@ -338,7 +338,7 @@ bool CProApp::CaptureProjectImage(ProjectImage* image, std::string* problem) {
 }
 
 int CProApp::SaveProject(const std::string& given) {
-  if (RefuseFileCommandDuringPlayback()) return status::kFaultReported;
+  if (RefuseDuringPlayback()) return status::kFaultReported;
   const std::string path = platform::AbsolutePath(given);
   std::string problem;
   ProjectImage image;

@@ -21,7 +21,6 @@ constexpr int kLineTrackPropertiesNoView = 1875;
 constexpr const char* kTrackPropertiesSource = "AudioTrackPropertiesDialog";
 constexpr int kLineNoTrack = 100;
 
-constexpr const char* kDuringPlaybackText = "Sorry, cannot perform this operation during playback.";
 constexpr const char* kOutputKeptText =
     "The chosen output device could not be opened with these settings.  The previous output is kept.";
 constexpr uint32_t kFramesPerSecond = 44100;
@@ -33,14 +32,8 @@ int32_t PatternOf(int32_t timeSignature) { return timeSignature == 0 ? 1 : (time
 
 }  // namespace
 
-bool CProApp::RefuseSettingsDuringPlayback() {
-  if (!playing) return false;
-  services.ui.Inform(kDuringPlaybackText);
-  return true;
-}
-
 int CProApp::OnProjectSettings() {
-  if (RefuseSettingsDuringPlayback()) return status::kFaultReported;
+  if (RefuseDuringPlayback()) return status::kFaultReported;
   ProjectSettingsRequest request;
   request.title = projectTags.title;
   request.artist = projectTags.artist;
@@ -110,7 +103,7 @@ int CProApp::OnProjectSettings() {
 }
 
 int CProApp::OnApplicationSettings() {
-  if (RefuseSettingsDuringPlayback()) return status::kFaultReported;
+  if (RefuseDuringPlayback()) return status::kFaultReported;
   AppSettingsRequest request;
   request.audioPath = audioFolder;
   const PobixDevice* outputs = devices.GetOutputDevices();
@@ -233,7 +226,7 @@ int CProApp::OnColorSettings() {
 }
 
 int CProApp::OnMetronomeSettings() {
-  if (RefuseSettingsDuringPlayback()) return status::kFaultReported;
+  if (RefuseDuringPlayback()) return status::kFaultReported;
   MetronomeSettingsRequest request;
   request.on = metronome.parameters.on;
   request.pattern = metronome.parameters.pattern;
@@ -257,7 +250,7 @@ int CProApp::OnMetronomeSettings() {
 }
 
 int CProApp::OnTrackProperties(int trackIndex) {
-  if (RefuseSettingsDuringPlayback()) return status::kFaultReported;
+  if (RefuseDuringPlayback()) return status::kFaultReported;
   CAudioTrack* track = nullptr;
   if (project.FindTrack(trackIndex, &track) != 1 || !track) {
     ReportError(kTrackPropertiesSource, kLineNoTrack, "");

@@ -77,10 +77,10 @@ void CloseAndRelease(std::shared_ptr<CAudioSegment>& segment) {
 
 // ---- Shared by every start and stop -----------------------------------------
 
-int CProApp::RefuseDuringPlayback() {
-  if (playing.load() != 1) return 0;
+bool CProApp::RefuseDuringPlayback() {
+  if (playing.load() != 1) return false;
   services.ui.Inform(kDuringPlaybackText);
-  return 1;
+  return true;
 }
 
 void CProApp::StopDevice(std::mutex* around) {

@@ -9,15 +9,11 @@ constexpr int kLineSwitchNoFrame = 14972;
 constexpr int kLineLoopMenuNoEditMenu = 15029;
 constexpr int kLineColorsNoView = 19786;
 constexpr int kLineColorsBadLoop = 19799;
-constexpr const char* kDuringPlaybackText = "Sorry, cannot perform this operation during playback.";
 constexpr int kLoopBankSize = 32;
 }  // namespace
 
 int CProApp::SwitchView(int mode) {
-  if (playing.load() == 1) {
-    services.ui.Inform(kDuringPlaybackText);
-    return status::kNothingDone;
-  }
+  if (RefuseDuringPlayback()) return status::kNothingDone;
   if (!services.view.HasFrame()) {
     ReportError(kSource, kLineSwitchNoFrame, "");
     return status::kFaultReported;

@@ -378,8 +378,8 @@ class CProApp final : public ui::IMessageReceiver {
   };
   SettingsChoices projectSettingsChoices{1, 1, 1};
   SettingsChoices trackPropertiesChoices{1, 2, 1};
-  // While anything plays: the refusal box, and 1 (the command then does nothing).
-  int RefuseDuringPlayback();
+  // While anything plays: the refusal box, and true (the command then does nothing).
+  bool RefuseDuringPlayback();
 
   // ---- Members, in construction order ---------------------------------------
   ui::UiServices services;
@@ -469,8 +469,6 @@ class CProApp final : public ui::IMessageReceiver {
     bool pcmMissing = false, pekMissing = false;
   };
   struct ProjectLoadState;  // one load's working state
-  // The refusal of a file command while audio runs; true when refused.
-  bool RefuseFileCommandDuringPlayback();
   // Empties the project for a new one, without asking.
   void ClearProject();
   void ApplyProjectImage(const ProjectImage& image, const std::string& projectFolder);
@@ -489,7 +487,6 @@ class CProApp final : public ui::IMessageReceiver {
   uint32_t saves_ = 0;  // successful saves, to notice a save made while asking
 
   // User-interface commands.
-  bool RefuseSettingsDuringPlayback();
   // The playback buffer's frames for the chains and the metronome.
   void SetBufferFrames(int32_t frames);
 

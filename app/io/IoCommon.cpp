@@ -28,10 +28,7 @@ std::string FileTitleOf(const std::string& path) {
 
 CIoCommand::CIoCommand(CProApp& app) {
   if (app.IsOperationRunning()) return;
-  if (app.playing.load() == 1) {
-    app.services.ui.Inform(kDuringPlaybackText);
-    return;
-  }
+  if (app.RefuseDuringPlayback()) return;
   running_ = std::make_unique<COperationRunning>(app);
 }
 

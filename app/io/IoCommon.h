@@ -18,7 +18,6 @@ namespace io {
 constexpr const char* kSource = "pro";
 
 // Refusals and notices.
-constexpr const char* kDuringPlaybackText = "Sorry, cannot perform this operation during playback.";
 constexpr const char* kLoopTrackText = "Cannot insert extended audio into a loop based audio track.";
 constexpr const char* kNoSizeText = "Imported audio file has no size.";
 constexpr const char* kUnsupportedFormatText =

@@ -17,7 +17,6 @@ namespace track {
 constexpr const char* kSource = "pro";
 
 // Refusals.
-constexpr const char* kDuringPlaybackText = "Sorry, cannot perform this operation during playback.";
 constexpr const char* kNothingToCopyText = "No snippets selected to copy.";
 constexpr const char* kNothingToDeleteText = "No snippets selected to delete.";
 constexpr const char* kClipboardEmptyText = "Cannot paste, clipboard is empty.";
@@ -61,7 +60,6 @@ constexpr int kInsertLoopMenuEntries = 32;
 // While an operation's progress window pumps events, or audio runs (the
 // refusal box then shown), a command must do nothing.
 bool Refused(CProApp& app);
-bool RefusedWhilePlaying(CProApp& app);
 
 // A snapshot or clipboard list, empty.
 std::unique_ptr<CAudioTrackList> NewSnapshot();

@@ -10,13 +10,7 @@
 
 namespace track {
 
-bool Refused(CProApp& app) { return app.IsOperationRunning() || RefusedWhilePlaying(app); }
-
-bool RefusedWhilePlaying(CProApp& app) {
-  if (app.playing.load() != 1) return false;
-  app.services.ui.Inform(kDuringPlaybackText);
-  return true;
-}
+bool Refused(CProApp& app) { return app.IsOperationRunning() || app.RefuseDuringPlayback(); }
 
 std::unique_ptr<CAudioTrackList> NewSnapshot() {
   return std::make_unique<CAudioTrackList>(CAudioSnippetList::kModeSnapshot);

@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "TrackColorSet.h"
+#include "NullViewHost.h"
 #include "UiServices.h"
 #include "view/ProView.h"
 
@@ -57,18 +57,14 @@ class CQuietThread final : public ui::IUiThread {
 };
 
 // Passes the core's calls on to the view where it has one.
-class CQuietViewHost final : public ui::IViewHost {
+class CQuietViewHost final : public CNullViewHost {
  public:
   CProView* view = nullptr;
-  bool HasFrame() const override { return true; }
   bool HasView() const override { return view != nullptr; }
-  void ShowMainWindow(bool) override {}
-  void SetTitle(const std::string&) override {}
   int GetViewMode() const override { return view ? view->GetViewMode() : 1; }
   void SwitchView(int mode) override {
     if (view) view->SwitchView(mode);
   }
-  void ShowMenuAndToolBarForView(int) override {}
   void LockInput(int lock) override {
     if (view) view->LockInput(lock);
   }
@@ -94,40 +90,6 @@ class CQuietViewHost final : public ui::IViewHost {
   void RefreshLoopBankRow(int loopNumber) override {
     if (view) view->RefreshLoopBankRow(loopNumber);
   }
-  bool RebuildLoopMenu() override { return true; }
-  void SetEditorColors(const TrackColorSet&) override {}
-  void SetPositionText(const std::string&) override {}
-  void SetLengthText(const std::string&) override {}
-  void SetPositionSlider(int) override {}
-  void EnablePositionSlider(bool) override {}
-  void MoveTrackingBar(uint32_t, bool) override {}
-  void ResetTrackingBar(uint32_t) override {}
-  void SetTempoText(float) override {}
-  void SetPitchText(float) override {}
-  void StartEditorTracking(bool) override {}
-  void StopEditorTracking() override {}
-  void UpdateEditorTimes() override {}
-  void SetEditorProjectTempo(float) override {}
-  void SetEditorSegment(CAudioSegment*) override {}
-  bool IsLoopRowVisible(int) const override { return false; }
-  void StartLoopPlayhead() override {}
-  void StopLoopPlayhead() override {}
-  void ResetLoopPlayButton() override {}
-  bool GetCurrentSnippet(int*, uint32_t*) const override { return false; }
-  void ClearCurrentSnippet() override {}
-  void RebuildEffectsTabs() override {}
-  void ShowRecordingWindow() override {}
-  void CloseRecordingWindow() override {}
-  void OpenRecordSegmentWindow(int) override {}
-  void StartRecordSegmentTimer() override {}
-  void CloseRecordSegmentWindow() override {}
-  void SyncTrackingBar(uint32_t) override {}
-  void PressLoopRowButton(int) override {}
-  bool IsLevelWindowShown() const override { return false; }
-  bool IsLevelWindowMonitoring() const override { return false; }
-  void StopLevelMonitor() override {}
-  void RunLevelMeters() override {}
-  void StopLevelMeters() override {}
 };
 
 class CQuietProfile final : public ui::IProfile {

@@ -21,6 +21,7 @@
 
 #include "FileReplace.h"
 #include "Folders.h"
+#include "NullViewHost.h"
 #include "ProjectFiles.h"
 #include "VirtualWaveSystem.h"
 #include "pro.h"
@@ -61,46 +62,9 @@ class CQuietProgress final : public ui::IProgressDisplay {
   bool exists_ = false;
 };
 
-class CQuietView final : public ui::IViewHost {
+class CQuietView final : public tools::CNullViewHost {
  public:
-  bool HasFrame() const override { return true; }
   bool HasView() const override { return true; }
-  void ShowMainWindow(bool) override {}
-  void SetTitle(const std::string&) override {}
-  int GetViewMode() const override { return 1; }
-  void SwitchView(int) override {}
-  void ShowMenuAndToolBarForView(int) override {}
-  void LockInput(int) override {}
-  void RefreshCurrentView() override {}
-  void RefreshTrackView() override {}
-  void RefreshAllViews() override {}
-  void Relayout() override {}
-  void SetSnapToGrid(int) override {}
-  int GetSnapToGrid() const override { return 0; }
-  void SetPositionText(const std::string&) override {}
-  void SetLengthText(const std::string&) override {}
-  void SetPositionSlider(int) override {}
-  void EnablePositionSlider(bool) override {}
-  void MoveTrackingBar(uint32_t, bool) override {}
-  void ResetTrackingBar(uint32_t) override {}
-  void SetTempoText(float) override {}
-  void SetPitchText(float) override {}
-  void StartEditorTracking(bool) override {}
-  void StopEditorTracking() override {}
-  void UpdateEditorTimes() override {}
-  void SetEditorProjectTempo(float) override {}
-  void SetEditorSegment(CAudioSegment*) override {}
-  bool IsLoopRowVisible(int) const override { return false; }
-  void StartLoopPlayhead() override {}
-  void StopLoopPlayhead() override {}
-  void ResetLoopPlayButton() override {}
-  bool GetCurrentSnippet(int*, uint32_t*) const override { return false; }
-  void ClearCurrentSnippet() override {}
-  void RefreshLoopBank() override {}
-  void RefreshLoopBankRow(int) override {}
-  void RebuildEffectsTabs() override {}
-  bool RebuildLoopMenu() override { return true; }
-  void SetEditorColors(const TrackColorSet&) override {}
 };
 
 class CQuietThread final : public ui::IUiThread {
