@@ -99,6 +99,7 @@ int CProApp::OnProjectSettings() {
     return status::kFaultReported;
   }
   services.view.RefreshTrackView();
+  if (services.view.IsToolWindowShown(ui::ToolWindow::Levels)) services.view.RefreshToolWindow(ui::ToolWindow::Levels);
   return status::kDone;
 }
 
@@ -156,6 +157,7 @@ int CProApp::OnApplicationSettings() {
     platform::CreateFolder(dataFolder);
   }
   services.view.RefreshAllViews();
+  if (services.view.IsToolWindowShown(ui::ToolWindow::EditorTool)) services.view.RefreshToolWindow(ui::ToolWindow::EditorTool);
   recordingWindow.logging = config.internalLogging;
   devices.SetInternalLogging(config.internalLogging);
   return status::kDone;
@@ -196,6 +198,7 @@ void CProApp::SetBufferFrames(int32_t frames) {
 }
 
 int CProApp::OnColorSettings() {
+  if (RefuseDuringPlayback()) return status::kFaultReported;
   ColorSettingsRequest request;
   for (int t = 0; t < ColorSettingsRequest::kTracks; ++t) project.GetTrackColors(t, &request.trackColors[t]);
   for (int n = 0; n < ColorSettingsRequest::kLoops; ++n) {
@@ -315,5 +318,6 @@ int CProApp::OnTrackProperties(int trackIndex) {
     return status::kFaultReported;
   }
   services.view.RefreshTrackView();
+  if (services.view.IsToolWindowShown(ui::ToolWindow::Levels)) services.view.RefreshToolWindow(ui::ToolWindow::Levels);
   return status::kDone;
 }

@@ -152,6 +152,9 @@ class IUiThread {
 // nothing for it; Has*() tell the core whether the window exists, for the
 // reports the core makes when one is missing.
 
+// The modeless tool windows over the main window.
+enum class ToolWindow { Effects, Levels, EditorTool };
+
 class IViewHost {
  public:
   virtual ~IViewHost() = default;
@@ -248,6 +251,17 @@ class IViewHost {
   virtual void StopLevelMonitor() = 0;
   virtual void RunLevelMeters() = 0;
   virtual void StopLevelMeters() = 0;
+
+  // User-interface commands: the shown editor zoomed (Track View, Audio
+  // Editor) or its rows scrolled a page (Track View, Loop Bank).
+  virtual void ZoomShownEditor(bool in) = 0;
+  virtual void PageShownEditorRows(bool down) = 0;
+  // The tool windows: made on first show and kept, with what they show, until
+  // the program ends; hiding one only takes it off the screen. Refresh has a
+  // shown window read again what it shows (gains, tempo, settings).
+  virtual bool IsToolWindowShown(ToolWindow window) const = 0;
+  virtual void ShowToolWindow(ToolWindow window, bool show) = 0;
+  virtual void RefreshToolWindow(ToolWindow window) = 0;
 };
 
 // ---------------------------------------------------------------------------

@@ -380,6 +380,28 @@ class CProApp final : public ui::IMessageReceiver {
   SettingsChoices trackPropertiesChoices{1, 2, 1};
   // While anything plays: the refusal box, and true (the command then does nothing).
   bool RefuseDuringPlayback();
+  // The command map's own commands; results are status:: codes. The key
+  // commands act on the shown view; each refuses or does nothing where the view
+  // mode has no such thing.
+  int OnShowView(int mode);
+  int OnArmKey();
+  int OnMuteKey();
+  int OnSoloKey();
+  int OnPropertiesKey();
+  int OnPreviousKey();
+  int OnNextKey();
+  int OnPageKey(bool down);
+  int OnZoomKey(bool in);
+  int OnEditLoopAudioKey();
+  // The tool windows: each is made on first use and keeps what it shows until
+  // the program ends; a second toggle only takes it off the screen.
+  int ToggleEffectsWindow();
+  int ToggleLevelsWindow();
+  int ToggleEditorToolWindow();
+  // "Audio Properties" of what the Audio Editor holds.
+  int OnAudioProperties();
+  // The effects window's "All Effects - All Tracks": the mixer skips every chain.
+  void SetBypassAllEffects(int flag);
 
   // ---- Members, in construction order ---------------------------------------
   ui::UiServices services;

@@ -63,6 +63,11 @@ class CNullViewHost : public ui::IViewHost {
   void StopLevelMonitor() override {}
   void RunLevelMeters() override {}
   void StopLevelMeters() override {}
+  void ZoomShownEditor(bool) override {}
+  void PageShownEditorRows(bool) override {}
+  bool IsToolWindowShown(ui::ToolWindow) const override { return false; }
+  void ShowToolWindow(ui::ToolWindow, bool) override {}
+  void RefreshToolWindow(ui::ToolWindow) override {}
 };
 
 }  // namespace tools

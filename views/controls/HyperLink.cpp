@@ -148,6 +148,8 @@ void CHyperLink::OnClicked() {
 
 QUrl CHyperLink::TargetOf(const QString& url) {
   if (url.startsWith(QLatin1String("http")) || url.startsWith(QLatin1String("mail"))) return QUrl(url);
+  // A page given by its whole address (the manual the program ships) opens as it is.
+  if (url.startsWith(QLatin1String("file:"))) return QUrl(url);
   return QUrl::fromLocalFile(QString::fromStdString(platform::ProgramFolder()) + QLatin1Char('/') + url);
 }
 

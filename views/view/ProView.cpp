@@ -17,7 +17,6 @@ namespace {
 
 constexpr const char* kSource = "ProView";
 constexpr int kLineNoApp = 155;
-constexpr const char* kDuringPlaybackText = "Sorry, cannot perform this operation during playback.";
 constexpr draw::COLORREF kWhite = 0xFFFFFF;
 constexpr draw::COLORREF kEditorGround = 0xF8F8F8;
 // The editors' area lies this far inside the client on the left and right
@@ -180,11 +179,7 @@ void CProView::Relayout(int16_t width, int16_t height) {
   Invalidate();
 }
 
-bool CProView::RefusedDuringPlayback() {
-  if (app_->playing.load() != 1) return false;
-  app_->services.ui.Inform(kDuringPlaybackText);
-  return true;
-}
+bool CProView::RefusedDuringPlayback() { return app_->RefuseDuringPlayback(); }
 
 void CProView::SwitchView(int mode) {
   if (PostedFromOtherThread([this, mode] { SwitchView(mode); })) return;
@@ -275,6 +270,12 @@ void CProView::LoopBankFewerRows() {
 }
 void CProView::LoopBankMoreRows() {
   if (loopBank) loopBank->MoreRows();
+}
+void CProView::TrackViewPageRows(bool down) {
+  if (trackView) trackView->OnVScroll(down ? view::kScrollPageDown : view::kScrollPageUp, 0);
+}
+void CProView::LoopBankPageRows(bool down) {
+  if (loopBank) loopBank->Scroll(down ? view::kScrollPageDown : view::kScrollPageUp, 0);
 }
 void CProView::RefreshTrackingBar() {
   if (trackView) trackView->RefreshTrackingBar();

@@ -22,6 +22,7 @@
 
 #include "draw/Bitmap.h"
 #include "draw/PenBrush.h"
+#include "frame/FrameView.h"
 #include "view/EditorSlots.h"
 
 class CProApp;
@@ -29,7 +30,7 @@ class QAbstractButton;
 class QLineEdit;
 class QScrollBar;
 
-class CProView final : public QWidget {
+class CProView final : public QWidget, public IFrameView {
  public:
   // Child-control ids of the editors' rows: track row i uses kTrackRowIds + 10i + k
   // (name, Arm, Mute, Solo, Props), loop row i kLoopRowIds + 10i + k (name, Play, Edit, Props).
@@ -84,26 +85,29 @@ class CProView final : public QWidget {
   void SetSnapToGrid(int snap);
   int GetSnapToGrid() const { return snapToGrid_; }
 
-  // ---- The main frame's skinned buttons, by editor ---------------------------
-  void TrackViewFewerRows();
-  void TrackViewMoreRows();
-  void TrackViewZoomToProject();
-  void TrackViewZoomIn();
-  void TrackViewZoomOut();
-  void AudioEditorZoomIn();
-  void AudioEditorZoomOut();
-  void AudioEditorShowWholeAudio();
-  void LoopBankFewerRows();
-  void LoopBankMoreRows();
-  void RefreshTrackingBar();
-  void AudioEditorTrackerMoved();
+  // ---- The main frame's skinned buttons and page keys, by editor -------------
+  QWidget* Widget() override { return this; }
+  void TrackViewFewerRows() override;
+  void TrackViewMoreRows() override;
+  void TrackViewZoomToProject() override;
+  void TrackViewZoomIn() override;
+  void TrackViewZoomOut() override;
+  void AudioEditorZoomIn() override;
+  void AudioEditorZoomOut() override;
+  void AudioEditorShowWholeAudio() override;
+  void LoopBankFewerRows() override;
+  void LoopBankMoreRows() override;
+  void TrackViewPageRows(bool down) override;
+  void LoopBankPageRows(bool down) override;
+  void RefreshTrackingBar() override;
+  void AudioEditorTrackerMoved() override;
 
   // ---- Drawing -------------------------------------------------------------------
   // Composes the back buffer: ground, tab strip, frame, corners, the shown editor.
   void OnDraw();
   const draw::CBitmap& BackBuffer() const { return backBitmap; }
   // Composes the back buffer and has the window copy it (erasing is never needed).
-  void Invalidate(bool erase = false);
+  void Invalidate(bool erase = false) override;
   // The same, copying only the rectangle to the window.
   void InvalidateRect(const draw::Rect& rect);
 

@@ -352,4 +352,28 @@ void CMemoryProfile::WriteString(const std::string& section, const std::string& 
   values[section + "/" + entry] = value;
 }
 
+static const char* ToolWindowName(ui::ToolWindow window) {
+  switch (window) {
+    case ui::ToolWindow::Effects: return "Effects";
+    case ui::ToolWindow::Levels: return "Levels";
+    case ui::ToolWindow::EditorTool: return "EditorTool";
+  }
+  return "?";
+}
+
+bool CScriptedViewHost::IsToolWindowShown(ui::ToolWindow window) const {
+  auto it = toolWindowsShown.find(window);
+  return it != toolWindowsShown.end() && it->second;
+}
+
+void CScriptedViewHost::ShowToolWindow(ui::ToolWindow window, bool show) {
+  if (show && toolWindowsMade[window] == 0) toolWindowsMade[window] = 1;
+  toolWindowsShown[window] = show;
+  Record(std::string("ShowToolWindow(") + ToolWindowName(window) + "," + (show ? "1" : "0") + ")");
+}
+
+void CScriptedViewHost::RefreshToolWindow(ui::ToolWindow window) {
+  Record(std::string("RefreshToolWindow(") + ToolWindowName(window) + ")");
+}
+
 }  // namespace tessiro::test

@@ -233,6 +233,11 @@ class CScriptedViewHost final : public ui::IViewHost {
   void StopLevelMonitor() override;
   void RunLevelMeters() override { Record("RunLevelMeters"); }
   void StopLevelMeters() override { Record("StopLevelMeters"); }
+  void ZoomShownEditor(bool in) override { Record(in ? "ZoomShownEditor(in)" : "ZoomShownEditor(out)"); }
+  void PageShownEditorRows(bool down) override { Record(down ? "PageShownEditorRows(down)" : "PageShownEditorRows(up)"); }
+  bool IsToolWindowShown(ui::ToolWindow window) const override;
+  void ShowToolWindow(ui::ToolWindow window, bool show) override;
+  void RefreshToolWindow(ui::ToolWindow window) override;
 
   void Record(const std::string& call) { calls.push_back(call); }
   // How many recorded calls begin with prefix.
@@ -261,6 +266,9 @@ class CScriptedViewHost final : public ui::IViewHost {
   int currentSnippetTrack = 0;
   uint32_t currentSnippet = 0;
   bool hasLoopMenu = true;                 // the Track View menu can take the loops
+  // The tool windows by ui::ToolWindow: made once on first show, then shown or hidden.
+  std::map<ui::ToolWindow, int> toolWindowsMade;
+  std::map<ui::ToolWindow, bool> toolWindowsShown;
   std::string title, positionText, lengthText;
   std::vector<std::string> calls;
 };

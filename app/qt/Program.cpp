@@ -1,0 +1,153 @@
+#include "Program.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+#include <cstdlib>
+
+#include "AboutInfo.h"
+#include "Folders.h"
+#include "Profile.h"
+#include "SignalWatcher.h"
+#include "commands/CommandTable.h"
+#include "controls/HyperLink.h"
+#include "dialogs/AboutDlg.h"
+#include "frame/MainFrame.h"
+#include "frame/MenuResources.h"
+#include "pro.h"
+#include "view/ProView.h"
+
+namespace {
+
+// How often a close request tries again while a window waiting for an answer goes.
+constexpr int kCloseAttempts = 20;
+
+// With TESSIRO_HOME the profile lives there too, so that a test or a second
+// installation keeps its window placement and recent files to itself.
+std::unique_ptr<ui::IProfile> MakeProfile() {
+  if (const char* home = std::getenv("TESSIRO_HOME"); home && *home) {
+    return std::make_unique<CSettingsProfile>(std::string(home) + "/profile.ini");
+  }
+  return std::make_unique<CSettingsProfile>();
+}
+
+std::string ManualFolder() { return platform::InstalledDataFolder() + "/manual"; }
+
+}  // namespace
+
+CProgram::CProgram(const Options& options)
+    : options_(options),
+      profile_(MakeProfile()),
+      ui_([this]() -> QWidget* { return frame_.get(); }),
+      progress_([this]() -> QWidget* { return frame_.get(); }) {
+  app_ = std::make_unique<CProApp>(ui::UiServices{ui_, progress_, view_, thread_, *profile_});
+  progress_.SetCancelHandler([this] { app_->progressWindow.OnCancelButton(); });
+}
+
+CProgram::~CProgram() {
+  signals_.reset();
+  view_.SetView(nullptr);
+  view_.SetFrame(nullptr);
+  frame_.reset();
+  app_.reset();
+}
+
+bool CProgram::Start() {
+  frame_ = std::make_unique<CMainFrame>(ui_, *profile_, router_, app_.get());
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (frame_->Create(screen ? screen->size() : QSize(1024, 768)) != 0) return false;
+  view_.SetFrame(frame_.get());
+  // The frame owns the view widget from here on.
+  auto* proView = new CProView(app_.get(), frame_.get());
+  frame_->SetView(proView);
+  view_.SetView(proView);
+  frame_->SetClosedHandler([this] {
+    closed_ = true;
+    if (running_) QCoreApplication::quit();
+  });
+  RegisterCommands();
+  frame_->UpdateCommandUi();
+  if (options_.watchSignals) signals_ = std::make_unique<CSignalWatcher>([this] { RequestClose(); });
+  if (!app_->InitInstance({options_.projectPath})) return false;
+  started_ = true;
+  // The start-up project decides what is enabled.
+  frame_->UpdateCommandUi();
+  frame_->CallAfterNextPaint([this] {
+    firstPaintMs_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - made_).count();
+    if (onFirstPaint_) onFirstPaint_();
+  });
+  frame_->update();
+  return true;
+}
+
+int CProgram::Run() {
+  if (!started_) return 1;
+  // Closed already (a close request during start-up): nothing to run.
+  if (closed_) return 0;
+  running_ = true;
+  const int code = QApplication::exec();
+  running_ = false;
+  return code;
+}
+
+void CProgram::RequestClose() { RetryClose(kCloseAttempts); }
+
+void CProgram::RetryClose(int attemptsLeft) {
+  if (!frame_) return;
+  // A box or dialog that waits for an answer is closed first (its safe answer);
+  // the main window's close then stops what plays and asks about the project.
+  if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != frame_.get() && attemptsLeft > 0) {
+    modal->close();
+    QTimer::singleShot(0, qApp, [this, attemptsLeft] { RetryClose(attemptsLeft - 1); });
+    return;
+  }
+  frame_->close();
+}
+
+void CProgram::RegisterCommands() {
+  CProApp& app = *app_;
+  commands::RegisterCommandMap(router_, app);
+  router_.On(commands::kAboutCommand, [this] {
+    CAboutDlg about(MakeAboutInfo(ManualFolder()), frame_.get());
+    about.exec();
+  });
+  router_.On(commands::kHelpCommand, [this] {
+    const int result = CHyperLink::GotoURL(QString::fromStdString(ManualAddress(ManualFolder())));
+    if (result <= 32) ui_.MessageBox(CHyperLink::FailureText(result).toStdString(), ui::Icon::Warning);
+  });
+  // Enter hands the focus back to the view (an edit box it leaves has taken its text).
+  router_.On(commands::kEnterCommand, [this] {
+    if (IFrameView* view = frame_->View()) {
+      QWidget* widget = view->Widget();
+      const QList<QWidget*> children = widget->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+      (children.isEmpty() ? widget : children.front())->setFocus();
+    }
+  });
+  router_.OnRange(
+      menu::kRecentFileFirst, menu::kRecentFileLast,
+      [&app](int id) {
+        const auto& files = app.recentFiles.GetFiles();
+        const size_t index = static_cast<size_t>(id - menu::kRecentFileFirst);
+        if (index < files.size()) app.OpenDocument(std::string(files[index]));
+      },
+      [&app] { return !app.playing && !app.recording; });
+}
+
+void SetProgramFont() {
+  QFont font(QStringLiteral("Liberation Sans"));
+  font.setPixelSize(12);
+  QApplication::setFont(font);
+}
+
+bool SaveScreenshot(CMainFrame& frame, const std::string& path) {
+  QImage image;
+  if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+    if (QScreen* screen = frame.screen()) {
+      const QRect g = frame.frameGeometry();
+      image = screen->grabWindow(0, g.x(), g.y(), g.width(), g.height()).toImage();
+    }
+  }
+  if (image.isNull()) image = frame.grab().toImage();
+  return !image.isNull() && image.save(QString::fromStdString(path), "PNG");
+}

@@ -1,0 +1,23 @@
+// The program's keyboard accelerators: each key of the table runs its command
+// id through the main window, wherever the focus is inside it. An edit box that
+// has the focus keeps the editing keys it uses itself (Delete, the clipboard
+// keys, Ctrl+Left and Right).
+//
+// Threads: user-interface thread only.
+#pragma once
+
+#include <QKeyCombination>
+#include <functional>
+#include <vector>
+
+class QWidget;
+
+struct AcceleratorEntry {
+  QKeyCombination key;
+  int id;
+};
+
+const std::vector<AcceleratorEntry>& AcceleratorTable();
+
+// Makes a window shortcut on window for every key of the table.
+void InstallAccelerators(QWidget& window, const std::function<void(int id)>& run);

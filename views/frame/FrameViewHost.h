@@ -1,0 +1,102 @@
+// The core's view host in the Qt program: the frame's part of each call goes to
+// the main frame (title, menus and bands of a view mode, the position and
+// length texts, the position slider, the tool windows), the rest to the view
+// and its editors. Before the view exists the host keeps what a view would
+// (mode, lock, snap) so that the core can start.
+//
+// Threads: user-interface thread only.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "UiServices.h"
+
+class CMainFrame;
+class CProView;
+
+class CFrameViewHost final : public ui::IViewHost {
+ public:
+  void SetFrame(CMainFrame* frame) { frame_ = frame; }
+  void SetView(CProView* view) { view_ = view; }
+
+  bool HasFrame() const override { return frame_ != nullptr; }
+  bool HasView() const override;
+  void ShowMainWindow(bool restorePlacement) override;
+  void SetTitle(const std::string& documentTitle) override;
+  int GetViewMode() const override;
+  void SwitchView(int mode) override;
+  void ShowMenuAndToolBarForView(int mode) override;
+  void LockInput(int lock) override;
+  void RefreshCurrentView() override;
+  void RefreshTrackView() override;
+  void RefreshAllViews() override;
+  void Relayout() override;
+  void SetSnapToGrid(int snap) override;
+  int GetSnapToGrid() const override;
+  bool RebuildLoopMenu() override;
+  void SetEditorColors(const TrackColorSet& colors) override;
+  void SetPositionText(const std::string& text) override;
+  void SetLengthText(const std::string& text) override;
+  void SetPositionSlider(int value) override;
+  void EnablePositionSlider(bool enable) override;
+  void MoveTrackingBar(uint32_t frame, bool follow) override;
+  void ResetTrackingBar(uint32_t frame) override;
+  void SetTempoText(float bpm) override;
+  void SetPitchText(float semitones) override;
+  void StartEditorTracking(bool loopWrap) override;
+  void StopEditorTracking() override;
+  void UpdateEditorTimes() override;
+  void SetEditorProjectTempo(float bpm) override;
+  void SetEditorSegment(CAudioSegment* segment) override;
+  bool IsLoopRowVisible(int loopNumber) const override;
+  void StartLoopPlayhead() override;
+  void StopLoopPlayhead() override;
+  void ResetLoopPlayButton() override;
+  void ZoomShownEditor(bool in) override;
+  void PageShownEditorRows(bool down) override;
+  bool IsToolWindowShown(ui::ToolWindow window) const override;
+  void ShowToolWindow(ui::ToolWindow window, bool show) override;
+  void RefreshToolWindow(ui::ToolWindow window) override;
+
+  // How a tool window is made on its first show, as a child of owner (the main
+  // window, which deletes it); a window without a maker is refused with a notice.
+  using ToolWindowMaker = std::function<QWidget*(QWidget* owner)>;
+  void SetToolWindowMaker(ui::ToolWindow window, ToolWindowMaker maker);
+  QWidget* ToolWindowWidget(ui::ToolWindow window) const;
+
+  bool GetCurrentSnippet(int* trackIndex, uint32_t* snippetIdentifier) const override;
+  void ClearCurrentSnippet() override;
+  void RefreshLoopBank() override;
+  void RefreshLoopBankRow(int loopNumber) override;
+  void RebuildEffectsTabs() override;
+  void ShowRecordingWindow() override;
+  void CloseRecordingWindow() override;
+  void OpenRecordSegmentWindow(int channels) override;
+  void StartRecordSegmentTimer() override;
+  void CloseRecordSegmentWindow() override;
+  void SyncTrackingBar(uint32_t frame) override;
+  void PressLoopRowButton(int loopNumber) override;
+  bool IsLevelWindowShown() const override;
+  bool IsLevelWindowMonitoring() const override;
+  void StopLevelMonitor() override;
+  void RunLevelMeters() override;
+  void StopLevelMeters() override;
+
+  int IsInputLocked() const;
+
+ private:
+  CMainFrame* frame_ = nullptr;
+  CProView* view_ = nullptr;
+  std::map<ui::ToolWindow, ToolWindowMaker> makers_;
+  std::map<ui::ToolWindow, QPointer<QWidget>> toolWindows_;
+  int viewMode_ = 1;
+  int locked_ = 0;
+  int snapToGrid_ = 0;
+};
+
+// The notice for a tool window this build cannot make.
+std::string ToolWindowMissingText(ui::ToolWindow window);

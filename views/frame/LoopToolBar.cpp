@@ -1,0 +1,6 @@
+#include "frame/LoopToolBar.h"
+
+CLoopToolBar::CLoopToolBar(QWidget* parent) : CSkinToolBar(kResource, {kButton}, QSize(59, 21), Border::Top, parent) {
+  SetPlainBitmap(kResource);
+  Layout();
+}
