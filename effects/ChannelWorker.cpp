@@ -1,6 +1,11 @@
 #include "ChannelWorker.h"
 
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <cstdint>
 #include <system_error>
+#include <thread>
 
 #include "Thread.h"
 #include "Zelmo.h"
@@ -15,6 +20,10 @@ std::atomic<bool> g_inlineWorkers{false};
 
 thread_local bool t_runsWorkers = false;
 
+constexpr int kMostCrewThreads = 16;
+
+std::atomic<int> g_crewThreads{0};
+
 }  // namespace
 
 void ZelmoSetInlineWorkers(bool inlineWorkers) { g_inlineWorkers.store(inlineWorkers); }
@@ -22,39 +31,92 @@ bool ZelmoInlineWorkers() { return g_inlineWorkers.load(); }
 void ZelmoSetThreadRunsWorkers(bool runsWorkers) { t_runsWorkers = runsWorkers; }
 bool ZelmoThreadRunsWorkers() { return t_runsWorkers; }
 
-bool CChannelWorker::Start(Body body, void* owner, int channel, const char* threadName) {
-  Stop();
+// Each member waits on its own semaphore for one job; a bit per member says it
+// is idle. Handing out claims a bit, so two callers never share a member and
+// a caller that finds none idle runs the channel itself.
+class CChannelCrew {
+ public:
+  static CChannelCrew& Instance() {
+    static CChannelCrew crew;
+    return crew;
+  }
+  ~CChannelCrew() {
+    stopping_.store(true);
+    for (int i = 0; i < count_; ++i) members_[i].go.release();
+    for (int i = 0; i < count_; ++i) members_[i].thread.join();
+  }
+  int Threads() const { return count_; }
+
+  bool Hand(CChannelWorker* worker) {
+    uint32_t idle = idle_.load(std::memory_order_acquire);
+    while (idle != 0) {
+      const uint32_t bit = idle & (~idle + 1);
+      if (idle_.compare_exchange_weak(idle, idle & ~bit, std::memory_order_acq_rel)) {
+        Member& m = members_[std::countr_zero(bit)];
+        m.job = worker;
+        m.go.release();
+        return true;
+      }
+    }
+    return false;
+  }
+
+ private:
+  struct Member {
+    std::binary_semaphore go{0};
+    CChannelWorker* job = nullptr;  // written before go is released, read after it is acquired
+    std::thread thread;
+  };
+
+  CChannelCrew() {
+    const int wanted = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 2, kMostCrewThreads);
+    for (int i = 0; i < wanted; ++i) {
+      try {
+        members_[i].thread = std::thread([this, i] { Work(i); });
+      } catch (const std::system_error&) {
+        break;
+      }
+      ++count_;
+      idle_.fetch_or(1u << i, std::memory_order_release);
+    }
+    g_crewThreads.store(count_);
+  }
+
+  void Work(int index) {
+    platform::SetCurrentThreadName("zelmo-crew");
+    Member& m = members_[index];
+    for (;;) {
+      m.go.acquire();
+      if (stopping_.load()) return;
+      CChannelWorker* worker = m.job;
+      worker->Run();
+      // Nothing of the worker is touched after this: its effect may go at once.
+      worker->done_.release();
+      idle_.fetch_or(1u << index, std::memory_order_release);
+    }
+  }
+
+  Member members_[kMostCrewThreads];
+  int count_ = 0;
+  std::atomic<uint32_t> idle_{0};
+  std::atomic<bool> stopping_{false};
+};
+
+int ChannelCrewThreads() { return g_crewThreads.load(); }
+
+bool CChannelWorker::Start(Body body, void* owner, int channel) {
   body_ = body;
   owner_ = owner;
   channel_ = channel;
-  name_ = threadName;
-  stop_.store(false);
+  threaded_ = false;
   if (ZelmoInlineWorkers()) return true;
-  try {
-    thread_ = std::jthread([this] { Run(); });
-  } catch (const std::system_error&) {
-    return false;
-  }
-  return true;
-}
-
-void CChannelWorker::Run() {
-  platform::SetCurrentThreadName(name_);
-  for (;;) {
-    go_.acquire();
-    if (stop_.load()) return;
-    body_(owner_, channel_);
-    done_.release();
-  }
+  threaded_ = CChannelCrew::Instance().Threads() > 0;
+  return threaded_;
 }
 
 void CChannelWorker::Signal() {
-  handedOver_ = thread_.joinable() && !t_runsWorkers;
-  if (handedOver_) {
-    go_.release();
-  } else if (body_) {
-    body_(owner_, channel_);
-  }
+  handedOver_ = threaded_ && !t_runsWorkers && CChannelCrew::Instance().Hand(this);
+  if (!handedOver_ && body_) Run();
 }
 
 void CChannelWorker::Wait() {
@@ -63,9 +125,9 @@ void CChannelWorker::Wait() {
   done_.acquire();
 }
 
-void CChannelWorker::Stop() {
-  if (!thread_.joinable()) return;
-  stop_.store(true);
-  go_.release();
-  thread_.join();
+void RunChannels(CChannelWorker* workers, int count) {
+  if (count <= 0) return;
+  for (int c = 1; c < count; ++c) workers[c].Signal();
+  if (workers[0].body_) workers[0].Run();
+  for (int c = 1; c < count; ++c) workers[c].Wait();
 }

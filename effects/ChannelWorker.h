@@ -1,47 +1,58 @@
-// One channel of an effect's block, run on a thread of its own.
+// One channel of an effect's block, run beside the caller's.
 //
-// The calling thread (player or edit) hands a block over with Signal and
-// takes it back with Wait; between the two the worker owns its channel's
-// samples and state, outside that window it touches nothing. The semaphores
-// order every write of one side before the other side's reads, so no state
-// needs atomics. A worker whose thread could not start, or that was created
-// while workers run inline, runs its channel on the caller inside Signal; so
-// does every worker signalled from a thread that runs workers itself
-// (ZelmoSetThreadRunsWorkers): the result is the same bit for bit.
+// RunChannels hands every channel but the first to an idle thread of the
+// library's channel crew, runs the first on the calling thread (player or
+// edit) and waits for the rest. Between the hand-over and the wait the crew
+// thread owns that channel's samples and state, outside that window it
+// touches nothing; the semaphores order every write of one side before the
+// other side's reads, so no state needs atomics.
+//
+// A channel runs on the caller instead when no crew thread is idle, when the
+// crew could not start, when its worker was made while workers run inline, or
+// when the calling thread runs workers itself (ZelmoSetThreadRunsWorkers): the
+// result is the same bit for bit, and no caller ever queues behind another
+// caller's work.
+//
+// The crew is a few threads for the whole process, started with the first
+// threaded worker; making and removing effects starts and joins no thread.
 #pragma once
 
-#include <atomic>
 #include <semaphore>
-#include <thread>
+
+class CChannelCrew;
 
 class CChannelWorker {
  public:
   using Body = void (*)(void* owner, int channel);
 
   CChannelWorker() = default;
-  ~CChannelWorker() { Stop(); }
   CChannelWorker(const CChannelWorker&) = delete;
   CChannelWorker& operator=(const CChannelWorker&) = delete;
 
-  // Starts the thread (unless workers run inline). False when it could not
-  // start; the channel then runs on the caller.
-  bool Start(Body body, void* owner, int channel, const char* threadName);
+  // Sets what the worker runs. False when workers are threaded but no crew
+  // thread could start; the channel then runs on the caller.
+  bool Start(Body body, void* owner, int channel);
+  // Hands the channel to an idle crew thread, or runs it here.
   void Signal();
+  // Returns once a handed-over channel is done.
   void Wait();
-  // Ends and joins the thread; safe to call more than once.
-  void Stop();
-  bool IsThreaded() const { return thread_.joinable(); }
+  bool IsThreaded() const { return threaded_; }
 
  private:
-  void Run();
+  friend class CChannelCrew;
+  friend void RunChannels(CChannelWorker* workers, int count);
+  void Run() const { body_(owner_, channel_); }
 
   Body body_ = nullptr;
   void* owner_ = nullptr;
   int channel_ = 0;
-  const char* name_ = "";
-  std::binary_semaphore go_{0};
+  bool threaded_ = false;
+  bool handedOver_ = false;  // the last Signal went to the crew (caller's side only)
   std::binary_semaphore done_{0};
-  std::atomic<bool> stop_{false};
-  bool handedOver_ = false;  // the last Signal woke the thread (caller's side only)
-  std::jthread thread_;
 };
+
+// Runs channels 0 .. count - 1 of one block: the first here, the others beside it.
+void RunChannels(CChannelWorker* workers, int count);
+
+// Threads the crew started (0 before the first threaded worker); for tests.
+int ChannelCrewThreads();

@@ -24,9 +24,9 @@ constexpr float kLastTapGain = 0.01f;
 
 }  // namespace
 
-CEcho::CEcho() : CTapEffect(ZelmoEcho, kEchoFaults, "zelmo-echo-L", "zelmo-echo-R"), params_(kPassThrough) {}
+CEcho::CEcho() : CTapEffect(ZelmoEcho, kEchoFaults), params_(kPassThrough) {}
 
-CEcho::~CEcho() { StopWorkers(); }
+CEcho::~CEcho() = default;
 
 bool CEcho::SetParameters(const void* record) {
   if (!record) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "Clock.h"
+#include "DspKernels.h"
 #include "ReportErrorDll.h"
 
 namespace {
@@ -19,11 +20,8 @@ constexpr int kReleaseRight = 152;
 }  // namespace
 
 CEffect::CEffect(ZelmoEffectType type) : type_(type) {
-  // Identifiers come from the tick count; the pauses keep two effects made
-  // in a row from sharing one.
-  platform::SleepMs(2);
-  identifier_ = platform::GetTickCount32();
-  platform::SleepMs(2);
+  // A tick count that no other effect has, without waiting for the clock.
+  identifier_ = platform::GetUniqueTickCount32();
 }
 
 CEffect::~CEffect() { ReleaseWorkBuffers(); }
@@ -34,6 +32,16 @@ unsigned int CEffect::ProcessMono() { return 0; }
 unsigned int CEffect::ProcessStereo() { return 0; }
 uint32_t CEffect::GetLatencySamples() { return 0; }
 void CEffect::SkipFrames(uint32_t) {}
+
+void CEffect::PrepareForPlayback() {
+  Populate(workLeft_);
+  Populate(workRight_);
+}
+
+void CEffect::Populate(platform::CPageBuffer& buf) {
+  // A buffer that cannot be backed now still works: its pages come on first use.
+  if (buf.IsReserved()) buf.Populate(0, buf.ReservedBytes());
+}
 bool CEffect::SetParameters(const void*) { return false; }
 void CEffect::GetParameters(void*) const {}
 
@@ -100,11 +108,7 @@ unsigned int CEffect::Process(short* buffer, uint32_t frames, uint32_t outputFra
     if (frames) std::memcpy(left, buffer, size_t{frames} * sizeof(short));
     return ProcessMono();
   }
-  short* right = WorkBuffer(1);
-  for (uint32_t i = 0; i < frames; ++i) {
-    left[i] = buffer[2 * i];
-    right[i] = buffer[2 * i + 1];
-  }
+  Kernels().split(buffer, left, WorkBuffer(1), frames);
   return ProcessStereo();
 }
 
@@ -114,9 +118,5 @@ void CEffect::InterleaveWorkBuffers(uint32_t frames) const {
     if (frames) std::memcpy(buffer_, left, size_t{frames} * sizeof(short));
     return;
   }
-  const short* right = WorkBuffer(1);
-  for (uint32_t i = 0; i < frames; ++i) {
-    buffer_[2 * i] = left[i];
-    buffer_[2 * i + 1] = right[i];
-  }
+  Kernels().join(left, WorkBuffer(1), buffer_, frames);
 }

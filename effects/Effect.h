@@ -22,6 +22,11 @@ class CEffect {
   // Re-sizes the work buffers for a new largest input block (never smaller).
   virtual unsigned int SetBufferSizes(uint32_t outputFrames, uint32_t maxInputFrames);
 
+  // Backs the effect's buffers with memory before playback, off the audio
+  // thread: a fresh buffer is only address space, and a first write there on
+  // the audio thread would fault pages in (12 s of history do so for 12 s).
+  virtual void PrepareForPlayback();
+
   // A block of frames went by without the effect running (it, or its chain,
   // was bypassed): effects that keep a position in the stream move it on.
   virtual void SkipFrames(uint32_t frames);
@@ -36,6 +41,8 @@ class CEffect {
   unsigned int Process(short* buffer, uint32_t frames, uint32_t outputFrames);
 
   bool AllocateWorkBuffers();
+  // Backs every byte of buf with memory (see PrepareForPlayback).
+  static void Populate(platform::CPageBuffer& buf);
   void ReleaseWorkBuffers();
 
   uint32_t identifier() const { return identifier_; }

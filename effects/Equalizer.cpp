@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "DspKernels.h"
 #include "DspMath.h"
 #include "ReportErrorDll.h"
 
@@ -30,10 +31,7 @@ CEqualizer::CEqualizer() : CEffect(ZelmoEqualizer) {
   for (int b = 0; b < kEqualizerBandCount; ++b) params_.left.gains[b] = params_.right.gains[b] = 1.0f;
 }
 
-CEqualizer::~CEqualizer() {
-  workers_[0].Stop();
-  workers_[1].Stop();
-}
+CEqualizer::~CEqualizer() = default;
 
 unsigned int CEqualizer::Init(void* initData) {
   if (!initData) {
@@ -66,9 +64,9 @@ unsigned int CEqualizer::Init(void* initData) {
   if (!AllocateQueues()) return 0;
   BuildCurve(0);
   BuildCurve(1);
-  // Two workers whatever the channel count; a mono block only wakes the left one.
-  if (!workers_[0].Start(&CEqualizer::WorkerBody, this, 0, "zelmo-eq-L")) ReportErrorDll(__FILE__, kThreadLeft, "");
-  if (!workers_[1].Start(&CEqualizer::WorkerBody, this, 1, "zelmo-eq-R")) ReportErrorDll(__FILE__, kThreadRight, "");
+  // Two workers whatever the channel count; a mono block runs the left one only.
+  if (!workers_[0].Start(&CEqualizer::WorkerBody, this, 0)) ReportErrorDll(__FILE__, kThreadLeft, "");
+  if (!workers_[1].Start(&CEqualizer::WorkerBody, this, 1)) ReportErrorDll(__FILE__, kThreadRight, "");
   ready_ = true;
   return 1;
 }
@@ -160,8 +158,7 @@ uint32_t CEqualizer::GetLatencySamples() {
 
 unsigned int CEqualizer::RunWorkers(int count) {
   if (!ready_) return 0;  // passes the block through as it came
-  for (int c = 0; c < count; ++c) workers_[c].Signal();
-  for (int c = 0; c < count; ++c) workers_[c].Wait();
+  RunChannels(workers_, count);
   InterleaveWorkBuffers(outputFrames_);
   return 1;
 }
@@ -174,28 +171,26 @@ void CEqualizer::WorkerBody(void* owner, int channel) { static_cast<CEqualizer*>
 
 void CEqualizer::LoadFrame(Channel& ch, size_t from, int32_t first) {
   // Samples past the queue read as silence: a short feed never reads stale data.
-  const float* iw = ch.fft.InverseWindow();
-  float* time = ch.time.data();
-  for (int32_t i = first; i < length_; ++i) {
-    const size_t at = from + static_cast<size_t>(i - first);
-    const float sample = at < ch.queued ? static_cast<float>(ch.input[at]) : 0.0f;
-    time[i] = sample / iw[i];
-  }
+  // (Silence divided by the window is +0 everywhere, the infinite ends included.)
+  const size_t held = ch.queued > from ? ch.queued - from : 0;
+  const int32_t count = static_cast<int32_t>(std::min(held, static_cast<size_t>(length_ - first)));
+  if (count > 0) Kernels().divide(ch.time.data() + first, ch.input.data() + from, ch.fft.InverseWindow() + first, count);
+  std::fill(ch.time.begin() + first + count, ch.time.end(), 0.0f);
 }
 
 void CEqualizer::TransformFrame(Channel& ch) {
   ch.fft.DoFft(ch.spectrum.data(), ch.time.data());
+  const DspKernels& kernels = Kernels();
   float* spectrum = ch.spectrum.data();
-  const float* curve = ch.curve.data();
   // Each bin's real part by its own gain, and the value at N - 1 - k (the
-  // imaginary part of bin N/2 - 1 - k) by that bin's gain.
-  for (int32_t k = 0; k < half_; ++k) {
-    spectrum[k] *= curve[k];
-    spectrum[length_ - 1 - k] *= curve[half_ - 1 - k];
-  }
+  // imaginary part of bin N/2 - 1 - k) by that bin's gain: index half + j
+  // takes gain j.
+  kernels.multiply(spectrum, ch.curve.data(), half_);
+  kernels.multiply(spectrum + half_, ch.curve.data(), half_);
   ch.fft.DoIfft(ch.time.data(), spectrum);
-  const float scale = static_cast<float>(length_) / 32768.0f;
-  for (int32_t i = 0; i < length_; ++i) ch.frame[static_cast<size_t>(i)] = ClipSample(ch.time[static_cast<size_t>(i)] / scale);
+  // Dividing by N / 32768 is multiplying by 32768 / N: both are powers of
+  // two, so the two give the same bits.
+  kernels.clipScaled(ch.frame.data(), ch.time.data(), 32768.0f / static_cast<float>(length_), length_);
 }
 
 void CEqualizer::ProcessChannel(int c) {
@@ -234,17 +229,17 @@ void CEqualizer::ProcessChannel(int c) {
   }
   // Here either nothing is carried or the block is full, so what is carried
   // after the loop is the part of one frame past the block: under N/2.
+  const DspKernels& kernels = Kernels();
   while (delivered < output) {
     LoadFrame(ch, consumed, 0);
     TransformFrame(ch);
-    for (int32_t k = 0; k < half_; ++k) {
-      const short value = ClipSample(static_cast<float>(ch.tail[static_cast<size_t>(k)] + ch.frame[static_cast<size_t>(k)]));
-      if (delivered + static_cast<size_t>(k) < output) {
-        work[delivered + static_cast<size_t>(k)] = value;
-      } else if (ch.carried < ch.carry.size()) {
-        ch.carry[ch.carried++] = value;
-      }
-    }
+    // Overlap-add: what fits goes to the block, the rest to the carry as far as it holds.
+    const size_t inBlock = std::min(static_cast<size_t>(half_), output - delivered);
+    const size_t kept = std::min(static_cast<size_t>(half_) - inBlock, ch.carry.size() - ch.carried);
+    kernels.addClipped(work + delivered, ch.tail.data(), ch.frame.data(), static_cast<int32_t>(inBlock));
+    kernels.addClipped(ch.carry.data() + ch.carried, ch.tail.data() + inBlock, ch.frame.data() + inBlock,
+                       static_cast<int32_t>(kept));
+    ch.carried += kept;
     std::memcpy(ch.tail.data(), ch.frame.data() + half_, static_cast<size_t>(half_) * sizeof(short));
     delivered += static_cast<size_t>(half_);
     consumed += static_cast<size_t>(half_);

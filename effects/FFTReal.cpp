@@ -3,6 +3,7 @@
 #include <cmath>
 #include <new>
 
+#include "DspKernels.h"
 #include "ReportErrorDll.h"
 
 namespace {
@@ -10,59 +11,6 @@ namespace {
 constexpr int kAllocateTables = 59;
 constexpr int32_t kShortest = 4;
 constexpr int32_t kLongest = 65536;
-
-// One span's butterflies: the two halves (a, x) of the span in both arrays
-// are disjoint runs, which lets the loop run four or eight lanes at a time.
-template <bool Inverse>
-inline void Butterflies(float* __restrict ar, float* __restrict ai, float* __restrict xr, float* __restrict xi,
-                        const float* __restrict c, const float* __restrict sn, int32_t half) {
-  for (int32_t j = 0; j < half; ++j) {
-    // (xr + i xi)(cos -+ i sin)
-    const float br = Inverse ? xr[j] * c[j] - xi[j] * sn[j] : xr[j] * c[j] + xi[j] * sn[j];
-    const float bi = Inverse ? xi[j] * c[j] + xr[j] * sn[j] : xi[j] * c[j] - xr[j] * sn[j];
-    const float r = ar[j], i = ai[j];
-    ar[j] = r + br;
-    ai[j] = i + bi;
-    xr[j] = r - br;
-    xi[j] = i - bi;
-  }
-}
-
-// Every stage, spans 2 and 4 written out; from span 8 on the twiddles of each
-// stage are stored contiguously.
-template <bool Inverse>
-void RadixTwoStages(float* re, float* im, int32_t n, const float* stageCos, const float* stageSin) {
-  // Span 2: twiddle 1.
-  for (int32_t s = 0; s < n; s += 2) {
-    const float ar = re[s], ai = im[s], br = re[s + 1], bi = im[s + 1];
-    re[s] = ar + br;
-    im[s] = ai + bi;
-    re[s + 1] = ar - br;
-    im[s + 1] = ai - bi;
-  }
-  if (n < 4) return;
-  // Span 4: twiddles 1 and -i (forward) or +i (inverse).
-  for (int32_t s = 0; s < n; s += 4) {
-    for (int32_t j = 0; j < 2; ++j) {
-      const float xr = re[s + j + 2], xi = im[s + j + 2];
-      const float br = j == 0 ? xr : (Inverse ? -xi : xi);
-      const float bi = j == 0 ? xi : (Inverse ? xr : -xr);
-      const float ar = re[s + j], ai = im[s + j];
-      re[s + j] = ar + br;
-      im[s + j] = ai + bi;
-      re[s + j + 2] = ar - br;
-      im[s + j + 2] = ai - bi;
-    }
-  }
-  size_t table = 0;
-  for (int32_t span = 8; span <= n; span <<= 1) {
-    const int32_t half = span / 2;
-    for (int32_t s = 0; s < n; s += span) {
-      Butterflies<Inverse>(re + s, im + s, re + s + half, im + s + half, stageCos + table, stageSin + table, half);
-    }
-    table += static_cast<size_t>(half);
-  }
-}
 
 }  // namespace
 
@@ -114,11 +62,9 @@ bool FFTReal::Init(int32_t length) {
 }
 
 void FFTReal::Transform(bool inverse) {
-  if (inverse) {
-    RadixTwoStages<true>(re_.data(), im_.data(), half_, stageCos_.data(), stageSin_.data());
-  } else {
-    RadixTwoStages<false>(re_.data(), im_.data(), half_, stageCos_.data(), stageSin_.data());
-  }
+  const DspKernels& kernels = Kernels();
+  (inverse ? kernels.inverseStages : kernels.forwardStages)(re_.data(), im_.data(), half_, stageCos_.data(),
+                                                             stageSin_.data());
 }
 
 void FFTReal::DoFft(float* spectrum, const float* signal) {
@@ -130,19 +76,9 @@ void FFTReal::DoFft(float* spectrum, const float* signal) {
     im_[static_cast<size_t>(at)] = signal[2 * n + 1];
   }
   Transform(false);
-  // Z = E + iO, with E and O the spectra of the even and odd samples;
-  // X[k] = E[k] + e^(-2 pi i k / N) O[k].
   spectrum[0] = re_[0] + im_[0];
   spectrum[m] = re_[0] - im_[0];
-  for (int32_t k = 1; k < m; ++k) {
-    const float zr = re_[static_cast<size_t>(k)], zi = im_[static_cast<size_t>(k)];
-    const float yr = re_[static_cast<size_t>(m - k)], yi = im_[static_cast<size_t>(m - k)];
-    const float er = 0.5f * (zr + yr), ei = 0.5f * (zi - yi);
-    const float orr = 0.5f * (zi + yi), oi = -0.5f * (zr - yr);
-    const float c = splitCos_[static_cast<size_t>(k)], s = splitSin_[static_cast<size_t>(k)];
-    spectrum[k] = er + c * orr + s * oi;
-    spectrum[m + k] = ei + c * oi - s * orr;
-  }
+  Kernels().forwardSplit(spectrum, re_.data(), im_.data(), splitCos_.data(), splitSin_.data(), m);
 }
 
 void FFTReal::DoIfft(float* signal, const float* spectrum) {

@@ -30,10 +30,7 @@ using Guard = std::lock_guard<std::recursive_mutex>;
 
 CPhaser::CPhaser(ZelmoEffectType type) : CEffect(type) {}
 
-CPhaser::~CPhaser() {
-  workers_[0].Stop();
-  workers_[1].Stop();
-}
+CPhaser::~CPhaser() = default;
 
 uint32_t CPhaser::HistoryCapacity(uint32_t maxInputFrames) {
   const uint64_t longest = MsToSamples(kLongestDelayMs);
@@ -46,7 +43,7 @@ unsigned int CPhaser::Init(void*) {
   const int count = ChannelCount();
   // One worker per channel: a mono chorus has one.
   for (int c = 0; c < count; ++c) {
-    if (!workers_[c].Start(&CPhaser::WorkerBody, this, c, c == 0 ? "zelmo-phaser-L" : "zelmo-phaser-R")) {
+    if (!workers_[c].Start(&CPhaser::WorkerBody, this, c)) {
       ReportErrorDll(__FILE__, c == 0 ? kThreadLeft : kThreadRight, "");
     }
   }
@@ -57,6 +54,13 @@ unsigned int CPhaser::Init(void*) {
   }
   Reset();
   return allocated ? 1 : 0;
+}
+
+void CPhaser::PrepareForPlayback() {
+  Guard guard(lock_);
+  CEffect::PrepareForPlayback();
+  Populate(history_[0]);
+  Populate(history_[1]);
 }
 
 bool CPhaser::AllocateHistories() {
@@ -177,8 +181,7 @@ unsigned int CPhaser::Reset() {
 unsigned int CPhaser::RunWorkers() {
   Guard guard(lock_);
   const int count = ChannelCount();
-  for (int c = 0; c < count; ++c) workers_[c].Signal();
-  for (int c = 0; c < count; ++c) workers_[c].Wait();
+  RunChannels(workers_, count);
   total_ += blockFrames_;
   InterleaveWorkBuffers(blockFrames_);
   return 1;

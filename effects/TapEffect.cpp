@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "DspKernels.h"
 #include "ReportErrorDll.h"
 
 namespace {
@@ -14,16 +15,9 @@ constexpr uint32_t kHistorySlack = 441000;
 
 }  // namespace
 
-CTapEffect::CTapEffect(ZelmoEffectType type, const TapEffectFaults& faults, const char* leftName,
-                       const char* rightName)
-    : CEffect(type), faults_(faults), workerNames_{leftName, rightName} {}
+CTapEffect::CTapEffect(ZelmoEffectType type, const TapEffectFaults& faults) : CEffect(type), faults_(faults) {}
 
-CTapEffect::~CTapEffect() { StopWorkers(); }
-
-void CTapEffect::StopWorkers() {
-  workers_[0].Stop();
-  workers_[1].Stop();
-}
+CTapEffect::~CTapEffect() = default;
 
 uint32_t CTapEffect::HistoryCapacity(uint32_t maxInputFrames) {
   if (maxInputFrames <= kSmallBlockLimit) return kSmallHistory;
@@ -32,11 +26,11 @@ uint32_t CTapEffect::HistoryCapacity(uint32_t maxInputFrames) {
 }
 
 unsigned int CTapEffect::Init(void*) {
-  // Two workers whatever the channel count; a mono block only wakes the left one.
-  if (!workers_[0].Start(&CTapEffect::WorkerBody, this, 0, workerNames_[0])) {
+  // Two workers whatever the channel count; a mono block runs the left one only.
+  if (!workers_[0].Start(&CTapEffect::WorkerBody, this, 0)) {
     ReportErrorDll(faults_.title, faults_.threadLeft, "");
   }
-  if (!workers_[1].Start(&CTapEffect::WorkerBody, this, 1, workerNames_[1])) {
+  if (!workers_[1].Start(&CTapEffect::WorkerBody, this, 1)) {
     ReportErrorDll(faults_.title, faults_.threadRight, "");
   }
   return AllocateHistories() ? 1 : 0;
@@ -84,6 +78,12 @@ unsigned int CTapEffect::SetBufferSizes(uint32_t outputFrames, uint32_t maxInput
   return result;
 }
 
+void CTapEffect::PrepareForPlayback() {
+  CEffect::PrepareForPlayback();
+  Populate(history_[0]);
+  Populate(history_[1]);
+}
+
 unsigned int CTapEffect::Reset() {
   total_ = 0;
   for (int c = 0; c < 2; ++c) {
@@ -96,8 +96,7 @@ unsigned int CTapEffect::Reset() {
 }
 
 void CTapEffect::RunWorkers(int count) {
-  for (int c = 0; c < count; ++c) workers_[c].Signal();
-  for (int c = 0; c < count; ++c) workers_[c].Wait();
+  RunChannels(workers_, count);
   total_ += blockFrames_;
   // The workers wrote their channels apart; one pass puts them back together.
   InterleaveWorkBuffers(blockFrames_);
@@ -144,9 +143,7 @@ void CTapEffect::ProcessChannel(int c) {
   fill_[c] += frames;
 
   const float dry = DryGain(c);
-  if (dry != 1.0f) {
-    for (uint32_t j = 0; j < frames; ++j) out[j] = ClipSample(dry * static_cast<float>(out[j]));
-  }
+  if (dry != 1.0f) Kernels().scale(out, frames, dry);
   AddTaps(c, ChannelBlock{out, frames, begin, fill_[c]});
   written_[c] += frames;
 }
@@ -173,8 +170,7 @@ void CTapEffect::AddCopy(int c, short* out, uint32_t first, uint32_t count, floa
   uint32_t at = static_cast<uint32_t>((uint64_t{head_[c]} + first) % capacity_);
   while (count > 0) {
     const uint32_t run = std::min(count, capacity_ - at);
-    const short* h = history + at;
-    for (uint32_t k = 0; k < run; ++k) out[k] = ClipSample(static_cast<float>(out[k]) + gain * static_cast<float>(h[k]));
+    Kernels().addScaled(out, history + at, run, gain);
     out += run;
     count -= run;
     at = 0;

@@ -29,12 +29,13 @@ class CTapEffect : public CEffect {
   unsigned int ProcessMono() override;
   unsigned int ProcessStereo() override;
   unsigned int SetBufferSizes(uint32_t outputFrames, uint32_t maxInputFrames) override;
+  void PrepareForPlayback() override;
 
   // Samples each channel's history holds for a largest input block of maxInputFrames.
   static uint32_t HistoryCapacity(uint32_t maxInputFrames);
 
  protected:
-  CTapEffect(ZelmoEffectType type, const TapEffectFaults& faults, const char* leftName, const char* rightName);
+  CTapEffect(ZelmoEffectType type, const TapEffectFaults& faults);
 
   // Where the block of this call begins in the channel's history, and the gains.
   struct ChannelBlock {
@@ -55,9 +56,6 @@ class CTapEffect : public CEffect {
   // The copy at the current step: history from t into the block from offset.
   void AddStep(int channel, const ChannelBlock& block, uint32_t t, uint64_t offset, float gain) const;
 
-  // Ends the workers; the final classes call it first in their destructors.
-  void StopWorkers();
-
  private:
   static void WorkerBody(void* owner, int channel);
   void ProcessChannel(int channel);
@@ -66,7 +64,6 @@ class CTapEffect : public CEffect {
   void RunWorkers(int count);
 
   TapEffectFaults faults_;
-  const char* workerNames_[2];
   CChannelWorker workers_[2];
   // Per channel: frames written, absolute frame of history index 0, samples held,
   // and where index 0 sits in the ring.

@@ -68,6 +68,7 @@ unsigned int CZelmo::UpdateBufferSizes(uint32_t outputFrames, uint32_t maxInputF
   Guard guard(lock_);
   if (!list_) return 0;
   list_->UpdateBufferSizes(outputFrames, maxInputFrames);
+  if (prepared_) PrepareForPlayback();  // buffers made anew are only address space
   return 0;
 }
 
@@ -87,6 +88,7 @@ unsigned int CZelmo::AddEffect(ZelmoEffectType type, short* number, void* initDa
   effect->set_max_input(list_->max_input());
   effect->AllocateWorkBuffers();
   effect->Init(initData);
+  if (prepared_) effect->PrepareForPlayback();
   *number = list_->Add(std::move(effect));
   return 0;
 }
@@ -112,6 +114,14 @@ uint32_t CZelmo::GetMinSamplesNeededForOutput() {
   Guard guard(lock_);
   if (!list_) return 0;
   return list_->LatencyFrames() + list_->output_block();
+}
+
+unsigned int CZelmo::PrepareForPlayback() {
+  Guard guard(lock_);
+  if (!list_) return 0;
+  prepared_ = true;
+  for (short n = 0; n < list_->count(); ++n) list_->Find(n)->PrepareForPlayback();
+  return 1;
 }
 
 unsigned int CZelmo::Reset() {

@@ -3,17 +3,17 @@
 // What it owns: each CZelmo is one chain of effects (echo, reverb, chorus,
 // flange, ten-band equalizer, level envelope) that processes a block of
 // interleaved 16-bit PCM in place. The chain owns its effects; an effect owns
-// its work buffers, its histories and its worker threads. Buffers handed in
-// stay the caller's.
+// its work buffers and its histories. Buffers handed in stay the caller's.
 //
 // Threads: the player thread runs ProcessAudio, GetMinSamplesNeededForOutput
 // and Reset block by block while the user-interface thread adds, removes,
 // moves and edits effects. Every call takes the chain's own recursive lock for
 // its whole run, so a block is never processed half-edited. Echo, reverb,
-// chorus/flange and equalizer split their channels over worker threads of
-// their own; the calling thread hands a block over and waits for both halves.
-// The workers are started when an effect is created and joined in its
-// destructor, before its buffers are released.
+// chorus/flange and equalizer run their second channel beside the first on an
+// idle thread of a small crew the library keeps for the whole process (started
+// with the first such effect), and on the calling thread when none is idle; the
+// calling thread runs the first channel and waits for the second. An effect
+// has no thread of its own, so making and removing one never waits for one.
 //
 // The audio path (ProcessAudio, GetMinSamplesNeededForOutput, Reset) never
 // allocates, never waits on the user-interface thread and never blocks on a
@@ -134,6 +134,10 @@ class CZelmo {
   // they do when the chain or they themselves are bypassed.
   unsigned int SkipAudio(uint32_t frames);
   uint32_t GetMinSamplesNeededForOutput();
+  // Before playback, on the thread that sets the chain up: backs every
+  // effect's buffers with memory, so the audio thread never faults pages in.
+  // Effects added to a chain that was prepared are prepared as they come.
+  unsigned int PrepareForPlayback();
   unsigned int Reset();
   unsigned int SetEffectParameters(short effect, void* record);
   unsigned int GetEffectParameters(short effect, void* out);
@@ -178,19 +182,20 @@ class CZelmo {
   std::unique_ptr<CEffectList> list_;
   short channels_ = 0;
   int bypass_ = 0;
+  bool prepared_ = false;
   std::recursive_mutex lock_;
 };
 
 // Effects created after this call run their channel workers on the calling
-// thread (true) or on threads of their own (false). The output is the same
+// thread (true) or beside it on the library's crew (false). The output is the same
 // bit for bit; inline runs serve tests and single-core measurements. The
 // default is threaded unless the build chose otherwise.
 void ZelmoSetInlineWorkers(bool inlineWorkers);
 bool ZelmoInlineWorkers();
 
 // Chains processed on the calling thread from now on run their effects'
-// channel workers on this thread (true) instead of waking the effects' own
-// threads (false, every thread's default). A caller that already spreads
+// channel workers on this thread (true) instead of handing them to the crew
+// (false, every thread's default). A caller that already spreads
 // chains over threads of its own (the mixer's helpers) saves the hand-overs;
 // a chain run alone keeps its channels side by side. The output is the same
 // bit for bit either way.

@@ -32,9 +32,9 @@ ReverbParams PassThrough() {
 }  // namespace
 
 CReverb::CReverb()
-    : CTapEffect(ZelmoReverb, kReverbFaults, "zelmo-reverb-L", "zelmo-reverb-R"), params_(PassThrough()) {}
+    : CTapEffect(ZelmoReverb, kReverbFaults), params_(PassThrough()) {}
 
-CReverb::~CReverb() { StopWorkers(); }
+CReverb::~CReverb() = default;
 
 bool CReverb::SetParameters(const void* record) {
   if (!record) {

@@ -221,6 +221,11 @@ void CAudioTrackList::SetTempoPitchSettings(const TempoPitchSettings& settings) 
 int CAudioTrackList::PreparePlayback() {
   if (!pool_) return 0;
   platform::CLock lock(lock_);
+  if (chains_) {
+    for (const auto& chain : *chains_) {
+      if (chain) chain->PrepareForPlayback();
+    }
+  }
   // Every range a block can ask of a track fits its ring block.
   uint32_t range = 0;
   for (const auto& t : tracks_) {

@@ -12,7 +12,8 @@
 // PreparePlayback fills on the user-interface thread before playback starts
 // (the program calls it before each play, project or single-track, once
 // anything that may play has changed: a load, an edit, a new tempo, pitch or
-// block size). A start that finds no ready processor still plays, making its
+// block size); it also backs the effect chains' buffers with memory, which a
+// load leaves as address space only. A start that finds no ready processor still plays, making its
 // own (counted in the pool's misses). The project list keeps
 // a few helper threads that render tracks (snippets, gains, chain) side by
 // side while the player thread waits; the sums into the mix are made on the

@@ -40,8 +40,6 @@ constexpr int kLineUnsupportedFormat = __LINE__;
 constexpr int kLineTargetTooSmall = __LINE__;
 constexpr int kLineConverterChannels = __LINE__;
 
-std::atomic<uint32_t> g_lastTick{0};
-
 int ReportNull() {
   ReportError(kSource, kLineNullPointer, "");
   return 0;
@@ -109,18 +107,8 @@ int ReportError(const char* sourcePath, int line, const char* message) {
 }
 
 uint32_t GetUniqueTickCount() {
-  // Never waits for the clock: asked again within the same millisecond, it
-  // hands out the value after the last one and runs ahead of the clock until
-  // the clock catches up. So identifiers never repeat and always rise, and
-  // making thousands of objects (a project being opened) takes no time.
-  uint32_t last = g_lastTick.load();
-  for (;;) {
-    const uint32_t tick = platform::GetTickCount32();
-    // Compared as a difference: the millisecond count wraps after 49 days.
-    uint32_t next = static_cast<int32_t>(tick - last) > 0 ? tick : last + 1;
-    if (next == 0) next = 1;
-    if (g_lastTick.compare_exchange_weak(last, next)) return next;
-  }
+  // Snippets, segments and effects draw from one rising sequence.
+  return platform::GetUniqueTickCount32();
 }
 
 short* InitLevelScaleTable(short table[100]) {

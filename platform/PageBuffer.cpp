@@ -84,6 +84,28 @@ bool CPageBuffer::Commit(size_t offset, size_t bytes) {
   return mprotect(static_cast<char*>(data_) + begin, end - begin, PROT_READ | PROT_WRITE) == 0;
 }
 
+bool CPageBuffer::Populate(size_t offset, size_t bytes) {
+  if (!data_ || offset > reserved_ || bytes > reserved_ - offset) {
+    errno = EINVAL;
+    return false;
+  }
+  if (bytes == 0) return true;
+  const size_t page = PageSize();
+  const size_t begin = offset / page * page;
+  const size_t end = RoundUp(offset + bytes);
+  char* start = static_cast<char*>(data_) + begin;
+#ifdef MADV_POPULATE_WRITE
+  if (madvise(start, end - begin, MADV_POPULATE_WRITE) == 0) return true;
+  if (errno != EINVAL) return false;
+#endif
+  // Kernels before 5.14: a write of what each page holds faults it in.
+  for (size_t at = 0; at < end - begin; at += page) {
+    volatile char* p = start + at;
+    *p = *p;
+  }
+  return true;
+}
+
 bool CPageBuffer::Decommit(size_t offset, size_t bytes) {
   if (!data_ || offset > reserved_ || bytes > reserved_ - offset) {
     errno = EINVAL;

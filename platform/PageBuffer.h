@@ -21,6 +21,9 @@ class CPageBuffer {
   bool Reserve(size_t bytes);
   // Makes [offset, offset + bytes) readable and writable; new pages read as zero.
   bool Commit(size_t offset, size_t bytes);
+  // Backs committed pages with memory now, keeping what they hold, so that
+  // the first write of a real-time thread takes no page fault there.
+  bool Populate(size_t offset, size_t bytes);
   // Gives the pages back; the range reads as zero when committed again.
   bool Decommit(size_t offset, size_t bytes);
   // Returns the whole reservation; a buffer that holds nothing releases successfully.

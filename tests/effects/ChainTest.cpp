@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <cstring>
 #include <thread>
 #include <type_traits>
 #include <vector>
 
+#include "ChannelWorker.h"
+#include "Effect.h"
 #include "EffectTestSupport.h"
 #include "ReportRecorder.h"
 
@@ -175,24 +179,80 @@ TEST(Chain, ParameterRecordsTravelWholeAndMissingEffectsAreReported) {
   EXPECT_EQ(chain->GetEffectBypass(echo), 1);
 }
 
-TEST(Chain, WorkersEndWithTheirEffects) {
-  const int before = ThreadsNamed(kWorkerThreads);
+// Opening a project makes dozens of effects and drops as many: none of them
+// may start or join a thread (under load each costs milliseconds of waiting).
+TEST(Chain, EffectsStartAndJoinNoThreadsOfTheirOwn) {
+  CWorkerMode threaded(false);
   {
-    CWorkerMode threaded(false);
-    auto chain = MakeChain(2, 1024, 4096);
-    AddEffect(*chain, ZelmoEcho);
-    AddEffect(*chain, ZelmoReverb);
-    AddEffect(*chain, ZelmoLevels);
-    EXPECT_EQ(AwaitThreadsNamed(kWorkerThreads, before + 4), before + 4)
-        << "two workers per echo and reverb, none for levels";
-    chain->RemoveEffect(0);
-    EXPECT_EQ(AwaitThreadsNamed(kWorkerThreads, before + 2), before + 2);
+    auto first = MakeChain(2, 1024, 4096);
+    AddEffect(*first, ZelmoEcho);  // the library's crew starts with the first threaded effect
   }
-  EXPECT_EQ(AwaitThreadsNamed(kWorkerThreads, before), before);
-  {
-    CWorkerMode inlineWorkers(true);
-    auto chain = MakeChain(2, 1024, 4096);
-    AddEffect(*chain, ZelmoEcho);
-    EXPECT_EQ(ThreadsNamed(kWorkerThreads), before);
+  const int crew = ChannelCrewThreads();
+  EXPECT_GE(crew, 2);
+  EXPECT_LE(crew, 16);
+  EXPECT_EQ(AwaitThreadsNamed(kWorkerThreads, crew), crew);
+  for (bool inlineWorkers : {false, true}) {
+    CWorkerMode mode(inlineWorkers);
+    std::vector<std::unique_ptr<CZelmo>> chains;
+    EqualizerInit bands = ProgramBands();
+    for (int c = 0; c < 12; ++c) {
+      chains.push_back(MakeChain(static_cast<short>(1 + c % 2), 1024, 4096));
+      for (ZelmoEffectType type : {ZelmoEcho, ZelmoReverb, ZelmoChorus, ZelmoFlange, ZelmoEqualizer, ZelmoLevels}) {
+        AddEffect(*chains.back(), type, type == ZelmoEqualizer ? &bands : nullptr);
+      }
+    }
+    EXPECT_EQ(ThreadsNamed(kWorkerThreads), crew) << "inline " << inlineWorkers;
+    chains[0]->RemoveEffect(0);
+    chains.clear();
+    EXPECT_EQ(ThreadsNamed(kWorkerThreads), crew) << "inline " << inlineWorkers;
   }
+}
+
+namespace {
+
+long MinorFaultsOfThisThread() {
+  rusage usage{};
+  getrusage(RUSAGE_THREAD, &usage);
+  return usage.ru_minflt;
+}
+
+// Page faults taken while a stereo chain of echo and reverb (seconds of
+// history each) runs 120 blocks of 4096 frames on this thread.
+long FaultsWhileRunning(bool prepareFirst, bool prepareBeforeAdding) {
+  CWorkerMode inlineWorkers(true);
+  auto chain = MakeChain(2, 4096, 4096);
+  if (prepareBeforeAdding) chain->PrepareForPlayback();
+  AddEffect(*chain, ZelmoEcho);
+  AddEffect(*chain, ZelmoReverb);
+  if (prepareFirst) chain->PrepareForPlayback();
+  std::vector<short> block = Noise(2 * 4096, 9);
+  const long before = MinorFaultsOfThisThread();
+  for (int b = 0; b < 120; ++b) chain->ProcessAudio(block.data(), 4096);
+  return MinorFaultsOfThisThread() - before;
+}
+
+}  // namespace
+
+// A chain is made when a project opens and its buffers stay address space
+// until playback is prepared: from then on its blocks fault no pages in (the
+// sanitizers' own shadow pages aside), also for effects added afterwards.
+TEST(Chain, APreparedChainTakesNoPageFaultsOnItsBlocks) {
+  const long unprepared = FaultsWhileRunning(false, false);
+  EXPECT_GT(unprepared, 400) << "every block writes fresh history pages";
+  EXPECT_LT(FaultsWhileRunning(true, false), unprepared / 4);
+  EXPECT_LT(FaultsWhileRunning(false, true), unprepared / 4) << "effects added to a prepared chain";
+}
+
+// Effects made in a row (a project's chains) still get identifiers of their
+// own, always rising, without waiting for the clock between them.
+TEST(Chain, EffectsMadeInARowHaveRisingIdentifiersOfTheirOwn) {
+  CWorkerMode inlineWorkers(true);
+  auto chain = MakeChain(2, 1024, 4096);
+  for (int i = 0; i < 60; ++i) AddEffect(*chain, i % 2 ? ZelmoLevels : ZelmoEcho);
+  std::vector<uint32_t> identifiers;
+  CEffect* effect = nullptr;
+  chain->InitGetAllEffects();
+  while (chain->GetNextEffect(&effect)) identifiers.push_back(effect->identifier());
+  ASSERT_EQ(identifiers.size(), 17u) << "the enumeration stops after number 16";
+  for (size_t i = 1; i < identifiers.size(); ++i) EXPECT_GT(identifiers[i], identifiers[i - 1]) << i;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "AllocationCounter.h"
+#include "ChannelWorker.h"
 #include "EffectTestSupport.h"
 #include "ReportRecorder.h"
 
@@ -210,6 +211,31 @@ TEST(ChainUnderEdits, ThreadedOutputEqualsInlineBitForBit) {
     }
     EXPECT_TRUE(inlineOut == threadedOut) << channels << " channel(s)";
   }
+}
+
+// More callers at once than the crew has threads (the mixer's helpers with
+// their chains, an edit, the master chain): each hands its second channels to
+// whatever member is idle or runs them itself, and every chain still gives
+// what it gives alone, inline.
+TEST(ChainUnderEdits, MoreChainsAtOnceThanCrewThreadsEachGiveTheirInlineOutput) {
+  std::vector<short> expected;
+  {
+    CWorkerMode mode(true);
+    auto chain = StartingChain(2);
+    expected = RunBlocks(*chain, 40, 53);
+  }
+  CWorkerMode mode(false);
+  std::vector<std::unique_ptr<CZelmo>> chains;
+  chains.push_back(StartingChain(2));
+  const int callers = ChannelCrewThreads() + 4;
+  while (static_cast<int>(chains.size()) < callers) chains.push_back(StartingChain(2));
+  std::vector<std::vector<short>> got(chains.size());
+  MustFinishWithin(std::chrono::seconds(120), [&] {
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < chains.size(); ++i) threads.emplace_back([&, i] { got[i] = RunBlocks(*chains[i], 40, 53); });
+    for (auto& t : threads) t.join();
+  });
+  for (size_t i = 0; i < got.size(); ++i) EXPECT_TRUE(got[i] == expected) << "chain " << i;
 }
 
 TEST(ChainUnderEdits, SteadyStateBlocksAllocateNothing) {

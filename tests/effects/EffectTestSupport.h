@@ -39,7 +39,7 @@ inline EqualizerInit ProgramBands(int32_t fftSize = 4096) {
   return EqualizerInit{{60, 170, 310, 600, 1000, 3000, 6000, 12000, 14000, 16000}, fftSize};
 }
 
-// The effects' worker threads are named "zelmo-...".
+// The effects' channel crew names its threads "zelmo-...".
 inline constexpr const char* kWorkerThreads = "zelmo-";
 
 // Effects created inside the scope run their workers inline (or threaded).

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "ChannelWorker.h"
 #include "EffectTestSupport.h"
 #include "Phaser.h"
 #include "ReportRecorder.h"
@@ -214,19 +215,35 @@ TEST(Phaser, StoredDelayBeyondTheHistoryIsReportedOnceAndPasses) {
   EXPECT_EQ(Reports().Count(), 0u);
 }
 
-TEST(Phaser, MonoChorusRunsOneWorkerAndTheEqualizerTwo) {
-  CWorkerMode threaded(false);
-  const int before = ThreadsNamed(kWorkerThreads);
-  auto mono = MakeChain(1, 1024, 8192);
-  AddEffect(*mono, ZelmoChorus);
-  EXPECT_EQ(AwaitThreadsNamed(kWorkerThreads, before + 1), before + 1);
-  EqualizerInit init = ProgramBands();
-  AddEffect(*mono, ZelmoEqualizer, &init);
-  EXPECT_EQ(AwaitThreadsNamed(kWorkerThreads, before + 3), before + 3);
-  auto stereo = MakeChain(2, 1024, 8192);
-  AddEffect(*stereo, ZelmoFlange);
-  EXPECT_EQ(AwaitThreadsNamed(kWorkerThreads, before + 5), before + 5);
-  mono.reset();
-  stereo.reset();
-  EXPECT_EQ(AwaitThreadsNamed(kWorkerThreads, before), before);
+// Mono and stereo phasers (a mono one has one channel worker) beside an
+// equalizer: the channels that run beside the caller give what the caller
+// alone gives, and no effect starts a thread of its own.
+TEST(Phaser, ChannelsBesideTheCallerGiveTheCallersOutputWithNoThreadOfTheirOwn) {
+  const struct {
+    short channels;
+    ZelmoEffectType type;
+  } cases[] = {{1, ZelmoChorus}, {2, ZelmoChorus}, {1, ZelmoFlange}, {2, ZelmoFlange}};
+  for (const auto& c : cases) {
+    std::vector<short> out[2];
+    for (bool inlineWorkers : {true, false}) {
+      CWorkerMode mode(inlineWorkers);
+      auto chain = MakeChain(c.channels, 1024, 8192);
+      const short n = AddEffect(*chain, c.type);
+      ChorusFlangeParams p = Chorus(0.5f, 0.5f, 3.0f, 90.0f, 4.0f, 3.0f);
+      p.lfoHzRight = 1.5f;
+      chain->SetEffectParameters(n, &p);
+      EqualizerInit init = ProgramBands();
+      AddEffect(*chain, ZelmoEqualizer, &init);
+      const int threads = AwaitThreadsNamed(kWorkerThreads, ChannelCrewThreads());
+      EXPECT_EQ(threads, ChannelCrewThreads());
+      for (int b = 0; b < 12; ++b) {
+        const uint32_t frames = chain->GetMinSamplesNeededForOutput();
+        std::vector<short> block = Noise(size_t{frames} * c.channels, 60 + b);
+        chain->ProcessAudio(block.data(), frames);
+        out[inlineWorkers].insert(out[inlineWorkers].end(), block.begin(), block.begin() + 1024 * c.channels);
+      }
+      EXPECT_EQ(ThreadsNamed(kWorkerThreads), threads);
+    }
+    EXPECT_TRUE(out[0] == out[1]) << c.channels << " channel(s), type " << c.type;
+  }
 }
