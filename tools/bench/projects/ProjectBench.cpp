@@ -4,7 +4,8 @@
 // folder of its own, so a save moves nothing (moving audio is a rename per
 // file and is not what is measured). Goal: under 100 ms for each.
 //
-// Also the file's reader and writer alone, on the same project in memory.
+// Also the preparation of the first play after an open, and the file's reader
+// and writer alone, on the same project in memory.
 // Reported: the mean and the worst of the repetitions (milliseconds of wall
 // time, the figure a user waits for). Files go to $TESSIRO_BENCH_FOLDER, else
 // the temporary folder.
@@ -209,6 +210,18 @@ void BM_OpenProject(benchmark::State& state) {
   if (snippets != kSnippets) state.SkipWithError("the project did not load whole");
 }
 
+// What the first play after an open adds: the tempo/pitch processors and the
+// chains' buffers backed with memory (an open leaves them address space).
+void BM_PrepareFirstPlay(benchmark::State& state) {
+  Bench& b = Shared();
+  for (auto _ : state) {
+    state.PauseTiming();
+    if (b.app->OpenProject(b.path) != 1) state.SkipWithError("open failed");
+    state.ResumeTiming();
+    if (b.app->project.PreparePlayback() != 1) state.SkipWithError("the project could not be made ready to play");
+  }
+}
+
 void BM_SaveProject(benchmark::State& state) {
   Bench& b = Shared();
   if (b.app->OpenProject(b.path) != 1) state.SkipWithError("open failed");
@@ -262,6 +275,7 @@ double Worst(const std::vector<double>& v) { return *std::max_element(v.begin(),
 
 // Argument: 1 with an echo and an envelope on every track, 0 without effects.
 PROJECT_BENCH(BM_OpenProject, 3)->Arg(0)->Arg(1);
+PROJECT_BENCH(BM_PrepareFirstPlay, 3);
 PROJECT_BENCH(BM_SaveProject, 5);
 PROJECT_BENCH(BM_ParseProject, 20);
 PROJECT_BENCH(BM_SerializeProject, 20);
