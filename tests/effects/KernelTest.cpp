@@ -41,7 +41,7 @@ std::vector<float> Floats(size_t n, uint32_t seed, float range) {
 
 template <typename T>
 bool SameBits(const std::vector<T>& a, const std::vector<T>& b) {
-  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0;
+  return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
 }
 
 constexpr uint32_t kCounts[] = {0, 1, 7, 8, 9, 31, 33, 4099};

@@ -227,7 +227,7 @@ TEST(Phaser, ChannelsBesideTheCallerGiveTheCallersOutputWithNoThreadOfTheirOwn) 
     std::vector<short> out[2];
     for (bool inlineWorkers : {true, false}) {
       CWorkerMode mode(inlineWorkers);
-      auto chain = MakeChain(c.channels, 1024, 8192);
+      auto chain = MakeChain(c.channels, 1024, 16384);  // the equalizer asks for two frames ahead
       const short n = AddEffect(*chain, c.type);
       ChorusFlangeParams p = Chorus(0.5f, 0.5f, 3.0f, 90.0f, 4.0f, 3.0f);
       p.lfoHzRight = 1.5f;
