@@ -100,6 +100,27 @@ DSP_BODY void ForwardSplitBody(float* __restrict spectrum, const float* __restri
   }
 }
 
+// Z'[k] = (X[k] + conj X[M-k]) + i e^(2 pi i k / N) (X[k] - conj X[M-k]).
+DSP_BODY void InverseSplitBody(float* __restrict re, float* __restrict im, const float* __restrict spectrum,
+                               const float* __restrict splitCos, const float* __restrict splitSin, int32_t m) {
+  for (int32_t k = 1; k < m; ++k) {
+    const float xr = spectrum[k], xi = spectrum[m + k];
+    const float yr = spectrum[m - k], yi = spectrum[2 * m - k];
+    const float dr = xr - yr, di = xi + yi;
+    const float c = splitCos[k], s = splitSin[k];
+    re[k] = xr + yr - c * di - s * dr;
+    im[k] = xi - yi + c * dr - s * di;
+  }
+}
+
+DSP_BODY void InterleaveBody(const float* __restrict re, const float* __restrict im, float* __restrict signal,
+                             int32_t m) {
+  for (int32_t n = 0; n < m; ++n) {
+    signal[2 * n] = re[n];
+    signal[2 * n + 1] = im[n];
+  }
+}
+
 DSP_BODY void DivideBody(float* __restrict out, const short* __restrict in, const float* __restrict divisor,
                          int32_t count) {
   for (int32_t i = 0; i < count; ++i) out[i] = static_cast<float>(in[i]) / divisor[i];
@@ -141,6 +162,13 @@ DSP_BODY void AddClippedBody(short* __restrict out, const short* __restrict a, c
                                    const float* s, int32_t m) {                                                \
     ForwardSplitBody(spectrum, re, im, c, s, m);                                                               \
   }                                                                                                            \
+  Target void Prefix##InverseSplit(float* re, float* im, const float* spectrum, const float* c, const float* s, \
+                                   int32_t m) {                                                                \
+    InverseSplitBody(re, im, spectrum, c, s, m);                                                               \
+  }                                                                                                            \
+  Target void Prefix##Interleave(const float* re, const float* im, float* signal, int32_t m) {                 \
+    InterleaveBody(re, im, signal, m);                                                                         \
+  }                                                                                                            \
   Target void Prefix##Divide(float* out, const short* in, const float* divisor, int32_t count) {                \
     DivideBody(out, in, divisor, count);                                                                       \
   }                                                                                                            \
@@ -159,6 +187,8 @@ DSP_BODY void AddClippedBody(short* __restrict out, const short* __restrict a, c
                                          Prefix##ForwardStages,                                                \
                                          Prefix##InverseStages,                                                \
                                          Prefix##ForwardSplit,                                                 \
+                                         Prefix##InverseSplit,                                                 \
+                                         Prefix##Interleave,                                                   \
                                          Prefix##Divide,                                                       \
                                          Prefix##Multiply,                                                     \
                                          Prefix##ClipScaled,                                                   \

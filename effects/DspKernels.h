@@ -24,6 +24,12 @@ struct DspKernels {
   // the real spectrum, bins 1 .. m - 1.
   void (*forwardSplit)(float* spectrum, const float* re, const float* im, const float* splitCos,
                        const float* splitSin, int32_t m);
+  // The inverse transform's merge of the real spectrum into the packed one
+  // (bins 1 .. m - 1, in natural order).
+  void (*inverseSplit)(float* re, float* im, const float* spectrum, const float* splitCos, const float* splitSin,
+                       int32_t m);
+  // The packed signal back into one run of n = 2 m samples.
+  void (*interleave)(const float* re, const float* im, float* signal, int32_t m);
   // out[i] = in[i] / divisor[i].
   void (*divide)(float* out, const short* in, const float* divisor, int32_t count);
   // x[i] *= gain[i].

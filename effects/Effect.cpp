@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "Clock.h"
 #include "DspKernels.h"
@@ -105,14 +106,26 @@ unsigned int CEffect::Process(short* buffer, uint32_t frames, uint32_t outputFra
   buffer_ = buffer;
   short* left = WorkBuffer(0);
   if (channels_ == 1) {
-    if (frames) std::memcpy(left, buffer, size_t{frames} * sizeof(short));
+    if (frames && !channelsIn_) std::memcpy(left, buffer, size_t{frames} * sizeof(short));
     return ProcessMono();
   }
-  Kernels().split(buffer, left, WorkBuffer(1), frames);
+  if (!channelsIn_) Kernels().split(buffer, left, WorkBuffer(1), frames);
   return ProcessStereo();
 }
 
+void CEffect::TakeChannelsOf(CEffect& from) {
+  std::swap(workLeft_, from.workLeft_);
+  std::swap(workRight_, from.workRight_);
+}
+
+void CEffect::WriteBackChannels(short* block, uint32_t frames) {
+  buffer_ = block;
+  handOn_ = false;
+  InterleaveWorkBuffers(frames);
+}
+
 void CEffect::InterleaveWorkBuffers(uint32_t frames) const {
+  if (handOn_) return;  // the next effect takes the channels as they are
   const short* left = WorkBuffer(0);
   if (channels_ == 1) {
     if (frames) std::memcpy(buffer_, left, size_t{frames} * sizeof(short));

@@ -40,6 +40,27 @@ class CEffect {
   // Returns 0 without touching the block when bypassed or when it does not fit.
   unsigned int Process(short* buffer, uint32_t frames, uint32_t outputFrames);
 
+  // Effects that work on their channels apart and write them back at the end
+  // can hand their channels straight to the next such effect of the chain,
+  // saving a write-back and a split: the same samples either way.
+  virtual bool JoinsOwnChannels() const { return false; }
+  bool Fits(uint32_t frames, uint32_t outputFrames) const {
+    return workCapacity_ != 0 && frames <= workCapacity_ && outputFrames <= workCapacity_;
+  }
+  bool CanTakeChannelsOf(const CEffect& from, uint32_t frames, uint32_t outputFrames) const {
+    return !bypass_ && JoinsOwnChannels() && (channels_ == 1 || channels_ == 2) && channels_ == from.channels_ &&
+           workCapacity_ == from.workCapacity_ && Fits(frames, outputFrames);
+  }
+  // The next Process finds the block's channels in the work buffers already
+  // (taken from the effect before it) and leaves its own there when handOn.
+  void TakeChannelsOf(CEffect& from);
+  void SetChannelHandOff(bool takenIn, bool handOn) {
+    channelsIn_ = takenIn;
+    handOn_ = handOn;
+  }
+  // Writes channels an effect kept for the next back into the block, interleaved.
+  void WriteBackChannels(short* block, uint32_t frames);
+
   bool AllocateWorkBuffers();
   // Backs every byte of buf with memory (see PrepareForPlayback).
   static void Populate(platform::CPageBuffer& buf);
@@ -82,4 +103,6 @@ class CEffect {
   platform::CPageBuffer workRight_;
   uint32_t workCapacity_ = 0;
   bool oversizeReported_ = false;
+  bool channelsIn_ = false;
+  bool handOn_ = false;
 };

@@ -76,16 +76,28 @@ void CEffectList::MoveBack(short number) {
 }
 
 unsigned int CEffectList::Process(short* block, uint32_t frames) {
+  // The equalizer turns any input length into one output block.
+  const auto outputOf = [this](const CEffect& effect, uint32_t in) {
+    return effect.type() == ZelmoEqualizer ? outputBlock_ : in;
+  };
   uint32_t n = frames;
-  for (auto& effect : effects_) {
-    if (effect->type() == ZelmoEqualizer) {
-      // The equalizer turns any input length into one output block.
-      effect->Process(block, n, outputBlock_);
-      n = outputBlock_;
-    } else {
-      effect->Process(block, n, n);
-    }
+  CEffect* holder = nullptr;  // keeps the block's channels, not yet written back
+  for (size_t i = 0; i < effects_.size(); ++i) {
+    CEffect& effect = *effects_[i];
+    const uint32_t out = outputOf(effect, n);
+    const bool takenIn = holder && effect.CanTakeChannelsOf(*holder, n, out);
+    if (holder && !takenIn) holder->WriteBackChannels(block, n);
+    if (takenIn) effect.TakeChannelsOf(*holder);
+    const CEffect* next = i + 1 < effects_.size() ? effects_[i + 1].get() : nullptr;
+    const bool handOn = block && next && (takenIn || effect.CanTakeChannelsOf(effect, n, out)) &&
+                        next->CanTakeChannelsOf(effect, out, outputOf(*next, out));
+    effect.SetChannelHandOff(takenIn, handOn);
+    effect.Process(block, n, out);
+    effect.SetChannelHandOff(false, false);
+    holder = handOn ? &effect : nullptr;
+    n = out;
   }
+  if (holder) holder->WriteBackChannels(block, n);
   return 1;
 }
 

@@ -25,6 +25,8 @@ class CEqualizer final : public CEffect {
   unsigned int ProcessStereo() override;
   uint32_t GetLatencySamples() override;
   unsigned int SetBufferSizes(uint32_t outputFrames, uint32_t maxInputFrames) override;
+  // Not before it is ready: until then it passes the block by untouched.
+  bool JoinsOwnChannels() const override { return ready_; }
   bool SetParameters(const void* record) override;
   void GetParameters(void* out) const override;
   uint32_t ParameterBytes() const override { return sizeof(EqualizerParams); }

@@ -52,6 +52,8 @@ bool FFTReal::Init(int32_t length) {
     }
     re_.assign(static_cast<size_t>(half), 0.0f);
     im_.assign(static_cast<size_t>(half), 0.0f);
+    mergedRe_.assign(static_cast<size_t>(half), 0.0f);
+    mergedIm_.assign(static_cast<size_t>(half), 0.0f);
   } catch (const std::bad_alloc&) {
     ReportErrorDll(__FILE__, kAllocateTables, "");
     return false;
@@ -85,18 +87,21 @@ void FFTReal::DoIfft(float* signal, const float* spectrum) {
   const int32_t m = half_;
   // Z'[k] = (X[k] + conj X[M-k]) + i e^(2 pi i k / N) (X[k] - conj X[M-k]),
   // whose unnormalised inverse is N times the packed signal.
+  // Bin 0 holds the real parts of 0 and N/2 and no imaginary ones.
+  {
+    const float xr = spectrum[0], yr = spectrum[m];
+    const float dr = xr - yr, di = 0.0f + 0.0f;
+    const float c = splitCos_[0], s = splitSin_[0];
+    mergedRe_[0] = xr + yr - c * di - s * dr;
+    mergedIm_[0] = 0.0f - 0.0f + c * dr - s * di;
+  }
+  const DspKernels& kernels = Kernels();
+  kernels.inverseSplit(mergedRe_.data(), mergedIm_.data(), spectrum, splitCos_.data(), splitSin_.data(), m);
   for (int32_t k = 0; k < m; ++k) {
-    const float xr = spectrum[k], xi = k == 0 ? 0.0f : spectrum[m + k];
-    const float yr = spectrum[m - k], yi = k == 0 ? 0.0f : spectrum[2 * m - k];
-    const float dr = xr - yr, di = xi + yi;
-    const float c = splitCos_[static_cast<size_t>(k)], s = splitSin_[static_cast<size_t>(k)];
-    const int32_t at = bitReverse_[static_cast<size_t>(k)];
-    re_[static_cast<size_t>(at)] = xr + yr - c * di - s * dr;
-    im_[static_cast<size_t>(at)] = xi - yi + c * dr - s * di;
+    const size_t at = static_cast<size_t>(bitReverse_[static_cast<size_t>(k)]);
+    re_[at] = mergedRe_[static_cast<size_t>(k)];
+    im_[at] = mergedIm_[static_cast<size_t>(k)];
   }
   Transform(true);
-  for (int32_t n = 0; n < m; ++n) {
-    signal[2 * n] = re_[static_cast<size_t>(n)];
-    signal[2 * n + 1] = im_[static_cast<size_t>(n)];
-  }
+  kernels.interleave(re_.data(), im_.data(), signal, m);
 }

@@ -39,4 +39,7 @@ class FFTReal {
   std::vector<float> splitSin_;
   std::vector<float> re_;
   std::vector<float> im_;
+  // The inverse's merged spectrum in natural order, before it is reordered.
+  std::vector<float> mergedRe_;
+  std::vector<float> mergedIm_;
 };

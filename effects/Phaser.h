@@ -26,6 +26,7 @@ class CPhaser final : public CEffect {
   unsigned int ProcessMono() override;
   unsigned int ProcessStereo() override;
   unsigned int SetBufferSizes(uint32_t outputFrames, uint32_t maxInputFrames) override;
+  bool JoinsOwnChannels() const override { return true; }
   void PrepareForPlayback() override;
   bool SetParameters(const void* record) override;
   void GetParameters(void* out) const override;

@@ -29,6 +29,7 @@ class CTapEffect : public CEffect {
   unsigned int ProcessMono() override;
   unsigned int ProcessStereo() override;
   unsigned int SetBufferSizes(uint32_t outputFrames, uint32_t maxInputFrames) override;
+  bool JoinsOwnChannels() const override { return true; }
   void PrepareForPlayback() override;
 
   // Samples each channel's history holds for a largest input block of maxInputFrames.

@@ -346,8 +346,8 @@ int CAudioTrackList::MixAllTracks(int16_t* out, uint32_t position, uint32_t fram
   for (const auto& t : tracks_) {
     if (t->GetType() != CAudioTrack::kTypeLoopBased) mixOrder_.push_back(t.get());
   }
-  // Spread over the helpers, the tracks already keep every core busy: waking
-  // each effect's two channel threads as well only adds hand-overs.
+  // Spread over the helpers, the tracks already keep every core busy: handing
+  // each effect's second channel to yet another thread only adds hand-overs.
   MixJob job{this, position, demand, soloActive, noEffects, workers_ && workersOnMixThreads_};
   if (workers_) {
     workers_->Run(mixOrder_.size(), &CAudioTrackList::RenderTrackForMix, &job);
@@ -356,7 +356,11 @@ int CAudioTrackList::MixAllTracks(int16_t* out, uint32_t position, uint32_t fram
   }
   for (CAudioTrack* t : mixOrder_) t->AddForMix(mix);
   if (masterEffects) {
+    // Measured: handing the master chain's second channels to other threads
+    // costs more in wake-ups than it saves, most of all on a busy machine.
+    ZelmoSetThreadRunsWorkers(job.workersHere);
     master->ProcessAudio(mix, demand);
+    ZelmoSetThreadRunsWorkers(false);
   } else if (noEffects && HasEffects(master)) {
     master->SkipAudio(demand);
   }

@@ -77,8 +77,9 @@ class CAudioTrackList {
   unsigned GetMixThreads() const;
   // While tracks are rendered side by side, the tracks' effects run their
   // channel workers on the rendering threads (true, the default: the fastest
-  // by measurement) or on the effects' own threads. The master chain, run
-  // alone, always keeps its own threads. The mix is the same either way.
+  // by measurement) or beside them on the effects library's crew; the master
+  // chain, run after them, then runs its channels on the player thread or on
+  // the crew. The mix is the same either way.
   void SetEffectWorkersOnMixThreads(bool onMixThreads) { workersOnMixThreads_ = onMixThreads; }
   // The processors' settings for every snippet that starts playing.
   void SetTempoPitchSettings(const TempoPitchSettings& settings);

@@ -2,6 +2,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cstring>
 #include <thread>
 #include <type_traits>
@@ -255,4 +256,74 @@ TEST(Chain, EffectsMadeInARowHaveRisingIdentifiersOfTheirOwn) {
   while (chain->GetNextEffect(&effect)) identifiers.push_back(effect->identifier());
   ASSERT_EQ(identifiers.size(), 17u) << "the enumeration stops after number 16";
   for (size_t i = 1; i < identifiers.size(); ++i) EXPECT_GT(identifiers[i], identifiers[i - 1]) << i;
+}
+
+namespace {
+
+// One effect of a known type with a fixed record, so two chains can hold equal copies.
+void AddConfigured(CZelmo& chain, ZelmoEffectType type, bool bypassed) {
+  EqualizerInit bands = ProgramBands();
+  const short n = AddEffect(chain, type, type == ZelmoEqualizer ? &bands : nullptr);
+  if (type == ZelmoEcho) {
+    EchoParams p{0.8f, 0.7f, 0.6f, 0.5f, 0.3f, 0.2f, 20.0f, 31.0f};
+    chain.SetEffectParameters(n, &p);
+  } else if (type == ZelmoReverb) {
+    ReverbParams p;
+    p.delayMsLeft = 12.0f;
+    chain.SetEffectParameters(n, &p);
+  } else if (type == ZelmoChorus || type == ZelmoFlange) {
+    ChorusFlangeParams p;
+    p.lfoHzRight = 2.0f;
+    chain.SetEffectParameters(n, &p);
+  } else if (type == ZelmoEqualizer) {
+    EqualizerParams p{1, {}, {}};
+    for (int b = 0; b < kEqualizerBandCount; ++b) p.left.gains[b] = p.right.gains[b] = b % 3 ? 0.6f : 1.9f;
+    chain.SetEffectParameters(n, &p);
+  } else if (type == ZelmoLevels) {
+    Zelmo_Level_Entry e{1, 120.0f, 1.7f, 3000, 0};
+    chain.AddLevelEntry(n, &e, 3);
+  }
+  chain.SetEffectBypass(n, bypassed ? 1 : 0);
+}
+
+}  // namespace
+
+// Effects that work on channels apart pass them to the next such effect
+// without writing them back: a chain gives what its effects give one after
+// another, each alone in a chain of its own, wherever levels, a bypassed
+// effect or the equalizer's change of length sit between them.
+TEST(Chain, AChainGivesWhatItsEffectsGiveOneAfterAnother) {
+  struct Step {
+    ZelmoEffectType type;
+    bool bypassed;
+  };
+  const std::vector<std::vector<Step>> orders = {
+      {{ZelmoEcho, false}, {ZelmoReverb, false}, {ZelmoEqualizer, false}},
+      {{ZelmoChorus, false}, {ZelmoEcho, true}, {ZelmoFlange, false}, {ZelmoEqualizer, false}, {ZelmoReverb, false}},
+      {{ZelmoReverb, false}, {ZelmoLevels, false}, {ZelmoEcho, false}, {ZelmoEqualizer, false}, {ZelmoChorus, false}},
+      {{ZelmoEqualizer, false}, {ZelmoEcho, false}, {ZelmoReverb, true}, {ZelmoReverb, false}, {ZelmoLevels, false}}};
+  CWorkerMode inlineWorkers(true);
+  for (short channels : {1, 2}) {
+    for (size_t o = 0; o < orders.size(); ++o) {
+      auto whole = MakeChain(channels, 2048, 2048 + 16384);
+      std::vector<std::unique_ptr<CZelmo>> alone;
+      for (const Step& step : orders[o]) {
+        AddConfigured(*whole, step.type, step.bypassed);
+        alone.push_back(MakeChain(channels, 2048, 2048 + 16384));
+        AddConfigured(*alone.back(), step.type, step.bypassed);
+      }
+      for (int b = 0; b < 30; ++b) {
+        const uint32_t frames = whole->GetMinSamplesNeededForOutput();
+        std::vector<short> block = Noise(size_t{frames} * channels, 300 + b), apart = block;
+        whole->ProcessAudio(block.data(), frames);
+        uint32_t n = frames;
+        for (size_t k = 0; k < alone.size(); ++k) {
+          alone[k]->ProcessAudio(apart.data(), n);
+          if (orders[o][k].type == ZelmoEqualizer) n = 2048;
+        }
+        ASSERT_TRUE(std::equal(block.begin(), block.begin() + 2048 * channels, apart.begin()))
+            << channels << " channel(s), order " << o << ", block " << b;
+      }
+    }
+  }
 }

@@ -284,14 +284,14 @@ int main(int argc, char** argv) {
   // Arguments: block frames, project tempo (sources are at 100), effects,
   // mixer helper threads (-1: the project's default), every effect inline
   // (the master chain's too), and the tracks' effect channels on the mix
-  // helpers (1, the program's choice) or on the effects' own threads (0).
+  // helpers (1, the program's choice) or beside them on the effects' crew (0).
   std::vector<std::vector<int64_t>> variants;
   for (int effects : {0, 1}) {
     for (int tempo : {100, 125}) {
       for (int block : {8192, 32768}) variants.push_back({block, tempo, effects, -1, 0, 1});
     }
   }
-  // What limits the heaviest case: effect channels on their own threads while
+  // What limits the heaviest case: effect channels on the effects' crew while
   // the helpers spread tracks (the placement before this was measured), one
   // mixing thread, and every effect inline.
   for (int block : {8192, 32768}) {
