@@ -198,3 +198,42 @@ TEST(FFTReal, ForwardAndInverseGiveThePlainTransformsBitsAtEverySize) {
     ASSERT_TRUE(SameBits(back, ReferenceInverse(spectrum))) << "inverse, N " << n;
   }
 }
+
+// The transform's loops in every version, not only the one this processor
+// chose: the stages against the plain transform, the merges and the
+// interleave against the plain version's bits.
+TEST(FFTReal, EveryVersionOfTheTransformsLoopsGivesTheSameBits) {
+  const std::vector<const DspKernels*> versions = Versions();
+  for (int32_t n : {2, 4, 8, 64, 2048}) {
+    std::vector<float> cosines, sines, splitCos(static_cast<size_t>(n)), splitSin(static_cast<size_t>(n));
+    for (int32_t span = 8; span <= n; span <<= 1) {
+      for (int32_t j = 0; j < span / 2; ++j) {
+        cosines.push_back(static_cast<float>(std::cos(2.0 * M_PI * j / span)));
+        sines.push_back(static_cast<float>(std::sin(2.0 * M_PI * j / span)));
+      }
+    }
+    for (int32_t k = 0; k < n; ++k) {
+      splitCos[k] = static_cast<float>(std::cos(M_PI * k / n));
+      splitSin[k] = static_cast<float>(std::sin(M_PI * k / n));
+    }
+    const std::vector<float> re0 = Floats(n, 11, 1e4f), im0 = Floats(n, 12, 1e4f), spectrum = Floats(2 * n, 13, 1e6f);
+    std::vector<std::vector<float>> results;
+    for (const DspKernels* k : versions) {
+      for (bool inverse : {false, true}) {
+        std::vector<float> re = re0, im = im0, wantRe = re0, wantIm = im0;
+        (inverse ? k->inverseStages : k->forwardStages)(re.data(), im.data(), n, cosines.data(), sines.data());
+        ReferenceStages(wantRe, wantIm, inverse);
+        ASSERT_TRUE(SameBits(re, wantRe) && SameBits(im, wantIm)) << k->name << " inverse " << inverse << " n " << n;
+      }
+      std::vector<float> forward(2 * n), mergedRe(n), mergedIm(n), signal(2 * n);
+      k->forwardSplit(forward.data(), re0.data(), im0.data(), splitCos.data(), splitSin.data(), n);
+      k->inverseSplit(mergedRe.data(), mergedIm.data(), spectrum.data(), splitCos.data(), splitSin.data(), n);
+      k->interleave(re0.data(), im0.data(), signal.data(), n);
+      for (int32_t i = 0; i < n; ++i) ASSERT_EQ(signal[2 * i + 1], im0[i]) << k->name;
+      forward.insert(forward.end(), mergedRe.begin(), mergedRe.end());
+      forward.insert(forward.end(), mergedIm.begin(), mergedIm.end());
+      results.push_back(forward);
+    }
+    for (size_t v = 1; v < results.size(); ++v) EXPECT_TRUE(SameBits(results[v], results[0])) << versions[v]->name;
+  }
+}
