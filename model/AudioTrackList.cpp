@@ -336,7 +336,16 @@ int CAudioTrackList::MixAllTracks(int16_t* out, uint32_t position, uint32_t fram
   std::memset(mix, 0, static_cast<size_t>(demand) * kFrameBytes);
 
   const float pitch = globalPitch;
-  for (const auto& t : tracks_) t->PrefetchBlock(position, demand, pitch, noEffects);
+  // Spread over the helpers, each track reads its audio in its own job (the
+  // reads take turns while other tracks compute): the player thread alone
+  // reading 24 tracks was the longest part of a block that no helper shared.
+  // A track's processors go back to the pool before it takes new ones, and
+  // the pool holds each track's most at once, so no order of the jobs finds
+  // the pool empty.
+  const bool spread = workers_ != nullptr;
+  if (!spread) {
+    for (const auto& t : tracks_) t->PrefetchBlock(position, demand, pitch, noEffects);
+  }
   // Loop tracks first: the extended tracks' reads have longer to land, and
   // where sums saturate the loop tracks' part is taken first.
   mixOrder_.clear();
@@ -348,9 +357,18 @@ int CAudioTrackList::MixAllTracks(int16_t* out, uint32_t position, uint32_t fram
   }
   // Spread over the helpers, the tracks already keep every core busy: handing
   // each effect's second channel to yet another thread only adds hand-overs.
-  MixJob job{this, position, demand, soloActive, noEffects, workers_ && workersOnMixThreads_};
-  if (workers_) {
-    workers_->Run(mixOrder_.size(), &CAudioTrackList::RenderTrackForMix, &job);
+  MixJob job{this, position, demand, soloActive, noEffects, spread && workersOnMixThreads_};
+  if (spread) {
+    struct SpreadJob {
+      MixJob mix;
+      float pitch;
+    } spreadJob{job, pitch};
+    const auto readAndRender = [](void* context, size_t index) {
+      auto& each = *static_cast<SpreadJob*>(context);
+      each.mix.list->mixOrder_[index]->PrefetchBlock(each.mix.position, each.mix.frames, each.pitch, each.mix.bypass);
+      RenderTrackForMix(&each.mix, index);
+    };
+    workers_->Run(mixOrder_.size(), readAndRender, &spreadJob);
   } else {
     for (size_t i = 0; i < mixOrder_.size(); ++i) RenderTrackForMix(&job, i);
   }
