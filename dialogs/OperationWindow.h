@@ -1,0 +1,76 @@
+// The modal windows of the edit operations and the answers they give the
+// core's typed requests. The nine forms live as long as this object, so each
+// showing starts from the values of the last one.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "OperationDialogs.h"
+
+namespace dialogs {
+
+class CFormWidget;
+
+// One form in a window with OK and Cancel. OK first hands over what was typed
+// into an edit not yet left, so that value counts.
+class COperationWindow : public QDialog {
+  Q_OBJECT
+
+ public:
+  COperationWindow(forms::CFXDialog& form, QWidget* parent = nullptr);
+  void accept() override;
+  CFormWidget& Form() { return *widget_; }
+
+ private:
+  CFormWidget* widget_;
+};
+
+class COperationDialogs {
+ public:
+  explicit COperationDialogs(QWidget* parent = nullptr) : parent_(parent) {}
+
+  // Shows the request's dialog modally; the values after OK, nothing after Cancel.
+  template <class Request>
+  std::optional<OperationDialogValues> Ask(const Request& request) {
+    return Run(FormOf<Request>(), request.setup);
+  }
+
+  // The form a request is answered with, for the caller to look into.
+  template <class Request>
+  forms::CFXDialog& FormOf();
+
+  // Runs instead of the modal loop: whoever is given the window acts on it and
+  // closes it (the tests, with no one to click).
+  void SetBeforeRun(std::function<void(COperationWindow&)> before) { before_ = std::move(before); }
+  void SetPresetFolder(const std::string& folder);
+
+ private:
+  std::optional<OperationDialogValues> Run(forms::CFXDialog& form, const OperationDialogSetup& setup);
+
+  QWidget* parent_;
+  std::function<void(COperationWindow&)> before_;
+  forms::CMuteDialog mute_;
+  forms::CMixPasteDialog mixPaste_;
+  forms::CVolumeDialog volume_;
+  forms::CFadeDialog fade_;
+  forms::CReverseDialog reverse_;
+  forms::CSwapDialog swap_;
+  forms::CCopyChannelDialog copyChannel_;
+  forms::CStretchCompressDialog stretch_;
+  forms::CPitchShiftDialog pitch_;
+};
+
+template <> inline forms::CFXDialog& COperationDialogs::FormOf<MuteDialogRequest>() { return mute_; }
+template <> inline forms::CFXDialog& COperationDialogs::FormOf<MixPasteDialogRequest>() { return mixPaste_; }
+template <> inline forms::CFXDialog& COperationDialogs::FormOf<VolumeDialogRequest>() { return volume_; }
+template <> inline forms::CFXDialog& COperationDialogs::FormOf<FadeDialogRequest>() { return fade_; }
+template <> inline forms::CFXDialog& COperationDialogs::FormOf<ReverseDialogRequest>() { return reverse_; }
+template <> inline forms::CFXDialog& COperationDialogs::FormOf<SwapDialogRequest>() { return swap_; }
+template <> inline forms::CFXDialog& COperationDialogs::FormOf<CopyChannelDialogRequest>() { return copyChannel_; }
+template <> inline forms::CFXDialog& COperationDialogs::FormOf<StretchCompressDialogRequest>() { return stretch_; }
+template <> inline forms::CFXDialog& COperationDialogs::FormOf<PitchShiftDialogRequest>() { return pitch_; }
+
+}  // namespace dialogs
