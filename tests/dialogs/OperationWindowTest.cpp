@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "FormWidget.h"
+#include "EffectPanels.h"
 #include "OperationWindow.h"
 #include "TempFolder.h"
 #include "edit/EditOperation.h"
@@ -154,4 +155,36 @@ TEST(OperationWindows, SlidersPresetsAndThePitchUnits) {
   ASSERT_TRUE(v.has_value());
   EXPECT_NEAR(v->initialValue, 0.8f, 1e-6f);
   EXPECT_NEAR(v->finalValue, 1 / 0.75f, 1e-5f);
+}
+
+TEST(EffectPanelWidgets, ALivePanelSendsWhatItShowsToTheChain) {
+  CZelmo engine;
+  engine.SetChannels(2);
+  engine.SetSizeOutputBufferSample(4096);
+  engine.SetSizeMaxInputBufferSample(4096 + 16384);
+  short number = -1;
+  engine.AddEffect(ZelmoReverb, &number, nullptr);
+  tessiro::test::CTempFolder presets;
+  forms::CReverbDialog reverb;
+  reverb.SetPresetFolder(presets.Path());
+  reverb.Bind(&engine, number);
+  reverb.LoadFromEngine();
+  reverb.InitDialog();
+  CFormWidget panel(reverb);
+  QLineEdit* late = Item<QLineEdit>(panel, 1184);
+  Type(late, "444");
+  QTest::keyClick(late, Qt::Key_Return);
+  QListWidget* list = Item<QListWidget>(panel, id::kPresetList);
+  ReverbParams sent{}, shown{};
+  engine.GetEffectParameters(number, &sent);
+  reverb.FillEffectRecord(&shown);
+  EXPECT_FLOAT_EQ(sent.secondDelayMsLeft, 444.0f);
+  EXPECT_FLOAT_EQ(sent.secondDelayMsRight, 444.0f);
+  EXPECT_EQ(std::memcmp(&sent, &shown, sizeof sent), 0);
+  emit list->itemDoubleClicked(list->item(2));  // "Small Room"
+  engine.GetEffectParameters(number, &sent);
+  EXPECT_NEAR(sent.dryGainLeft, 0.95f, 1e-6f);
+  EXPECT_FLOAT_EQ(sent.delayMsRight, 62.0f);
+  EXPECT_EQ(Item<QLineEdit>(panel, 1182)->text(), "62.00");
+  EXPECT_FALSE(Item<QAbstractButton>(panel, id::kScopeHighlighted)->isEnabled());
 }
