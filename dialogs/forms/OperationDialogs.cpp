@@ -334,9 +334,15 @@ void CPitchShiftDialog::ApplyPresetExtra(const CPresetRecord& record) {
   for (int i = 0; i < 2; ++i) {
     Pitch p;
     p.kind = record.Int(kinds[i]) == KindRatio ? KindRatio : KindSemitones;
-    // A damaged file's value that is no number is no shift.
+    // What a damaged file holds must still be a pitch the shifter can take.
     const float v = record.Float(value[i][p.kind == KindRatio ? 1 : 0]);
-    (p.kind == KindRatio ? p.ratio : p.semitones) = std::isfinite(v) ? v : (p.kind == KindRatio ? 1.0f : 0.0f);
+    const float semitones = p.kind == KindRatio ? ToSemitones(v, -kMaxSemitones) : (std::isfinite(v) ? v : 0.0f);
+    const float kept = ClampToRange(semitones, -kMaxSemitones, kMaxSemitones);
+    if (p.kind == KindRatio) {
+      p.ratio = v > 0.0f && std::isfinite(v) && kept == semitones ? v : ToRatio(kept);
+    } else {
+      p.semitones = kept;
+    }
     pitch_[static_cast<size_t>(i)] = p;
   }
 }

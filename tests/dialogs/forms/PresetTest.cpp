@@ -2,6 +2,7 @@
 // are cut, damaged or too long.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <iterator>
 
@@ -235,6 +236,31 @@ TEST(Presets, DamagedFilesLoadTheirSoundRecordsAndStayUntilTheUserSaves) {
     }
     stretch.form.ApplyPreset(static_cast<int>(stretch.form.PresetNames().size()) - 1);
     EXPECT_EQ(ReadAll(folder / "stretch_compress.prt"), c.bytes) << "opening and applying never rewrite";
+  }
+}
+
+TEST(Presets, PitchesFromADamagedFileStayPitchesTheShifterCanTake) {
+  struct Case {
+    int32_t kind;
+    float value;
+    float factor;  // what GetParameters gives
+  };
+  const Case cases[] = {{2, -1.0f, 4.0f}, {2, 0.0f, 4.0f}, {2, 100.0f, 0.25f}, {1, 1000.0f, 0.25f},
+                        {1, std::nanf(""), 1.0f}, {2, 1.5f, 1 / 1.5f}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    CTempFolder folder;
+    std::vector<uint8_t> record = Record("pitch_shift", "Odd");
+    bytes::PutF32(&record[c.kind == 2 ? 136 : 132], c.value);
+    bytes::PutI32(&record[148], c.kind);
+    WriteAll(folder / "pitch_shift.prt", record);
+    Opened<CPitchShiftDialog> pitch(folder.Path());
+    ASSERT_EQ(pitch.form.PresetNames().size(), 5u);
+    pitch.form.ApplyPreset(4);
+    OperationDialogValues v;
+    pitch.form.GetParameters(&v);
+    EXPECT_NEAR(v.initialValue, c.factor, c.factor * 1e-5f);
+    EXPECT_FLOAT_EQ(v.finalValue, 1.0f);
   }
 }
 
