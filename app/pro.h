@@ -276,6 +276,44 @@ class CProApp final : public ui::IMessageReceiver {
   // The segment of what the editor holds; nullptr with nothing in it.
   std::shared_ptr<CAudioSegment> GetEditorSegment() const;
 
+  // The Audio Editor's Edit menu, markers and tools. Results are status::
+  // codes. Each does nothing while an operation runs or audio plays (the
+  // menus disable them then), and treats an editor without audio as nothing
+  // to do, with the command's own "No audio exists to ..." where it has one.
+  int OnCopyHighlighted();
+  int OnCopyBetweenMarkers();
+  int OnCutHighlighted();
+  int OnCutBetweenMarkers();
+  int OnPasteInsert();
+  int OnPasteOver();
+  int OnPasteMix();
+  int OnPasteInsertAtMarker();
+  int OnPasteOverAtMarker();
+  int OnPasteMixAtMarker();
+  int OnDeleteHighlighted();
+  int OnDeleteBetweenMarkers();
+  int OnConvertChannels();
+  // An undo step that empties the editor; nothing is deleted.
+  int OnClearCurrentAudio();
+  // Paste Insert into an empty editor: a copy of the clipboard, at least one
+  // second long, becomes independent audio.
+  int PasteIntoEmptyEditor();
+  int OnSetBeginMarker();
+  int OnSetEndMarker();
+  int OnHighlightToMarkers();
+  int OnEraseBeginMarker();
+  int OnEraseEndMarker();
+  int OnEraseBothMarkers();
+  // A tool or effect of the Tools menu by its command id: its dialog chooses the range.
+  int OnEditorTool(uint32_t commandId);
+  // Undo and redo of the history, then what the editor and the views show.
+  int OnUndo();
+  int OnRedo();
+  // What the editor holds now, as an undo record keeps it.
+  EditorContent ShownEditorContent() const;
+  // While an operation runs or audio plays or records the editor's commands do nothing.
+  bool EditorCommandsBlocked() const;
+
   // ---- Track View commands and loops ------------------------------------------
   // Results are status:: codes. The snippet clipboard shares the copied
   // snippets with the project; Paste gives each pasted extended snippet a
@@ -564,4 +602,11 @@ class CProApp final : public ui::IMessageReceiver {
   std::array<std::atomic<int32_t>, kRecordSlots + 1> inputFaults_{};
   int32_t monitoringInput_ = -1;     // the physical input monitored, -1 for none
   bool editorPlayUsesProject_ = false;  // the editor plays through the project's mixer
+
+  // Audio Editor commands.
+  int RunOnEditor(int32_t operation, int32_t range);
+  void ShowEditorContent(const EditorContent& content);
+  void FollowUndo(const COperation& record);
+  void FollowRedo(const COperation& record);
+  void AfterHistoryStep();
 };
