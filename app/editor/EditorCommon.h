@@ -51,6 +51,13 @@ enum CommandId : uint32_t {
   kIdEqualizer = 32878,
 };
 
+// The playback refusal of the commands that change the project.
+inline bool RefusedDuringPlayback(CProApp& app) {
+  if (app.playing.load() != 1) return false;
+  app.services.ui.Inform(kDuringPlaybackText);
+  return true;
+}
+
 // An applier's OperationResult as a command's status.
 inline int ToStatus(int32_t result) {
   switch (result) {

@@ -4,16 +4,6 @@
 
 using namespace editor;
 
-namespace {
-
-bool RefusedDuringPlayback(CProApp& app) {
-  if (app.playing.load() != 1) return false;
-  app.services.ui.Inform(kDuringPlaybackText);
-  return true;
-}
-
-}  // namespace
-
 void CProApp::ShowEditorContent(const EditorContent& content) {
   if (content.snippet) {
     SetEditorSnippet(content.snippet, content.trackIndex);
