@@ -306,11 +306,15 @@ class CProApp final : public ui::IMessageReceiver {
   int OnEraseBothMarkers();
   // A tool or effect of the Tools menu by its command id: its dialog chooses the range.
   int OnEditorTool(uint32_t commandId);
+  // Cut, Copy, Paste and Delete from the menu, and their keys, on the view shown.
+  int OnViewCopy();
+  int OnViewCut();
+  int OnViewDelete();
+  int OnViewPaste();
+  int OnViewKey(uint32_t commandId);
   // Undo and redo of the history, then what the editor and the views show.
   int OnUndo();
   int OnRedo();
-  // What the editor holds now, as an undo record keeps it.
-  EditorContent ShownEditorContent() const;
   // While an operation runs or audio plays or records the editor's commands do nothing.
   bool EditorCommandsBlocked() const;
 
@@ -606,7 +610,7 @@ class CProApp final : public ui::IMessageReceiver {
   // Audio Editor commands.
   int RunOnEditor(int32_t operation, int32_t range);
   void ShowEditorContent(const EditorContent& content);
-  void FollowUndo(const COperation& record);
-  void FollowRedo(const COperation& record);
+  void FollowUndo(const COperation& record, int loopRow);
+  void FollowRedo(const COperation& record, int loopRow);
   void AfterHistoryStep();
 };

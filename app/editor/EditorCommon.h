@@ -6,6 +6,7 @@
 
 #include "edit/EditOperation.h"
 #include "pro.h"
+#include "track/TrackCommands.h"
 
 namespace editor {
 
@@ -22,7 +23,6 @@ constexpr const char* kClipboardEmptyText = "Clipboard is empty.  Please \"copy\
 constexpr const char* kMonoAudioText = "Cannot perform this operation on mono audio.";
 constexpr const char* kNothingToUndoText = "No operation to undo.";
 constexpr const char* kNothingToRedoText = "No operation to redo.";
-constexpr const char* kDuringPlaybackText = "Sorry, cannot perform this operation during playback.";
 constexpr const char* kLoopBankClipboardText = "Sorry, cut, copy and paste are unavailable within the Loop Bank.";
 constexpr const char* kPastingCaption = "Pasting Audio...";
 
@@ -50,13 +50,6 @@ enum CommandId : uint32_t {
   kIdReverb = 32910,
   kIdEqualizer = 32878,
 };
-
-// The playback refusal of the commands that change the project.
-inline bool RefusedDuringPlayback(CProApp& app) {
-  if (app.playing.load() != 1) return false;
-  app.services.ui.Inform(kDuringPlaybackText);
-  return true;
-}
 
 // An applier's OperationResult as a command's status.
 inline int ToStatus(int32_t result) {

@@ -67,25 +67,6 @@ int CProApp::RunOnEditor(int32_t operation, int32_t range) {
   }
 }
 
-EditorContent CProApp::ShownEditorContent() const {
-  EditorContent shown;
-  switch (editorSource) {
-    case EditorSourceSnippet:
-      shown.snippet = editorSnippet;
-      shown.trackIndex = editorTrackIndex;
-      break;
-    case EditorSourceLoop:
-      shown.loop = editorLoop;
-      break;
-    case EditorSourceIndependent:
-      shown.segment = editorSegment;
-      break;
-    default:
-      break;
-  }
-  return shown;
-}
-
 int CProApp::OnCopyHighlighted() {
   if (EditorCommandsBlocked()) return status::kNothingDone;
   std::shared_ptr<CAudioSegment> segment = GetEditorSegment();
@@ -240,7 +221,7 @@ int CProApp::OnConvertChannels() {
 int CProApp::OnClearCurrentAudio() {
   if (EditorCommandsBlocked() || !GetEditorSegment()) return status::kNothingDone;
   auto record = std::make_unique<COperation>(OperationEditorContent);
-  record->editorBefore = ShownEditorContent();
+  record->editorBefore = track::ShownContent(*this);
   undoList.Add(std::move(record));
   modified = 1;
   ClearEditor();
@@ -279,7 +260,7 @@ int CProApp::PasteIntoEmptyEditor() {
   copy->tempo = project.tempo;
 
   auto record = std::make_unique<COperation>(OperationEditorContent);
-  record->editorBefore = ShownEditorContent();
+  record->editorBefore = track::ShownContent(*this);
   record->editorAfter.segment = copy;
   modified = 1;
   undoList.Add(std::move(record));

@@ -87,8 +87,8 @@ TEST_F(EditorCommandTest, EveryRefusalSaysWhyAndChangesNothing) {
       {"paste mix at the marker, empty clipboard", onlyBegin, &CProApp::OnPasteMixAtMarker, kClipboardEmptyText},
       {"undo, empty history", plain, &CProApp::OnUndo, kNothingToUndoText},
       {"redo, empty history", plain, &CProApp::OnRedo, kNothingToRedoText},
-      {"undo during playback", playing, &CProApp::OnUndo, kDuringPlaybackText},
-      {"redo during playback", playing, &CProApp::OnRedo, kDuringPlaybackText},
+      {"undo during playback", playing, &CProApp::OnUndo, track::kDuringPlaybackText},
+      {"redo during playback", playing, &CProApp::OnRedo, track::kDuringPlaybackText},
       {"delete during playback", playing, &CProApp::OnDeleteHighlighted, ""},
       {"a marker during playback", playing, &CProApp::OnSetEndMarker, ""},
   };
@@ -226,7 +226,8 @@ TEST_F(EditorCommandTest, EachEditChangesTheAudioAsAskedAndUndoAndRedoShowEither
     EXPECT_EQ(Shown(), Steps(0, 100000));
     EXPECT_EQ(old->trackerStart, c.trackerStart);
     EXPECT_EQ(old->markerStart, c.markerStart);
-    EXPECT_EQ(seams.view.calls.back(), "RefreshAllViews");
+    EXPECT_EQ(seams.view.calls.end()[-2], "RefreshAllViews");
+    EXPECT_EQ(seams.view.calls.back(), "RebuildEffectsTabs");
     ASSERT_EQ(app->OnRedo(), status::kDone);
     EXPECT_EQ(app->GetEditorSegment(), now);
     EXPECT_EQ(Shown(), c.want);
