@@ -609,6 +609,9 @@ class CProApp final : public ui::IMessageReceiver {
 
   // Audio Editor commands.
   int RunOnEditor(int32_t operation, int32_t range);
+  int RemoveBetweenMarkers(int32_t operation);
+  int PasteByHighlight(int32_t operation);
+  int PasteAtBeginMarker(int32_t operation);
   void ShowEditorContent(const EditorContent& content);
   void FollowUndo(const COperation& record, int loopRow);
   void FollowRedo(const COperation& record, int loopRow);

@@ -105,7 +105,7 @@ int CProApp::OnCutHighlighted() {
   return RunOnEditor(EditOpCut, EditRangeHighlighted);
 }
 
-int CProApp::OnCutBetweenMarkers() {
+int CProApp::RemoveBetweenMarkers(int32_t operation) {
   if (EditorCommandsBlocked()) return status::kNothingDone;
   std::shared_ptr<CAudioSegment> segment = GetEditorSegment();
   if (!segment || !CheckMarkersSet() || !CheckRangeLeavesOneSecond(EditRangeMarkers)) return status::kNothingDone;
@@ -113,8 +113,10 @@ int CProApp::OnCutBetweenMarkers() {
     services.ui.Inform(kMarkersNotSetText);
     return status::kNothingDone;
   }
-  return RunOnEditor(EditOpCut, EditRangeMarkers);
+  return RunOnEditor(operation, EditRangeMarkers);
 }
+
+int CProApp::OnCutBetweenMarkers() { return RemoveBetweenMarkers(EditOpCut); }
 
 int CProApp::OnPasteInsert() {
   if (EditorCommandsBlocked()) return status::kNothingDone;
@@ -127,64 +129,40 @@ int CProApp::OnPasteInsert() {
   return RunOnEditor(EditOpPasteInsert, EditRangeHighlighted);
 }
 
-int CProApp::OnPasteOver() {
+int CProApp::PasteByHighlight(int32_t operation) {
   if (EditorCommandsBlocked()) return status::kNothingDone;
   if (!HasClipboard(*this)) {
     services.ui.Inform(kClipboardEmptyText);
     return status::kNothingDone;
   }
   if (!GetEditorSegment()) return status::kNothingDone;
-  return RunOnEditor(EditOpPasteOver, EditRangeHighlighted);
+  return RunOnEditor(operation, EditRangeHighlighted);
 }
 
-int CProApp::OnPasteMix() {
+int CProApp::OnPasteOver() { return PasteByHighlight(EditOpPasteOver); }
+
+int CProApp::OnPasteMix() { return PasteByHighlight(EditOpPasteMix); }
+
+int CProApp::PasteAtBeginMarker(int32_t operation) {
   if (EditorCommandsBlocked()) return status::kNothingDone;
-  if (!HasClipboard(*this)) {
-    services.ui.Inform(kClipboardEmptyText);
-    return status::kNothingDone;
-  }
-  if (!GetEditorSegment()) return status::kNothingDone;
-  return RunOnEditor(EditOpPasteMix, EditRangeHighlighted);
-}
-
-namespace {
-
-int PasteAtBeginMarker(CProApp& app, int32_t operation) {
-  std::shared_ptr<CAudioSegment> segment = app.GetEditorSegment();
+  std::shared_ptr<CAudioSegment> segment = GetEditorSegment();
   if (!segment) return status::kNothingDone;
   if (segment->markerStart == CAudioSegment::kMarkerUnset) {
-    app.services.ui.Inform(kBeginMarkerNotSetText);
+    services.ui.Inform(kBeginMarkerNotSetText);
     return status::kNothingDone;
   }
-  if (!HasClipboard(app)) {
-    app.services.ui.Inform(kClipboardEmptyText);
+  if (!HasClipboard(*this)) {
+    services.ui.Inform(kClipboardEmptyText);
     return status::kNothingDone;
   }
-  switch (app.editorSource) {
-    case EditorSourceIndependent:
-      return ToStatus(app.ApplyIndependentEdit(operation, EditRangeMarkers));
-    case EditorSourceSnippet:
-      return ToStatus(app.ApplySnippetEdit(operation, EditRangeMarkers));
-    case EditorSourceLoop:
-      return ToStatus(app.ApplyLoopEdit(operation, EditRangeMarkers));
-    default:
-      return status::kNothingDone;
-  }
+  return RunOnEditor(operation, EditRangeMarkers);
 }
 
-}  // namespace
+int CProApp::OnPasteInsertAtMarker() { return PasteAtBeginMarker(EditOpPasteInsert); }
 
-int CProApp::OnPasteInsertAtMarker() {
-  return EditorCommandsBlocked() ? status::kNothingDone : PasteAtBeginMarker(*this, EditOpPasteInsert);
-}
+int CProApp::OnPasteOverAtMarker() { return PasteAtBeginMarker(EditOpPasteOver); }
 
-int CProApp::OnPasteOverAtMarker() {
-  return EditorCommandsBlocked() ? status::kNothingDone : PasteAtBeginMarker(*this, EditOpPasteOver);
-}
-
-int CProApp::OnPasteMixAtMarker() {
-  return EditorCommandsBlocked() ? status::kNothingDone : PasteAtBeginMarker(*this, EditOpPasteMix);
-}
+int CProApp::OnPasteMixAtMarker() { return PasteAtBeginMarker(EditOpPasteMix); }
 
 int CProApp::OnDeleteHighlighted() {
   if (EditorCommandsBlocked()) return status::kNothingDone;
@@ -202,16 +180,7 @@ int CProApp::OnDeleteHighlighted() {
   return RunOnEditor(EditOpDelete, EditRangeHighlighted);
 }
 
-int CProApp::OnDeleteBetweenMarkers() {
-  if (EditorCommandsBlocked()) return status::kNothingDone;
-  std::shared_ptr<CAudioSegment> segment = GetEditorSegment();
-  if (!segment || !CheckMarkersSet() || !CheckRangeLeavesOneSecond(EditRangeMarkers)) return status::kNothingDone;
-  if (segment->markerSize == 0) {
-    services.ui.Inform(kMarkersNotSetText);
-    return status::kNothingDone;
-  }
-  return RunOnEditor(EditOpDelete, EditRangeMarkers);
-}
+int CProApp::OnDeleteBetweenMarkers() { return RemoveBetweenMarkers(EditOpDelete); }
 
 int CProApp::OnConvertChannels() {
   if (EditorCommandsBlocked() || !GetEditorSegment()) return status::kNothingDone;

@@ -19,28 +19,12 @@ OperationDialogValues Values(int32_t range) {
 
 class EditApplierTest : public EditTest {
  protected:
-  std::shared_ptr<CAudioSnippet> TrackSnippet(const std::shared_ptr<CAudioSegment>& segment, int track) {
-    segment->tempo = app->project.tempo;
-    auto snippet = std::make_shared<CAudioSnippetExtended>(segment);
-    snippet->tempo = app->project.tempo;
-    snippet->start = 44100;
-    snippet->SetTempo(app->project.tempo);
-    EXPECT_EQ(app->project.AddSnippetToTrack(snippet, track), 1);
-    return snippet;
-  }
   std::shared_ptr<CAudioSnippet> OnlySnippetOf(int track) {
     CAudioTrack* t = nullptr;
     app->project.FindTrack(track, &t);
     const auto& all = t->Snippets().Snippets();
     EXPECT_EQ(all.size(), 1u);
     return all.empty() ? nullptr : all.front();
-  }
-  std::shared_ptr<CAudioLoop> BankLoop(const std::shared_ptr<CAudioSegment>& segment) {
-    auto loop = std::make_shared<CAudioLoop>();
-    loop->SetSegment(segment);
-    loop->SetMeasures(2);
-    EXPECT_EQ(app->loopBank.AddLoop(loop), 1);
-    return loop;
   }
 };
 

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "AudioSnippetExtended.h"
 #include "Folders.h"
 
 namespace tessiro::test {
@@ -33,6 +34,24 @@ std::shared_ptr<CAudioSegment> WriteSegment(const std::string& folder, const std
   segment->length = frames;
   segment->viewEnd = segment->viewWidth = frames;
   return segment;
+}
+
+std::shared_ptr<CAudioSnippet> EditTest::TrackSnippet(const std::shared_ptr<CAudioSegment>& segment, int track) {
+  segment->tempo = app->project.tempo;
+  auto snippet = std::make_shared<CAudioSnippetExtended>(segment);
+  snippet->tempo = app->project.tempo;
+  snippet->start = 44100;
+  snippet->SetTempo(app->project.tempo);
+  EXPECT_EQ(app->project.AddSnippetToTrack(snippet, track), 1);
+  return snippet;
+}
+
+std::shared_ptr<CAudioLoop> EditTest::BankLoop(const std::shared_ptr<CAudioSegment>& segment) {
+  auto loop = std::make_shared<CAudioLoop>();
+  loop->SetSegment(segment);
+  loop->SetMeasures(2);
+  EXPECT_EQ(app->loopBank.AddLoop(loop), 1);
+  return loop;
 }
 
 std::vector<std::string> EditTest::TempFiles() const {

@@ -44,22 +44,6 @@ class EditorCommandTest : public EditTest {
     app->SetEditorIndependentAudio(segment);
     return segment;
   }
-  std::shared_ptr<CAudioSnippet> TrackSnippet(const std::shared_ptr<CAudioSegment>& segment, int track) {
-    segment->tempo = app->project.tempo;
-    auto snippet = std::make_shared<CAudioSnippetExtended>(segment);
-    snippet->tempo = app->project.tempo;
-    snippet->start = 44100;
-    snippet->SetTempo(app->project.tempo);
-    EXPECT_EQ(app->project.AddSnippetToTrack(snippet, track), 1);
-    return snippet;
-  }
-  std::shared_ptr<CAudioLoop> BankLoop(const std::shared_ptr<CAudioSegment>& segment) {
-    auto loop = std::make_shared<CAudioLoop>();
-    loop->SetSegment(segment);
-    loop->SetMeasures(2);
-    EXPECT_EQ(app->loopBank.AddLoop(loop), 1);
-    return loop;
-  }
   // The clipboard holding samples, as a Copy leaves it.
   void Clip(const std::vector<int16_t>& samples, uint16_t channels) { app->audioClipboard = MakeSegment(samples, channels); }
   std::vector<int16_t> Shown() {
