@@ -64,6 +64,8 @@ class CRecordingEditor final : public view::ITrackViewEditor, public view::IWave
   void RefreshTrackingBar() override { Log("RefreshTrackingBar"); }
   void SetTempoText(float) override { Log("SetTempoText"); }
   void SetPitchText(float) override { Log("SetPitchText"); }
+  bool GetCurrentSnippet(int*, uint32_t*) const override { return false; }
+  void ClearCurrentSnippet() override { Log("ClearCurrentSnippet"); }
   void OnCursorTimer() override { Log("OnCursorTimer"); }
   void StartTracking(int loopWrap) override { Log("StartTracking", loopWrap); }
   void StopTracking() override { Log("StopTracking"); }

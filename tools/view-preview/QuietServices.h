@@ -90,6 +90,24 @@ class CQuietViewHost final : public CNullViewHost {
   void RefreshLoopBankRow(int loopNumber) override {
     if (view) view->RefreshLoopBankRow(loopNumber);
   }
+  void MoveTrackingBar(uint32_t frame, bool follow) override {
+    if (view) view->MoveTrackingBar(frame, follow);
+  }
+  void ResetTrackingBar(uint32_t) override {
+    if (view) view->ResetTrackingBar();
+  }
+  void SetTempoText(float bpm) override {
+    if (view) view->SetTempoText(bpm);
+  }
+  void SetPitchText(float semitones) override {
+    if (view) view->SetPitchText(semitones);
+  }
+  bool GetCurrentSnippet(int* trackIndex, uint32_t* snippetIdentifier) const override {
+    return view && view->GetCurrentSnippet(trackIndex, snippetIdentifier);
+  }
+  void ClearCurrentSnippet() override {
+    if (view) view->ClearCurrentSnippet();
+  }
 };
 
 class CQuietProfile final : public ui::IProfile {

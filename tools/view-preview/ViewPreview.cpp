@@ -1,14 +1,17 @@
 // Writes the view in each view mode as PNG files into a folder, offscreen, at
 // the size the view has in a main window of 835 x 550 and at 838 x 600, with
-// a project when one is named.
+// a project when one is named ("busy" makes one of 2,000 snippets), and the
+// Track View while the project plays.
 #include <QApplication>
 #include <QDir>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 
+#include "BusyProject.h"
 #include "QuietServices.h"
 #include "pro.h"
+#include "trackview/TrackViewGUI.h"
 
 namespace {
 
@@ -72,9 +75,19 @@ int main(int argc, char** argv) {
 
   tools::QuietServices seams;
   auto app = std::make_unique<CProApp>(seams.Services());
-  if (argc > 2 && app->OpenProject(argv[2]) != status::kDone) std::fprintf(stderr, "could not open %s\n", argv[2]);
+  const std::string project = argc > 2 ? argv[2] : "";
+  if (project == "busy") {
+    const std::string audio = home.toStdString() + "/busy-audio";
+    QDir().mkpath(QString::fromStdString(audio));
+    tools::FillBusyProject(*app, audio, 2000);
+    app->project.viewEnd = app->project.viewWidth = 44100 * 120;
+  } else if (!project.empty() && app->OpenProject(project) != status::kDone) {
+    std::fprintf(stderr, "could not open %s\n", project.c_str());
+  }
+  app->initialised = 1;
   CProView view(app.get());
   seams.view.view = &view;
+  view.InstallTrackView(std::make_unique<CTrackViewGUI>(app.get()));
   view.resize(kWindowViewWidth, kWindowViewHeight);
   view.show();
   bool saved = SaveModes(view, folder, "window");
@@ -82,6 +95,14 @@ int main(int argc, char** argv) {
   saved = SaveDetails(view.grab().toImage(), folder) && saved;
   view.resize(838, 600);
   saved = SaveModes(view, folder, "838x600") && saved;
+  // While the project plays: the mouse locked out, the bar moved by the play timer.
+  view.SwitchView(ViewModeTrack);
+  app->playing = 1;
+  view.LockInput(1);
+  view.MoveTrackingBar(app->project.viewStart + app->project.viewWidth / 3, true);
+  saved = view.grab().save(folder + QStringLiteral("/view-track-view-playing.png")) && saved;
+  view.LockInput(0);
+  app->playing = 0;
   seams.view.view = nullptr;
   return saved ? 0 : 1;
 }

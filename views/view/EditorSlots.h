@@ -98,6 +98,9 @@ class ITrackViewEditor : public IViewEditor {
   virtual void RefreshTrackingBar() = 0;
   virtual void SetTempoText(float bpm) = 0;
   virtual void SetPitchText(float semitones) = 0;
+  // The snippet under the last right click, by its track and identifier; false for none.
+  virtual bool GetCurrentSnippet(int* trackIndex, uint32_t* snippetIdentifier) const = 0;
+  virtual void ClearCurrentSnippet() = 0;
 };
 
 class IWaveformEditor : public IViewEditor {

@@ -284,6 +284,34 @@ void CProView::AudioEditorTrackerMoved() {
   if (audioEditor) audioEditor->TrackerMoved();
 }
 
+void CProView::MoveTrackingBar(uint32_t frame, bool follow) {
+  if (PostedFromOtherThread([this, frame, follow] { MoveTrackingBar(frame, follow); })) return;
+  if (trackView) trackView->UpdateTrackingBar(frame, follow);
+}
+
+void CProView::ResetTrackingBar() {
+  if (PostedFromOtherThread([this] { ResetTrackingBar(); })) return;
+  if (!trackView) return;
+  trackView->ResetTrackingBar();
+  Invalidate();
+}
+
+void CProView::SetTempoText(float bpm) {
+  if (trackView) trackView->SetTempoText(bpm);
+}
+
+void CProView::SetPitchText(float semitones) {
+  if (trackView) trackView->SetPitchText(semitones);
+}
+
+bool CProView::GetCurrentSnippet(int* trackIndex, uint32_t* snippetIdentifier) const {
+  return trackView && trackView->GetCurrentSnippet(trackIndex, snippetIdentifier);
+}
+
+void CProView::ClearCurrentSnippet() {
+  if (trackView) trackView->ClearCurrentSnippet();
+}
+
 // ---- Drawing -------------------------------------------------------------------------
 
 void CProView::CreateBackBuffer() {

@@ -102,6 +102,16 @@ class CProView final : public QWidget, public IFrameView {
   void RefreshTrackingBar() override;
   void AudioEditorTrackerMoved() override;
 
+  // ---- The core's calls on the Track View ---------------------------------------------
+  // The play timer's move of the tracking bar, paging the view when following.
+  void MoveTrackingBar(uint32_t frame, bool follow);
+  // Play stopped: the bar is forgotten and put back at the play cursor.
+  void ResetTrackingBar();
+  void SetTempoText(float bpm);
+  void SetPitchText(float semitones);
+  bool GetCurrentSnippet(int* trackIndex, uint32_t* snippetIdentifier) const;
+  void ClearCurrentSnippet();
+
   // ---- Drawing -------------------------------------------------------------------
   // Composes the back buffer: ground, tab strip, frame, corners, the shown editor.
   void OnDraw();
