@@ -25,6 +25,10 @@ inline int16_t BusyMusic(uint32_t frame, int channel) {
 
 // Adds snippets spread over the 24 tracks; returns how many were placed.
 inline int FillBusyProject(CProApp& app, const std::string& folder, int snippets) {
+  // An application that never started has no tracks yet.
+  if (app.project.GetTrackCount() == 0) {
+    app.project.CreateTracks(CAudioSnippetList::kModeProject, CAudioTrack::kTypeExtended, CAudioTrackList::kProjectTracks);
+  }
   std::vector<std::shared_ptr<CAudioSegment>> segments;
   for (int i = 0; i < 4; ++i) {
     const uint32_t seconds = 20 + 15 * i;
