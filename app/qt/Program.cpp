@@ -16,6 +16,7 @@
 #include "frame/MainFrame.h"
 #include "frame/MenuResources.h"
 #include "pro.h"
+#include "trackview/TrackViewGUI.h"
 #include "view/ProView.h"
 
 namespace {
@@ -60,6 +61,7 @@ bool CProgram::Start() {
   view_.SetFrame(frame_.get());
   // The frame owns the view widget from here on.
   auto* proView = new CProView(app_.get(), frame_.get());
+  proView->InstallTrackView(std::make_unique<CTrackViewGUI>(app_.get()));
   frame_->SetView(proView);
   view_.SetView(proView);
   frame_->SetClosedHandler([this] {

@@ -89,11 +89,11 @@ void CFrameViewHost::SetEditorColors(const TrackColorSet& colors) {
 }
 
 void CFrameViewHost::MoveTrackingBar(uint32_t frame, bool follow) {
-  if (view::ITrackViewEditor* editor = view_ ? view_->TrackView() : nullptr) editor->UpdateTrackingBar(frame, follow);
+  if (view_) view_->MoveTrackingBar(frame, follow);
 }
 
 void CFrameViewHost::ResetTrackingBar(uint32_t) {
-  if (view::ITrackViewEditor* editor = view_ ? view_->TrackView() : nullptr) editor->ResetTrackingBar();
+  if (view_) view_->ResetTrackingBar();
 }
 
 void CFrameViewHost::SyncTrackingBar(uint32_t) {
@@ -101,11 +101,11 @@ void CFrameViewHost::SyncTrackingBar(uint32_t) {
 }
 
 void CFrameViewHost::SetTempoText(float bpm) {
-  if (view::ITrackViewEditor* editor = view_ ? view_->TrackView() : nullptr) editor->SetTempoText(bpm);
+  if (view_) view_->SetTempoText(bpm);
 }
 
 void CFrameViewHost::SetPitchText(float semitones) {
-  if (view::ITrackViewEditor* editor = view_ ? view_->TrackView() : nullptr) editor->SetPitchText(semitones);
+  if (view_) view_->SetPitchText(semitones);
 }
 
 void CFrameViewHost::StartEditorTracking(bool loopWrap) {
@@ -145,9 +145,13 @@ void CFrameViewHost::ResetLoopPlayButton() {
   if (view::ILoopBankEditor* editor = view_ ? view_->LoopBank() : nullptr) editor->ResetPlayButton();
 }
 
-// The Track View's right-clicked snippet is the Track View's to keep.
-bool CFrameViewHost::GetCurrentSnippet(int*, uint32_t*) const { return false; }
-void CFrameViewHost::ClearCurrentSnippet() {}
+bool CFrameViewHost::GetCurrentSnippet(int* trackIndex, uint32_t* snippetIdentifier) const {
+  return view_ && view_->GetCurrentSnippet(trackIndex, snippetIdentifier);
+}
+
+void CFrameViewHost::ClearCurrentSnippet() {
+  if (view_) view_->ClearCurrentSnippet();
+}
 
 void CFrameViewHost::PressLoopRowButton(int) {}
 void CFrameViewHost::RebuildEffectsTabs() {}
