@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "Folders.h"
+#include "Generic.h"
 #include "QuietServices.h"
 #include "WaveformFixtures.h"
 #include "editor/AudioEditorToolDialog.h"

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Folders.h"
+#include "Generic.h"
 #include "QuietServices.h"
 #include "WaveformFixtures.h"
 #include "editor/WaveformEditorGUI.h"
