@@ -87,7 +87,10 @@ int CLoopBankGUI::DrawRow(draw::CCanvas& dc, int loopNumber, int y) {
   if (QLineEdit* edit = NameEdit(loopNumber - firstRow)) {
     // Not while the user types in it: the text there is already the title.
     const QString title = QString::fromStdString(loop->GetTitle());
-    if (!edit->hasFocus() && edit->text() != title) edit->setText(title);
+    if (!edit->hasFocus() && edit->text() != title) {
+      edit->setText(title);
+      edit->setCursorPosition(0);  // a long title shows its start
+    }
   }
   const TrackColorSet& colors = loop->GetColors();
   loopPen = draw::CPen::Solid(colors.waveformOutline);

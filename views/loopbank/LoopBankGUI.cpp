@@ -38,6 +38,7 @@ CLoopBankGUI::CLoopBankGUI(CProApp* app)
   if (app_) {
     loopList = &app_->loopBank;
     millisecondsPlayed = [app] { return app->devices.GetMillisecondsPlayed(); };
+    loopPropertiesCallback = [app](int loopNumber) { app->OnLoopProperties(loopNumber); };
   }
 }
 
@@ -163,6 +164,10 @@ QPushButton* CLoopBankGUI::RowButton(int row, int control) const {
   return rowControls[row].buttons[control].data();
 }
 
+QScrollBar* CLoopBankGUI::VScrollBar() const { return vScrollBar.data(); }
+CMyButton* CLoopBankGUI::FewerRowsButton() const { return fewerRowsButton.data(); }
+CMyButton* CLoopBankGUI::MoreRowsButton() const { return moreRowsButton.data(); }
+
 void CLoopBankGUI::InvalidateView() {
   if (ownerView) ownerView->Invalidate(true);
 }
@@ -247,7 +252,7 @@ void CLoopBankGUI::OnEditClicked(int row) {
   if (QPushButton* button = RowButton(row, kEdit)) button->setChecked(false);
   if (!LoopOfRow(row, kLinePlayRow)) return;
   SelectLoop(firstRow + row);
-  if (app_) app_->services.thread.Post(msg::kEditLoopAudio);
+  if (app_) app_->OnEditLoopAudio();
 }
 
 void CLoopBankGUI::OnLoopPropertiesClicked(int row) {

@@ -90,6 +90,7 @@ class CLoopBankGUI final : public view::ILoopBankEditor {
   void UpdateScrollBar();
 
   // ---- What the application sets --------------------------------------------------
+  // Opens a loop's properties; the application's own unless it sets another.
   std::function<void(int loopNumber)> loopPropertiesCallback;
   // The device's count of milliseconds played since the preview started; the
   // device object's own unless a test sets another.
@@ -103,9 +104,9 @@ class CLoopBankGUI final : public view::ILoopBankEditor {
   int Repaints() const { return repaints_; }
   QLineEdit* NameEdit(int row) const;
   QPushButton* RowButton(int row, int control) const;
-  QScrollBar* VScrollBar() const { return vScrollBar; }
-  CMyButton* FewerRowsButton() const { return fewerRowsButton; }
-  CMyButton* MoreRowsButton() const { return moreRowsButton; }
+  QScrollBar* VScrollBar() const;
+  CMyButton* FewerRowsButton() const;
+  CMyButton* MoreRowsButton() const;
 
   // ---- Fields, in the order the rest of the program knows them ------------------
   int16_t visibleRows = 0;
