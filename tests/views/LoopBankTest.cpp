@@ -78,6 +78,8 @@ TEST_F(LoopBankTest, RowsAfterLoopsAreAddedAndRemovedAboveInsideAndBelowTheView)
       {"down to two", [&] { while (app->loopBank.GetCount() > 2) RemoveLoop(*app, *bank, 0); }, "0..1/2"},
       {"down to one", [&] { RemoveLoop(*app, *bank, 1); }, "0..0/1"},
       {"none left", [&] { RemoveLoop(*app, *bank, 0); }, "0..0/0"},
+      {"fewer with none", [&] { bank->FewerRows(); }, "0..0/0"},
+      {"more with none", [&] { bank->MoreRows(); }, "0..0/0"},
       {"the first one back", [&] { AddLoop("first"); bank->RebuildRows(); }, "0..0/1"},
       {"a second", [&] { AddLoop("second"); bank->RebuildRows(); }, "0..1/2"},
   };
