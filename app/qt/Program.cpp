@@ -16,6 +16,10 @@
 #include "frame/MainFrame.h"
 #include "frame/MenuResources.h"
 #include "pro.h"
+#include "editor/AudioEditorToolDialog.h"
+#include "editor/ToolBarTimeBoxes.h"
+#include "editor/WaveformEditorGUI.h"
+#include "loopbank/LoopBankGUI.h"
 #include "trackview/TrackViewGUI.h"
 #include "view/ProView.h"
 
@@ -60,10 +64,7 @@ bool CProgram::Start() {
   if (frame_->Create(screen ? screen->size() : QSize(1024, 768)) != 0) return false;
   view_.SetFrame(frame_.get());
   // The frame owns the view widget from here on.
-  auto* proView = new CProView(app_.get(), frame_.get());
-  proView->InstallTrackView(std::make_unique<CTrackViewGUI>(app_.get()));
-  frame_->SetView(proView);
-  view_.SetView(proView);
+  InstallView();
   frame_->SetClosedHandler([this] {
     closed_ = true;
     if (running_) QCoreApplication::quit();
@@ -105,6 +106,42 @@ void CProgram::RetryClose(int attemptsLeft) {
     return;
   }
   frame_->close();
+}
+
+// The view with its three editors; the frame owns the view widget, the view its editors.
+void CProgram::InstallView() {
+  CProApp* app = app_.get();
+  auto* proView = new CProView(app, frame_.get());
+
+  auto trackView = std::make_unique<CTrackViewGUI>(app);
+  trackView->trackPropertiesCallback = [app](int trackIndex) { app->OnTrackProperties(trackIndex); };
+  trackView->commandCallback = [this](int commandId) { router_.Dispatch(commandId); };
+  proView->InstallTrackView(std::move(trackView));
+
+  auto audioEditor = std::make_unique<CWaveformEditorGUI>(app);
+  CWaveformEditorGUI* editor = audioEditor.get();
+  if (frame_->editorToolBar) {
+    timeBoxes_ = std::make_unique<CToolBarTimeBoxes>(*frame_->editorToolBar);
+    editor->SetTimeBoxes(timeBoxes_.get());
+  }
+  editor->SetCommandSink([this](int commandId) { router_.Dispatch(commandId); });
+  proView->InstallAudioEditor(std::move(audioEditor));
+  view_.SetToolWindowMaker(ui::ToolWindow::EditorTool, [app, editor, proView](QWidget* owner) -> QWidget* {
+    auto* window = new CAudioEditorToolDialog(app, editor, owner);
+    editor->SetToolWindow(window);
+    proView->SetEditorToolWindow(window);
+    // The window goes with the main window; nothing may reach it after that.
+    QObject::connect(window, &QObject::destroyed, proView, [editor, proView] {
+      editor->SetToolWindow(nullptr);
+      proView->SetEditorToolWindow(nullptr);
+    });
+    return window;
+  });
+
+  proView->InstallLoopBank(std::make_unique<CLoopBankGUI>(app));
+
+  frame_->SetView(proView);
+  view_.SetView(proView);
 }
 
 void CProgram::RegisterCommands() {

@@ -22,6 +22,7 @@
 class CMainFrame;
 class CProApp;
 class CSignalWatcher;
+class CToolBarTimeBoxes;
 
 class CProgram {
  public:
@@ -55,6 +56,7 @@ class CProgram {
   double FirstPaintMs() const { return firstPaintMs_; }
 
  private:
+  void InstallView();
   void RegisterCommands();
   void RetryClose(int attemptsLeft);
 
@@ -69,6 +71,7 @@ class CProgram {
   std::unique_ptr<CProApp> app_;
   std::unique_ptr<CMainFrame> frame_;
   std::unique_ptr<CSignalWatcher> signals_;
+  std::unique_ptr<CToolBarTimeBoxes> timeBoxes_;
   std::function<void()> onFirstPaint_;
   double firstPaintMs_ = -1;
   bool started_ = false;

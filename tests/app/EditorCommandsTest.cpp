@@ -11,6 +11,7 @@ namespace tessiro::test {
 namespace {
 
 using namespace editor;
+constexpr const char* kDuringPlayback = "Sorry, cannot perform this operation during playback.";
 
 TEST_F(EditorCommandTest, EveryRefusalSaysWhyAndChangesNothing) {
   const std::string noHighlight = "Cannot perform operation.  No audio highlighted.";
@@ -87,8 +88,8 @@ TEST_F(EditorCommandTest, EveryRefusalSaysWhyAndChangesNothing) {
       {"paste mix at the marker, empty clipboard", onlyBegin, &CProApp::OnPasteMixAtMarker, kClipboardEmptyText},
       {"undo, empty history", plain, &CProApp::OnUndo, kNothingToUndoText},
       {"redo, empty history", plain, &CProApp::OnRedo, kNothingToRedoText},
-      {"undo during playback", playing, &CProApp::OnUndo, track::kDuringPlaybackText},
-      {"redo during playback", playing, &CProApp::OnRedo, track::kDuringPlaybackText},
+      {"undo during playback", playing, &CProApp::OnUndo, kDuringPlayback},
+      {"redo during playback", playing, &CProApp::OnRedo, kDuringPlayback},
       {"delete during playback", playing, &CProApp::OnDeleteHighlighted, ""},
       {"a marker during playback", playing, &CProApp::OnSetEndMarker, ""},
   };

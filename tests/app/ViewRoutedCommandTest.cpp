@@ -6,6 +6,7 @@
 
 namespace tessiro::test {
 namespace {
+constexpr const char* kDuringPlayback = "Sorry, cannot perform this operation during playback.";
 
 using namespace editor;
 
@@ -77,10 +78,10 @@ TEST_F(EditorCommandTest, EachViewAnswersItsOwnCutCopyPasteAndDelete) {
   app->playing = 1;
   for (int (CProApp::*command)() : {&CProApp::OnViewCopy, &CProApp::OnViewCut, &CProApp::OnViewDelete,
                                     &CProApp::OnViewPaste}) {
-    seams.ui.ExpectBox(track::kDuringPlaybackText);
+    seams.ui.ExpectBox(kDuringPlayback);
     EXPECT_EQ((app.get()->*command)(), status::kNothingDone);
   }
-  seams.ui.ExpectBox(track::kDuringPlaybackText);
+  seams.ui.ExpectBox(kDuringPlayback);
   EXPECT_EQ(app->OnViewKey(kIdDeleteKey), status::kNothingDone);
   app->playing = 0;
   EXPECT_EQ(app->undoList.GetCount(), 3u);

@@ -167,6 +167,8 @@ TEST_F(LoopBankTest, TheRowButtonsPreviewEditAndOpenProperties) {
   EXPECT_NE(std::find(seams.view.calls.begin(), seams.view.calls.end(), "SwitchView(2)"), seams.view.calls.end());
   QTest::mouseClick(bank->RowButton(0, CLoopBankGUI::kProps), Qt::LeftButton);
   EXPECT_EQ(propertiesAsked, std::vector<int>{0});
+  // The application here never opened an output, so the preview it is asked for refuses.
+  seams.ui.ExpectBox("No audio output device is open to play through.");
   seams.thread.Pump();
   EXPECT_EQ(seams.thread.Delivered(),
             (std::vector<uint32_t>{msg::kPlayLoopPreview, msg::kStopLoopPreview}));

@@ -79,6 +79,7 @@ class CRecordingEditor final : public view::ITrackViewEditor, public view::IWave
   void StopPlayhead() override { Log("StopPlayhead"); }
   void ResetPlayButton() override { Log("ResetPlayButton"); }
   bool IsRowVisible(int) const override { return false; }
+  void PressPlayButton(int loopNumber) override { Log("PressPlayButton", loopNumber); }
   void RebuildRows() override { Log("RebuildRows"); }
   void UpdateRowsAfterRemoval(int loopNumber) override { Log("UpdateRowsAfterRemoval", loopNumber); }
   void OnLoopNameChanged(int row) override { Log("OnLoopNameChanged", row); }

@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "NullViewHost.h"
+#include "../quiet/NullViewHost.h"
 #include "UiServices.h"
 #include "view/ProView.h"
 

@@ -153,7 +153,9 @@ void CFrameViewHost::ClearCurrentSnippet() {
   if (view_) view_->ClearCurrentSnippet();
 }
 
-void CFrameViewHost::PressLoopRowButton(int) {}
+void CFrameViewHost::PressLoopRowButton(int loopNumber) {
+  if (view::ILoopBankEditor* editor = view_ ? view_->LoopBank() : nullptr) editor->PressPlayButton(loopNumber);
+}
 void CFrameViewHost::RebuildEffectsTabs() {}
 
 void CFrameViewHost::ShowRecordingWindow() {}

@@ -283,6 +283,10 @@ bool CLoopBankGUI::IsRowVisible(int loopNumber) const {
   return visibleRows > 0 && loopNumber >= firstRow && loopNumber <= lastRow && loopNumber - firstRow < kRows;
 }
 
+void CLoopBankGUI::PressPlayButton(int loopNumber) {
+  if (IsRowVisible(loopNumber)) OnPlayButton(loopNumber - firstRow);
+}
+
 // ---- Preview playhead -----------------------------------------------------------------
 
 void CLoopBankGUI::StartPlayhead() {

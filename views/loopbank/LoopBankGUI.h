@@ -72,6 +72,7 @@ class CLoopBankGUI final : public view::ILoopBankEditor {
   void StopPlayhead() override;
   void ResetPlayButton() override;
   bool IsRowVisible(int loopNumber) const override;
+  void PressPlayButton(int loopNumber) override;
   void FewerRows() override;
   void MoreRows() override;
   void RebuildRows() override;

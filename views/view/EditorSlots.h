@@ -136,6 +136,8 @@ class ILoopBankEditor : public IViewEditor {
   virtual void StopPlayhead() = 0;
   virtual void ResetPlayButton() = 0;
   virtual bool IsRowVisible(int loopNumber) const = 0;
+  // The Play/Stop button of the loop's row, pressed as by the user; nothing when the row is not shown.
+  virtual void PressPlayButton(int loopNumber) = 0;
   virtual void FewerRows() = 0;
   virtual void MoreRows() = 0;
   // After loops were added; after loop loopNumber was removed.

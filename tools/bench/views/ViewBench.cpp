@@ -44,6 +44,7 @@ class CBufferEditor final : public view::ILoopBankEditor {
   void StopPlayhead() override {}
   void ResetPlayButton() override {}
   bool IsRowVisible(int) const override { return false; }
+  void PressPlayButton(int) override {}
   void FewerRows() override {}
   void MoreRows() override {}
   void RebuildRows() override {}
