@@ -11,6 +11,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "controls/HyperLink.h"
+#include "requests/ProjectRequests.h"
+#include "requests/TransportRequests.h"
 #include "requests/ViewRequests.h"
 
 namespace dialogs {
@@ -26,14 +29,11 @@ QLabel* Text(const char* text, int id, QWidget* parent) {
   return label;
 }
 
-QLabel* Link(const forms::HyperLink& link, QWidget* parent) {
-  auto* label = new QLabel(QStringLiteral("<a href=\"%1\">%2</a>")
-                               .arg(QString::fromStdString(link.target).toHtmlEscaped(),
-                                    QString::fromStdString(link.text).toHtmlEscaped()),
-                           parent);
+// The skinned link: link colours, a hand over it, its target opened when clicked.
+CHyperLink* Link(const forms::HyperLink& link, QWidget* parent) {
+  auto* label = new CHyperLink(QString::fromStdString(link.text), parent);
+  label->SetURL(QString::fromStdString(link.target));
   label->setObjectName(IdName(link.id));
-  label->setOpenExternalLinks(true);
-  label->setTextInteractionFlags(Qt::TextBrowserInteraction);
   return label;
 }
 
@@ -146,6 +146,38 @@ CNoticeWindow::CNoticeWindow(const forms::NoticeForm& notice, QWidget* parent) :
   setMinimumWidth(400);
 }
 
+CModifiedWindow::CModifiedWindow(const std::string& text, QWidget* parent) : QDialog(parent), form_(nullptr) {
+  using forms::CModifiedDialog;
+  setObjectName(QStringLiteral("301"));
+  setWindowTitle(QString::fromUtf8(CModifiedDialog::Caption()));
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(Text(text.empty() ? CModifiedDialog::Text() : text.c_str(), 0, this));
+  auto* buttons = new QDialogButtonBox(this);
+  const struct {
+    int id;
+    const char* text;
+    QDialogButtonBox::ButtonRole role;
+  } kButtons[] = {{CModifiedDialog::kIdYes, "&Yes", QDialogButtonBox::YesRole},
+                  {CModifiedDialog::kIdNo, "&No", QDialogButtonBox::NoRole},
+                  {CModifiedDialog::kIdCancel, "&Cancel", QDialogButtonBox::RejectRole}};
+  for (const auto& entry : kButtons) {
+    QPushButton* button = buttons->addButton(QString::fromUtf8(entry.text), entry.role);
+    button->setObjectName(IdName(entry.id));
+    const int id = entry.id;
+    connect(button, &QPushButton::clicked, this, [this, id] { done(form_.OnButton(id)); });
+  }
+  layout->addWidget(buttons);
+  // The question on one line in the program's font.
+  setMinimumWidth(450);
+}
+
+ModifiedProjectRequest::Answer CModifiedWindow::Answer() const {
+  // The application saves after Yes itself; Esc and the close button are Cancel.
+  if (result() == ui::kAnswerOk) return ModifiedProjectRequest::Answer::Yes;
+  if (result() == ui::kAnswerNo) return ModifiedProjectRequest::Answer::No;
+  return ModifiedProjectRequest::Answer::Cancel;
+}
+
 int RunWindow(QDialog& window, const StartupServices& services) {
   if (services.run) {
     services.run(window);
@@ -183,6 +215,32 @@ void AnswerStartupRequests(ui::CRequestHandlers& handlers, const StartupServices
     CNoticeWindow window(forms::NoLoopsNotice(), owner());
     RunWindow(window, services);
     return std::optional<NoLoopsExistRequest::Result>(NoLoopsExistRequest::Result{window.DontShowAgain() ? 1 : 0});
+  });
+}
+
+void AnswerNoticeRequests(ui::CRequestHandlers& handlers, const StartupServices& services) {
+  auto owner = [parent = services.parent] { return parent ? parent() : nullptr; };
+  handlers.On<ArmButtonRequest>([owner, services](const ArmButtonRequest&) {
+    CNoticeWindow window(forms::ArmButtonNotice(), owner());
+    RunWindow(window, services);
+    return std::optional<ArmButtonRequest::Result>(ArmButtonRequest::Result{});
+  });
+  // Dropouts that come while the notice is open are told by the notice already
+  // shown, not by a pile of them.
+  auto showing = std::make_shared<bool>(false);
+  handlers.On<DropoutNoticeRequest>([owner, services, showing](const DropoutNoticeRequest&) {
+    if (!*showing) {
+      *showing = true;
+      CNoticeWindow window(forms::DropoutNotice(), owner());
+      RunWindow(window, services);
+      *showing = false;
+    }
+    return std::optional<DropoutNoticeRequest::Result>(DropoutNoticeRequest::Result{});
+  });
+  handlers.On<ModifiedProjectRequest>([owner, services](const ModifiedProjectRequest& request) {
+    CModifiedWindow window(request.text, owner());
+    RunWindow(window, services);
+    return std::optional<ModifiedProjectRequest::Result>(ModifiedProjectRequest::Result{window.Answer()});
   });
 }
 

@@ -22,6 +22,9 @@
 class CMainFrame;
 class CProApp;
 class CSignalWatcher;
+namespace dialogs {
+class CRecordingWindows;
+}
 
 class CProgram {
  public:
@@ -56,6 +59,8 @@ class CProgram {
 
  private:
   void RegisterCommands();
+  // The dialogs that answer the core's requests, and the recording windows.
+  void RegisterDialogs();
   void RetryClose(int attemptsLeft);
 
   Options options_;
@@ -68,6 +73,7 @@ class CProgram {
   CCommandRouter router_;
   std::unique_ptr<CProApp> app_;
   std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<dialogs::CRecordingWindows> recordingWindows_;
   std::unique_ptr<CSignalWatcher> signals_;
   std::function<void()> onFirstPaint_;
   double firstPaintMs_ = -1;

@@ -19,6 +19,7 @@
 #include "frame/ToolBarTrackLower.h"
 #include "pro.h"
 #include "requests/StartupRequests.h"
+#include "requests/ViewRequests.h"
 
 namespace tessiro::test {
 namespace {
@@ -102,7 +103,16 @@ class ProgramRun : public ::testing::Test {
     CProgram::Options options;
     options.watchSignals = false;
     program = std::make_unique<CProgram>(options);
-    // The first start's settings page, answered with a folder of the test.
+    // The first start's pages, answered without their windows, the settings with a folder of the test.
+    program->Ui().Handlers().On<InitDialog1Request>(
+        [](const InitDialog1Request&) { return std::optional<InitDialog1Request::Result>(InitDialog1Request::Result{}); });
+    // The views' empty-editor notices are answered without their windows too.
+    program->Ui().Handlers().On<NoAudioEditingExistsRequest>([](const NoAudioEditingExistsRequest&) {
+      return std::optional<NoAudioEditingExistsRequest::Result>(NoAudioEditingExistsRequest::Result{});
+    });
+    program->Ui().Handlers().On<NoLoopsExistRequest>([](const NoLoopsExistRequest&) {
+      return std::optional<NoLoopsExistRequest::Result>(NoLoopsExistRequest::Result{});
+    });
     program->Ui().Handlers().On<InitDialog2Request>([this](const InitDialog2Request&) {
       return std::optional<InitDialog2Request::Result>(InitDialog2Request::Result{audio.Path(), 0});
     });
