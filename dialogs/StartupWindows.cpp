@@ -10,11 +10,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <cstring>
 
 #include "controls/HyperLink.h"
 #include "requests/ProjectRequests.h"
 #include "requests/TransportRequests.h"
 #include "requests/ViewRequests.h"
+#include "skin/SkinFactory.h"
 
 namespace dialogs {
 
@@ -35,6 +37,13 @@ CHyperLink* Link(const forms::HyperLink& link, QWidget* parent) {
   label->SetURL(QString::fromStdString(link.target));
   label->setObjectName(IdName(link.id));
   return label;
+}
+
+// The skin's picture of a notice; 0 for one the skin does not draw.
+int PictureId(const char* name) {
+  if (std::strcmp(name, "arm-button") == 0) return skin::kArmPicture;
+  if (std::strcmp(name, "multitrack-independent") == 0) return skin::kDriverPicture;
+  return 0;
 }
 
 QDialogButtonBox* OkButton(QDialog* dialog) {
@@ -127,15 +136,24 @@ CNoticeWindow::CNoticeWindow(const forms::NoticeForm& notice, QWidget* parent) :
   auto* body = new QHBoxLayout;
   body->addWidget(Text(notice.text, notice.textId, this), 1);
   if (notice.picture != nullptr) {
-    // The pictures come with the skin; until it has them the place stays framed.
+    const int id = PictureId(notice.picture);
     auto* picture = new QLabel(this);
     picture->setObjectName(QString::fromUtf8(notice.picture));
-    picture->setFixedSize(120, 90);
-    picture->setFrameShape(QFrame::Box);
-    body->addWidget(picture);
+    if (id != 0) {
+      const draw::CBitmap& art = CSkinFactory::Get(id, devicePixelRatioF());
+      QPixmap pixmap = QPixmap::fromImage(art.Image());
+      pixmap.setDevicePixelRatio(art.Scale());
+      picture->setPixmap(pixmap);
+      picture->setFixedSize(CSkinFactory::Size(id));
+    }
+    body->addWidget(picture, 0, Qt::AlignTop);
   }
   layout->addLayout(body);
-  if (notice.link) layout->addWidget(Link(*notice.link, this));
+  if (notice.link) {
+    // Apart from the text, so that it reads as a link of its own.
+    layout->addSpacing(4);
+    layout->addWidget(Link(*notice.link, this));
+  }
   if (notice.checkId != 0) {
     auto* check = new QCheckBox(QString::fromUtf8(forms::kDontShowAgainText), this);
     check->setObjectName(IdName(notice.checkId));
@@ -143,7 +161,8 @@ CNoticeWindow::CNoticeWindow(const forms::NoticeForm& notice, QWidget* parent) :
     layout->addWidget(check);
   }
   layout->addWidget(OkButton(this));
-  setMinimumWidth(400);
+  // Wider beside a picture, so that the text keeps to a few lines.
+  setMinimumWidth(notice.picture ? 500 : 400);
 }
 
 CModifiedWindow::CModifiedWindow(const std::string& text, QWidget* parent) : QDialog(parent), form_(nullptr) {
