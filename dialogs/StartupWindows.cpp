@@ -10,8 +10,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <cstring>
 
+#include "controls/HyperLink.h"
+#include "requests/ProjectRequests.h"
+#include "requests/TransportRequests.h"
 #include "requests/ViewRequests.h"
+#include "skin/SkinFactory.h"
 
 namespace dialogs {
 
@@ -26,15 +31,19 @@ QLabel* Text(const char* text, int id, QWidget* parent) {
   return label;
 }
 
-QLabel* Link(const forms::HyperLink& link, QWidget* parent) {
-  auto* label = new QLabel(QStringLiteral("<a href=\"%1\">%2</a>")
-                               .arg(QString::fromStdString(link.target).toHtmlEscaped(),
-                                    QString::fromStdString(link.text).toHtmlEscaped()),
-                           parent);
+// The skinned link: link colours, a hand over it, its target opened when clicked.
+CHyperLink* Link(const forms::HyperLink& link, QWidget* parent) {
+  auto* label = new CHyperLink(QString::fromStdString(link.text), parent);
+  label->SetURL(QString::fromStdString(link.target));
   label->setObjectName(IdName(link.id));
-  label->setOpenExternalLinks(true);
-  label->setTextInteractionFlags(Qt::TextBrowserInteraction);
   return label;
+}
+
+// The skin's picture of a notice; 0 for one the skin does not draw.
+int PictureId(const char* name) {
+  if (std::strcmp(name, "arm-button") == 0) return skin::kArmPicture;
+  if (std::strcmp(name, "multitrack-independent") == 0) return skin::kDriverPicture;
+  return 0;
 }
 
 QDialogButtonBox* OkButton(QDialog* dialog) {
@@ -127,15 +136,24 @@ CNoticeWindow::CNoticeWindow(const forms::NoticeForm& notice, QWidget* parent) :
   auto* body = new QHBoxLayout;
   body->addWidget(Text(notice.text, notice.textId, this), 1);
   if (notice.picture != nullptr) {
-    // The pictures come with the skin; until it has them the place stays framed.
+    const int id = PictureId(notice.picture);
     auto* picture = new QLabel(this);
     picture->setObjectName(QString::fromUtf8(notice.picture));
-    picture->setFixedSize(120, 90);
-    picture->setFrameShape(QFrame::Box);
-    body->addWidget(picture);
+    if (id != 0) {
+      const draw::CBitmap& art = CSkinFactory::Get(id, devicePixelRatioF());
+      QPixmap pixmap = QPixmap::fromImage(art.Image());
+      pixmap.setDevicePixelRatio(art.Scale());
+      picture->setPixmap(pixmap);
+      picture->setFixedSize(CSkinFactory::Size(id));
+    }
+    body->addWidget(picture, 0, Qt::AlignTop);
   }
   layout->addLayout(body);
-  if (notice.link) layout->addWidget(Link(*notice.link, this));
+  if (notice.link) {
+    // Apart from the text, so that it reads as a link of its own.
+    layout->addSpacing(4);
+    layout->addWidget(Link(*notice.link, this));
+  }
   if (notice.checkId != 0) {
     auto* check = new QCheckBox(QString::fromUtf8(forms::kDontShowAgainText), this);
     check->setObjectName(IdName(notice.checkId));
@@ -143,7 +161,40 @@ CNoticeWindow::CNoticeWindow(const forms::NoticeForm& notice, QWidget* parent) :
     layout->addWidget(check);
   }
   layout->addWidget(OkButton(this));
-  setMinimumWidth(400);
+  // Wider beside a picture, so that the text keeps to a few lines.
+  setMinimumWidth(notice.picture ? 500 : 400);
+}
+
+CModifiedWindow::CModifiedWindow(const std::string& text, QWidget* parent) : QDialog(parent), form_(nullptr) {
+  using forms::CModifiedDialog;
+  setObjectName(QStringLiteral("301"));
+  setWindowTitle(QString::fromUtf8(CModifiedDialog::Caption()));
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(Text(text.empty() ? CModifiedDialog::Text() : text.c_str(), 0, this));
+  auto* buttons = new QDialogButtonBox(this);
+  const struct {
+    int id;
+    const char* text;
+    QDialogButtonBox::ButtonRole role;
+  } kButtons[] = {{CModifiedDialog::kIdYes, "&Yes", QDialogButtonBox::YesRole},
+                  {CModifiedDialog::kIdNo, "&No", QDialogButtonBox::NoRole},
+                  {CModifiedDialog::kIdCancel, "&Cancel", QDialogButtonBox::RejectRole}};
+  for (const auto& entry : kButtons) {
+    QPushButton* button = buttons->addButton(QString::fromUtf8(entry.text), entry.role);
+    button->setObjectName(IdName(entry.id));
+    const int id = entry.id;
+    connect(button, &QPushButton::clicked, this, [this, id] { done(form_.OnButton(id)); });
+  }
+  layout->addWidget(buttons);
+  // The question on one line in the program's font.
+  setMinimumWidth(450);
+}
+
+ModifiedProjectRequest::Answer CModifiedWindow::Answer() const {
+  // The application saves after Yes itself; Esc and the close button are Cancel.
+  if (result() == ui::kAnswerOk) return ModifiedProjectRequest::Answer::Yes;
+  if (result() == ui::kAnswerNo) return ModifiedProjectRequest::Answer::No;
+  return ModifiedProjectRequest::Answer::Cancel;
 }
 
 int RunWindow(QDialog& window, const StartupServices& services) {
@@ -183,6 +234,32 @@ void AnswerStartupRequests(ui::CRequestHandlers& handlers, const StartupServices
     CNoticeWindow window(forms::NoLoopsNotice(), owner());
     RunWindow(window, services);
     return std::optional<NoLoopsExistRequest::Result>(NoLoopsExistRequest::Result{window.DontShowAgain() ? 1 : 0});
+  });
+}
+
+void AnswerNoticeRequests(ui::CRequestHandlers& handlers, const StartupServices& services) {
+  auto owner = [parent = services.parent] { return parent ? parent() : nullptr; };
+  handlers.On<ArmButtonRequest>([owner, services](const ArmButtonRequest&) {
+    CNoticeWindow window(forms::ArmButtonNotice(), owner());
+    RunWindow(window, services);
+    return std::optional<ArmButtonRequest::Result>(ArmButtonRequest::Result{});
+  });
+  // Dropouts that come while the notice is open are told by the notice already
+  // shown, not by a pile of them.
+  auto showing = std::make_shared<bool>(false);
+  handlers.On<DropoutNoticeRequest>([owner, services, showing](const DropoutNoticeRequest&) {
+    if (!*showing) {
+      *showing = true;
+      CNoticeWindow window(forms::DropoutNotice(), owner());
+      RunWindow(window, services);
+      *showing = false;
+    }
+    return std::optional<DropoutNoticeRequest::Result>(DropoutNoticeRequest::Result{});
+  });
+  handlers.On<ModifiedProjectRequest>([owner, services](const ModifiedProjectRequest& request) {
+    CModifiedWindow window(request.text, owner());
+    RunWindow(window, services);
+    return std::optional<ModifiedProjectRequest::Result>(ModifiedProjectRequest::Result{window.Answer()});
   });
 }
 

@@ -10,6 +10,7 @@
 #include "FirstStartForms.h"
 #include "NoticeForms.h"
 #include "UiServices.h"
+#include "requests/ProjectRequests.h"
 
 class QComboBox;
 class QLineEdit;
@@ -57,9 +58,22 @@ class CNoticeWindow : public QDialog {
   forms::CDontShowAgain dontShow_;
 };
 
+// "Save Modified Project?": Yes, No and Cancel as the request's answer.
+class CModifiedWindow : public QDialog {
+  Q_OBJECT
+ public:
+  explicit CModifiedWindow(const std::string& text, QWidget* parent = nullptr);
+  ModifiedProjectRequest::Answer Answer() const;
+
+ private:
+  forms::CModifiedDialog form_;
+};
+
 // Runs the window modally, or through services.run; the dialog's result code.
 int RunWindow(QDialog& window, const StartupServices& services);
 
 void AnswerStartupRequests(ui::CRequestHandlers& handlers, const StartupServices& services);
+// The transport's notices (no armed track, a dropout) and the modified-project question.
+void AnswerNoticeRequests(ui::CRequestHandlers& handlers, const StartupServices& services);
 
 }  // namespace dialogs

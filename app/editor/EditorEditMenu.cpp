@@ -234,6 +234,7 @@ int CProApp::PasteIntoEmptyEditor() {
   modified = 1;
   undoList.Add(std::move(record));
   SetEditorIndependentAudio(copy);
+  ApplyEditorColorSet();
   services.view.RefreshAllViews();
   return status::kDone;
 }

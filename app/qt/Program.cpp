@@ -9,7 +9,9 @@
 #include "AboutInfo.h"
 #include "Folders.h"
 #include "Profile.h"
+#include "RecordingWindows.h"
 #include "SignalWatcher.h"
+#include "StartupWindows.h"
 #include "commands/CommandTable.h"
 #include "controls/HyperLink.h"
 #include "dialogs/AboutDlg.h"
@@ -48,10 +50,12 @@ CProgram::CProgram(const Options& options)
       progress_([this]() -> QWidget* { return frame_.get(); }) {
   app_ = std::make_unique<CProApp>(ui::UiServices{ui_, progress_, view_, thread_, *profile_});
   progress_.SetCancelHandler([this] { app_->progressWindow.OnCancelButton(); });
+  RegisterDialogs();
 }
 
 CProgram::~CProgram() {
   signals_.reset();
+  view_.SetRecordingWindows(nullptr);
   view_.SetView(nullptr);
   view_.SetFrame(nullptr);
   frame_.reset();
@@ -65,6 +69,7 @@ bool CProgram::Start() {
   view_.SetFrame(frame_.get());
   // The frame owns the view widget from here on.
   InstallView();
+  frame_->SetCloseQuery([this] { return app_->QuerySaveModified(); });
   frame_->SetClosedHandler([this] {
     closed_ = true;
     if (running_) QCoreApplication::quit();
@@ -171,6 +176,19 @@ void CProgram::RegisterCommands() {
         if (index < files.size()) app.OpenDocument(std::string(files[index]));
       },
       [&app] { return !app.playing && !app.recording; });
+}
+
+void CProgram::RegisterDialogs() {
+  dialogs::StartupServices startup;
+  startup.parent = [this]() -> QWidget* { return frame_.get(); };
+  startup.browseFolder = [this](const std::string& initial) {
+    return ui_.ChooseFolder(ui::FolderChooser{"Select the Audio Path", initial});
+  };
+  dialogs::AnswerStartupRequests(ui_.Handlers(), startup);
+  dialogs::AnswerNoticeRequests(ui_.Handlers(), startup);
+  recordingWindows_ = std::make_unique<dialogs::CRecordingWindows>(
+      *app_, dialogs::RecordingServices{[this]() -> QWidget* { return frame_.get(); }, {}});
+  view_.SetRecordingWindows(recordingWindows_.get());
 }
 
 void SetProgramFont() {

@@ -24,6 +24,10 @@ class CProApp;
 class CSignalWatcher;
 class CToolBarTimeBoxes;
 
+namespace dialogs {
+class CRecordingWindows;
+}
+
 class CProgram {
  public:
   struct Options {
@@ -58,6 +62,8 @@ class CProgram {
  private:
   void InstallView();
   void RegisterCommands();
+  // The dialogs that answer the core's requests, and the recording windows.
+  void RegisterDialogs();
   void RetryClose(int attemptsLeft);
 
   Options options_;
@@ -70,6 +76,7 @@ class CProgram {
   CCommandRouter router_;
   std::unique_ptr<CProApp> app_;
   std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<dialogs::CRecordingWindows> recordingWindows_;
   std::unique_ptr<CSignalWatcher> signals_;
   std::unique_ptr<CToolBarTimeBoxes> timeBoxes_;
   std::function<void()> onFirstPaint_;

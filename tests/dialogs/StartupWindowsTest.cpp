@@ -11,6 +11,9 @@
 #include "ReportRecorder.h"
 #include "StartupWindows.h"
 #include "TempFolder.h"
+#include "controls/HyperLink.h"
+#include "requests/ProjectRequests.h"
+#include "requests/TransportRequests.h"
 #include "requests/ViewRequests.h"
 
 namespace {
@@ -122,7 +125,9 @@ TEST(StartupWindows, NoticeCheckBoxReadAfterOk) {
     QCheckBox* check = Control<QCheckBox>(window, c.notice.checkId);
     ASSERT_NE(check, nullptr);
     EXPECT_EQ(check->text().toStdString(), forms::kDontShowAgainText);
-    ASSERT_NE(Control<QLabel>(window, c.notice.link->id), nullptr);
+    CHyperLink* link = Control<CHyperLink>(window, c.notice.link->id);
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->GetURL().toStdString(), c.notice.link->target);
     window.show();
     for (int i = 0; i < c.clicks; ++i) QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(6, check->height() / 2));
     QTest::mouseClick(Control<QPushButton>(window, 1), Qt::LeftButton);
@@ -155,6 +160,61 @@ TEST(StartupWindows, EmptyEditorRequestsAnswerTheTick) {
     ASSERT_TRUE(loops.has_value());
     EXPECT_EQ(loops->dontShowAgain, ticked ? 1 : 0);
   }
+}
+
+TEST(NoticeWindows, ModifiedQuestionAnswersTheButtonPressed) {
+  struct Case {
+    const char* press;  // a button's id, or "esc"
+    ModifiedProjectRequest::Answer answer;
+  };
+  const Case cases[] = {
+      {"4", ModifiedProjectRequest::Answer::Yes},
+      {"3", ModifiedProjectRequest::Answer::No},
+      {"2", ModifiedProjectRequest::Answer::Cancel},
+      {"esc", ModifiedProjectRequest::Answer::Cancel},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.press);
+    StartupServices services;
+    services.run = [&c](QDialog& window) {
+      EXPECT_EQ(window.objectName(), "301");
+      EXPECT_EQ(window.windowTitle(), "Save Modified Project?");
+      window.show();
+      if (std::string(c.press) == "esc") {
+        QTest::keyClick(&window, Qt::Key_Escape);
+      } else {
+        QPushButton* button = window.findChild<QPushButton*>(c.press);
+        ASSERT_NE(button, nullptr);
+        QTest::mouseClick(button, Qt::LeftButton);
+      }
+    };
+    Front front;
+    dialogs::AnswerNoticeRequests(front.handlers, services);
+    const auto answer = front.Request(ModifiedProjectRequest{});
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(answer->answer, c.answer);
+  }
+}
+
+TEST(NoticeWindows, OneDropoutNoticeAtATimeAndTheArmNotice) {
+  std::vector<std::string> shown;
+  Front front;
+  int nested = 0;
+  StartupServices services;
+  services.run = [&](QDialog& window) {
+    shown.push_back(window.objectName().toStdString());
+    // Dropouts that come while the notice is open (its loop runs posted calls).
+    if (window.objectName() == "CDropoutDialog" && nested++ == 0) {
+      EXPECT_TRUE(front.Request(DropoutNoticeRequest{}).has_value());
+      EXPECT_TRUE(front.Request(DropoutNoticeRequest{}).has_value());
+    }
+    window.accept();
+  };
+  dialogs::AnswerNoticeRequests(front.handlers, services);
+  EXPECT_TRUE(front.Request(DropoutNoticeRequest{}).has_value());
+  EXPECT_TRUE(front.Request(DropoutNoticeRequest{}).has_value()) << "a later dropout has its own notice";
+  EXPECT_TRUE(front.Request(ArmButtonRequest{}).has_value());
+  EXPECT_EQ(shown, (std::vector<std::string>{"CDropoutDialog", "CDropoutDialog", "CArmButtonDialog"}));
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "AudioSegment.h"
+#include "AudioTrack.h"
 #include "ProjectFormat.h"
 #include "../shared/XorshiftNoise.h"
 
@@ -278,6 +279,8 @@ int main(int argc, char** argv) {
   int32_t id = 1;
   const char* names[] = {"Pad", "Melody", "Ending", "Drums", "Bass"};
   const float gains[] = {0.6f, 0.75f, 0.8f, 0.9f, 0.85f};
+  // A record's colours start all black; the tracks get what a new track has.
+  for (auto& track : image.tracks) track.colors = kDefaultTrackColors;
   for (int t = 0; t < 5; ++t) {
     image.tracks[t].description = names[t];
     image.tracks[t].gainLeft = image.tracks[t].gainRight = gains[t];

@@ -1,8 +1,9 @@
 // tessiro-screenshot <folder> [WIDTHxHEIGHT]: starts the program offscreen on a
 // fresh program folder with the virtual sound card and writes PNG pictures of
 // the main window in each view mode (main-1.png .. main-3.png), an open menu
-// (menu-edit.png), the progress window (progress.png) and the about box
-// (about.png). The window is WIDTH x HEIGHT, 835 x 550 unless given.
+// (menu-edit.png), the progress window (progress.png), the about box
+// (about.png), the recording windows (recording.png, record-audio.png) and the
+// modified-project question (modified.png). The window is WIDTH x HEIGHT, 835 x 550 unless given.
 #include <QApplication>
 #include <QMenu>
 #include <QTest>
@@ -13,11 +14,13 @@
 
 #include "Folders.h"
 #include "Program.h"
+#include "StartupWindows.h"
 #include "dialogs/AboutDlg.h"
 #include "frame/MainFrame.h"
 #include "frame/MyMenu.h"
 #include "pro.h"
 #include "requests/StartupRequests.h"
+#include "requests/ViewRequests.h"
 
 namespace {
 
@@ -55,6 +58,15 @@ int main(int argc, char** argv) {
   int failures = 0;
   {
     CProgram program({});
+    program.Ui().Handlers().On<InitDialog1Request>(
+        [](const InitDialog1Request&) { return std::optional<InitDialog1Request::Result>(InitDialog1Request::Result{}); });
+    // The empty-editor notices would wait for a click when the views switch.
+    program.Ui().Handlers().On<NoAudioEditingExistsRequest>([](const NoAudioEditingExistsRequest&) {
+      return std::optional<NoAudioEditingExistsRequest::Result>(NoAudioEditingExistsRequest::Result{});
+    });
+    program.Ui().Handlers().On<NoLoopsExistRequest>([](const NoLoopsExistRequest&) {
+      return std::optional<NoLoopsExistRequest::Result>(NoLoopsExistRequest::Result{});
+    });
     program.Ui().Handlers().On<InitDialog2Request>([&home](const InitDialog2Request&) {
       return std::optional<InitDialog2Request::Result>(InitDialog2Request::Result{home + "/audio", 0});
     });
@@ -90,6 +102,37 @@ int main(int argc, char** argv) {
     QTest::qWait(50);
     failures += !Save(about, folder + QStringLiteral("/about.png"));
     about.hide();
+
+    // A recording of one armed track, its window a second in; then the record-into-editor window.
+    CProApp& app = program.App();
+    if (CAudioTrack* track = nullptr; app.project.FindTrack(0, &track) == 1 && track && !track->armed) {
+      app.project.ToggleArm(0);
+    }
+    app.OnRecordProject();
+    QTest::qWait(1000);
+    if (auto* recording = frame.findChild<QWidget*>(QStringLiteral("284"))) {
+      failures += !Save(*recording, folder + QStringLiteral("/recording.png"));
+    } else {
+      std::fprintf(stderr, "tessiro-screenshot: no recording window\n");
+      ++failures;
+    }
+    app.OnRecordingWindowCancel();
+    app.OpenRecordSegmentWindow();
+    QTest::qWait(50);
+    if (auto* recordAudio = frame.findChild<QWidget*>(QStringLiteral("221"))) {
+      failures += !Save(*recordAudio, folder + QStringLiteral("/record-audio.png"));
+    } else {
+      std::fprintf(stderr, "tessiro-screenshot: no record-audio window\n");
+      ++failures;
+    }
+    app.CancelEditorRecording();
+
+    dialogs::CModifiedWindow modified(std::string(), &frame);
+    modified.show();
+    QTest::qWait(50);
+    failures += !Save(modified, folder + QStringLiteral("/modified.png"));
+    modified.hide();
+    app.modified = 0;
     frame.close();
   }
   std::error_code ignored;

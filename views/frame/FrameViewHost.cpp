@@ -158,11 +158,25 @@ void CFrameViewHost::PressLoopRowButton(int loopNumber) {
 }
 void CFrameViewHost::RebuildEffectsTabs() {}
 
-void CFrameViewHost::ShowRecordingWindow() {}
-void CFrameViewHost::CloseRecordingWindow() {}
-void CFrameViewHost::OpenRecordSegmentWindow(int) {}
-void CFrameViewHost::StartRecordSegmentTimer() {}
-void CFrameViewHost::CloseRecordSegmentWindow() {}
+void CFrameViewHost::ShowRecordingWindow() {
+  if (recordingWindows_) recordingWindows_->ShowRecordingWindow();
+}
+
+void CFrameViewHost::CloseRecordingWindow() {
+  if (recordingWindows_) recordingWindows_->CloseRecordingWindow();
+}
+
+void CFrameViewHost::OpenRecordSegmentWindow(int channels) {
+  if (recordingWindows_) recordingWindows_->OpenRecordSegmentWindow(channels);
+}
+
+void CFrameViewHost::StartRecordSegmentTimer() {
+  if (recordingWindows_) recordingWindows_->StartRecordSegmentTimer();
+}
+
+void CFrameViewHost::CloseRecordSegmentWindow() {
+  if (recordingWindows_) recordingWindows_->CloseRecordSegmentWindow();
+}
 
 bool CFrameViewHost::IsLevelWindowShown() const { return IsToolWindowShown(ui::ToolWindow::Levels); }
 bool CFrameViewHost::IsLevelWindowMonitoring() const { return false; }

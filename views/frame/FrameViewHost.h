@@ -18,10 +18,22 @@
 class CMainFrame;
 class CProView;
 
+// The two recording windows, which live with the dialogs; the program hands them to the host.
+class IRecordingWindows {
+ public:
+  virtual ~IRecordingWindows() = default;
+  virtual void ShowRecordingWindow() = 0;
+  virtual void CloseRecordingWindow() = 0;
+  virtual void OpenRecordSegmentWindow(int channels) = 0;
+  virtual void StartRecordSegmentTimer() = 0;
+  virtual void CloseRecordSegmentWindow() = 0;
+};
+
 class CFrameViewHost final : public ui::IViewHost {
  public:
   void SetFrame(CMainFrame* frame) { frame_ = frame; }
   void SetView(CProView* view) { view_ = view; }
+  void SetRecordingWindows(IRecordingWindows* windows) { recordingWindows_ = windows; }
 
   bool HasFrame() const override { return frame_ != nullptr; }
   bool HasView() const override;
@@ -91,6 +103,7 @@ class CFrameViewHost final : public ui::IViewHost {
  private:
   CMainFrame* frame_ = nullptr;
   CProView* view_ = nullptr;
+  IRecordingWindows* recordingWindows_ = nullptr;
   std::map<ui::ToolWindow, ToolWindowMaker> makers_;
   std::map<ui::ToolWindow, QPointer<QWidget>> toolWindows_;
   int viewMode_ = 1;
