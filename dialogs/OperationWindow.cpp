@@ -28,6 +28,25 @@ void COperationWindow::accept() {
   QDialog::accept();
 }
 
+namespace {
+template <class Request>
+void Answer(ui::CRequestHandlers& handlers, COperationDialogs& dialogs) {
+  handlers.On<Request>([&dialogs](const Request& request) { return dialogs.Ask(request); });
+}
+}  // namespace
+
+void AnswerOperationRequests(ui::CRequestHandlers& handlers, COperationDialogs& dialogs) {
+  Answer<MuteDialogRequest>(handlers, dialogs);
+  Answer<MixPasteDialogRequest>(handlers, dialogs);
+  Answer<VolumeDialogRequest>(handlers, dialogs);
+  Answer<FadeDialogRequest>(handlers, dialogs);
+  Answer<ReverseDialogRequest>(handlers, dialogs);
+  Answer<SwapDialogRequest>(handlers, dialogs);
+  Answer<CopyChannelDialogRequest>(handlers, dialogs);
+  Answer<StretchCompressDialogRequest>(handlers, dialogs);
+  Answer<PitchShiftDialogRequest>(handlers, dialogs);
+}
+
 void COperationDialogs::SetPresetFolder(const std::string& folder) {
   for (forms::CFXDialog* form : std::initializer_list<forms::CFXDialog*>{
            &mute_, &mixPaste_, &volume_, &fade_, &reverse_, &swap_, &copyChannel_, &stretch_, &pitch_}) {

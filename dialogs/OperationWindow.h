@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "OperationDialogs.h"
+#include "UiServices.h"
 
 namespace dialogs {
 
@@ -72,5 +73,8 @@ template <> inline forms::CFXDialog& COperationDialogs::FormOf<SwapDialogRequest
 template <> inline forms::CFXDialog& COperationDialogs::FormOf<CopyChannelDialogRequest>() { return copyChannel_; }
 template <> inline forms::CFXDialog& COperationDialogs::FormOf<StretchCompressDialogRequest>() { return stretch_; }
 template <> inline forms::CFXDialog& COperationDialogs::FormOf<PitchShiftDialogRequest>() { return pitch_; }
+
+// The nine edit operations' requests answered by dialogs.
+void AnswerOperationRequests(ui::CRequestHandlers& handlers, COperationDialogs& dialogs);
 
 }  // namespace dialogs

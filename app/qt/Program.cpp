@@ -8,6 +8,7 @@
 
 #include "AboutInfo.h"
 #include "Folders.h"
+#include "OperationWindow.h"
 #include "Profile.h"
 #include "RecordingWindows.h"
 #include "SignalWatcher.h"
@@ -15,13 +16,13 @@
 #include "commands/CommandTable.h"
 #include "controls/HyperLink.h"
 #include "dialogs/AboutDlg.h"
-#include "frame/MainFrame.h"
-#include "frame/MenuResources.h"
-#include "pro.h"
 #include "editor/AudioEditorToolDialog.h"
 #include "editor/ToolBarTimeBoxes.h"
 #include "editor/WaveformEditorGUI.h"
+#include "frame/MainFrame.h"
+#include "frame/MenuResources.h"
 #include "loopbank/LoopBankGUI.h"
+#include "pro.h"
 #include "trackview/TrackViewGUI.h"
 #include "view/ProView.h"
 
@@ -70,6 +71,10 @@ bool CProgram::Start() {
   // The frame owns the view widget from here on.
   InstallView();
   frame_->SetCloseQuery([this] { return app_->QuerySaveModified(); });
+  // The edit operations' dialogs keep their values from one showing to the next.
+  operationDialogs_ = std::make_unique<dialogs::COperationDialogs>(frame_.get());
+  operationDialogs_->SetPresetFolder(platform::ProgramFolder());
+  dialogs::AnswerOperationRequests(ui_.Handlers(), *operationDialogs_);
   frame_->SetClosedHandler([this] {
     closed_ = true;
     if (running_) QCoreApplication::quit();

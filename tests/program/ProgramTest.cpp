@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "Folders.h"
+#include "OperationWindow.h"
 #include "Program.h"
 #include "QtUserInterface.h"
 #include "SignalWatcher.h"
@@ -18,6 +19,7 @@
 #include "frame/PositionSlider.h"
 #include "frame/ToolBarTrackLower.h"
 #include "pro.h"
+#include "requests/EditRequests.h"
 #include "requests/StartupRequests.h"
 #include "requests/ViewRequests.h"
 
@@ -170,6 +172,20 @@ TEST_F(ProgramRun, ACloseRequestFirstClosesABoxThatWaitsForAnAnswer) {
   QTimer::singleShot(50, [&] { program->RequestClose(); });
   ASSERT_TRUE(QTest::qWaitFor([&] { return !program->Frame().isVisible(); }, 3000));
   EXPECT_EQ(answer, ui::kAnswerCancel) << "the box took its safe answer";
+}
+
+TEST_F(ProgramRun, AnEditOperationAsksItsDialogAndACancelAnswersNothing) {
+  ASSERT_TRUE(program->Start());
+  QString shown;
+  QTimer::singleShot(0, [&] {
+    if (auto* window = qobject_cast<dialogs::COperationWindow*>(QApplication::activeModalWidget())) {
+      shown = window->windowTitle();
+      window->reject();
+    }
+  });
+  VolumeDialogRequest request;
+  EXPECT_FALSE(program->Ui().Request(request).has_value());
+  EXPECT_FALSE(shown.isEmpty()) << "the volume dialog was shown";
 }
 
 TEST_F(ProgramRun, TheSliderMovesThePlayPositionOfTheProject) {
