@@ -55,12 +55,17 @@ void CEffectList::Renumber() {
 }
 
 bool CEffectList::Remove(short number) {
-  if (number < 0 || number >= count()) return false;
   // The effect's destructor joins its workers before its buffers go.
+  return Take(number) != nullptr;
+}
+
+std::unique_ptr<CEffect> CEffectList::Take(short number) {
+  if (number < 0 || number >= count()) return nullptr;
+  std::unique_ptr<CEffect> taken = std::move(effects_[static_cast<size_t>(number)]);
   effects_.erase(effects_.begin() + number);
   Renumber();
   if (cursor_ > static_cast<size_t>(number)) --cursor_;
-  return true;
+  return taken;
 }
 
 void CEffectList::MoveForward(short number) {

@@ -31,6 +31,8 @@ class CEffectList {
   CLevels* FindLevels(short number) const;
   short count() const { return static_cast<short>(effects_.size()); }
   bool Remove(short number);
+  // Out of the list, for the caller to free where it likes.
+  std::unique_ptr<CEffect> Take(short number);
   void MoveForward(short number);
   void MoveBack(short number);
 

@@ -1,6 +1,7 @@
 #include "Zelmo.h"
 
 #include <new>
+#include <vector>
 
 #include "Echo.h"
 #include "EffectList.h"
@@ -72,23 +73,51 @@ unsigned int CZelmo::UpdateBufferSizes(uint32_t outputFrames, uint32_t maxInputF
   return 0;
 }
 
-unsigned int CZelmo::AddEffect(ZelmoEffectType type, short* number, void* initData) {
-  Guard guard(lock_);
-  if (!list_) return 0;
-  if (!number) {
-    ReportErrorDll(__FILE__, kNullNumber, "");
-    return 0;
-  }
+namespace {
+std::unique_ptr<CEffect> BuildEffect(ZelmoEffectType type, short channels, uint32_t maxInput, bool prepared,
+                                     void* initData) {
   std::unique_ptr<CEffect> effect = CreateEffect(type);
+  if (!effect) return nullptr;
+  effect->set_channels(channels);
+  effect->set_max_input(maxInput);
+  effect->AllocateWorkBuffers();
+  effect->Init(initData);
+  if (prepared) effect->PrepareForPlayback();
+  return effect;
+}
+}  // namespace
+
+unsigned int CZelmo::AddEffect(ZelmoEffectType type, short* number, void* initData) {
+  short channels = 0;
+  uint32_t maxInput = 0;
+  bool prepared = false;
+  {
+    Guard guard(lock_);
+    if (!list_) return 0;
+    if (!number) {
+      ReportErrorDll(__FILE__, kNullNumber, "");
+      return 0;
+    }
+    channels = list_->channels();
+    maxInput = list_->max_input();
+    prepared = prepared_;
+  }
+  // Made, sized and backed with memory outside the lock: a chain that plays
+  // waits for the insertion only, never for an effect's seconds of history.
+  std::unique_ptr<CEffect> effect = BuildEffect(type, channels, maxInput, prepared, initData);
   if (!effect) {
     ReportErrorDll(__FILE__, kCannotCreate, "");
     return 0;
   }
-  effect->set_channels(list_->channels());
-  effect->set_max_input(list_->max_input());
-  effect->AllocateWorkBuffers();
-  effect->Init(initData);
-  if (prepared_) effect->PrepareForPlayback();
+  Guard guard(lock_);
+  if (list_->channels() != channels || list_->max_input() != maxInput || prepared_ != prepared) {
+    // The chain was set up anew meanwhile: build to its new sizes.
+    effect = BuildEffect(type, list_->channels(), list_->max_input(), prepared_, initData);
+    if (!effect) {
+      ReportErrorDll(__FILE__, kCannotCreate, "");
+      return 0;
+    }
+  }
   *number = list_->Add(std::move(effect));
   return 0;
 }
@@ -146,6 +175,9 @@ unsigned int CZelmo::SetEffectBypass(short effect, int bypass) {
   Guard guard(lock_);
   CEffect* found = list_ ? list_->Find(effect) : nullptr;
   if (!found) return 0;
+  // An effect coming back starts from silence, not from what it held when it
+  // was bypassed: that history would sound as a click or a stale echo.
+  if (found->bypass() && !bypass) found->Reset();
   found->set_bypass(bypass);
   return 1;
 }
@@ -159,6 +191,7 @@ int CZelmo::GetEffectBypass(short effect) {
 unsigned int CZelmo::SetBypass(int bypass) {
   Guard guard(lock_);
   if (!list_) return 0;
+  if (bypass_ && !bypass) list_->Reset();  // as for one effect coming back
   bypass_ = bypass;
   return 1;
 }
@@ -324,14 +357,22 @@ unsigned int CZelmo::SetEndAudioSample(uint32_t frame) {
 }
 
 unsigned int CZelmo::RemoveEffect(short effect) {
-  Guard guard(lock_);
-  if (list_) list_->Remove(effect);
+  std::unique_ptr<CEffect> taken;
+  {
+    Guard guard(lock_);
+    if (list_) taken = list_->Take(effect);
+  }
+  // Freed after the lock: a playing chain never waits for its buffers to go.
   return 0;
 }
 
 unsigned int CZelmo::RemoveAllEffects() {
-  Guard guard(lock_);
-  if (!list_) return 0;
-  while (list_->count() > 0) RemoveEffect(0);
+  std::vector<std::unique_ptr<CEffect>> taken;
+  {
+    Guard guard(lock_);
+    if (!list_) return 0;
+    taken.reserve(static_cast<size_t>(list_->count()));
+    while (list_->count() > 0) taken.push_back(list_->Take(0));
+  }
   return 0;
 }

@@ -17,6 +17,9 @@
 #include "controls/HyperLink.h"
 #include "dialogs/AboutDlg.h"
 #include "editor/AudioEditorToolDialog.h"
+#include "EffectsWindow.h"
+#include "LevelCallbacks.h"
+#include "LevelsWindow.h"
 #include "editor/ToolBarTimeBoxes.h"
 #include "editor/WaveformEditorGUI.h"
 #include "frame/MainFrame.h"
@@ -146,6 +149,15 @@ void CProgram::InstallView() {
       proView->SetEditorToolWindow(nullptr);
     });
     return window;
+  });
+
+  view_.SetToolWindowMaker(ui::ToolWindow::Effects,
+                           [app](QWidget* owner) -> QWidget* { return new dialogs::CEffectsWindow(*app, owner); });
+  view_.SetToolWindowMaker(ui::ToolWindow::Levels, [app](QWidget* owner) -> QWidget* {
+    forms::CLevelsForm::Host host{[app] { return app->playing.load() == 1; }, [app] { app->RefuseDuringPlayback(); },
+                                  [app] { app->modified = 1; }};
+    return new dialogs::CLevelsWindow(MakeLevelsCallbacks(), app->devices.GetInputPhysicalDeviceCount(),
+                                      std::move(host), owner);
   });
 
   proView->InstallLoopBank(std::make_unique<CLoopBankGUI>(app));

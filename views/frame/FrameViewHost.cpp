@@ -156,7 +156,10 @@ void CFrameViewHost::ClearCurrentSnippet() {
 void CFrameViewHost::PressLoopRowButton(int loopNumber) {
   if (view::ILoopBankEditor* editor = view_ ? view_->LoopBank() : nullptr) editor->PressPlayButton(loopNumber);
 }
-void CFrameViewHost::RebuildEffectsTabs() {}
+void CFrameViewHost::RebuildEffectsTabs() {
+  // The effects window is built above the views: reached by its slot's name.
+  if (QWidget* widget = ToolWindowWidget(ui::ToolWindow::Effects)) QMetaObject::invokeMethod(widget, "RebuildTabs");
+}
 
 void CFrameViewHost::ShowRecordingWindow() {
   if (recordingWindows_) recordingWindows_->ShowRecordingWindow();
@@ -179,10 +182,20 @@ void CFrameViewHost::CloseRecordSegmentWindow() {
 }
 
 bool CFrameViewHost::IsLevelWindowShown() const { return IsToolWindowShown(ui::ToolWindow::Levels); }
-bool CFrameViewHost::IsLevelWindowMonitoring() const { return false; }
-void CFrameViewHost::StopLevelMonitor() {}
-void CFrameViewHost::RunLevelMeters() {}
-void CFrameViewHost::StopLevelMeters() {}
+// The level window is built above the views: reached by its property and slots.
+bool CFrameViewHost::IsLevelWindowMonitoring() const {
+  QWidget* widget = ToolWindowWidget(ui::ToolWindow::Levels);
+  return widget && widget->property("monitoring").toBool();
+}
+void CFrameViewHost::StopLevelMonitor() {
+  if (QWidget* widget = ToolWindowWidget(ui::ToolWindow::Levels)) QMetaObject::invokeMethod(widget, "StopMonitor");
+}
+void CFrameViewHost::RunLevelMeters() {
+  if (QWidget* widget = ToolWindowWidget(ui::ToolWindow::Levels)) QMetaObject::invokeMethod(widget, "RunMeters");
+}
+void CFrameViewHost::StopLevelMeters() {
+  if (QWidget* widget = ToolWindowWidget(ui::ToolWindow::Levels)) QMetaObject::invokeMethod(widget, "StopMeters");
+}
 
 void CFrameViewHost::ShowMenuAndToolBarForView(int mode) {
   if (!frame_) return;

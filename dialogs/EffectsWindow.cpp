@@ -1,0 +1,203 @@
+#include "EffectsWindow.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "FormWidget.h"
+
+namespace dialogs {
+
+using forms::CEffectsWindowForm;
+
+namespace {
+const QSize kEmptyArea(520, 340);
+// DialogKit's helpers are not used here: its value records share names with the effect forms'.
+QString CtlName(int id) { return QString::number(id); }
+QString Qs(const std::string& text) { return QString::fromStdString(text); }
+QComboBox* MakeCombo(int id, const std::vector<std::string>& entries, QWidget* parent) {
+  auto* combo = new QComboBox(parent);
+  combo->setObjectName(CtlName(id));
+  for (const std::string& entry : entries) combo->addItem(Qs(entry));
+  return combo;
+}
+QGroupBox* Group(const char* title, QWidget* parent) {
+  auto* box = new QGroupBox(QString::fromUtf8(title), parent);
+  box->setLayout(new QVBoxLayout);
+  return box;
+}
+QCheckBox* Check(int id, const char* text, QWidget* parent) {
+  auto* check = new QCheckBox(QString::fromUtf8(text), parent);
+  check->setObjectName(CtlName(id));
+  return check;
+}
+}  // namespace
+
+int AskLevelsIndependent(QWidget* parent) {
+  QDialog ask(parent);
+  ask.setWindowTitle("Use Independent Channels?");
+  auto* layout = new QVBoxLayout(&ask);
+  layout->addWidget(new QLabel("Allow levels to be channel independent?", &ask));
+  auto* buttons = new QHBoxLayout;
+  auto* yes = new QPushButton("Yes", &ask);
+  yes->setObjectName(CtlName(1289));
+  auto* no = new QPushButton("No", &ask);
+  no->setObjectName(CtlName(1290));
+  buttons->addStretch();
+  buttons->addWidget(yes);
+  buttons->addWidget(no);
+  layout->addLayout(buttons);
+  QObject::connect(yes, &QPushButton::clicked, &ask, [&ask] { ask.done(1); });
+  QObject::connect(no, &QPushButton::clicked, &ask, [&ask] { ask.done(0); });
+  return ask.exec() == 1 ? 1 : 0;
+}
+
+CEffectsWindow::CEffectsWindow(CProApp& app, QWidget* parent) : QDialog(parent), form_(app) {
+  setWindowTitle("Realtime Audio Effects");
+  form_.SetAskIndependent([this] { return AskLevelsIndependent(this); });
+  auto* layout = new QHBoxLayout(this);
+
+  auto* left = new QVBoxLayout;
+  tabs_ = new QTabBar(this);
+  tabs_->setObjectName(CtlName(kTabs));
+  tabs_->setExpanding(false);
+  // The tabs' page: framed, so an empty chain still shows where panels go.
+  auto* frame = new QFrame(this);
+  frame->setObjectName("1033area");
+  frame->setFrameShape(QFrame::StyledPanel);
+  area_ = frame;
+  areaLayout_ = new QVBoxLayout(area_);
+  areaLayout_->setContentsMargins(4, 4, 4, 4);
+  area_->setMinimumSize(kEmptyArea);
+  left->addWidget(tabs_);
+  left->addWidget(area_, 1);
+  layout->addLayout(left, 1);
+
+  auto* right = new QVBoxLayout;
+  QGroupBox* track = Group("Track Selection", this);
+  std::vector<std::string> chains;
+  for (int i = 0; i < CEffectsWindowForm::kChains; ++i) chains.push_back(CEffectsWindowForm::ChainName(i));
+  chain_ = MakeCombo(kChainCombo, chains, track);
+  track->layout()->addWidget(chain_);
+  right->addWidget(track);
+
+  QGroupBox* adding = Group("Add an Effect", this);
+  auto* addRow = new QHBoxLayout;
+  auto* addButton = new QPushButton("<", adding);
+  addButton->setObjectName(CtlName(kAdd));
+  addButton->setFixedWidth(32);
+  add_ = MakeCombo(kAddCombo, {std::begin(CEffectsWindowForm::kAddItems), std::end(CEffectsWindowForm::kAddItems)},
+                   adding);
+  addRow->addWidget(addButton);
+  addRow->addWidget(add_, 1);
+  static_cast<QVBoxLayout*>(adding->layout())->addLayout(addRow);
+  right->addWidget(adding);
+
+  QGroupBox* moving = Group("Move Current Effect", this);
+  auto* move = new QWidget(moving);
+  move->setObjectName(CtlName(kMove));
+  auto* moveRow = new QHBoxLayout(move);
+  moveRow->setContentsMargins(0, 0, 0, 0);
+  auto* forward = new QToolButton(move);
+  forward->setArrowType(Qt::LeftArrow);
+  forward->setObjectName(CtlName(kMoveForward));
+  auto* back = new QToolButton(move);
+  back->setArrowType(Qt::RightArrow);
+  back->setObjectName(CtlName(kMoveBack));
+  moveRow->addWidget(forward);
+  moveRow->addWidget(back);
+  moveRow->addStretch();
+  moving->layout()->addWidget(move);
+  right->addWidget(moving);
+
+  auto* remove = new QPushButton("Remove Effect", this);
+  remove->setObjectName(CtlName(kRemove));
+  auto* removeAll = new QPushButton("Remove All Effects", this);
+  removeAll->setObjectName(CtlName(kRemoveAll));
+  right->addWidget(remove);
+  right->addWidget(removeAll);
+
+  QGroupBox* bypass = Group("Bypass", this);
+  bypassCurrent_ = Check(kBypassCurrent, "Current Effect", bypass);
+  bypassTrack_ = Check(kBypassTrack, "All Effects - This Track", bypass);
+  bypassAll_ = Check(kBypassAll, "All Effects - All Tracks", bypass);
+  bypass->layout()->addWidget(bypassCurrent_);
+  bypass->layout()->addWidget(bypassTrack_);
+  bypass->layout()->addWidget(bypassAll_);
+  right->addWidget(bypass);
+  right->addStretch();
+  layout->addLayout(right);
+
+  connect(chain_, &QComboBox::activated, this, [this](int index) { Act([this, index] { form_.SelectChain(index); }); });
+  connect(tabs_, &QTabBar::tabBarClicked, this, [this](int tab) { Act([this, tab] { form_.SelectTab(tab); }); });
+  connect(addButton, &QPushButton::clicked, this,
+          [this] { Act([this] { form_.AddEffect(add_->currentIndex()); }); });
+  connect(forward, &QToolButton::clicked, this, [this] { Act([this] { form_.MoveForward(); }); });
+  connect(back, &QToolButton::clicked, this, [this] { Act([this] { form_.MoveBack(); }); });
+  connect(remove, &QPushButton::clicked, this, [this] { Act([this] { form_.RemoveEffect(); }); });
+  connect(removeAll, &QPushButton::clicked, this, [this] { Act([this] { form_.RemoveAllEffects(); }); });
+  connect(bypassCurrent_, &QCheckBox::clicked, this,
+          [this](bool on) { Act([this, on] { form_.SetCurrentBypass(on); }); });
+  connect(bypassTrack_, &QCheckBox::clicked, this, [this](bool on) { Act([this, on] { form_.SetTrackBypass(on); }); });
+  connect(bypassAll_, &QCheckBox::clicked, this, [this](bool on) { Act([this, on] { form_.SetAllBypass(on); }); });
+
+  form_.RebuildTabs();
+  Show();
+}
+
+CEffectsWindow::~CEffectsWindow() {
+  // The panel widget refers to a form member: it goes first.
+  delete panel_;
+  panel_ = nullptr;
+}
+
+QWidget* CEffectsWindow::PanelWidget() const { return panel_; }
+
+void CEffectsWindow::RebuildTabs() {
+  Act([this] { form_.RebuildTabs(); });
+}
+
+void CEffectsWindow::Act(const std::function<void()>& action) {
+  if (showing_) return;  // signals raised while the window is being filled
+  // The panel's typed edits reach its effect before the tab changes.
+  if (panel_) panel_->CommitTypedEdits();
+  delete panel_;
+  panel_ = nullptr;
+  action();
+  Show();
+}
+
+void CEffectsWindow::Show() {
+  showing_ = true;
+  while (tabs_->count() > 0) tabs_->removeTab(0);
+  for (const std::string& tab : form_.Tabs()) tabs_->addTab(Qs(tab));
+  if (!form_.Tabs().empty()) tabs_->setCurrentIndex(form_.CurrentTab());
+  chain_->setCurrentIndex(form_.ChainIndex());
+  delete panel_;
+  panel_ = nullptr;
+  if (forms::CEffectPanel* panel = form_.ShownPanel()) {
+    panel_ = new CFormWidget(*panel, area_);
+    areaLayout_->addWidget(panel_);
+    panel_->Render();
+    // Room for the panel's labels in full, whichever panel is shown.
+    area_->setMinimumSize((panel_->sizeHint() + QSize(8, 8)).expandedTo(kEmptyArea));
+    panel_->show();
+  } else {
+    area_->setMinimumSize(kEmptyArea);
+  }
+  bypassCurrent_->setChecked(form_.CurrentBypass());
+  bypassTrack_->setChecked(form_.TrackBypass());
+  bypassAll_->setChecked(form_.AllBypass());
+  bypassCurrent_->setEnabled(form_.CurrentBypassEnabled());
+  bypassTrack_->setEnabled(form_.TrackBypassEnabled());
+  showing_ = false;
+}
+
+}  // namespace dialogs
