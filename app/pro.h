@@ -344,6 +344,9 @@ class CProApp final : public ui::IMessageReceiver {
   int OnEditSnippet();
   int OnSetSnippetOnTop();
   int OnSnippetProperties();
+  // The snippet properties dialog on snippet (of track trackIndex): a new
+  // tempo of its audio re-times it. kDone on OK, kNothingDone on Cancel.
+  int EditSnippetProperties(const std::shared_ptr<CAudioSnippet>& snippet, int trackIndex);
   // The tempo buttons: one beat per minute, within 50..250 and 90 minutes.
   int TempoUp();
   int TempoDown();

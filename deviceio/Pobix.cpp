@@ -118,8 +118,8 @@ unsigned int CPobix::OutputInit(uint32_t outputIndex, PobixOutputCallback fill) 
   if (outputDeviceCount > 0) {
     deviceId = outputDevices[outputIndex < static_cast<uint32_t>(outputDeviceCount) ? outputIndex : 0].deviceId;
   }
-  player->Open(deviceId, 16, 44100, fill);
-  return 1;
+  // A device that cannot be opened is a failed init (the player has said so), not a silent output.
+  return player->Open(deviceId, 16, 44100, fill);
 }
 
 unsigned int CPobix::SetOutputBufferInfo(uint32_t count, uint32_t bytes) {

@@ -98,6 +98,7 @@ class CPobix {
   PobixDevice* GetPhysicalInputDevices() { return physicalInputDevices; }
   uint32_t GetLastStartType() const { return lastStartType; }
 
+  // 1 with the output open (paused); 0 when no player could be made or the device did not open (reported).
   unsigned int OutputInit(uint32_t outputIndex, PobixOutputCallback fill);
   unsigned int SetOutputBufferInfo(uint32_t count, uint32_t bytes);
   void UpdateOutputStereoCallback(PobixOutputCallback fill);

@@ -1,8 +1,10 @@
 #include "DialogKit.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -64,6 +66,36 @@ void ShowLevelRow(const LevelRow& row, int position, const std::string& text, co
   row.slider->setValue(position);
   row.edit->setText(Qs(text));
   row.unit->setText(unit);
+}
+
+std::vector<std::string> TrackNames() {
+  std::vector<std::string> names;
+  for (int t = 1; t <= TrackBoxes::kTracks; ++t) names.push_back("Track " + std::to_string(t));
+  return names;
+}
+
+TrackBoxes AddTrackBoxes(QGridLayout* grid, const std::array<int, TrackBoxes::kTracks>& ids, int checkAllId,
+                         int clearAllId) {
+  constexpr int kColumns = 4;
+  QWidget* parent = grid->parentWidget();
+  TrackBoxes tracks;
+  for (int t = 0; t < TrackBoxes::kTracks; ++t) {
+    tracks.boxes[t] = new QCheckBox("Track " + QString::number(t + 1), parent);
+    tracks.boxes[t]->setObjectName(CtlName(ids[t]));
+    grid->addWidget(tracks.boxes[t], t / kColumns, t % kColumns);
+  }
+  tracks.checkAll = new QPushButton("Check All Tracks", parent);
+  tracks.checkAll->setObjectName(CtlName(checkAllId));
+  tracks.clearAll = new QPushButton("Clear All Tracks", parent);
+  tracks.clearAll->setObjectName(CtlName(clearAllId));
+  auto* buttons = new QHBoxLayout;
+  for (QPushButton* button : {tracks.checkAll, tracks.clearAll}) {
+    button->setAutoDefault(false);
+    buttons->addWidget(button);
+  }
+  buttons->addStretch();
+  grid->addLayout(buttons, TrackBoxes::kTracks / kColumns, 0, 1, kColumns);
+  return tracks;
 }
 
 forms::SliderAction SliderActionOf(int sliderAction) {

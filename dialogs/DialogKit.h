@@ -8,8 +8,11 @@
 #pragma once
 
 #include <QAbstractSlider>
+#include <QCheckBox>
 #include <QDialog>
+#include <QPushButton>
 #include <QString>
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -58,6 +61,19 @@ struct LevelRow {
 LevelRow AddLevelRow(QGridLayout* grid, int row, const char* caption, const int ids[3]);
 void ShowLevelRow(const LevelRow& row, int position, const std::string& text, const char* unit);
 
+// The 24 "Track n" boxes in four columns, "Check All Tracks" and "Clear All
+// Tracks" under them, in the grid of a group box.
+struct TrackBoxes {
+  static constexpr int kTracks = 24;
+  std::array<QCheckBox*, kTracks> boxes{};
+  QPushButton* checkAll;
+  QPushButton* clearAll;
+};
+// "Track 1".."Track 24", the entries of the target track combos.
+std::vector<std::string> TrackNames();
+TrackBoxes AddTrackBoxes(QGridLayout* grid, const std::array<int, TrackBoxes::kTracks>& ids, int checkAllId,
+                         int clearAllId);
+
 // A dialog whose edits commit their text to the form: on Enter, on losing the
 // focus, and before OK for the edit that still has the focus.
 class CFormDialog : public QDialog {
@@ -80,6 +96,21 @@ class CFormDialog : public QDialog {
       });
       OnCommit(rows[channel].edit, [&form, channel](const std::string& text) { form.OnLevelTyped(channel, text); });
     }
+  }
+  // The track boxes tick the form's flags; Check All and Clear All set them all.
+  template <class Form>
+  void WireTrackBoxes(const TrackBoxes& boxes, std::array<bool, TrackBoxes::kTracks>& ticked, Form& form) {
+    for (int t = 0; t < TrackBoxes::kTracks; ++t) {
+      connect(boxes.boxes[t], &QCheckBox::clicked, this, [&ticked, t](bool on) { ticked[t] = on; });
+    }
+    connect(boxes.checkAll, &QPushButton::clicked, this, [this, &form] {
+      form.CheckAll();
+      Render();
+    });
+    connect(boxes.clearAll, &QPushButton::clicked, this, [this, &form] {
+      form.ClearAll();
+      Render();
+    });
   }
   // Shows the form's state in every control, without echoes of their signals.
   virtual void Render() = 0;

@@ -19,34 +19,11 @@ CMixdownDialog::CMixdownDialog(const MixdownDialogRequest& request, std::functio
   setWindowTitle("Mixdown to Track");
   auto* selection = new QGroupBox("Track Selection", this);
   auto* grid = new QGridLayout(selection);
-  for (int t = 0; t < forms::MixdownForm::kTracks; ++t) {
-    sources_[t] = new QCheckBox("Track " + QString::number(t + 1), selection);
-    sources_[t]->setObjectName(CtlName(kSourceIds[t]));
-    grid->addWidget(sources_[t], t / 4, t % 4);
-    connect(sources_[t], &QCheckBox::clicked, this, [this, t](bool ticked) { form_.sources[t] = ticked; });
-  }
-  auto* checkAll = new QPushButton("Check All Tracks", selection);
-  checkAll->setObjectName(CtlName(kCheckAll));
-  auto* clearAll = new QPushButton("Clear All Tracks", selection);
-  clearAll->setObjectName(CtlName(kClearAll));
-  for (QPushButton* button : {checkAll, clearAll}) button->setAutoDefault(false);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(checkAll);
-  buttons->addWidget(clearAll);
-  buttons->addStretch();
-  grid->addLayout(buttons, 6, 0, 1, 4);
-  connect(checkAll, &QPushButton::clicked, this, [this] {
-    form_.CheckAll();
-    Render();
-  });
-  connect(clearAll, &QPushButton::clicked, this, [this] {
-    form_.ClearAll();
-    Render();
-  });
+  const TrackBoxes boxes = AddTrackBoxes(grid, kSourceIds, kCheckAll, kClearAll);
+  sources_ = boxes.boxes;
+  WireTrackBoxes(boxes, form_.sources, form_);
 
-  std::vector<std::string> tracks;
-  for (int t = 1; t <= forms::MixdownForm::kTracks; ++t) tracks.push_back("Track " + std::to_string(t));
-  target_ = MakeCombo(kTarget, tracks, this);
+  target_ = MakeCombo(kTarget, TrackNames(), this);
   connect(target_, &QComboBox::activated, this, [this](int index) { form_.target = index; });
   auto* targetRow = new QHBoxLayout;
   targetRow->addWidget(new QLabel("Mix into:", this));

@@ -2,8 +2,10 @@
 
 #include "MixdownDialog.h"
 #include "ProjectSettingsDialog.h"
+#include "PropertiesDialogs.h"
 #include "SettingsDialogs.h"
 #include "TrackPropertiesDialog.h"
+#include "TrackSnippetDialogs.h"
 #include "requests/ImportExportRequests.h"
 
 namespace dialogs {
@@ -25,14 +27,16 @@ void AnswerSettingsRequests(ui::CRequestHandlers& handlers, const DialogServices
   handlers.On<MixdownDialogRequest>([owner, inform = services.inform](const MixdownDialogRequest& request) {
     return CMixdownDialog::Ask(request, inform, owner());
   });
-  // The Mixdown to Track command asks the same dialog with nothing ticked.
-  handlers.On<MixdownRequest>([owner, inform = services.inform](const MixdownRequest&) {
-    std::optional<MixdownRequest::Result> answer;
-    if (const auto chosen = CMixdownDialog::Ask(MixdownDialogRequest{}, inform, owner())) {
-      answer = MixdownRequest::Result{chosen->sourceTracks, chosen->targetTrack};
-    }
-    return answer;
+  handlers.On<LoopPropertiesRequest>([owner, inform = services.inform](const LoopPropertiesRequest& request) {
+    return CLoopPropertiesDialog::Ask(request, inform, owner());
   });
+  handlers.On<SnippetPropertiesRequest>(
+      [owner](const SnippetPropertiesRequest& request) { return CSnippetPropertiesDialog::Ask(request, owner()); });
+  handlers.On<CreateTrackSnippetRequest>([owner](const CreateTrackSnippetRequest& request) {
+    return CCreateTrackSnippetDialog::Ask(request, owner());
+  });
+  handlers.On<ShiftTracksRequest>(
+      [owner](const ShiftTracksRequest& request) { return CShiftTracksDialog::Ask(request, owner()); });
   handlers.On<WaveQualityRequest>([owner, inform = services.inform](const WaveQualityRequest& request) {
     std::optional<WaveQualityRequest::Result> answer;
     const forms::WaveQuality offered{request.channels, request.samplesPerSecond, request.bitsPerSample};

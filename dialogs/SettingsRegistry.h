@@ -1,4 +1,4 @@
-// The settings, track properties and mixdown dialogs as the answers of the core's requests.
+// The settings, properties and creation dialogs as the answers of the core's requests.
 #pragma once
 
 #include <functional>

@@ -14,7 +14,7 @@
 #include "SegmentWriter.h"
 #include "TrackInsert.h"
 #include "pro.h"
-#include "requests/ImportExportRequests.h"
+#include "requests/EditRequests.h"
 
 using namespace io;
 
@@ -44,7 +44,7 @@ Extent ExtentOf(CAudioTrackList& project, const MixOptions& options) {
 int CProApp::MixdownToTrack() {
   const CIoCommand command(*this);
   if (!command.MayRun()) return status::kNothingDone;
-  const std::optional<MixdownRequest::Result> answer = services.ui.Request(MixdownRequest{});
+  const std::optional<MixdownDialogRequest::Result> answer = services.ui.Request(MixdownDialogRequest{});
   if (!answer) return status::kNothingDone;
   if (answer->targetTrack < 0 || answer->targetTrack >= CAudioTrackList::kProjectTracks) {
     ReportError(kSource, __LINE__, "");

@@ -11,6 +11,7 @@
 #include "OperationWindow.h"
 #include "Profile.h"
 #include "RecordingWindows.h"
+#include "SettingsRegistry.h"
 #include "SignalWatcher.h"
 #include "StartupWindows.h"
 #include "commands/CommandTable.h"
@@ -55,6 +56,7 @@ CProgram::CProgram(const Options& options)
   app_ = std::make_unique<CProApp>(ui::UiServices{ui_, progress_, view_, thread_, *profile_});
   progress_.SetCancelHandler([this] { app_->progressWindow.OnCancelButton(); });
   RegisterDialogs();
+  AnswerDialogRequests();
 }
 
 CProgram::~CProgram() {
@@ -164,6 +166,19 @@ void CProgram::InstallView() {
 
   frame_->SetView(proView);
   view_.SetView(proView);
+}
+
+void CProgram::AnswerDialogRequests() {
+  dialogs::DialogServices services;
+  services.parent = [this]() -> QWidget* { return frame_.get(); };
+  services.browsing.chooseFolder = [this](const std::string& initial) {
+    return ui_.ChooseFolder(ui::FolderChooser{"Please Select an Audio Path:", initial});
+  };
+  services.browsing.tell = [this](const std::string& text, bool stop) {
+    ui_.MessageBox(text, stop ? ui::Icon::Error : ui::Icon::Information);
+  };
+  services.inform = [this](const std::string& text) { ui_.Inform(text); };
+  dialogs::AnswerSettingsRequests(ui_.Handlers(), services);
 }
 
 void CProgram::RegisterCommands() {

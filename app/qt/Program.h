@@ -65,6 +65,8 @@ class CProgram {
   void RegisterCommands();
   // The dialogs that answer the core's requests, and the recording windows.
   void RegisterDialogs();
+  // The settings, properties and creation dialogs answer the core's requests.
+  void AnswerDialogRequests();
   void RetryClose(int attemptsLeft);
 
   Options options_;

@@ -1,6 +1,5 @@
 // Requests of the imports, exports and mixdowns: where a snippet made from the
-// Audio Editor's audio goes, which tracks a mixdown to a track takes, and the
-// quality of a WAV file to be written.
+// Audio Editor's audio goes and the quality of a WAV file to be written.
 #pragma once
 
 #include <array>
@@ -17,14 +16,7 @@ struct CreateTrackSnippetRequest {
   };
 };
 
-// "Mixdown to Track": the source tracks ticked and the track that takes the mix.
-struct MixdownRequest {
-  static constexpr const char* kKind = "CMixdownDialog";
-  struct Result {
-    std::array<int32_t, 24> sourceTracks{};  // 1 = ticked
-    int16_t targetTrack = 0;                 // 0..23
-  };
-};
+// "Mixdown to Track" asks MixdownDialogRequest (EditRequests.h), with nothing ticked.
 
 // "Wave Quality": the format of a WAV file to be written, offered as the
 // audio's own so that an unchanged answer writes it as it is.

@@ -228,6 +228,13 @@ int CProApp::OnSnippetProperties() {
   std::shared_ptr<CAudioSnippet> snippet;
   int index = 0;
   if (!CurrentSnippet(*this, &snippet, &index)) return status::kNothingDone;
+  const int result = EditSnippetProperties(snippet, index);
+  if (result == status::kDone) services.view.RefreshCurrentView();
+  return result;
+}
+
+int CProApp::EditSnippetProperties(const std::shared_ptr<CAudioSnippet>& snippet, int trackIndex) {
+  if (!snippet) return status::kNothingDone;
   std::shared_ptr<CAudioSegment> segment;
   snippet->GetSegment(&segment);
   SnippetPropertiesRequest request;
@@ -247,12 +254,11 @@ int CProApp::OnSnippetProperties() {
     if (tempo != segment->tempo) {
       segment->tempo = tempo;
       snippet->SetTempo(project.tempo);
-      project.RecomputeTrackExtent(index);
+      project.RecomputeTrackExtent(trackIndex);
       project.RecomputeProjectEnd();
       modified = 1;
     }
   }
-  services.view.RefreshCurrentView();
   return status::kDone;
 }
 

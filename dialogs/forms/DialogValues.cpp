@@ -81,12 +81,12 @@ void LevelValue::SetFromSlider(int position) {
   kind = kDecibel;
 }
 
-void LevelPair::SetTyped(int channel, const std::string& text, LevelUnits units) {
+void LockedLevels::SetTyped(int channel, const std::string& text, LevelUnits units) {
   channels[channel].SetTyped(text, units);
   if (lock) channels[1 - channel] = channels[channel];
 }
 
-void LevelPair::Scroll(int channel, SliderAction action, int thumb) {
+void LockedLevels::Scroll(int channel, SliderAction action, int thumb) {
   const std::optional<int> position = StepTo(channels[channel].SliderPosition(), action, thumb, 0, kLevelSliderMax);
   if (!position) return;
   channels[channel].SetFromSlider(*position);

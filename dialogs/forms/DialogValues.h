@@ -50,7 +50,7 @@ struct LevelValue {
 
 // Left and right levels that move together while locked: the other channel
 // takes the same value and kind.
-struct LevelPair {
+struct LockedLevels {
   std::array<LevelValue, 2> channels;
   bool lock = true;
 

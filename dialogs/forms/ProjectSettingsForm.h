@@ -55,7 +55,7 @@ class ProjectSettingsForm {
   ProjectSettingsRequest::Result Result() const;
 
  private:
-  LevelPair levels_;
+  LockedLevels levels_;
   PitchValue pitch_;
   float tempo_ = 120.0f;
   LevelUnits units_ = LevelUnits::Decibel;

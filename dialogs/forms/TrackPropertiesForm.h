@@ -53,7 +53,7 @@ class TrackPropertiesForm {
   int32_t trackIndex_ = 0;
   int32_t trackType_ = 0;
   bool holdsSnippets_ = false;
-  LevelPair levels_;
+  LockedLevels levels_;
   PitchValue pitch_;
   LevelUnits units_ = LevelUnits::Percent;
   PitchUnits pitchUnits_ = PitchUnits::Semitones;

@@ -9,6 +9,7 @@
 #include "ByteFields.h"
 #include "ImportFixture.h"
 #include "ReportRecorder.h"
+#include "requests/EditRequests.h"
 #include "requests/ImportExportRequests.h"
 
 namespace tessiro::test {
@@ -186,10 +187,10 @@ TEST_F(ExportTest, MixdownToTrackRendersTheTickedTracksOntoTheTarget) {
   Place(2, Constant(90000, 2, 7000, 7000), 2, 0);  // not ticked
   app->project.SetTrackGains(0, 0.5f, 0.5f);
   app->project.masterLeftGain = 0.25f;  // the new snippet plays through the master again
-  MixdownRequest::Result ticked;
+  MixdownDialogRequest::Result ticked;
   ticked.sourceTracks[0] = ticked.sourceTracks[1] = 1;
   ticked.targetTrack = 5;
-  seams.ui.ExpectRequest<MixdownRequest>(ticked);
+  seams.ui.ExpectRequest<MixdownDialogRequest>(ticked);
   ASSERT_EQ(app->MixdownToTrack(), status::kDone);
   CAudioTrack* track = nullptr;
   ASSERT_EQ(app->project.FindTrack(5, &track), 1);

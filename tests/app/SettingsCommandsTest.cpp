@@ -228,6 +228,48 @@ TEST_F(SettingsTest, ColoursAndTheMetronomeKeepTheirChoicesInTheConfiguration) {
   EXPECT_EQ(app->modified, 0);
 }
 
+// A new output device that cannot be opened (or a buffer it refuses) leaves
+// the previous device open with the previous buffer, and the user is told.
+TEST_F(SettingsTest, AnOutputThatCannotOpenKeepsThePreviousOne) {
+  UseDevices({"Speakers", "Headphones"}, {"Line In"});
+  StartApp();
+  ASSERT_EQ(app->devices.GetOutputDeviceCount(), 2);
+  ASSERT_TRUE(app->outputOpen);
+  const uint32_t speakers = app->devices.GetOutputDevices()[0].deviceId;
+  const uint32_t headphones = app->devices.GetOutputDevices()[1].deviceId;
+  ASSERT_TRUE(wave->IsOpen(platform::CVirtualWaveSystem::Direction::Output, speakers));
+  wave->SetOpenError(platform::CVirtualWaveSystem::Direction::Output, headphones, platform::kWaveAllocated);
+  const Settings before = Take();
+  auto choose = [](int32_t device, int32_t bufferLevel) {
+    return [device, bufferLevel](const AppSettingsRequest& r) {
+      return AppSettingsRequest::Result{r.audioPath, device, r.timeDisplay, r.snapToGrid, r.followWaveform,
+                                        r.editorUsesProjectSettings, r.qualityLevel, bufferLevel,
+                                        r.extendPlaybackSeconds, r.unlimitedUndo, r.undoLevels};
+    };
+  };
+  seams.ui.ExpectRequest<AppSettingsRequest>(choose(1, 3));
+  seams.ui.ExpectBox(
+      "The chosen output device could not be opened with these settings.  The previous output is kept.");
+  EXPECT_EQ(app->OnApplicationSettings(), status::kDone);
+  const auto reports = Reports().Take();
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].report.message, "Failed to open audio output device");
+  EXPECT_TRUE(Take() == before) << "device, buffer and configuration as they were";
+  EXPECT_TRUE(app->outputOpen);
+  EXPECT_TRUE(wave->IsOpen(platform::CVirtualWaveSystem::Direction::Output, speakers));
+  EXPECT_FALSE(wave->IsOpen(platform::CVirtualWaveSystem::Direction::Output, headphones));
+
+  // Once the device can be opened, the same choice takes it and the new buffer.
+  wave->SetOpenError(platform::CVirtualWaveSystem::Direction::Output, headphones, platform::kWaveOk);
+  seams.ui.ExpectRequest<AppSettingsRequest>(choose(1, 3));
+  EXPECT_EQ(app->OnApplicationSettings(), status::kDone);
+  EXPECT_EQ(app->outputDevice, 1);
+  EXPECT_EQ(app->config.outputDevice, 1);
+  EXPECT_EQ(app->bufferFrames, 3 * AppSettingsRequest::kBufferUnitFrames);
+  EXPECT_TRUE(wave->IsOpen(platform::CVirtualWaveSystem::Direction::Output, headphones));
+  EXPECT_FALSE(wave->IsOpen(platform::CVirtualWaveSystem::Direction::Output, speakers));
+}
+
 TEST_F(SettingsTest, NoSettingsChangeWhileAudioPlays) {
   StartApp();
   const Settings before = Take();

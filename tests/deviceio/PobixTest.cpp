@@ -99,7 +99,7 @@ TEST_F(PobixTest, FailedOpensAreReportedWithTheDevicesNameAndTheReason) {
   pobix = std::make_unique<CPobix>();
 
   system->SetOpenError(Direction::Output, 0, platform::kWaveAllocated);
-  EXPECT_EQ(pobix->OutputInit(0, FillCallback), 1u);
+  EXPECT_EQ(pobix->OutputInit(0, FillCallback), 0u) << "a device that did not open is a failed init";
   auto reports = Reports().Take();
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(reports[0].report.title, "AudioPlayer");

@@ -16,6 +16,7 @@
 #include <fstream>
 
 #include "AppSettingsDialog.h"
+#include "DialogDriving.h"
 #include "MixdownDialog.h"
 #include "ProjectSettingsDialog.h"
 #include "SettingsDialogs.h"
@@ -26,28 +27,6 @@
 
 namespace dialogs {
 namespace {
-
-// Types text into an edit that has the focus, as a user would.
-void TypeInto(QLineEdit* edit, const QString& text) {
-  edit->setFocus();
-  edit->selectAll();
-  QTest::keyClicks(edit, text);
-}
-
-void Show(QDialog& dialog) {
-  dialog.show();
-  QApplication::setActiveWindow(&dialog);
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-}
-
-// Presses a button of the modal dialog that will be open once control returns to the event loop.
-void PressWhenOpen(int buttonId) {
-  QTimer::singleShot(0, [buttonId] {
-    QWidget* modal = QApplication::activeModalWidget();
-    ASSERT_NE(modal, nullptr);
-    Item<QPushButton>(modal, buttonId)->click();
-  });
-}
 
 TEST(SettingsDialogs, ProjectSettingsCommitTypedValuesByEnterAndByOk) {
   ProjectSettingsRequest request;
@@ -216,10 +195,10 @@ TEST(SettingsDialogs, TheRequestsAreAnsweredOnOkAndNotOnCancel) {
     Item<QPushButton>(modal, CMixdownDialog::kCheckAll)->click();
     Item<QPushButton>(modal, kOkId)->click();
   });
-  const MixdownRequest mixdown;
-  answer = handlers.Call(typeid(MixdownRequest), &mixdown);
+  const MixdownDialogRequest mixdown;
+  answer = handlers.Call(typeid(MixdownDialogRequest), &mixdown);
   ASSERT_TRUE(answer.has_value());
-  EXPECT_EQ(std::any_cast<MixdownRequest::Result>(answer).sourceTracks[23], 1);
+  EXPECT_EQ(std::any_cast<MixdownDialogRequest::Result>(answer).sourceTracks[23], 1);
 
   // Colours apply as they are chosen: Cancel answers with what was chosen.
   ColorSettingsRequest colors;

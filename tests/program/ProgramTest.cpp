@@ -2,6 +2,8 @@
 #include <signal.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
@@ -186,6 +188,53 @@ TEST_F(ProgramRun, AnEditOperationAsksItsDialogAndACancelAnswersNothing) {
   VolumeDialogRequest request;
   EXPECT_FALSE(program->Ui().Request(request).has_value());
   EXPECT_FALSE(shown.isEmpty()) << "the volume dialog was shown";
+}
+
+// The Settings menu's commands open their dialogs over the main window; a
+// dialog's OK hands its answer to the command, its Cancel nothing.
+TEST_F(ProgramRun, TheSettingsCommandsOpenTheirDialogs) {
+  ASSERT_TRUE(program->Start());
+  struct Case {
+    int command;
+    const char* dialog;
+    const char* title;
+  };
+  const Case cases[] = {
+      {32913, "dlg257", "Project Settings"},
+      {32787, "dlg288", "Application Settings"},
+      {32929, "dlg283", "Color Settings"},
+      {32792, "dlg265", "Metronome Settings"},
+  };
+  for (const Case& c : cases) {
+    QString shown, title;
+    QWidget* owner = nullptr;
+    QTimer::singleShot(0, [&] {
+      if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        shown = dialog->objectName();
+        title = dialog->windowTitle();
+        owner = dialog->parentWidget();
+        dialog->reject();
+      }
+    });
+    ASSERT_TRUE(program->Router().Dispatch(c.command)) << c.title;
+    EXPECT_EQ(shown, QString(c.dialog)) << c.title;
+    EXPECT_EQ(title, QString(c.title));
+    EXPECT_EQ(owner, &program->Frame()) << c.title;
+  }
+
+  // Application Settings: the follow box clicked and OK reach the application.
+  const int32_t follow = program->App().followWaveform;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    auto* follow = dialog->findChild<QCheckBox*>(QStringLiteral("1320"));
+    ASSERT_NE(follow, nullptr);
+    follow->click();
+    dialog->findChild<QPushButton*>(QStringLiteral("1"))->click();
+  });
+  program->Router().Dispatch(32787);
+  EXPECT_EQ(program->App().followWaveform, follow ? 0 : 1);
+  EXPECT_EQ(program->App().config.followWaveform, follow ? 0 : 1);
 }
 
 TEST_F(ProgramRun, TheSliderMovesThePlayPositionOfTheProject) {

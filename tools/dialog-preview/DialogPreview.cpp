@@ -8,8 +8,10 @@
 #include "ColorSettingsForm.h"
 #include "MixdownDialog.h"
 #include "ProjectSettingsDialog.h"
+#include "PropertiesDialogs.h"
 #include "SettingsDialogs.h"
 #include "TrackPropertiesDialog.h"
+#include "TrackSnippetDialogs.h"
 
 namespace {
 
@@ -93,5 +95,34 @@ int main(int argc, char** argv) {
   track.pitch = -2.0f;
   dialogs::CTrackPropertiesDialog trackDialog(track, {});
   ok &= Save(trackDialog, folder, "track-properties");
+
+  LoopPropertiesRequest loop;
+  loop.loopNumber = 2;
+  loop.title = "Four on the floor";
+  loop.measures = 2;
+  loop.tempo = 120.0f;
+  loop.audioFile = "/home/musician/orvane_audio/qvk_data/QRVD_20261209151000_4012345678.pcm";
+  loop.lengthFrames = 176400;
+  dialogs::CLoopPropertiesDialog loopDialog(loop, {});
+  ok &= Save(loopDialog, folder, "loop-properties");
+
+  SnippetPropertiesRequest snippet;
+  snippet.tempo = 97.5f;
+  snippet.identifier = 4012345678u;
+  snippet.audioFile = "/home/musician/orvane_audio/qvk_temp/20261209151200.pcm";
+  dialogs::CSnippetPropertiesDialog snippetDialog(snippet);
+  ok &= Save(snippetDialog, folder, "snippet-properties");
+  snippet.loopSnippet = true;
+  snippet.loopNumber = 2;
+  dialogs::CSnippetPropertiesDialog loopSnippetDialog(snippet);
+  ok &= Save(loopSnippetDialog, folder, "snippet-properties-loop");
+
+  dialogs::CCreateTrackSnippetDialog createDialog(CreateTrackSnippetRequest{});
+  ok &= Save(createDialog, folder, "create-track-snippet");
+
+  ShiftTracksRequest shift;
+  shift.newStart = 44100 * 12;
+  dialogs::CShiftTracksDialog shiftDialog(shift);
+  ok &= Save(shiftDialog, folder, "shift-tracks");
   return ok ? 0 : 1;
 }
