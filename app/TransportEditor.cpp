@@ -228,45 +228,30 @@ void CProApp::OnStopPlayback() {
   playing = 0;
 }
 
-void CProApp::OnEditorRewind() {
+// Rewind and fast-forward share one body: an empty tracker at one end of the audio.
+void CProApp::MoveEditorTrackerToEnd(bool toEnd) {
   if (RefuseDuringPlayback()) return;
   if (editorSource == EditorSourceNothing || editorSource == 0) {
-    services.ui.Inform(kNothingToRewindText);
+    services.ui.Inform(toEnd ? kNothingToFastForwardText : kNothingToRewindText);
     return;
   }
   if (!services.view.HasView()) {
-    ReportError(kSource, kLineRewindNoView, "");
+    ReportError(kSource, toEnd ? kLineFastForwardNoView : kLineRewindNoView, "");
     return;
   }
   if (!editorSegment) {
-    ReportError(kSource, kLineRewindNoSegment, "");
+    ReportError(kSource, toEnd ? kLineFastForwardNoSegment : kLineRewindNoSegment, "");
     return;
   }
-  editorSegment->trackerStart = editorSegment->trackerEnd = 0;
+  editorSegment->trackerStart = editorSegment->trackerEnd = toEnd ? editorSegment->length : 0;
   editorSegment->trackerSize = 0;
   services.view.UpdateEditorTimes();
   services.view.RefreshCurrentView();
 }
 
-void CProApp::OnEditorFastForward() {
-  if (RefuseDuringPlayback()) return;
-  if (editorSource == EditorSourceNothing || editorSource == 0) {
-    services.ui.Inform(kNothingToFastForwardText);
-    return;
-  }
-  if (!services.view.HasView()) {
-    ReportError(kSource, kLineFastForwardNoView, "");
-    return;
-  }
-  if (!editorSegment) {
-    ReportError(kSource, kLineFastForwardNoSegment, "");
-    return;
-  }
-  editorSegment->trackerStart = editorSegment->trackerEnd = editorSegment->length;
-  editorSegment->trackerSize = 0;
-  services.view.UpdateEditorTimes();
-  services.view.RefreshCurrentView();
-}
+void CProApp::OnEditorRewind() { MoveEditorTrackerToEnd(false); }
+
+void CProApp::OnEditorFastForward() { MoveEditorTrackerToEnd(true); }
 
 // ---- Loop Bank preview ------------------------------------------------------------
 

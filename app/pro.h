@@ -198,6 +198,8 @@ class CProApp final : public ui::IMessageReceiver {
   void OnStopPlayback();
   void OnEditorRewind();
   void OnEditorFastForward();
+  // toEnd false: rewind to the start; true: fast-forward to the end.
+  void MoveEditorTrackerToEnd(bool toEnd);
   void PlayLoopPreview();
   void StopLoopPreview();
 
