@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libasound2-dev libsndfile1-dev
   lame sox
-  qt6-base-dev libgl-dev fonts-liberation2 xvfb xauth
+  qt6-base-dev libgl-dev fonts-liberation2 xvfb xauth xdotool
 )
 
 missing=()

@@ -26,12 +26,13 @@ export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$work/runtime}
 mkdir -p "$TESSIRO_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 rm -f "$out"
-# The first start asks where recordings go; unanswered, they go to $HOME/orvane_audio.
+# A first start's pages are accepted as they stand: recordings then go to
+# $HOME/orvane_audio.
 export HOME=${SCREENSHOT_HOME:-$TESSIRO_HOME}
 
 log="$work/program.log"
 started=$(date +%s)
-xvfb-run -a -s "-screen 0 1280x800x24" bash -c '"$@" & echo $! > "'"$work"'/pid"; wait $!' _ \
+xvfb-run -a -s "-screen 0 1280x800x24" bash -c '"$@" & echo $! > "'"$work"'/pid"; "'"$root"'/tools/answer-first-start.sh" $! & wait $!' _ \
   "${program[@]}" --screenshot "$out" >"$log" 2>&1 &
 runner=$!
 

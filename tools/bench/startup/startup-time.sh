@@ -26,6 +26,7 @@ measure() {
   begin=$(date +%s.%N)
   "$program" --print-startup-time 2>"$log" &
   local pid=$!
+  [[ -n ${DISPLAY:-} ]] && "$root/tools/answer-first-start.sh" "$pid" &
   for _ in $(seq 1 200); do
     grep -q 'main window painted' "$log" && break
     sleep 0.05
