@@ -26,6 +26,8 @@ export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$work/runtime}
 mkdir -p "$TESSIRO_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 rm -f "$out"
+first_start=0
+[[ -s "$TESSIRO_HOME/qvk.cfg" ]] || first_start=1
 # A first start's pages are accepted as they stand: recordings then go to
 # $HOME/orvane_audio.
 export HOME=${SCREENSHOT_HOME:-$TESSIRO_HOME}
@@ -64,6 +66,11 @@ if [[ $status -ne 0 ]]; then
 fi
 if [[ ! -s "$TESSIRO_HOME/qvk.cfg" ]]; then
   echo "the program closed without writing $TESSIRO_HOME/qvk.cfg" >&2
+  exit 1
+fi
+if (( first_start )) && [[ ! -s "$TESSIRO_HOME/Intro.qvk" ]]; then
+  echo "a first start that did not open the intro project (no $TESSIRO_HOME/Intro.qvk):" >&2
+  cat "$log" >&2
   exit 1
 fi
 echo "closed cleanly on SIGTERM and wrote qvk.cfg"
