@@ -54,25 +54,29 @@ void COperationDialogs::SetPresetFolder(const std::string& folder) {
   }
 }
 
+int RunOperationWindow(COperationWindow& window, forms::CFXDialog& form,
+                       const std::function<void(COperationWindow&)>& before) {
+  form.SetInform([&window](const std::string& text) {
+    QMessageBox::information(&window, window.windowTitle(), QString::fromStdString(text));
+  });
+  int answer = QDialog::Rejected;
+  if (before) {
+    before(window);
+    answer = window.result();
+  } else {
+    answer = window.exec();
+  }
+  form.SetInform({});
+  return answer;
+}
+
 std::optional<OperationDialogValues> COperationDialogs::Run(forms::CFXDialog& form, const OperationDialogSetup& setup) {
   form.SetChannelCount(setup.channels);
   form.SetAvailable(setup.highlightAvailable != 0, setup.markersAvailable != 0);
   form.SetScope(setup.scope);
   form.InitDialog();
   COperationWindow window(form, parent_);
-  form.SetInform([&window](const std::string& text) {
-    QMessageBox::information(&window, window.windowTitle(), QString::fromStdString(text));
-  });
-  int answer = QDialog::Rejected;
-  if (before_) {
-    before_(window);
-    answer = window.result();
-  } else {
-    answer = window.exec();
-  }
-  const bool ok = answer == QDialog::Accepted;
-  form.SetInform({});
-  if (!ok) return std::nullopt;
+  if (RunOperationWindow(window, form, before_) != QDialog::Accepted) return std::nullopt;
   OperationDialogValues values;
   form.GetParameters(&values);
   return values;

@@ -29,6 +29,12 @@ class COperationWindow : public QDialog {
   CFormWidget* widget_;
 };
 
+// Shows the window modally, or hands it to before (which acts on it and closes
+// it) when set; the form's information boxes open over it meanwhile. The
+// window's result.
+int RunOperationWindow(COperationWindow& window, forms::CFXDialog& form,
+                       const std::function<void(COperationWindow&)>& before);
+
 class COperationDialogs {
  public:
   explicit COperationDialogs(QWidget* parent = nullptr) : parent_(parent) {}

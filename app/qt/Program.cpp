@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "AboutInfo.h"
+#include "FXHolderWindow.h"
 #include "Folders.h"
 #include "OperationWindow.h"
 #include "Profile.h"
@@ -80,6 +81,10 @@ bool CProgram::Start() {
   operationDialogs_ = std::make_unique<dialogs::COperationDialogs>(frame_.get());
   operationDialogs_->SetPresetFolder(platform::ProgramFolder());
   dialogs::AnswerOperationRequests(ui_.Handlers(), *operationDialogs_);
+  // So do the effect tools' panels, and their presets are the program folder's as everywhere.
+  holderDialogs_ = std::make_unique<dialogs::CFXHolderDialogs>(frame_.get());
+  holderDialogs_->Holder().SetPresetFolder(platform::ProgramFolder());
+  dialogs::AnswerHolderRequests(ui_.Handlers(), *holderDialogs_);
   frame_->SetClosedHandler([this] {
     closed_ = true;
     if (running_) QCoreApplication::quit();
@@ -153,8 +158,11 @@ void CProgram::InstallView() {
     return window;
   });
 
-  view_.SetToolWindowMaker(ui::ToolWindow::Effects,
-                           [app](QWidget* owner) -> QWidget* { return new dialogs::CEffectsWindow(*app, owner); });
+  view_.SetToolWindowMaker(ui::ToolWindow::Effects, [app](QWidget* owner) -> QWidget* {
+    auto* window = new dialogs::CEffectsWindow(*app, owner);
+    window->Form().SetPresetFolder(platform::ProgramFolder());
+    return window;
+  });
   view_.SetToolWindowMaker(ui::ToolWindow::Levels, [app](QWidget* owner) -> QWidget* {
     forms::CLevelsForm::Host host{[app] { return app->playing.load() == 1; }, [app] { app->RefuseDuringPlayback(); },
                                   [app] { app->modified = 1; }};

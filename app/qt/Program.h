@@ -25,6 +25,7 @@ class CSignalWatcher;
 class CToolBarTimeBoxes;
 
 namespace dialogs {
+class CFXHolderDialogs;
 class COperationDialogs;
 class CRecordingWindows;
 }
@@ -81,6 +82,7 @@ class CProgram {
   std::unique_ptr<CMainFrame> frame_;
   std::unique_ptr<dialogs::CRecordingWindows> recordingWindows_;
   std::unique_ptr<dialogs::COperationDialogs> operationDialogs_;
+  std::unique_ptr<dialogs::CFXHolderDialogs> holderDialogs_;
   std::unique_ptr<CSignalWatcher> signals_;
   std::unique_ptr<CToolBarTimeBoxes> timeBoxes_;
   std::function<void()> onFirstPaint_;

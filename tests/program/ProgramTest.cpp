@@ -1,8 +1,15 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <cmath>
+#include <cstring>
+#include <fstream>
+
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -10,6 +17,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include "AudioSegment.h"
+#include "EffectsWindow.h"
+#include "FXHolderWindow.h"
 #include "Folders.h"
 #include "OperationWindow.h"
 #include "Program.h"
@@ -18,6 +28,7 @@
 #include "TempFolder.h"
 #include "frame/MainFrame.h"
 #include "controls/MyEdit.h"
+#include "edit/EditOperation.h"
 #include "frame/PositionSlider.h"
 #include "frame/ToolBarTrackLower.h"
 #include "pro.h"
@@ -104,24 +115,29 @@ class ProgramRun : public ::testing::Test {
     // Every run here is a first start, with the audio folder of the test.
     std::remove((platform::ProgramFolder() + "/qvk.cfg").c_str());
     std::remove((platform::ProgramFolder() + "/profile.ini").c_str());
-    CProgram::Options options;
-    options.watchSignals = false;
-    program = std::make_unique<CProgram>(options);
-    // The first start's pages, answered without their windows, the settings with a folder of the test.
-    program->Ui().Handlers().On<InitDialog1Request>(
-        [](const InitDialog1Request&) { return std::optional<InitDialog1Request::Result>(InitDialog1Request::Result{}); });
-    // The views' empty-editor notices are answered without their windows too.
-    program->Ui().Handlers().On<NoAudioEditingExistsRequest>([](const NoAudioEditingExistsRequest&) {
-      return std::optional<NoAudioEditingExistsRequest::Result>(NoAudioEditingExistsRequest::Result{});
-    });
-    program->Ui().Handlers().On<NoLoopsExistRequest>([](const NoLoopsExistRequest&) {
-      return std::optional<NoLoopsExistRequest::Result>(NoLoopsExistRequest::Result{});
-    });
-    program->Ui().Handlers().On<InitDialog2Request>([this](const InitDialog2Request&) {
-      return std::optional<InitDialog2Request::Result>(InitDialog2Request::Result{audio.Path(), 0});
-    });
+    program = MakeProgram();
   }
   void TearDown() override { program.reset(); }
+
+  std::unique_ptr<CProgram> MakeProgram() {
+    CProgram::Options options;
+    options.watchSignals = false;
+    auto made = std::make_unique<CProgram>(options);
+    // The first start's pages, answered without their windows, the settings with a folder of the test.
+    made->Ui().Handlers().On<InitDialog1Request>(
+        [](const InitDialog1Request&) { return std::optional<InitDialog1Request::Result>(InitDialog1Request::Result{}); });
+    // The views' empty-editor notices are answered without their windows too.
+    made->Ui().Handlers().On<NoAudioEditingExistsRequest>([](const NoAudioEditingExistsRequest&) {
+      return std::optional<NoAudioEditingExistsRequest::Result>(NoAudioEditingExistsRequest::Result{});
+    });
+    made->Ui().Handlers().On<NoLoopsExistRequest>([](const NoLoopsExistRequest&) {
+      return std::optional<NoLoopsExistRequest::Result>(NoLoopsExistRequest::Result{});
+    });
+    made->Ui().Handlers().On<InitDialog2Request>([this](const InitDialog2Request&) {
+      return std::optional<InitDialog2Request::Result>(InitDialog2Request::Result{audio.Path(), 0});
+    });
+    return made;
+  }
 
   CTempFolder audio;
   std::unique_ptr<CProgram> program;
@@ -245,6 +261,151 @@ TEST_F(ProgramRun, TheSliderMovesThePlayPositionOfTheProject) {
   bar.positionSlider->triggerAction(QAbstractSlider::SliderPageStepAdd);
   EXPECT_EQ(program->App().playCursor, 8820u);
   EXPECT_FALSE(bar.positionBox->text().isEmpty());
+}
+
+// One second of a 1 kHz sine at -12 dB on both channels, as the Audio Editor's independent audio.
+std::shared_ptr<CAudioSegment> EditorSine(CProApp& app, std::vector<int16_t>* samples) {
+  constexpr uint32_t kFrames = 44100;
+  samples->resize(2 * kFrames);
+  for (uint32_t f = 0; f < kFrames; ++f) {
+    (*samples)[2 * f] = (*samples)[2 * f + 1] = static_cast<int16_t>(8000.0 * std::sin(2.0 * M_PI * 1000.0 * f / 44100.0));
+  }
+  auto segment = std::make_shared<CAudioSegment>(app.tempFolder);
+  segment->SetFormat(AudioQuality{44100, 2, 16});
+  EXPECT_EQ(segment->Open(1), 1);
+  uint32_t written = 0;
+  EXPECT_EQ(segment->Write(samples->data(), kFrames, &written), 0);
+  segment->Close();
+  segment->length = segment->viewEnd = segment->viewWidth = kFrames;
+  app.SetEditorIndependentAudio(segment);
+  return segment;
+}
+
+std::vector<int16_t> SamplesOf(const CAudioSegment& segment) {
+  std::ifstream in(segment.GetPcmFileName(), std::ios::binary);
+  std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::vector<int16_t> samples(bytes.size() / 2);
+  std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+  return samples;
+}
+
+int Peak(const std::vector<int16_t>& s, size_t firstFrame, size_t endFrame) {
+  int peak = 0;
+  for (size_t i = 2 * firstFrame; i < std::min(s.size(), 2 * endFrame); ++i) peak = std::max(peak, std::abs(int{s[i]}));
+  return peak;
+}
+
+// Types text into a control of the open effect holder and presses OK (or Cancel);
+// the window's caption and what the control showed before are kept.
+void AnswerHolder(int control, const char* text, bool ok, QString* caption, QString* before) {
+  QTimer::singleShot(0, [=] {
+    auto* window = qobject_cast<dialogs::CFXHolderWindow*>(QApplication::activeModalWidget());
+    ASSERT_NE(window, nullptr);
+    *caption = window->windowTitle();
+    auto* edit = window->findChild<QLineEdit*>(QString::number(control));
+    ASSERT_NE(edit, nullptr);
+    *before = edit->text();
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+    window->findChild<QPushButton*>(QString::number(ok ? 1 : 2))->click();
+  });
+}
+
+// Each effect tool of the Audio Editor opens the holder with its panel; what
+// is typed there is what the audio gets, and the next showing starts from it.
+TEST_F(ProgramRun, TheEffectToolsApplyWhatTheHolderWasGiven) {
+  ASSERT_TRUE(program->Start());
+  CProApp& app = program->App();
+  struct Case {
+    int32_t operation;
+    const char* caption;
+    int control;
+    const char* text;
+    std::function<void(const std::vector<int16_t>& in, const std::vector<int16_t>& out)> check;
+  };
+  const auto dryGone = [](size_t silentFrames) {
+    return [silentFrames](const std::vector<int16_t>&, const std::vector<int16_t>& out) {
+      EXPECT_EQ(Peak(out, 0, silentFrames), 0) << "no dry signal";
+      EXPECT_GT(Peak(out, silentFrames, 44100), 500) << "the effect's own sound";
+    };
+  };
+  const Case cases[] = {
+      {EditOpEcho, "Echo Effect", 1163, "-140", dryGone(13000)},
+      {EditOpReverb, "Reverb Effect", 1163, "-140", dryGone(40)},
+      {EditOpFlange, "Flange Effect", 1163, "-140", dryGone(20)},
+      {EditOpChorus, "Chorus Effect", 1163, "-140", dryGone(400)},
+      {EditOpEqualizer, "Equalizer Effect", 1061, "-140",
+       [](const std::vector<int16_t>& in, const std::vector<int16_t>& out) {
+         EXPECT_LT(Peak(out, 4410, 40000) * 10, Peak(in, 4410, 40000)) << "the 1 kHz band taken out";
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.caption);
+    std::vector<int16_t> in;
+    std::shared_ptr<CAudioSegment> old = EditorSine(app, &in);
+    QString caption, before;
+    AnswerHolder(c.control, c.text, true, &caption, &before);
+    ASSERT_EQ(app.ApplyIndependentEdit(c.operation, EditRangeFromDialog), OperationResultDone);
+    EXPECT_EQ(caption, QString(c.caption));
+    std::shared_ptr<CAudioSegment> now = app.GetEditorSegment();
+    ASSERT_TRUE(now);
+    ASSERT_NE(now, old);
+    const std::vector<int16_t> out = SamplesOf(*now);
+    ASSERT_EQ(out.size(), in.size());
+    c.check(in, out);
+  }
+
+  // The echo's panel kept what was typed; Cancel leaves the audio alone.
+  std::vector<int16_t> in;
+  std::shared_ptr<CAudioSegment> old = EditorSine(app, &in);
+  QString caption, before;
+  AnswerHolder(1182, "10", false, &caption, &before);
+  EXPECT_NE(app.ApplyIndependentEdit(EditOpEcho, EditRangeFromDialog), OperationResultDone);
+  EXPECT_EQ(before, QStringLiteral("300.00"));
+  EXPECT_EQ(app.GetEditorSegment(), old);
+  EXPECT_EQ(SamplesOf(*old), in);
+  AnswerHolder(1163, "-140", false, &caption, &before);
+  app.ApplyIndependentEdit(EditOpEcho, EditRangeFromDialog);
+  EXPECT_EQ(before, QStringLiteral("-140.00")) << "the last OK's values, not the cancelled ones";
+}
+
+// A preset added in the effects window is in the program folder and is there
+// for the panels of the next run, the effect holder's as well.
+TEST_F(ProgramRun, PresetsAddedInTheEffectPanelsStayForTheNextRun) {
+  const std::string file = platform::ProgramFolder() + "/echo.prt";
+  std::remove(file.c_str());
+  ASSERT_TRUE(program->Start());
+  program->ViewHost().ShowToolWindow(ui::ToolWindow::Effects, true);
+  auto* window = qobject_cast<dialogs::CEffectsWindow*>(program->ViewHost().ToolWindowWidget(ui::ToolWindow::Effects));
+  ASSERT_NE(window, nullptr);
+  auto* add = window->findChild<QComboBox*>(QString::number(dialogs::CEffectsWindow::kAddCombo));
+  add->setCurrentText("Echo");
+  window->findChild<QPushButton*>(QString::number(dialogs::CEffectsWindow::kAdd))->click();
+  ASSERT_NE(window->PanelWidget(), nullptr);
+  QTest::keyClicks(window->PanelWidget()->findChild<QLineEdit*>("1168"), "Mine");
+  window->PanelWidget()->findChild<QPushButton*>("1169")->click();
+  EXPECT_TRUE(platform::FileExists(file));
+
+  program->App().modified = 0;  // the echo added is not to be saved
+  program->RequestClose();
+  program.reset();
+  program = MakeProgram();
+  ASSERT_TRUE(program->Start());
+  std::vector<int16_t> in;
+  EditorSine(program->App(), &in);
+  QStringList listed;
+  QTimer::singleShot(0, [&] {
+    auto* holder = qobject_cast<dialogs::CFXHolderWindow*>(QApplication::activeModalWidget());
+    ASSERT_NE(holder, nullptr);
+    auto* list = holder->findChild<QListWidget*>("1167");
+    ASSERT_NE(list, nullptr);
+    for (int i = 0; i < list->count(); ++i) listed << list->item(i)->text();
+    holder->reject();
+  });
+  program->App().ApplyIndependentEdit(EditOpEcho, EditRangeFromDialog);
+  EXPECT_EQ(listed.size(), 6);
+  EXPECT_EQ(listed.value(5), QStringLiteral("Mine"));
+  std::remove(file.c_str());
 }
 
 }  // namespace
