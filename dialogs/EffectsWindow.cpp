@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "FormWidget.h"
+#include "LevelEnvelopeWidget.h"
 
 namespace dialogs {
 
@@ -153,9 +154,11 @@ CEffectsWindow::CEffectsWindow(CProApp& app, QWidget* parent) : QDialog(parent),
 }
 
 CEffectsWindow::~CEffectsWindow() {
-  // The panel widget refers to a form member: it goes first.
+  // The panel widgets refer to form members: they go first.
   delete panel_;
   panel_ = nullptr;
+  delete envelope_;
+  envelope_ = nullptr;
 }
 
 QWidget* CEffectsWindow::PanelWidget() const { return panel_; }
@@ -168,8 +171,11 @@ void CEffectsWindow::Act(const std::function<void()>& action) {
   if (showing_) return;  // signals raised while the window is being filled
   // The panel's typed edits reach its effect before the tab changes.
   if (panel_) panel_->CommitTypedEdits();
+  if (envelope_) envelope_->CommitTypedEdits();
   delete panel_;
   panel_ = nullptr;
+  delete envelope_;
+  envelope_ = nullptr;
   action();
   Show();
 }
@@ -182,6 +188,8 @@ void CEffectsWindow::Show() {
   chain_->setCurrentIndex(form_.ChainIndex());
   delete panel_;
   panel_ = nullptr;
+  delete envelope_;
+  envelope_ = nullptr;
   if (forms::CEffectPanel* panel = form_.ShownPanel()) {
     panel_ = new CFormWidget(*panel, area_);
     areaLayout_->addWidget(panel_);
@@ -189,6 +197,11 @@ void CEffectsWindow::Show() {
     // Room for the panel's labels in full, whichever panel is shown.
     area_->setMinimumSize((panel_->sizeHint() + QSize(8, 8)).expandedTo(kEmptyArea));
     panel_->show();
+  } else if (forms::CAudioLevelsVisualDialog* levels = form_.ShownLevels()) {
+    envelope_ = new CLevelEnvelopeWidget(*levels, area_);
+    areaLayout_->addWidget(envelope_);
+    area_->setMinimumSize((envelope_->sizeHint() + QSize(8, 8)).expandedTo(kEmptyArea));
+    envelope_->show();
   } else {
     area_->setMinimumSize(kEmptyArea);
   }

@@ -16,6 +16,7 @@ class QVBoxLayout;
 namespace dialogs {
 
 class CFormWidget;
+class CLevelEnvelopeWidget;
 
 class CEffectsWindow : public QDialog {
   Q_OBJECT
@@ -44,6 +45,7 @@ class CEffectsWindow : public QDialog {
   QWidget* area_ = nullptr;
   QVBoxLayout* areaLayout_ = nullptr;
   CFormWidget* panel_ = nullptr;
+  CLevelEnvelopeWidget* envelope_ = nullptr;
   QComboBox* chain_ = nullptr;
   QComboBox* add_ = nullptr;
   QCheckBox* bypassCurrent_ = nullptr;

@@ -188,6 +188,25 @@ float CLevels::GetLevelVolumeAt(uint32_t samplePosition, unsigned int channel) {
   return list.back()->gain;
 }
 
+short CLevels::CopyLevelEntries(unsigned int channel, Zelmo_Level_Entry* out, short capacity) {
+  if (!out || capacity <= 0 || !ValidChannel(channel)) return 0;
+  PointList& list = points_[channel - 1];
+  const size_t count = std::min(list.size(), static_cast<size_t>(capacity));
+  for (size_t i = 0; i < count; ++i) {
+    Visit(*list[i]);
+    out[i] = *list[i];
+  }
+  return static_cast<short>(count);
+}
+
+unsigned int CLevels::SetLevelEntryGain(short number, unsigned int channel, float gain) {
+  if (!ValidChannel(channel) || !std::isfinite(gain) || gain < 0.0f) return 0;
+  PointList& list = points_[channel - 1];
+  if (number < 1 || static_cast<size_t>(number) > list.size()) return 0;
+  list[static_cast<size_t>(number - 1)]->gain = gain;
+  return 1;
+}
+
 unsigned int CLevels::ProcessMono() {
   ApplyChannel(0);
   currentSample_ += blockFrames_;

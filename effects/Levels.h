@@ -35,6 +35,8 @@ class CLevels final : public CEffect {
   short GetTotalLevelPoints(unsigned int channel) const;
   unsigned int CheckIfLevelPointExists(uint32_t samplePosition, unsigned int channel);
   float GetLevelVolumeAt(uint32_t samplePosition, unsigned int channel);
+  short CopyLevelEntries(unsigned int channel, Zelmo_Level_Entry* out, short capacity);
+  unsigned int SetLevelEntryGain(short number, unsigned int channel, float gain);
   void SetChannelsIndependent(int independent) { independent_ = independent; }
   int GetChannelsIndependent() const { return independent_; }
   void SetEndAudioSample(uint32_t frame) { endAudioSample_ = frame; }

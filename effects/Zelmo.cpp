@@ -338,6 +338,18 @@ float CZelmo::GetLevelVolumeAt(short effect, uint32_t samplePosition, unsigned i
   return levels ? levels->GetLevelVolumeAt(samplePosition, channel) : 0.0f;
 }
 
+short CZelmo::CopyLevelEntries(short effect, unsigned int channel, Zelmo_Level_Entry* out, short capacity) {
+  Guard guard(lock_);
+  CLevels* levels = list_ ? list_->FindLevels(effect) : nullptr;
+  return levels ? levels->CopyLevelEntries(channel, out, capacity) : 0;
+}
+
+unsigned int CZelmo::SetLevelEntryGain(short effect, short number, unsigned int channel, float gain) {
+  Guard guard(lock_);
+  CLevels* levels = list_ ? list_->FindLevels(effect) : nullptr;
+  return levels ? levels->SetLevelEntryGain(number, channel, gain) : 0;
+}
+
 unsigned int CZelmo::UpdateAllLevelParameters(Zelmo_Levels_Parameters* parameters) {
   Guard guard(lock_);
   if (!list_) return 0;

@@ -170,6 +170,11 @@ class CZelmo {
   short GetTotalLevelPoints(short effect, unsigned int channel);
   unsigned int CheckIfLevelPointExists(short effect, uint32_t samplePosition, unsigned int channel);
   float GetLevelVolumeAt(short effect, uint32_t samplePosition, unsigned int channel);
+  // For an editor of the points while blocks play: copies of up to capacity
+  // points of the channel, their frames at the current tempo; the number copied.
+  short CopyLevelEntries(short effect, unsigned int channel, Zelmo_Level_Entry* out, short capacity);
+  // The gain (finite, not negative) of point number (from 1) of the channel; 1 done, 0 not.
+  unsigned int SetLevelEntryGain(short effect, short number, unsigned int channel, float gain);
   // These two reach every levels effect of the chain.
   unsigned int UpdateAllLevelParameters(Zelmo_Levels_Parameters* parameters);
   unsigned int SetEndAudioSample(uint32_t frame);

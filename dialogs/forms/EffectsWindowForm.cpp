@@ -36,6 +36,8 @@ CEffectsWindowForm::CEffectsWindowForm(CProApp& app) : app_(app) {
                               static_cast<CEffectPanel*>(&equalizer_)}) {
     panel->SetOnModified([this] { Modified(); });
   }
+  levels_.SetOnModified([this] { Modified(); });
+  levels_.SetInform([this](const std::string& text) { app_.services.ui.Inform(text); });
 }
 
 void CEffectsWindowForm::SetPresetFolder(const std::string& folder) {
@@ -92,6 +94,12 @@ CEffectPanel* CEffectsWindowForm::PanelFor(ZelmoEffectType type) {
 
 void CEffectsWindowForm::Modified() { app_.modified = 1; }
 
+void CEffectsWindowForm::UnbindShown() {
+  if (shown_) shown_->Unbind();
+  shown_ = nullptr;
+  levels_.Unbind();
+}
+
 void CEffectsWindowForm::SelectChain(int index) {
   if (index < 0 || index >= kChains) return;
   chainIndex_ = index;
@@ -100,8 +108,7 @@ void CEffectsWindowForm::SelectChain(int index) {
 
 void CEffectsWindowForm::RebuildTabs() {
   tabs_.clear();
-  if (shown_) shown_->Unbind();
-  shown_ = nullptr;
+  UnbindShown();
   CZelmo* chain = Chain();
   // Walked by number: the chain's shared cursor is not ours to move.
   const short count = chain ? chain->NumberOfEffects() : 0;
@@ -117,8 +124,7 @@ void CEffectsWindowForm::RebuildTabs() {
 
 void CEffectsWindowForm::SelectTab(int tab) {
   if (tab < 0 || tab >= static_cast<int>(tabs_.size())) return;
-  if (shown_) shown_->Unbind();
-  shown_ = nullptr;
+  UnbindShown();
   currentTab_[static_cast<size_t>(chainIndex_)] = static_cast<short>(tab);
   ShowTab(tab);
 }
@@ -136,6 +142,10 @@ void CEffectsWindowForm::ShowTab(int tab) {
     shown_->Bind(chain, static_cast<short>(tab));
     shown_->LoadFromEngine();
     shown_->InitDialog();
+  } else if (type == ZelmoLevels) {
+    levels_.Bind(chain, static_cast<short>(tab));
+    levels_.SetSource({app_.project.projectEnd, app_.project.tempo, app_.project.beatsPerBarChoice});
+    levels_.InitDialog();
   }
   currentBypass_ = chain->GetEffectBypass(static_cast<short>(tab)) != 0;
   trackBypass_ = chain->GetBypass() != 0;
@@ -232,8 +242,7 @@ void CEffectsWindowForm::MoveBack() {
 void CEffectsWindowForm::RemoveEffect() {
   CZelmo* chain = Chain();
   if (!chain || chain->NumberOfEffects() == 0) return;
-  if (shown_) shown_->Unbind();  // before its effect goes
-  shown_ = nullptr;
+  UnbindShown();  // before its effect goes
   chain->RemoveEffect(currentTab_[static_cast<size_t>(chainIndex_)]);
   currentTab_[static_cast<size_t>(chainIndex_)] = 0;
   Modified();
@@ -243,8 +252,7 @@ void CEffectsWindowForm::RemoveEffect() {
 void CEffectsWindowForm::RemoveAllEffects() {
   CZelmo* chain = Chain();
   if (!chain) return;
-  if (shown_) shown_->Unbind();
-  shown_ = nullptr;
+  UnbindShown();
   chain->RemoveAllEffects();
   Modified();
   RebuildTabs();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "EffectPanels.h"
+#include "LevelEnvelopeForm.h"
 
 class CProApp;
 
@@ -47,6 +48,9 @@ class CEffectsWindowForm {
 
   // The panel bound to the tab shown; null with no effects and for a levels effect.
   CEffectPanel* ShownPanel() const { return shown_; }
+  // The envelope editor when the tab shown is a levels effect, else null.
+  CAudioLevelsVisualDialog* ShownLevels() { return levels_.IsBound() ? &levels_ : nullptr; }
+  CAudioLevelsVisualDialog& Levels() { return levels_; }
 
   // The effect chosen in the add combo: true when added.
   bool AddEffect(int item);
@@ -70,6 +74,8 @@ class CEffectsWindowForm {
   void ShowTab(int tab);
   CEffectPanel* PanelFor(ZelmoEffectType type);
   void Modified();
+  // No panel or editor is bound to an effect any more.
+  void UnbindShown();
 
   CProApp& app_;
   std::function<int()> askIndependent_;
@@ -78,6 +84,7 @@ class CEffectsWindowForm {
   CChorusDialog chorus_;
   CFlangeDialog flange_;
   CEqualizerDialog equalizer_;
+  CAudioLevelsVisualDialog levels_;
   CEffectPanel* shown_ = nullptr;
   int chainIndex_ = 0;
   std::array<short, kChains> currentTab_{};

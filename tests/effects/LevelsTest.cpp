@@ -219,3 +219,34 @@ TEST(LevelEnvelope, ABypassedEnvelopeKeepsItsPlaceAloneOrWithItsChain) {
     EXPECT_NEAR(block[2 * 4095 + 1], 10000 * (gain - 4095.0 / 44100.0), 1.0) << static_cast<int>(how);
   }
 }
+
+TEST(LevelEnvelope, TheEditorCopiesPointsAndSetsGainsByNumber) {
+  LevelsChain levels(2, 1, 60.0f);  // half the points' tempo: their frames double
+  for (uint32_t i = 0; i < 3; ++i) levels.Add(Point(i * 1000, 1.0f, 10 + i), 1);
+  Zelmo_Level_Entry copies[3] = {};
+  EXPECT_EQ(levels.chain->CopyLevelEntries(levels.number, 1, copies, 2), 2) << "no more than there is room for";
+  EXPECT_EQ(copies[1].identifier, 11u);
+  EXPECT_EQ(copies[1].samplePosition, 2000u) << "at the current tempo";
+  EXPECT_EQ(levels.chain->CopyLevelEntries(levels.number, 2, copies, 3), 0);
+  EXPECT_EQ(levels.chain->CopyLevelEntries(levels.number, 1, nullptr, 3), 0);
+
+  const short echo = AddEffect(*levels.chain, ZelmoEcho);
+  struct Case {
+    short effect, number;
+    unsigned int channel;
+    float gain;
+    unsigned int result;
+  } cases[] = {{levels.number, 1, 1, 0.5f, 1},       {levels.number, 3, 1, 2.0f, 1},
+               {levels.number, 0, 1, 0.7f, 0},       {levels.number, 4, 1, 0.7f, 0},
+               {levels.number, 1, 2, 0.7f, 0},       {levels.number, 2, 3, 0.7f, 0},
+               {levels.number, 2, 1, std::nanf(""), 0}, {levels.number, 2, 1, -1.0f, 0},
+               {echo, 1, 1, 0.7f, 0}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(levels.chain->SetLevelEntryGain(c.effect, c.number, c.channel, c.gain), c.result)
+        << c.number << " " << c.channel << " " << c.gain;
+  }
+  ASSERT_EQ(levels.chain->CopyLevelEntries(levels.number, 1, copies, 3), 3);
+  EXPECT_EQ(copies[0].gain, 0.5f);
+  EXPECT_EQ(copies[1].gain, 1.0f);
+  EXPECT_EQ(copies[2].gain, 2.0f);
+}

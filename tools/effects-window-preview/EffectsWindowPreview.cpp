@@ -1,13 +1,17 @@
 // Writes the real-time effects window as PNG files into a folder, offscreen:
-// an empty master chain, a track with four effects on each panel's tab, and
-// the same track with its effects bypassed; and the Audio Levels window with
-// its meters showing a full-scale and a -20 dB signal.
+// an empty master chain, a track with four effects on each panel's tab, the
+// same track with its effects bypassed, and a levels effect with a shaped
+// envelope on its tab; the effect holder with each of its five panels; and
+// the Audio Levels window with its meters showing a full-scale and a -20 dB
+// signal.
 #include <QApplication>
 #include <QDir>
 #include <cstdio>
 #include <memory>
 
 #include "EffectsWindow.h"
+#include "FXHolderWindow.h"
+#include "LevelEnvelopeWidget.h"
 #include "LevelsWindow.h"
 #include "QuietServices.h"
 #include "pro.h"
@@ -76,6 +80,45 @@ int main(int argc, char** argv) {
     form.SetTrackBypass(true);
     window.RebuildTabs();
     ok &= Save(window, folder + "/effects-bypassed.png");
+
+    // A levels effect on the master with a fade in, a dip and a swell over a ten-second project.
+    app->project.projectEnd = 441000;
+    form.SelectChain(0);
+    form.SetAskIndependent([] { return 0; });
+    form.AddEffect(F::kAddLevels);
+    CZelmo* master = app->effectChains[0].get();
+    const short number = static_cast<short>(form.CurrentTab());
+    const std::pair<uint32_t, float> points[] = {{66150, 1.6f}, {176400, 0.4f}, {264600, 0.4f}, {396900, 2.4f}};
+    for (const auto& [frame, gain] : points) {
+      Zelmo_Level_Entry entry{frame, app->project.tempo, gain, frame, frame};
+      master->AddLevelEntry(number, &entry, 1);
+    }
+    master->SetLevelEntryGain(number, 1, 1, 0.2f);
+    window.RebuildTabs();
+    if (auto* editor = window.findChild<dialogs::CLevelEnvelopeWidget*>()) {
+      editor->Form().MouseMove(109, 106);  // over the point at 1.5 s: the fields show it
+      editor->Form().MouseMove(300, 150);  // the pointer's read-out
+      editor->Render();
+    }
+    ok &= Save(window, folder + "/effects-levels.png");
+  }
+  {
+    dialogs::CFXHolderDialogs holders;
+    holders.Holder().SetPresetFolder(QDir::tempPath().toStdString());
+    const std::pair<int32_t, const char*> panels[] = {{HolderEcho, "echo"},     {HolderReverb, "reverb"},
+                                                      {HolderChorus, "chorus"}, {HolderFlange, "flange"},
+                                                      {HolderEqualizer, "equalizer"}};
+    for (const auto& [panel, name] : panels) {
+      FXHolderRequest request;
+      request.panel = panel;
+      request.setup = {2, 1, 0, kScopeHighlighted};
+      const QString path = folder + "/holder-" + name + ".png";
+      holders.SetBeforeRun([&ok, path](dialogs::COperationWindow& window) {
+        ok &= Save(window, path);
+        window.reject();
+      });
+      holders.Ask(request);
+    }
   }
   {
     forms::CLevelsForm::Host host{[] { return true; }, [] {}, [] {}};
