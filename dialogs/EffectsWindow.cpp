@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabBar>
@@ -162,6 +163,16 @@ CEffectsWindow::~CEffectsWindow() {
 }
 
 QWidget* CEffectsWindow::PanelWidget() const { return panel_; }
+
+void CEffectsWindow::keyPressEvent(QKeyEvent* event) {
+  // Enter only confirms the edit it was typed in: the window has no default
+  // button, and its first button would otherwise add an effect.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
 
 void CEffectsWindow::RebuildTabs() {
   Act([this] { form_.RebuildTabs(); });

@@ -9,6 +9,7 @@
 #include "EffectsWindowForm.h"
 
 class QCheckBox;
+class QKeyEvent;
 class QComboBox;
 class QTabBar;
 class QVBoxLayout;
@@ -31,6 +32,9 @@ class CEffectsWindow : public QDialog {
   ~CEffectsWindow() override;
   forms::CEffectsWindowForm& Form() { return form_; }
   QWidget* PanelWidget() const;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 
  public slots:
   // The chains changed elsewhere (undo, a project opened).

@@ -35,6 +35,8 @@ CEffectsWindowForm::CEffectsWindowForm(CProApp& app) : app_(app) {
                               static_cast<CEffectPanel*>(&chorus_), static_cast<CEffectPanel*>(&flange_),
                               static_cast<CEffectPanel*>(&equalizer_)}) {
     panel->SetOnModified([this] { Modified(); });
+    // A preset name missing or a preset file that cannot be written is told, not passed over.
+    panel->SetInform([this](const std::string& text) { app_.services.ui.Inform(text); });
   }
   levels_.SetOnModified([this] { Modified(); });
   levels_.SetInform([this](const std::string& text) { app_.services.ui.Inform(text); });

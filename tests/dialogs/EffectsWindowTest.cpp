@@ -126,4 +126,21 @@ TEST_F(EffectsWindowWidgets, BypassBoxesReachTheChainAndDisableWhatTheyCover) {
   EXPECT_FALSE(Check(CEffectsWindow::kBypassTrack)->isChecked());
 }
 
+TEST_F(EffectsWindowWidgets, APanelsPresetMessagesAreShownAndEnterAddsNoEffect) {
+  window->show();
+  Add("Echo");
+  ASSERT_NE(window->PanelWidget(), nullptr);
+  seams.ui.ExpectBox("You must enter a preset name.");
+  QTest::mouseClick(window->PanelWidget()->findChild<QAbstractButton*>("1169"), Qt::LeftButton);
+  QLineEdit* delay = Item<QLineEdit>(window->PanelWidget(), 1182);
+  delay->setFocus();
+  delay->selectAll();
+  QTest::keyClicks(delay, "120");
+  QTest::keyClick(delay, Qt::Key_Return);
+  EXPECT_EQ(app->effectChains[0]->NumberOfEffects(), 1);
+  EchoParams sent{};
+  app->effectChains[0]->GetEffectParameters(0, &sent);
+  EXPECT_FLOAT_EQ(sent.delayMsLeft, 120.0f);
+}
+
 }  // namespace

@@ -110,6 +110,17 @@ TEST(LevelEnvelopeWidget, ALevelsTabShowsTheEditorOnItsEffect) {
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(Item<QComboBox>(editor, 1068)->count(), 2) << "independent: left and right";
     EXPECT_EQ(editor->Form().Points().size(), 1u);
+    // Enter in the level field takes the level and presses no button of the window.
+    window.show();
+    editor->Form().MouseMove(45, 142);
+    editor->Render();
+    QLineEdit* level = Item<QLineEdit>(editor, 1276);
+    level->setFocus();
+    level->selectAll();
+    QTest::keyClicks(level, "-6");
+    QTest::keyClick(level, Qt::Key_Return);
+    EXPECT_EQ(app->effectChains[0]->NumberOfEffects(), 2);
+    EXPECT_NEAR(editor->Form().Points()[0].gain, 0.501187f, 1e-5f);
     emit tabs->tabBarClicked(0);
     EXPECT_EQ(window.findChild<CLevelEnvelopeWidget*>(), nullptr) << "the echo's tab has the echo's panel";
     EXPECT_FALSE(window.Form().Levels().IsBound());
