@@ -218,6 +218,7 @@ QImage CLevelEnvelopeWidget::Picture() const {
   for (const auto& [y, text] : scale) {
     p.drawText(QRect(0, y, left - 3, 12), Qt::AlignRight | Qt::AlignTop, text);
   }
+  p.drawText(QRect(0, bottom - 12, left - 3, 12), Qt::AlignRight | Qt::AlignBottom, "0%");
   p.setRenderHint(QPainter::Antialiasing, false);
   p.setPen(QPen(Qt::black, 1));
   for (const Envelope::Line& line : drawing.lines) p.drawLine(line.x1, line.y1, line.x2, line.y2);
