@@ -188,6 +188,8 @@ void CProApp::ClearProject() {
   ShowPosition(0);
   ShowLength(project.projectEnd);
   services.view.RefreshCurrentView();
+  // No loops are left to list.
+  services.view.RefreshLoopBank();
   projectPath.clear();
   undoList.Clear();
   modified = 0;

@@ -369,6 +369,8 @@ void CProApp::ApplyProjectImage(const ProjectImage& image, const std::string& pr
   ShowPosition(playCursor);
   ShowLength(project.projectEnd);
   services.view.RefreshCurrentView();
+  // The opened project's loops, in the Loop Bank and the Insert Loop menu.
+  services.view.RefreshLoopBank();
   progressWindow.End();
 
   if (!load.missing.empty()) {

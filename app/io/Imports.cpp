@@ -47,6 +47,8 @@ int AddLoopOf(CProApp& app, const std::shared_ptr<CAudioSegment>& segment, const
   app.undoList.Add(std::move(record));
   app.modified = 1;
   app.services.view.RefreshAllViews();
+  // The Loop Bank's rows and the Insert Loop menu list the new loop.
+  app.services.view.RefreshLoopBank();
   return status::kDone;
 }
 

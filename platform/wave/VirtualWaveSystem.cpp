@@ -545,6 +545,11 @@ void CVirtualWaveSystem::SetInputFrames(uint32_t inputId, std::vector<int16_t> s
   WithDevice(core_->inputs, inputId, [&](InputState& in) { in.frames = std::move(stereo); });
 }
 
+void CVirtualWaveSystem::SetKeepPlayed(uint32_t outputId, bool keep) {
+  std::lock_guard<std::mutex> guard(core_->lock);
+  if (outputId < core_->outputs.size()) core_->outputs[outputId].keepPlayed = keep;
+}
+
 bool CVirtualWaveSystem::SetOutputWaveFile(uint32_t outputId, const std::string& path) {
   auto sink = std::make_unique<CWaveFileSink>();
   if (!sink->Open(path, kRate)) return false;

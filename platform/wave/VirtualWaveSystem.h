@@ -72,6 +72,9 @@ class CVirtualWaveSystem final : public CWaveSystem {
   // WAV file (created or emptied now); false when the file cannot be written.
   bool SetOutputWaveFile(uint32_t outputId, const std::string& path);
 
+  // A manual clock's outputs keep what they played, a real-time clock's only when told to.
+  void SetKeepPlayed(uint32_t outputId, bool keep);
+
   // Manual clock only: moves time on by ms.
   void Advance(uint32_t ms);
   uint64_t NowMs() const;

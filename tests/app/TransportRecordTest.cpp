@@ -6,6 +6,7 @@
 #include "DeviceCallbacks.h"
 #include "LevelCallbacks.h"
 #include "ReportRecorder.h"
+#include "RecordedSignal.h"
 #include "TransportFixture.h"
 #include "requests/TransportRequests.h"
 
@@ -23,19 +24,7 @@ struct Route {
 };
 
 void ExpectedFrame(const Route& route, uint64_t clockFrame, int16_t out[2]) {
-  int16_t left, right;
-  CVirtualWaveSystem::SignalAt(clockFrame, left, right);
-  const int part = route.inputIndex % 3;
-  if (route.channels == 2) {
-    if (part == 0) {
-      out[0] = left;
-      out[1] = right;
-    } else {
-      out[0] = out[1] = static_cast<int16_t>((part == 1 ? left : right) / 2);
-    }
-  } else {
-    out[0] = part == 0 ? static_cast<int16_t>((left + right) / 2) : part == 1 ? left : right;
-  }
+  RecordedFrame(route.inputIndex, route.channels, clockFrame, out);
 }
 
 class RecordTest : public TransportTest {

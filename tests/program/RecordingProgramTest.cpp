@@ -15,6 +15,7 @@
 #include <iterator>
 
 #include "Folders.h"
+#include "ModalDriver.h"
 #include "Program.h"
 #include "ProConfig.h"
 #include "TempFolder.h"
@@ -25,44 +26,6 @@
 
 namespace tessiro::test {
 namespace {
-
-template <class W>
-W* Control(QWidget* window, int id) {
-  return window ? window->findChild<W*>(QString::number(id)) : nullptr;
-}
-
-// Answers each modal window it knows as it opens, by its name; the names it answered, in order.
-class CModalDriver {
- public:
-  using Answer = std::function<void(QWidget& window)>;
-  explicit CModalDriver(std::map<QString, Answer> answers) : answers_(std::move(answers)) {
-    QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
-    timer_.start(10);
-  }
-  const std::vector<QString>& Met() const { return met_; }
-
- private:
-  void Poll() {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || modal == last_) return;
-    last_ = modal;
-    auto answer = answers_.find(modal->objectName());
-    if (answer == answers_.end()) return;
-    met_.push_back(modal->objectName());
-    answer->second(*modal);
-  }
-
-  std::map<QString, Answer> answers_;
-  std::vector<QString> met_;
-  QPointer<QWidget> last_;
-  QTimer timer_;
-};
-
-void ClickOk(QWidget& window) {
-  QPushButton* ok = Control<QPushButton>(&window, 1);
-  ASSERT_NE(ok, nullptr) << window.objectName().toStdString();
-  QTest::mouseClick(ok, Qt::LeftButton);
-}
 
 class RecordingProgram : public ::testing::Test {
  protected:

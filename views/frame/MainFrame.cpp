@@ -94,7 +94,8 @@ int CMainFrame::Create(QSize screen) {
     auto menu = std::make_unique<CMyMenu>(this);
     if (!menu->LoadOwnerDrawn(resource)) return std::unique_ptr<CMyMenu>();
     menu->SetCommandHandler([this](int id) { OnCommand(id); });
-    menu->SetEnabledQuery([this](int id) { return context_.router.IsEnabled(id); });
+    // Exit is the frame's own: it may always be chosen.
+    menu->SetEnabledQuery([this](int id) { return id == menu::kAppExit || context_.router.IsEnabled(id); });
     creationSteps_.push_back("menu " + std::to_string(resource));
     return menu;
   };
