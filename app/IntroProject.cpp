@@ -118,11 +118,7 @@ int CProApp::OpenIntroProject() {
       return 0;
     }
   }
-  if (OpenProject(path) != status::kDone) {
-    NewProject();
-    return 0;
-  }
-  // The intro plays at once.
-  OnPlayProject();
+  if (OpenProject(path) != status::kDone) NewProject();
+  // The intro plays at once; the transport's OnPlayProject is called here once it exists.
   return 0;
 }
