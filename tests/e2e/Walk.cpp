@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
+#include <QScreen>
 #include <QTest>
 #include <cstdio>
 #include <cstdlib>
@@ -259,7 +260,15 @@ void CWalk::Shot(const std::string& name) {
   if (!folder || !*folder || !program_) return;
   QDir().mkpath(QString::fromUtf8(folder));
   QApplication::processEvents();
-  EXPECT_TRUE(SaveScreenshot(program_->Frame(), std::string(folder) + "/" + name + ".png")) << name;
+  const std::string path = std::string(folder) + "/" + name + ".png";
+  // On a real X server the whole screen, so that windows beside the main one show too.
+  if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+      EXPECT_TRUE(screen->grabWindow(0).save(QString::fromStdString(path), "PNG")) << name;
+      return;
+    }
+  }
+  EXPECT_TRUE(SaveScreenshot(program_->Frame(), path)) << name;
 }
 
 bool WriteWaveFile(const std::string& path, uint32_t rate, uint16_t channels, const std::vector<int16_t>& samples) {
