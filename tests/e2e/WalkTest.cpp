@@ -59,7 +59,8 @@ constexpr int kCreateLoop = 32928;
 constexpr int kFirstLoopEntry = 55100, kLastLoopEntry = 55131;
 constexpr int kLoopBasedChoice = 1211;
 // The Audio Editor's menus.
-constexpr int kUndo = 32779, kRedo = 32780, kCut = 32864, kPasteOver = 32867, kFade = 32804, kStretch = 32911;
+constexpr int kUndo = 32779, kRedo = 32780, kCut = 32864, kPasteOver = 32867, kFade = 32804, kStretch = 32911,
+              kEcho = 32908;
 // An edit dialog's presets.
 constexpr int kPresetList = 1167;
 // The recording window and its Stop button.
@@ -442,7 +443,7 @@ int PeakOf(const std::vector<int16_t>& audio) {
 }
 
 // 4. The take on track 3 in the Audio Editor: a cut, a paste over it, a fade,
-// a stretch; three undone, two redone.
+// an echo, a stretch; three undone, two redone.
 void Walk::EditATake() {
   CProApp& app = walk.App();
   walk.ShowTrack(2);
@@ -499,6 +500,16 @@ void Walk::EditATake() {
   EXPECT_NE(Slice(faded, channels, fadeFrom, fadeTo), Slice(states[2], channels, fadeFrom, fadeTo));
   states.push_back(faded);
 
+  // An echo through the effect holder, as it first shows: the audio changes, its length does not.
+  walk.Highlight(length * 7 / 20, length * 11 / 20);
+  walk.Driver().On(QStringLiteral("dlg256"), ClickOk);
+  ASSERT_TRUE(walk.Pick(kEcho));
+  ASSERT_TRUE(walk.Driver().HasMet(QStringLiteral("dlg256")));
+  const std::vector<int16_t> echoed = audio();
+  ASSERT_EQ(echoed.size(), states[3].size());
+  EXPECT_NE(echoed, states[3]) << "the echo is heard";
+  states.push_back(echoed);
+
   // Slowed down by a quarter: the highlight lasts a quarter longer, what is before it stays.
   walk.Highlight(length * 6 / 10, length * 8 / 10);
   const uint32_t stretchFrom = app.editorSegment->trackerStart, stretchTo = app.editorSegment->trackerEnd;
@@ -508,19 +519,20 @@ void Walk::EditATake() {
   const double grown = static_cast<double>(app.editorSegment->length) - length;
   // The splices fall where the audio repeats best: the length is a quarter longer to within a few of them.
   EXPECT_NEAR(grown, 0.25 * (stretchTo - stretchFrom), 0.04 * (stretchTo - stretchFrom));
-  EXPECT_EQ(Slice(stretched, channels, 0, stretchFrom), Slice(states[3], channels, 0, stretchFrom));
+  EXPECT_EQ(Slice(stretched, channels, 0, stretchFrom), Slice(states[4], channels, 0, stretchFrom));
   const size_t newLength = app.editorSegment->length;
   EXPECT_EQ(Slice(stretched, channels, newLength - (length - stretchTo), newLength),
-            Slice(states[3], channels, stretchTo, length)) << "what follows the highlight";
+            Slice(states[4], channels, stretchTo, length)) << "what follows the highlight";
   states.push_back(stretched);
   walk.Shot("step-4");
 
   // Undo three times, redo twice: each state comes back whole.
-  for (int k = 3; k >= 1; --k) {
+  const int last = static_cast<int>(states.size()) - 1;
+  for (int k = last - 1; k >= last - 3; --k) {
     ASSERT_TRUE(walk.Pick(kUndo));
     EXPECT_EQ(FirstDifference(audio(), states[static_cast<size_t>(k)]), -1) << "undone to state " << k;
   }
-  for (int k = 2; k <= 3; ++k) {
+  for (int k = last - 2; k <= last - 1; ++k) {
     ASSERT_TRUE(walk.Pick(kRedo));
     EXPECT_EQ(FirstDifference(audio(), states[static_cast<size_t>(k)]), -1) << "redone to state " << k;
   }
