@@ -118,7 +118,10 @@ int CProApp::OpenIntroProject() {
       return 0;
     }
   }
-  if (OpenProject(path) != status::kDone) NewProject();
-  // The intro plays at once; the transport's OnPlayProject is called here once it exists.
+  if (OpenProject(path) != status::kDone) {
+    NewProject();
+    return 0;
+  }
+  OnPlayProject();  // a new user is greeted with sound
   return 0;
 }

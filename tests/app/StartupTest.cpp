@@ -234,8 +234,11 @@ TEST_F(AppTest, TheSettingsPageListsTheOutputsAndProposesTheDefaultFolder) {
 TEST_F(AppTest, AStartWithoutAnOutputDeviceOpensNone) {
   UseDevices({}, {});
   ExpectFirstStart(audio.Path());
+  // The intro would play: the user is told why it cannot.
+  seams.ui.ExpectBox("No audio output device is open to play through.");
   ASSERT_TRUE(Start());
   EXPECT_FALSE(app->outputOpen);
+  EXPECT_EQ(app->playing.load(), 0);
   EXPECT_EQ(app->outputDevice, 0);
 }
 

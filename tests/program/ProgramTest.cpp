@@ -139,6 +139,13 @@ class ProgramRun : public ::testing::Test {
     return made;
   }
 
+  // A first start plays the intro; these tests begin once the user has stopped it (Esc).
+  bool StartAndStopIntro() {
+    if (!program->Start()) return false;
+    program->Router().Dispatch(32955);
+    return QTest::qWaitFor([this] { return program->App().playing.load() == 0; }, 5000);
+  }
+
   CTempFolder audio;
   std::unique_ptr<CProgram> program;
 };
@@ -151,6 +158,9 @@ TEST_F(ProgramRun, AFirstStartOpensTheIntroAndShutsDownWritingTheConfiguration) 
   CMainFrame& frame = program->Frame();
   EXPECT_TRUE(frame.isVisible());
   EXPECT_EQ(frame.windowTitle(), QStringLiteral("Intro - Tessiro"));
+  EXPECT_EQ(program->App().playing.load(), 1) << "the intro plays at once";
+  program->Router().Dispatch(32955);
+  ASSERT_TRUE(QTest::qWaitFor([this] { return program->App().playing.load() == 0; }, 5000));
   EXPECT_EQ(program->App().initialised, 1);
   EXPECT_EQ(program->ViewHost().GetViewMode(), 1);
   EXPECT_FALSE(program->ProgressWindow().Exists()) << "start-up's progress window has gone";
@@ -182,7 +192,7 @@ TEST_F(ProgramRun, AFirstStartOpensTheIntroAndShutsDownWritingTheConfiguration) 
 }
 
 TEST_F(ProgramRun, ACloseRequestFirstClosesABoxThatWaitsForAnAnswer) {
-  ASSERT_TRUE(program->Start());
+  ASSERT_TRUE(StartAndStopIntro());
   int answer = -1;
   QTimer::singleShot(0, [&] {
     answer = program->Ui().MessageBox("Overwrite?", ui::Icon::Question, ui::Buttons::YesNoCancel);
@@ -193,7 +203,7 @@ TEST_F(ProgramRun, ACloseRequestFirstClosesABoxThatWaitsForAnAnswer) {
 }
 
 TEST_F(ProgramRun, AnEditOperationAsksItsDialogAndACancelAnswersNothing) {
-  ASSERT_TRUE(program->Start());
+  ASSERT_TRUE(StartAndStopIntro());
   QString shown;
   QTimer::singleShot(0, [&] {
     if (auto* window = qobject_cast<dialogs::COperationWindow*>(QApplication::activeModalWidget())) {
@@ -209,7 +219,7 @@ TEST_F(ProgramRun, AnEditOperationAsksItsDialogAndACancelAnswersNothing) {
 // The Settings menu's commands open their dialogs over the main window; a
 // dialog's OK hands its answer to the command, its Cancel nothing.
 TEST_F(ProgramRun, TheSettingsCommandsOpenTheirDialogs) {
-  ASSERT_TRUE(program->Start());
+  ASSERT_TRUE(StartAndStopIntro());
   struct Case {
     int command;
     const char* dialog;
@@ -254,7 +264,7 @@ TEST_F(ProgramRun, TheSettingsCommandsOpenTheirDialogs) {
 }
 
 TEST_F(ProgramRun, TheSliderMovesThePlayPositionOfTheProject) {
-  ASSERT_TRUE(program->Start());
+  ASSERT_TRUE(StartAndStopIntro());
   program->App().project.projectEnd = 44100 * 10;
   CMyToolBarTrackLower& bar = *program->Frame().trackToolBar;
   bar.positionSlider->setSliderPosition(0);
@@ -314,7 +324,7 @@ void AnswerHolder(int control, const char* text, bool ok, QString* caption, QStr
 // Each effect tool of the Audio Editor opens the holder with its panel; what
 // is typed there is what the audio gets, and the next showing starts from it.
 TEST_F(ProgramRun, TheEffectToolsApplyWhatTheHolderWasGiven) {
-  ASSERT_TRUE(program->Start());
+  ASSERT_TRUE(StartAndStopIntro());
   CProApp& app = program->App();
   struct Case {
     int32_t operation;
@@ -374,7 +384,7 @@ TEST_F(ProgramRun, TheEffectToolsApplyWhatTheHolderWasGiven) {
 TEST_F(ProgramRun, PresetsAddedInTheEffectPanelsStayForTheNextRun) {
   const std::string file = platform::ProgramFolder() + "/echo.prt";
   std::remove(file.c_str());
-  ASSERT_TRUE(program->Start());
+  ASSERT_TRUE(StartAndStopIntro());
   program->ViewHost().ShowToolWindow(ui::ToolWindow::Effects, true);
   auto* window = qobject_cast<dialogs::CEffectsWindow*>(program->ViewHost().ToolWindowWidget(ui::ToolWindow::Effects));
   ASSERT_NE(window, nullptr);
@@ -390,7 +400,7 @@ TEST_F(ProgramRun, PresetsAddedInTheEffectPanelsStayForTheNextRun) {
   program->RequestClose();
   program.reset();
   program = MakeProgram();
-  ASSERT_TRUE(program->Start());
+  ASSERT_TRUE(StartAndStopIntro());
   std::vector<int16_t> in;
   EditorSine(program->App(), &in);
   QStringList listed;

@@ -76,6 +76,10 @@ class RecordingProgram : public ::testing::Test {
     options.watchSignals = false;
     program = std::make_unique<CProgram>(options);
     ASSERT_TRUE(program->Start());
+    // The intro plays after a first start; the recordings begin once it is stopped (Esc).
+    ASSERT_EQ(program->App().playing.load(), 1);
+    program->Router().Dispatch(32955);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return program->App().playing.load() == 0; }, 5000));
   }
 
   void Arm(int index, int32_t inputIndex) {
