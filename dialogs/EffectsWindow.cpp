@@ -44,6 +44,7 @@ QCheckBox* Check(int id, const char* text, QWidget* parent) {
 
 int AskLevelsIndependent(QWidget* parent) {
   QDialog ask(parent);
+  ask.setObjectName(QStringLiteral("dlg269"));
   ask.setWindowTitle("Use Independent Channels?");
   auto* layout = new QVBoxLayout(&ask);
   layout->addWidget(new QLabel("Allow levels to be channel independent?", &ask));
