@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 #include "DspMath.h"
@@ -70,11 +71,42 @@ void CLevels::RefreshPositions() {
   }
 }
 
-void CLevels::Insert(PointList& list, const Zelmo_Level_Entry& entry) {
-  auto copy = std::unique_ptr<Zelmo_Level_Entry>(new (std::nothrow) Zelmo_Level_Entry(entry));
+CLevels::Room CLevels::GetRoom() const {
+  Room room;
+  for (size_t c = 0; c < 2; ++c) {
+    room.size[c] = points_[c].size();
+    room.capacity[c] = points_[c].capacity();
+  }
+  return room;
+}
+
+CLevels::Spare CLevels::MakeSpare(const Zelmo_Level_Entry& entry, unsigned int channel, const Room& room) {
+  Spare spare;
+  for (size_t c = 0; c < 2; ++c) {
+    if (channel != 3 && channel != c + 1) continue;
+    spare.entries[c].reset(new (std::nothrow) Zelmo_Level_Entry(entry));
+    if (room.size[c] < room.capacity[c]) continue;
+    try {
+      spare.lists[c].reserve(std::max<size_t>(2 * room.size[c], 16));
+    } catch (const std::bad_alloc&) {
+      // The insert then grows the list itself.
+    }
+  }
+  return spare;
+}
+
+void CLevels::Insert(PointList& list, const Zelmo_Level_Entry& entry, std::unique_ptr<Zelmo_Level_Entry> made,
+                     PointList* longer) {
+  std::unique_ptr<Zelmo_Level_Entry> copy = made ? std::move(made)
+                                                 : std::unique_ptr<Zelmo_Level_Entry>(new (std::nothrow) Zelmo_Level_Entry(entry));
   if (!copy) {
     ReportErrorDll(__FILE__, kAllocateEntry, "");
     return;
+  }
+  if (longer && list.size() == list.capacity() && longer->empty() && longer->capacity() > list.size()) {
+    // Into the longer list, whose room was made beforehand; the old buffer leaves in its place.
+    std::move(list.begin(), list.end(), std::back_inserter(*longer));
+    list.swap(*longer);
   }
   const uint32_t frames = Visit(*copy);
   // Before the first point at or after it: a new point goes ahead of others at its place.
@@ -83,21 +115,20 @@ void CLevels::Insert(PointList& list, const Zelmo_Level_Entry& entry) {
   list.insert(at, std::move(copy));
 }
 
-unsigned int CLevels::AddLevelEntry(const Zelmo_Level_Entry* entry, unsigned int channel) {
+unsigned int CLevels::AddLevelEntry(const Zelmo_Level_Entry* entry, unsigned int channel, Spare* spare) {
   if (!entry) {
     ReportErrorDll(__FILE__, kNullEntry, "");
     return 0;
   }
-  if (channel == 3) {
-    Insert(points_[0], *entry);
-    Insert(points_[1], *entry);
-  } else if (ValidChannel(channel)) {
-    Insert(points_[channel - 1], *entry);
+  for (size_t c = 0; c < 2; ++c) {
+    if (channel != 3 && channel != c + 1) continue;
+    Insert(points_[c], *entry, spare ? std::move(spare->entries[c]) : nullptr, spare ? &spare->lists[c] : nullptr);
   }
   return 1;
 }
 
-unsigned int CLevels::RemoveLevelEntryByNumber(unsigned int number, unsigned int channel) {
+unsigned int CLevels::RemoveLevelEntryByNumber(unsigned int number, unsigned int channel,
+                                               std::unique_ptr<Zelmo_Level_Entry>* removed) {
   if (!ValidChannel(channel)) return 1;
   PointList& list = points_[channel - 1];
   if (list.empty()) {
@@ -105,6 +136,7 @@ unsigned int CLevels::RemoveLevelEntryByNumber(unsigned int number, unsigned int
     return 0;
   }
   if (number >= list.size()) return 0;
+  if (removed) *removed = std::move(list[number]);
   list.erase(list.begin() + number);
   return 1;
 }

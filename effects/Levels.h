@@ -24,9 +24,28 @@ class CLevels final : public CEffect {
   void GetParameters(void* out) const override;
   uint32_t ParameterBytes() const override { return sizeof(Zelmo_Levels_Parameters); }
 
+  using PointList = std::vector<std::unique_ptr<Zelmo_Level_Entry>>;
+  // The lists' sizes and capacities, read under the chain's lock.
+  struct Room {
+    size_t size[2] = {0, 0};
+    size_t capacity[2] = {0, 0};
+  };
+  // What adding a point asks of the heap, made before the chain's lock is
+  // taken so the player never waits behind an allocation: the point's copies
+  // and, for a full list, a longer one to move it into. Whatever is left in it
+  // afterwards (the old list's buffer) is freed by its owner after the lock.
+  struct Spare {
+    std::unique_ptr<Zelmo_Level_Entry> entries[2];
+    PointList lists[2];
+  };
+  Room GetRoom() const;
+  static Spare MakeSpare(const Zelmo_Level_Entry& entry, unsigned int channel, const Room& room);
+
   // Channel 1 left, 2 right; AddLevelEntry also takes 3 (both lists).
-  unsigned int AddLevelEntry(const Zelmo_Level_Entry* entry, unsigned int channel);
-  unsigned int RemoveLevelEntryByNumber(unsigned int number, unsigned int channel);
+  unsigned int AddLevelEntry(const Zelmo_Level_Entry* entry, unsigned int channel, Spare* spare = nullptr);
+  // The removed point is handed to `removed` when given, to be freed after the lock.
+  unsigned int RemoveLevelEntryByNumber(unsigned int number, unsigned int channel,
+                                        std::unique_ptr<Zelmo_Level_Entry>* removed = nullptr);
   unsigned int InitGetAllLevelEntries(unsigned int channel);
   unsigned int InitGetLevelEntriesBetween(uint32_t from, uint32_t to, unsigned int channel);
   unsigned int GetNextLevelEntry(Zelmo_Level_Entry** out, unsigned int channel);
@@ -42,7 +61,6 @@ class CLevels final : public CEffect {
   void SetEndAudioSample(uint32_t frame) { endAudioSample_ = frame; }
 
  private:
-  using PointList = std::vector<std::unique_ptr<Zelmo_Level_Entry>>;
   struct Cursor {
     size_t index = 0;
     uint32_t from = 0;
@@ -54,7 +72,8 @@ class CLevels final : public CEffect {
   uint32_t Visit(Zelmo_Level_Entry& entry);
   uint32_t SamplePositionOf(const Zelmo_Level_Entry& entry);
   void RefreshPositions();
-  void Insert(PointList& list, const Zelmo_Level_Entry& entry);
+  void Insert(PointList& list, const Zelmo_Level_Entry& entry, std::unique_ptr<Zelmo_Level_Entry> made,
+              PointList* longer);
   void ApplyChannel(int channel);
   void ApplySegment(int channel, uint64_t from, uint64_t to, float fromGain, float toGain);
 

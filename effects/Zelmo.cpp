@@ -271,15 +271,28 @@ int CZelmo::GetLevelsChannelsIndependent(short effect) {
 }
 
 unsigned int CZelmo::AddLevelEntry(short effect, Zelmo_Level_Entry* entry, unsigned int channel) {
+  // Declared before the guard, so what is left of it is freed after the lock is let go.
+  CLevels::Spare spare;
+  if (entry) {
+    CLevels::Room room;
+    {
+      Guard guard(lock_);
+      CLevels* levels = list_ ? list_->FindLevels(effect) : nullptr;
+      if (!levels) return 0;
+      room = levels->GetRoom();
+    }
+    spare = CLevels::MakeSpare(*entry, channel, room);
+  }
   Guard guard(lock_);
   CLevels* levels = list_ ? list_->FindLevels(effect) : nullptr;
-  return levels ? levels->AddLevelEntry(entry, channel) : 0;
+  return levels ? levels->AddLevelEntry(entry, channel, &spare) : 0;
 }
 
 unsigned int CZelmo::RemoveLevelEntryByNumber(short effect, unsigned int number, unsigned int channel) {
+  std::unique_ptr<Zelmo_Level_Entry> removed;  // freed after the lock is let go
   Guard guard(lock_);
   CLevels* levels = list_ ? list_->FindLevels(effect) : nullptr;
-  return levels ? levels->RemoveLevelEntryByNumber(number, channel) : 0;
+  return levels ? levels->RemoveLevelEntryByNumber(number, channel, &removed) : 0;
 }
 
 unsigned int CZelmo::InitGetAllLevelEntries(short effect, unsigned int channel) {

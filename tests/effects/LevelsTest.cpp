@@ -3,7 +3,9 @@
 #include <cmath>
 #include <vector>
 
+#include "AllocationCounter.h"
 #include "EffectTestSupport.h"
+#include "Levels.h"
 #include "ReportRecorder.h"
 
 using namespace tessiro::test;
@@ -249,4 +251,32 @@ TEST(LevelEnvelope, TheEditorCopiesPointsAndSetsGainsByNumber) {
   EXPECT_EQ(copies[0].gain, 0.5f);
   EXPECT_EQ(copies[1].gain, 1.0f);
   EXPECT_EQ(copies[2].gain, 2.0f);
+}
+
+// The editor adds and removes points while blocks play: under the chain's lock
+// neither may go to the heap, so the player never waits behind an allocation.
+TEST(LevelEnvelope, PreparedAddsAndRemovalsAllocateNothingAndKeepTheOrder) {
+  CLevels levels;
+  for (uint32_t k = 0; k < 40; ++k) {
+    // Out of order, so the inserts land in the middle as well as at the ends.
+    const uint32_t position = (k * 17) % 40 * 100;
+    const Zelmo_Level_Entry entry = Point(position, 0.5f, k);
+    CLevels::Spare spare = CLevels::MakeSpare(entry, k % 4 == 0 ? 1 : 3, levels.GetRoom());
+    StartCountingAllocations();
+    levels.AddLevelEntry(&entry, k % 4 == 0 ? 1 : 3, &spare);
+    EXPECT_EQ(StopCountingAllocations(), 0) << "point " << k;
+  }
+  EXPECT_EQ(levels.GetTotalLevelPoints(1), 40);
+  EXPECT_EQ(levels.GetTotalLevelPoints(2), 30);
+  Zelmo_Level_Entry copies[40];
+  ASSERT_EQ(levels.CopyLevelEntries(1, copies, 40), 40);
+  for (int k = 1; k < 40; ++k) EXPECT_LT(copies[k - 1].position, copies[k].position) << k;
+
+  std::unique_ptr<Zelmo_Level_Entry> removed;
+  StartCountingAllocations();
+  EXPECT_EQ(levels.RemoveLevelEntryByNumber(5, 1, &removed), 1u);
+  EXPECT_EQ(StopCountingAllocations(), 0);
+  ASSERT_NE(removed, nullptr) << "handed out, to be freed after the lock";
+  EXPECT_EQ(removed->position, copies[5].position);
+  EXPECT_EQ(levels.GetTotalLevelPoints(1), 39);
 }
