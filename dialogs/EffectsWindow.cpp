@@ -48,6 +48,10 @@ int AskLevelsIndependent(QWidget* parent) {
   ask.setWindowTitle("Use Independent Channels?");
   auto* layout = new QVBoxLayout(&ask);
   layout->addWidget(new QLabel("Allow levels to be channel independent?", &ask));
+  auto* note = new QLabel(
+      "Yes gives the left and right channels envelopes of their own; No edits one envelope for both.", &ask);
+  note->setWordWrap(true);
+  layout->addWidget(note);
   auto* buttons = new QHBoxLayout;
   auto* yes = new QPushButton("Yes", &ask);
   yes->setObjectName(CtlName(1289));
