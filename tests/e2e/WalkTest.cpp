@@ -701,7 +701,9 @@ void Walk::LoopsAndEffects() {
   walk.Shot("step-5c");
   const std::vector<int16_t> levelled = PlayToEnd("step-5d");
   ExpectTheMix(levelled);
-  EXPECT_NE(Slice(levelled, 2, 0, frames), unlevelled) << "track 2 is heard lower";
+  // The two plays may end a buffer apart: compared over what both hold.
+  const size_t common = std::min(levelled.size(), unlevelled.size()) / 2;
+  EXPECT_NE(Slice(levelled, 2, 0, common), Slice(unlevelled, 2, 0, common)) << "track 2 is heard lower";
   window->close();
 }
 
