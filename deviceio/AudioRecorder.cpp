@@ -49,6 +49,7 @@ enum FaultLine {
 
 // An alignment gap beyond ten seconds means the two clocks cannot be trusted.
 constexpr int64_t kMaxPadBytes = 1764000;
+constexpr int kPositionAttempts = 4;
 // How long a caller waits for the recorder's thread to answer.
 constexpr uint32_t kSettleMs = 5000;
 // A start message carries its run and its mode in one parameter.
@@ -384,6 +385,21 @@ void CAudioRecorder::OnData() {
   ProcessBuffer();
 }
 
+bool CAudioRecorder::ReadPositionsTogether(uint32_t& captured, uint32_t& played) {
+  // The two devices cannot be read at one instant. A capture position that moved
+  // across the read of the played one means time passed between them, and the
+  // pair would place the take that much late or early; so it is read again.
+  for (int attempt = 0; attempt < kPositionAttempts; ++attempt) {
+    if (!player_->GetBytesPlayed(played)) return false;
+    uint32_t after = 0;
+    if (device_->GetPosition(after) != kWaveOk) return false;
+    const bool steady = after == captured;
+    captured = after;
+    if (steady) break;
+  }
+  return true;
+}
+
 void CAudioRecorder::ProcessBuffer() {
   ++buffersProcessed_;
   bool haveEnd = false;
@@ -402,7 +418,7 @@ void CAudioRecorder::ProcessBuffer() {
       haveEnd = true;
     } else if (device_->GetPosition(captured) == kWaveOk) {
       uint32_t played = 0;
-      if (player_ && player_->GetBytesPlayed(played)) {
+      if (player_ && ReadPositionsTogether(captured, played)) {
         havePlayed = true;
         sincePlayStartBytes = static_cast<int64_t>(bufferBytes_) * buffersProcessed_ - captured + played;
       }

@@ -115,6 +115,8 @@ class CAudioRecorder {
   bool StopAsked() const { return stopAsked_.load() >= run_.load(); }
   void OnData();
   void ProcessBuffer();
+  // The capture position (already read) and the played one, as of one moment.
+  bool ReadPositionsTogether(uint32_t& captured, uint32_t& played);
   void DeliverToInputs(const uint8_t* data, uint32_t bytes);
   bool CheckDropout();
   void FreeArea();

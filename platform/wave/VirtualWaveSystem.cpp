@@ -45,6 +45,7 @@ struct DeviceFaults {
   bool rejectFormat = false;
   bool positionFails = false;
   bool stalled = false;
+  uint32_t delayAfterPositionMs = 0;  // once: time moves on this far after a position is read
 };
 
 struct OutputState {
@@ -119,6 +120,16 @@ struct CVirtualWaveSystem::Core {
   std::thread ticker;
 
   uint64_t Frame() const { return FrameAt(nowMs); }
+
+  // Manual clock: time moves on behind the caller's back, as when a thread is held
+  // up between two reads; nobody's notices are waited for.
+  void SlipLocked(uint32_t& ms) {
+    if (mode != ClockMode::Manual || ms == 0) return;
+    nowMs += ms;
+    ms = 0;
+    for (OutputState& o : outputs) RunOutputLocked(o);
+    for (InputState& i : inputs) RunInputLocked(i);
+  }
 
   // On the real-time clock, runs the devices up to the present.
   void CatchUpLocked() {
@@ -297,6 +308,7 @@ class CVirtualOut final : public CWaveOut {
     const OutputState& o = State();
     if (o.faults.positionFails) return kWaveError;
     bytesPlayed = o.position;
+    core_->SlipLocked(State().faults.delayAfterPositionMs);
     return kWaveOk;
   }
 
@@ -409,6 +421,7 @@ class CVirtualIn final : public CWaveIn {
     const InputState& in = State();
     if (in.faults.positionFails) return kWaveError;
     bytesCaptured = in.position;
+    core_->SlipLocked(State().faults.delayAfterPositionMs);
     return kWaveOk;
   }
 
@@ -510,6 +523,11 @@ void CVirtualWaveSystem::SetFormatRejected(Direction direction, uint32_t id, boo
 void CVirtualWaveSystem::SetPositionFails(Direction direction, uint32_t id, bool fails) {
   std::lock_guard<std::mutex> guard(core_->lock);
   if (DeviceFaults* faults = FaultsOf(*core_, direction, id)) faults->positionFails = fails;
+}
+
+void CVirtualWaveSystem::SetDelayAfterPosition(Direction direction, uint32_t id, uint32_t ms) {
+  std::lock_guard<std::mutex> guard(core_->lock);
+  if (DeviceFaults* faults = FaultsOf(*core_, direction, id)) faults->delayAfterPositionMs = ms;
 }
 
 void CVirtualWaveSystem::SetStalled(Direction direction, uint32_t id, bool stalled) {

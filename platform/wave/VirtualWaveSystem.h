@@ -54,6 +54,9 @@ class CVirtualWaveSystem final : public CWaveSystem {
   void SetOpenError(Direction direction, uint32_t id, uint32_t result);
   void SetFormatRejected(Direction direction, uint32_t id, bool rejected);
   void SetPositionFails(Direction direction, uint32_t id, bool fails);
+  // Manual clock, once: the device's next position query is answered, then time
+  // moves on by ms before the caller can read anything else.
+  void SetDelayAfterPosition(Direction direction, uint32_t id, uint32_t ms);
   void SetStalled(Direction direction, uint32_t id, bool stalled);
   void SetStopFails(uint32_t inputId, bool fails);
   // While failed, the input captures nothing and cannot start; failing while it

@@ -11,6 +11,7 @@ struct AlignCase {
   const char* name;
   uint32_t bufferBytes;  // of both sides
   uint32_t lateStartMs;  // playback held back this long after the recording started
+  uint32_t slipMs;       // time that passes right after the first read of the capture position
 };
 void PrintTo(const AlignCase& c, std::ostream* os) { *os << c.name; }
 
@@ -28,6 +29,7 @@ TEST_P(RecorderAlignment, EveryRecordedFrameWasCapturedWhileTheSameFramePlayed) 
     Advance(c.lateStartMs, 1);
     system->SetStalled(Direction::Output, 0, false);
   }
+  if (c.slipMs) system->SetDelayAfterPosition(Direction::Input, 0, c.slipMs);
   Advance(3000);
   pobix->Stop();
 
@@ -48,9 +50,10 @@ TEST_P(RecorderAlignment, EveryRecordedFrameWasCapturedWhileTheSameFramePlayed) 
 
 INSTANTIATE_TEST_SUITE_P(
     Pobix, RecorderAlignment,
-    ::testing::Values(AlignCase{"BuffersOf8192Frames", 32768, 0}, AlignCase{"BuffersOf32768Frames", 131072, 0},
-                      AlignCase{"PlaybackSevenMillisecondsLate", 32768, 7},
-                      AlignCase{"PlaybackLateByMoreThanABuffer", 32768, 250}),
+    ::testing::Values(AlignCase{"BuffersOf8192Frames", 32768, 0, 0}, AlignCase{"BuffersOf32768Frames", 131072, 0, 0},
+                      AlignCase{"PlaybackSevenMillisecondsLate", 32768, 7, 0},
+                      AlignCase{"PlaybackLateByMoreThanABuffer", 32768, 250, 0},
+                      AlignCase{"TimePassesBetweenTheTwoPositionReads", 32768, 0, 1}),
     [](const ::testing::TestParamInfo<AlignCase>& info) { return info.param.name; });
 
 }  // namespace
