@@ -417,16 +417,16 @@ void CAudioRecorder::ProcessBuffer() {
       bufferEnd = tick;
       haveEnd = true;
     } else if (device_->GetPosition(captured) == kWaveOk) {
-      uint32_t played = 0;
-      if (player_ && ReadPositionsTogether(captured, played)) {
-        havePlayed = true;
-        sincePlayStartBytes = static_cast<int64_t>(bufferBytes_) * buffersProcessed_ - captured + played;
-      }
       // tick - captured time + processed time, floored, in wrapping tick arithmetic.
       const double offsetMs =
           (static_cast<double>(bufferBytes_) * buffersProcessed_ - captured) * 1000.0 / bytesPerSecond_;
       bufferEnd = tick + static_cast<uint32_t>(static_cast<int64_t>(std::floor(offsetMs)));
       haveEnd = true;
+      uint32_t played = 0;
+      if (player_ && ReadPositionsTogether(captured, played)) {
+        havePlayed = true;
+        sincePlayStartBytes = static_cast<int64_t>(bufferBytes_) * buffersProcessed_ - captured + played;
+      }
     }
     // Without a position this buffer cannot be placed; it is dropped and the next tried.
   }
