@@ -3,13 +3,14 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -41,19 +42,92 @@ std::vector<char*> PointersTo(std::vector<std::string>& strings) {
   return pointers;
 }
 
-// Owns the spawn attributes and file actions so that every exit path destroys them.
-struct SpawnSetup {
-  posix_spawn_file_actions_t actions;
-  posix_spawnattr_t attributes;
-  SpawnSetup() {
-    posix_spawn_file_actions_init(&actions);
-    posix_spawnattr_init(&attributes);
+// Where argv[0] may be, in the order the PATH gives; a name with a '/' is used as it is.
+std::vector<std::string> ProgramCandidates(const std::string& name) {
+  if (name.find('/') != std::string::npos) return {name};
+  const char* path = std::getenv("PATH");
+  std::string folders = path && *path ? path : "/bin:/usr/bin";
+  std::vector<std::string> candidates;
+  size_t start = 0;
+  for (;;) {
+    const size_t end = folders.find(':', start);
+    const std::string folder = folders.substr(start, end - start);
+    candidates.push_back((folder.empty() ? std::string(".") : folder) + "/" + name);
+    if (end == std::string::npos) break;
+    start = end + 1;
   }
-  ~SpawnSetup() {
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
+  return candidates;
+}
+
+// Starts the program with the pipe's write end as its output and error output.
+// The child is killed when this process dies, even by SIGKILL, so it never
+// outlives the program; the kernel ties that to the thread that forks, so the
+// caller's thread must outlive the child (the user-interface thread does).
+// Returns the child's id, or -1 with errno set.
+pid_t SpawnTiedToParent(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+                        int outputFd) {
+  // Everything the child needs is made before the fork: after it, only
+  // async-signal-safe calls may run there.
+  std::vector<std::string> args = argv;
+  std::vector<std::string> env = MergedEnvironment(environment);
+  const std::vector<std::string> candidates = ProgramCandidates(args[0]);
+  std::vector<char*> argPointers = PointersTo(args);
+  std::vector<char*> envPointers = PointersTo(env);
+  int report[2];  // the child's exec error; closed unread when the exec succeeds
+  if (::pipe2(report, O_CLOEXEC) != 0) return -1;
+  const pid_t parent = ::getpid();
+  const pid_t pid = ::fork();
+  if (pid < 0) {
+    const int error = errno;
+    ::close(report[0]);
+    ::close(report[1]);
+    errno = error;
+    return -1;
   }
-};
+  if (pid == 0) {
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // The parent may have died before the line above took effect.
+    if (::getppid() != parent) ::_exit(127);
+    // A group of its own, to end it with everything it starts.
+    ::setpgid(0, 0);
+    // Default signal handling and no blocked signals, whatever the forking thread had.
+    struct sigaction standard = {};
+    standard.sa_handler = SIG_DFL;
+    for (int sig = 1; sig < NSIG; ++sig) ::sigaction(sig, &standard, nullptr);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    const int input = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (input < 0 || ::dup2(input, STDIN_FILENO) < 0 || ::dup2(outputFd, STDOUT_FILENO) < 0 ||
+        ::dup2(outputFd, STDERR_FILENO) < 0) {
+      const int error = errno;
+      [[maybe_unused]] ssize_t written = ::write(report[1], &error, sizeof error);
+      ::_exit(127);
+    }
+    // As the PATH search of execvp: a candidate that is not there or may not run gives way to the next.
+    int error = ENOENT;
+    for (const std::string& candidate : candidates) {
+      ::execve(candidate.c_str(), argPointers.data(), envPointers.data());
+      if (errno != ENOENT && errno != ENOTDIR) error = errno;
+    }
+    [[maybe_unused]] ssize_t written = ::write(report[1], &error, sizeof error);
+    ::_exit(127);
+  }
+  ::close(report[1]);
+  int childError = 0;
+  ssize_t got;
+  do {
+    got = ::read(report[0], &childError, sizeof childError);
+  } while (got < 0 && errno == EINTR);
+  ::close(report[0]);
+  if (got == static_cast<ssize_t>(sizeof childError)) {
+    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    errno = childError;
+    return -1;
+  }
+  return pid;
+}
 
 }  // namespace
 
@@ -75,32 +149,10 @@ CChildProcess::StartFailure CChildProcess::Start(const std::vector<std::string>&
   }
   int fds[2];
   if (::pipe2(fds, O_CLOEXEC) != 0) return StartFailure::Pipe;
-
-  SpawnSetup setup;
-  // The write end lands on 1 and 2 without close-on-exec; both original ends close at exec.
-  posix_spawn_file_actions_adddup2(&setup.actions, fds[1], STDOUT_FILENO);
-  posix_spawn_file_actions_adddup2(&setup.actions, fds[1], STDERR_FILENO);
-  posix_spawn_file_actions_addopen(&setup.actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  // A fresh group to end it with everything it starts; default signal handling and
-  // no blocked signals, whatever the calling thread had.
-  sigset_t none, all;
-  sigemptyset(&none);
-  sigfillset(&all);
-  posix_spawnattr_setpgroup(&setup.attributes, 0);
-  posix_spawnattr_setsigmask(&setup.attributes, &none);
-  posix_spawnattr_setsigdefault(&setup.attributes, &all);
-  posix_spawnattr_setflags(&setup.attributes,
-                           POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-  std::vector<std::string> args = argv;
-  std::vector<std::string> env = MergedEnvironment(environment);
-  std::vector<char*> argPointers = PointersTo(args);
-  std::vector<char*> envPointers = PointersTo(env);
-  pid_t pid = -1;
-  const int error = ::posix_spawnp(&pid, args[0].c_str(), &setup.actions, &setup.attributes, argPointers.data(),
-                                   envPointers.data());
+  const pid_t pid = SpawnTiedToParent(argv, environment, fds[1]);
+  const int error = errno;
   ::close(fds[1]);
-  if (error != 0) {
+  if (pid < 0) {
     ::close(fds[0]);
     errno = error;
     return StartFailure::Spawn;

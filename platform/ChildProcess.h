@@ -2,7 +2,9 @@
 // MP3 codec runs its encoder. Started from an argument vector, never through a
 // shell. The child leads its own process group so that ending it also ends
 // anything it started. Whoever owns the object owns the child: the destructor
-// ends a child that still runs and always reaps it, so none is left behind.
+// ends a child that still runs and always reaps it, so none is left behind,
+// and the kernel kills the child when this process dies, even by SIGKILL.
+// That tie is to the thread that calls Start: it must outlive the child.
 #pragma once
 
 #include <sys/types.h>
