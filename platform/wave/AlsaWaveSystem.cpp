@@ -22,8 +22,6 @@ constexpr uint32_t kFrameBytes = 4;
 constexpr snd_pcm_uframes_t kRingFrames = 4096;
 constexpr snd_pcm_uframes_t kPeriodFrames = 1024;
 constexpr auto kPumpPeriod = std::chrono::milliseconds(4);
-// Room for capture that arrives while no buffer is queued.
-constexpr snd_pcm_uframes_t kScratchFrames = 4096;
 // Capture that has failed without a frame coming through for this long has
 // failed for good (the card was pulled out); trouble that passes is over sooner.
 constexpr auto kCaptureGiveUp = std::chrono::milliseconds(500);
@@ -342,7 +340,6 @@ class CAlsaIn final : public CWaveIn {
 
   uint32_t Open(const std::string& name, const WaveFormat& format) {
     frameBytes_ = format.BlockAlign();
-    scratch_.resize(kScratchFrames * frameBytes_);
     const uint32_t result = stream_.Open(name, true, format);
     if (result != kWaveOk) return result;
     if (notify_ && !stream_.StartThread("tessiro-alsa-in", [this] { return Pump(); })) return kWaveNoMemory;
@@ -446,13 +443,15 @@ class CAlsaIn final : public CWaveIn {
         if (!Recover(static_cast<int>(waiting))) break;
         continue;
       }
-      if (waiting == 0) break;
-      uint8_t* into = scratch_.data();
-      snd_pcm_uframes_t room = kScratchFrames;
-      if (!queue_.empty()) {
-        into = queue_.front()->data + fill_;
-        room = (queue_.front()->bufferLength - fill_) / frameBytes_;
+      if (queue_.empty()) {
+        // Capture with no buffer to take it waits in ALSA's ring until one comes
+        // back, so a take has no hole where the recorder was a moment late.
+        failing_ = false;
+        break;
       }
+      if (waiting == 0) break;
+      uint8_t* into = queue_.front()->data + fill_;
+      const snd_pcm_uframes_t room = (queue_.front()->bufferLength - fill_) / frameBytes_;
       const snd_pcm_sframes_t got =
           snd_pcm_readi(stream_.pcm, into, std::min(room, static_cast<snd_pcm_uframes_t>(waiting)));
       if (got == -EAGAIN) break;
@@ -462,7 +461,6 @@ class CAlsaIn final : public CWaveIn {
       }
       failing_ = false;
       captured_ += static_cast<uint64_t>(got);
-      if (queue_.empty()) continue;
       fill_ += static_cast<uint32_t>(got) * frameBytes_;
       if (queue_.front()->bufferLength - fill_ < frameBytes_) FinishHead();
     }
@@ -488,7 +486,6 @@ class CAlsaIn final : public CWaveIn {
   CAlsaStream stream_;
   CMessageQueue* notify_;
   std::vector<WaveHeader*> queue_;
-  std::vector<uint8_t> scratch_;
   uint32_t frameBytes_ = kFrameBytes;
   uint32_t fill_ = 0;
   uint64_t captured_ = 0;

@@ -1,12 +1,14 @@
 // The PCM type "tessiro_failing": a capture device that gives silence, unpaced
 // (a period is always waiting), until it has given "frames" frames; then it
 // behaves as a card that was pulled out: its state is DISCONNECTED and every
-// transfer, prepare and start answers -ENODEV, which nothing recovers.
+// transfer, position query, prepare and start answers -ENODEV, which nothing
+// recovers.
 #include <alsa/asoundlib.h>
 #include <alsa/pcm_external.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -28,19 +30,22 @@ int Prepare(snd_pcm_ioplug_t* io) { return Of(io)->failed ? -ENODEV : 0; }
 
 // One period past what the application has read: capture that never waits.
 snd_pcm_sframes_t Pointer(snd_pcm_ioplug_t* io) {
+  if (Of(io)->failed) return -ENODEV;
   return static_cast<snd_pcm_sframes_t>((io->appl_ptr + io->period_size) % io->buffer_size);
 }
 
 snd_pcm_sframes_t Transfer(snd_pcm_ioplug_t* io, const snd_pcm_channel_area_t* areas, snd_pcm_uframes_t offset,
                            snd_pcm_uframes_t size) {
   FailingCapture* device = Of(io);
-  if (!device->failed && device->given >= device->failAfter) {
+  if (device->failed) return -ENODEV;
+  size = std::min(size, device->failAfter - device->given);
+  snd_pcm_areas_silence(areas, offset, io->channels, size, io->format);
+  device->given += size;
+  // Pulled out right after its last frame, whether anyone reads again or not.
+  if (device->given >= device->failAfter) {
     device->failed = true;
     snd_pcm_ioplug_set_state(io, SND_PCM_STATE_DISCONNECTED);
   }
-  if (device->failed) return -ENODEV;
-  snd_pcm_areas_silence(areas, offset, io->channels, size, io->format);
-  device->given += size;
   return static_cast<snd_pcm_sframes_t>(size);
 }
 
