@@ -183,6 +183,8 @@ bool CProApp::InitInstance(const StartupOptions& options) {
   initialised = 1;
   progressWindow.End();
 
+  // Asked to close while a first-start page or the progress window was up: the program ends next.
+  if (options.closing && options.closing()) return true;
   OpenStartupProject(commandLineProject);
   return true;
 }

@@ -21,6 +21,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -70,6 +71,8 @@ constexpr int kFaultReported = 3;
 // How the program was started.
 struct StartupOptions {
   std::string projectPath;  // the command line's project; empty for none
+  // True once the program was asked to close during start-up: no project is opened then.
+  std::function<bool()> closing = {};
 };
 
 class CProApp final : public ui::IMessageReceiver {

@@ -51,6 +51,9 @@ std::string ManualFolder() { return platform::InstalledDataFolder() + "/manual";
 
 CProgram::CProgram(const Options& options)
     : options_(options),
+      // Before anything that can report.
+      reports_(options.reportsOnScreen ? std::make_unique<CQtReportSink>([this]() -> QWidget* { return frame_.get(); })
+                                       : nullptr),
       profile_(MakeProfile()),
       ui_([this]() -> QWidget* { return frame_.get(); }),
       progress_([this]() -> QWidget* { return frame_.get(); }) {
@@ -62,6 +65,9 @@ CProgram::CProgram(const Options& options)
 
 CProgram::~CProgram() {
   signals_.reset();
+  if (reports_) reports_->HoldForShutDown();
+  // Whatever still runs stops while its windows are there to follow it.
+  if (app_) app_->StopAllForClose();
   view_.SetRecordingWindows(nullptr);
   view_.SetView(nullptr);
   view_.SetFrame(nullptr);
@@ -87,12 +93,13 @@ bool CProgram::Start() {
   dialogs::AnswerHolderRequests(ui_.Handlers(), *holderDialogs_);
   frame_->SetClosedHandler([this] {
     closed_ = true;
+    if (reports_) reports_->HoldForShutDown();
     if (running_) QCoreApplication::quit();
   });
   RegisterCommands();
   frame_->UpdateCommandUi();
   if (options_.watchSignals) signals_ = std::make_unique<CSignalWatcher>([this] { RequestClose(); });
-  if (!app_->InitInstance({options_.projectPath})) return false;
+  if (!app_->InitInstance({options_.projectPath, [this] { return closeRequested_ || closed_; }})) return false;
   started_ = true;
   // The start-up project decides what is enabled.
   frame_->UpdateCommandUi();
@@ -114,7 +121,12 @@ int CProgram::Run() {
   return code;
 }
 
-void CProgram::RequestClose() { RetryClose(kCloseAttempts); }
+void CProgram::RequestClose() {
+  closeRequested_ = true;
+  // The boxes closed on the way out must not make room for reports still waiting.
+  if (reports_) reports_->HoldForShutDown();
+  RetryClose(kCloseAttempts);
+}
 
 void CProgram::RetryClose(int attemptsLeft) {
   if (!frame_) return;

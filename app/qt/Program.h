@@ -13,6 +13,7 @@
 #include <string>
 
 #include "CommandRouter.h"
+#include "QtReportSink.h"
 #include "QtUiThread.h"
 #include "QtUserInterface.h"
 #include "UiServices.h"
@@ -36,6 +37,8 @@ class CProgram {
     std::string projectPath;
     // Catch SIGTERM and SIGINT as a close request (the program; tests leave them be).
     bool watchSignals = true;
+    // Fault reports in the report box (the program; tests and tools keep their own sink).
+    bool reportsOnScreen = false;
   };
 
   explicit CProgram(const Options& options);
@@ -72,6 +75,7 @@ class CProgram {
 
   Options options_;
   std::chrono::steady_clock::time_point made_ = std::chrono::steady_clock::now();
+  std::unique_ptr<CQtReportSink> reports_;
   CQtUiThread thread_;
   std::unique_ptr<ui::IProfile> profile_;
   CQtUserInterface ui_;
@@ -90,6 +94,7 @@ class CProgram {
   bool started_ = false;
   bool running_ = false;
   bool closed_ = false;
+  bool closeRequested_ = false;
 };
 
 // The program's font: Liberation Sans (for Arial) at 12 pixels, the same on every screen.

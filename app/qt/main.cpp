@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
   }
 
   CProgram::Options options;
+  options.reportsOnScreen = true;
   if (!line.projectPath.empty()) {
     options.projectPath = QFileInfo(QString::fromStdString(line.projectPath)).absoluteFilePath().toStdString();
   }

@@ -6,16 +6,15 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "AlsaFileDevice.h"
 #include "AlsaWaveSystem.h"
 #include "Pobix.h"
 #include "WaveAudio.h"
+#include "Within.h"
 
 namespace tessiro::test {
 namespace {
@@ -53,15 +52,6 @@ void Dropout(const char*, const char*) { ++g_dropouts; }
 size_t TakeBytes() {
   std::lock_guard<std::mutex> guard(g_lock);
   return g_take.size();
-}
-
-bool Within(std::chrono::seconds limit, const std::function<bool()>& done) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
 }
 
 class AlsaDevice : public ::testing::Test {

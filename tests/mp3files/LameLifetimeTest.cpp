@@ -4,25 +4,11 @@
 
 #include <chrono>
 #include <functional>
-#include <thread>
 
 #include "LameStubFixture.h"
+#include "Within.h"
 
 using namespace tessiro::test;
-
-namespace {
-
-// Polls until done() holds or the time is up.
-bool Within(std::chrono::milliseconds limit, const std::function<bool()>& done) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return true;
-}
-
-}  // namespace
 
 TEST_F(LameStub, LameEndsWhenTheProgramRunningItIsKilled) {
   struct Case {
