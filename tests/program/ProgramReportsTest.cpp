@@ -17,6 +17,7 @@
 #include <cstring>
 #include <thread>
 
+#include "AllocationCounter.h"
 #include "Folders.h"
 #include "ModalDriver.h"
 #include "Program.h"
@@ -34,6 +35,9 @@ std::thread::id g_uiThread;
 std::atomic<bool> g_raised{false};
 std::atomic<int> g_fillsAfterRaise{0};
 std::atomic<int> g_faultLine{4242};  // a fault of its own each time: the same again would be one burst
+std::atomic<long> g_raiseAllocations{-1};
+thread_local bool t_raising = false;
+bool CountRaisingThread() { return t_raising; }
 
 // The player's fill: silence, and once, on the player's own thread, a fault.
 void FaultingFill(uint32_t, unsigned char* buffer, uint32_t bytes, uint32_t* filled, int32_t* end) {
@@ -46,7 +50,11 @@ void FaultingFill(uint32_t, unsigned char* buffer, uint32_t bytes, uint32_t* fil
     return;
   }
   errno = EIO;
+  t_raising = true;
+  StartCountingAllocations(CountRaisingThread);
   ReportErrorDll("./deviceio/AudioPlayer.cpp", g_faultLine.load(), "a buffer came back twice");
+  g_raiseAllocations = StopCountingAllocations();
+  t_raising = false;
 }
 
 struct SeenBox {
@@ -64,6 +72,7 @@ class ProgramReports : public ::testing::Test {
     g_uiThread = std::this_thread::get_id();
     g_raised = false;
     g_fillsAfterRaise = 0;
+    g_raiseAllocations = -1;
   }
   void TearDown() override { program.reset(); }
 
@@ -136,6 +145,7 @@ TEST_F(ProgramReports, AFaultOnThePlayersThreadShowsOverTheMainWindow) {
                                                    "(AudioPlayer::4242)")))
       << seen.text.toStdString();
   EXPECT_GT(seen.fillsWhileOpen, 2);
+  EXPECT_EQ(g_raiseAllocations.load(), 0) << "raising the report on the player's thread allocated";
 }
 
 TEST_F(ProgramReports, AFaultShowsOverAModalDialogAndOverTheProgressWindow) {
