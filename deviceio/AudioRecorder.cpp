@@ -275,7 +275,7 @@ void CAudioRecorder::OnMessage(const platform::ThreadMessage& message) {
       OnData();
       break;
     case platform::kWaveInClosed:
-      if (state_ == kRecording && inputCount_ > 0) StopOnThread();
+      if (state_ == kRecording && inputCount_ > 0) StopOnThread(false);
       break;
     case platform::kWaveInFailed:
       // The device has gone: nothing more will come, which is a dropout of its own.
@@ -288,7 +288,7 @@ void CAudioRecorder::OnMessage(const platform::ThreadMessage& message) {
 
 void CAudioRecorder::BeginOnThread(uint32_t run, bool monitor, bool alignToPlayback) {
   // A run still going (or whose stop failed) is stopped first.
-  if (state_ == kRecording && !StopOnThread()) {
+  if (state_ == kRecording && !StopOnThread(false)) {
     Report(__LINE__);
     return;
   }
@@ -307,6 +307,7 @@ void CAudioRecorder::BeginOnThread(uint32_t run, bool monitor, bool alignToPlayb
   aligned_ = 0;
   buffersProcessed_ = 0;
   currentHeader_ = 0;
+  for (bool& taken : taken_) taken = false;
   for (int i = 0; i < inputCount_; ++i) inputs_[i].bytesTaken = 0;
   if (inputCount_ == 0) {
     Report(kLineNoInputs);
@@ -339,20 +340,26 @@ void CAudioRecorder::BeginOnThread(uint32_t run, bool monitor, bool alignToPlayb
 void CAudioRecorder::StopRun(uint32_t run) {
   if (run != run_) return;
   if (state_ == kRecording) {
-    StopOnThread();
+    StopOnThread(true);
   } else if (stopEvent_) {
     // Already through (or never begun): a stop asked again has nothing to wait for.
     stopEvent_->Set();
   }
 }
 
-bool CAudioRecorder::StopOnThread() {
+bool CAudioRecorder::StopOnThread(bool keepLast) {
   if (device_) {
+    // What was captured up to the stop belongs to the take, the partly filled last buffer too.
+    const bool keep = keepLast && state_ == kRecording && !monitoring_ && !Starving() && player_;
+    Placement placement;
+    // Read while capture still runs: the stop's last buffer ends after this moment.
+    if (keep && alignToPlayback_ && !aligned_) ReadPlacement(placement);
     const uint32_t stopped = device_->Stop();
     if (stopped != kWaveOk) {
       ReportIoError(kLineStop, stopped);
       return false;
     }
+    if (keep) TakeRemaining(placement);
     // Hands back every buffer, the ones the stop left queued and any this thread
     // had taken and not yet given back.
     device_->Reset();
@@ -381,7 +388,7 @@ void CAudioRecorder::OnData() {
   watch_.Count(lastDataTick_ != 0 && (tick - lastDataTick_ > noticeGapThreshold_ || watch_.ConsecutiveLate() >= 2));
   lastDataTick_ = tick;
   // After a dropout nothing more is taken until the next start.
-  if (StopAsked() || starved_ || watch_.ConsecutiveLate() >= 2 || watch_.AccumulatedLate() >= 15) return;
+  if (StopAsked() || Starving()) return;
   ProcessBuffer();
 }
 
@@ -400,74 +407,90 @@ bool CAudioRecorder::ReadPositionsTogether(uint32_t& captured, uint32_t& played)
   return true;
 }
 
+void CAudioRecorder::ReadPlacement(Placement& placement) {
+  placement.tick = system_->TickCount();
+  if (bytesPerSecond_ == 0) {
+    Report(__LINE__, "Divide By Zero Violation");
+    placement.tickOnly = true;
+    return;
+  }
+  if (device_->GetPosition(placement.capturedAtTick) != kWaveOk) return;
+  placement.tickKnown = true;
+  placement.captured = placement.capturedAtTick;
+  placement.paired = player_ && ReadPositionsTogether(placement.captured, placement.played);
+}
+
+bool CAudioRecorder::PlayedWhenCaptured(const Placement& placement, int64_t end, bool needPlayStart,
+                                        int64_t& since) const {
+  const bool started = player_->playStartKnown.load() != 0;
+  // The two devices' positions read together are exact to the frame, where ticks
+  // are only exact to the millisecond.
+  if (placement.paired && (started || !needPlayStart)) {
+    since = end - placement.captured + placement.played;
+    return true;
+  }
+  if (!started) return false;
+  uint32_t endTick = placement.tick;  // the tick at which the buffer's last frame was captured
+  if (placement.tickKnown) {
+    // tick - captured time + the buffer's end, floored, in wrapping tick arithmetic.
+    const double offsetMs = static_cast<double>(end - placement.capturedAtTick) * 1000.0 / bytesPerSecond_;
+    endTick = placement.tick + static_cast<uint32_t>(static_cast<int64_t>(std::floor(offsetMs)));
+  } else if (!placement.tickOnly) {
+    return false;  // without a position the buffer cannot be placed; the next is tried
+  }
+  // Ticks wrap; their difference does not.
+  const int32_t sincePlayStart = static_cast<int32_t>(endTick - static_cast<uint32_t>(player_->playStartTick.load()));
+  since = static_cast<int64_t>(sincePlayStart * static_cast<double>(bytesPerSecond_) / 1000.0);
+  return true;
+}
+
+void CAudioRecorder::Take(int index, uint32_t filled, const Placement& placement, bool atStop) {
+  WaveHeader& header = headers_[index];
+  taken_[index] = true;
+  currentHeader_ = (index + 1) % bufferCount_;
+  if (monitoring_) return;
+  if (!alignToPlayback_ || aligned_) {
+    DeliverToInputs(header.data, filled);
+    return;
+  }
+  // Where the buffer ends in the capture: every buffer before it came back full.
+  const int64_t end = static_cast<int64_t>(bufferBytes_) * (buffersProcessed_ - 1) + filled;
+  int64_t since = 0;
+  // Captured before playback began, or not to be placed: dropped, and the next tried.
+  if (!PlayedWhenCaptured(placement, end, !atStop, since) || since <= 0) return;
+  const auto goingOn = [&] { return atStop || !StopAsked(); };
+  const int64_t gap = since & ~int64_t{3};
+  if (gap > static_cast<int64_t>(filled)) {
+    int64_t pad = gap - filled;
+    if (pad > kMaxPadBytes) {
+      watch_.NotifyEnd(__LINE__);
+      Report(kLinePad);
+    }
+    while (pad > 0 && goingOn()) {
+      const uint32_t piece = static_cast<uint32_t>(std::min<int64_t>(pad, bufferBytes_));
+      DeliverToInputs(silenceBuffer_, piece);
+      pad -= piece;
+    }
+    if (goingOn()) DeliverToInputs(header.data, filled);
+  } else if (gap > 0) {
+    DeliverToInputs(header.data + filled - gap, static_cast<uint32_t>(gap));
+  }
+  aligned_ = 1;
+}
+
 void CAudioRecorder::ProcessBuffer() {
   ++buffersProcessed_;
-  bool haveEnd = false;
-  uint32_t bufferEnd = 0;  // tick at which the current buffer's last frame was captured
-  // Bytes from the start of playback to the end of the current buffer, from the
-  // two devices' positions read together: exact to the frame, where ticks are
-  // only exact to the millisecond.
-  bool havePlayed = false;
-  int64_t sincePlayStartBytes = 0;
-  if (alignToPlayback_ && !aligned_) {
-    const uint32_t tick = system_->TickCount();
-    uint32_t captured = 0;
-    if (bytesPerSecond_ == 0) {
-      Report(__LINE__, "Divide By Zero Violation");
-      bufferEnd = tick;
-      haveEnd = true;
-    } else if (device_->GetPosition(captured) == kWaveOk) {
-      // tick - captured time + processed time, floored, in wrapping tick arithmetic.
-      const double offsetMs =
-          (static_cast<double>(bufferBytes_) * buffersProcessed_ - captured) * 1000.0 / bytesPerSecond_;
-      bufferEnd = tick + static_cast<uint32_t>(static_cast<int64_t>(std::floor(offsetMs)));
-      haveEnd = true;
-      uint32_t played = 0;
-      if (player_ && ReadPositionsTogether(captured, played)) {
-        havePlayed = true;
-        sincePlayStartBytes = static_cast<int64_t>(bufferBytes_) * buffersProcessed_ - captured + played;
-      }
-    }
-    // Without a position this buffer cannot be placed; it is dropped and the next tried.
-  }
+  Placement placement;
+  if (alignToPlayback_ && !aligned_) ReadPlacement(placement);
 
-  WaveHeader& header = headers_[currentHeader_];
+  const int index = currentHeader_;
+  WaveHeader& header = headers_[index];
   if (!header.Has(kWaveDone) || StopAsked() || device_->Unprepare(header) != kWaveOk) return;
   if (!player_) {
     Report(kLineNoPlayer);
     return;
   }
-
-  if (alignToPlayback_ && !aligned_) {
-    if (!monitoring_ && haveEnd && player_->playStartKnown.load()) {
-      // Ticks wrap; their difference does not.
-      const int32_t sincePlayStart = static_cast<int32_t>(bufferEnd - static_cast<uint32_t>(player_->playStartTick.load()));
-      const int64_t since = havePlayed
-                                ? sincePlayStartBytes
-                                : static_cast<int64_t>(sincePlayStart * static_cast<double>(bytesPerSecond_) / 1000.0);
-      if (since > 0) {
-        const int64_t gap = since & ~int64_t{3};
-        if (gap > static_cast<int64_t>(bufferBytes_)) {
-          int64_t pad = gap - bufferBytes_;
-          if (pad > kMaxPadBytes) {
-            watch_.NotifyEnd(__LINE__);
-            Report(kLinePad);
-          }
-          while (pad > 0 && !StopAsked()) {
-            const uint32_t piece = static_cast<uint32_t>(std::min<int64_t>(pad, bufferBytes_));
-            DeliverToInputs(silenceBuffer_, piece);
-            pad -= piece;
-          }
-          if (!StopAsked()) DeliverToInputs(header.data, bufferBytes_);
-        } else if (gap > 0) {
-          DeliverToInputs(header.data + bufferBytes_ - gap, static_cast<uint32_t>(gap));
-        }
-        aligned_ = 1;
-      }
-    }
-  } else if (!monitoring_) {
-    DeliverToInputs(header.data, bufferBytes_);
-  }
+  Take(index, bufferBytes_, placement, false);
 
   if (StopAsked()) return;
   if (CheckDropout()) {
@@ -484,7 +507,20 @@ void CAudioRecorder::ProcessBuffer() {
     Report(kLineRequeueAdd);
     return;
   }
-  currentHeader_ = (currentHeader_ + 1) % bufferCount_;
+  taken_[index] = false;
+}
+
+void CAudioRecorder::TakeRemaining(const Placement& placement) {
+  // In capture order from the oldest not taken; the stop handed the last one back partly filled.
+  for (int n = 0; n < bufferCount_; ++n) {
+    const int index = currentHeader_;
+    const WaveHeader& header = headers_[index];
+    if (taken_[index] || !header.Has(kWaveDone) || header.Has(platform::kWaveInQueue)) return;
+    const uint32_t filled = std::min(header.bytesRecorded, bufferBytes_) & ~3u;
+    if (filled == 0) return;
+    ++buffersProcessed_;
+    Take(index, filled, placement, true);
+  }
 }
 
 void CAudioRecorder::DeliverToInputs(const uint8_t* data, uint32_t bytes) {

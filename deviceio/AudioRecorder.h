@@ -106,15 +106,38 @@ class CAudioRecorder {
   void BeginOnThread(uint32_t run, bool monitor, bool alignToPlayback);
   void StopRun(uint32_t run);
   // False when the device would not stop (reported); the run then goes on.
-  bool StopOnThread();
+  // keepLast: a stop asked for the run, whose inputs take what was captured up to it.
+  bool StopOnThread(bool keepLast);
   // Caller's thread: waits until the recorder's thread has handled everything
   // posted so far; false (reported) when it did not answer.
   bool Sync();
   // Recording or monitoring, and no stop asked for this run.
   bool Live() const { return state_.load() == kRecording && stopAsked_.load() < run_.load(); }
   bool StopAsked() const { return stopAsked_.load() >= run_.load(); }
+  // What places a buffer against playback: the capture position with the tick
+  // it was read at, and the two devices' positions read together.
+  struct Placement {
+    uint32_t tick = 0;
+    bool tickKnown = false;  // capturedAtTick holds
+    bool tickOnly = false;   // no rate: the tick alone
+    uint32_t capturedAtTick = 0;
+    bool paired = false;  // captured and played hold
+    uint32_t captured = 0, played = 0;
+  };
   void OnData();
   void ProcessBuffer();
+  void ReadPlacement(Placement& placement);
+  // The bytes played when the capture reached end (bytes into it); false when
+  // that cannot be told yet. needPlayStart: only once the player knows when it began.
+  bool PlayedWhenCaptured(const Placement& placement, int64_t end, bool needPlayStart, int64_t& since) const;
+  // Hands the first filled bytes of buffer index to the inputs: whole once the
+  // take is aligned, else only what was captured after playback began, with
+  // silence before it when that was earlier. Marks the buffer taken.
+  void Take(int index, uint32_t filled, const Placement& placement, bool atStop);
+  // At a stop: every buffer captured and not yet taken, the partly filled last among them.
+  void TakeRemaining(const Placement& placement);
+  // A dropout: nothing more is taken in this run.
+  bool Starving() const { return starved_ || watch_.ConsecutiveLate() >= 2 || watch_.AccumulatedLate() >= 15; }
   // The capture position (already read) and the played one, as of one moment.
   bool ReadPositionsTogether(uint32_t& captured, uint32_t& played);
   void DeliverToInputs(const uint8_t* data, uint32_t bytes);
@@ -158,6 +181,7 @@ class CAudioRecorder {
   std::atomic<uint32_t> state_{kStopped};
   int currentHeader_ = 0;
   platform::WaveHeader headers_[kMaxBuffers];
+  bool taken_[kMaxBuffers] = {};  // delivered and not yet queued again
   int16_t bufferCount_ = 0;
   int32_t aligned_ = 0;
   int32_t buffersProcessed_ = 0;

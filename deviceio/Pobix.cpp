@@ -335,13 +335,8 @@ unsigned int CPobix::Stop() {
       if (inRun(i)) recorders[i]->RequestStopMonitoring(run);
     }
   }
-  if (lastStartType == kPobixPlay || lastStartType == kPobixPlayAndRecord) {
-    if (player) {
-      player->RequestStop(run);
-    } else {
-      Report(__LINE__);
-    }
-  }
+  // The recorders stop first: a take's last buffer is placed against playback
+  // that still runs.
   if (lastStartType == kPobixRecord || lastStartType == kPobixPlayAndRecord) {
     for (int i = 0; i < recorderCount; ++i) {
       if (inRun(i)) recorders[i]->RequestStop(run);
@@ -349,6 +344,13 @@ unsigned int CPobix::Stop() {
     if (runStopEventCount_ > 0) {
       const std::span<platform::CEvent* const> waited(runStopEvents_, static_cast<size_t>(runStopEventCount_));
       if (waveSystem_->WaitForEvents(waited, true, kStopWaitMs) == platform::kWaitTimeout) Report(kLineStopTimeout);
+    }
+  }
+  if (lastStartType == kPobixPlay || lastStartType == kPobixPlayAndRecord) {
+    if (player) {
+      player->RequestStop(run);
+    } else {
+      Report(__LINE__);
     }
   }
   return 1;

@@ -1,5 +1,6 @@
 // Recording along with playback lines up to the frame, whatever the buffers'
-// length in milliseconds and wherever playback begins between two ticks.
+// length in milliseconds and wherever playback begins between two ticks, and
+// keeps every frame captured up to the stop, the partly filled last buffer too.
 #include <ostream>
 
 #include "PobixHarness.h"
@@ -12,6 +13,7 @@ struct AlignCase {
   uint32_t bufferBytes;  // of both sides
   uint32_t lateStartMs;  // playback held back this long after the recording started
   uint32_t slipMs;       // time that passes right after the first read of the capture position
+  uint32_t recordMs;     // from the start to the stop
 };
 void PrintTo(const AlignCase& c, std::ostream* os) { *os << c.name; }
 
@@ -30,12 +32,14 @@ TEST_P(RecorderAlignment, EveryRecordedFrameWasCapturedWhileTheSameFramePlayed) 
     system->SetStalled(Direction::Output, 0, false);
   }
   if (c.slipMs) system->SetDelayAfterPosition(Direction::Input, 0, c.slipMs);
-  Advance(3000);
+  Advance(c.recordMs);
+  const uint64_t stopFrame = CVirtualWaveSystem::FrameAt(system->NowMs());
   pobix->Stop();
 
   const uint64_t playStart = system->PlayedRuns(0).at(0).firstFrame;
   const std::vector<uint8_t> recorded = Delivered(1);
-  ASSERT_GE(recorded.size(), 2u * 44100u * 4u);
+  // From the frame that played first to the last one captured.
+  ASSERT_EQ(recorded.size() / 4, stopFrame - playStart);
   // Frames before the first capture that covers playback come as silence.
   size_t k = 0;
   while (k < recorded.size() / 4 && SampleAt(recorded, 2 * k) == 0 && SampleAt(recorded, 2 * k + 1) == 0) ++k;
@@ -50,10 +54,15 @@ TEST_P(RecorderAlignment, EveryRecordedFrameWasCapturedWhileTheSameFramePlayed) 
 
 INSTANTIATE_TEST_SUITE_P(
     Pobix, RecorderAlignment,
-    ::testing::Values(AlignCase{"BuffersOf8192Frames", 32768, 0, 0}, AlignCase{"BuffersOf32768Frames", 131072, 0, 0},
-                      AlignCase{"PlaybackSevenMillisecondsLate", 32768, 7, 0},
-                      AlignCase{"PlaybackLateByMoreThanABuffer", 32768, 250, 0},
-                      AlignCase{"TimePassesBetweenTheTwoPositionReads", 32768, 0, 1}),
+    ::testing::Values(AlignCase{"BuffersOf8192Frames", 32768, 0, 0, 3000},
+                      AlignCase{"BuffersOf32768Frames", 131072, 0, 0, 3000},
+                      AlignCase{"PlaybackSevenMillisecondsLate", 32768, 7, 0, 3000},
+                      AlignCase{"PlaybackLateByMoreThanABuffer", 32768, 250, 0, 3000},
+                      AlignCase{"TimePassesBetweenTheTwoPositionReads", 32768, 0, 1, 3000},
+                      AlignCase{"TwoSecondsOf32768FrameBuffers", 131072, 0, 0, 2000},
+                      AlignCase{"ShorterThanOneBuffer", 131072, 0, 0, 300},
+                      AlignCase{"ShorterThanOneBufferPlaybackLate", 131072, 40, 0, 500},
+                      AlignCase{"StoppedJustAfterABufferFilled", 32768, 0, 0, 2230}),
     [](const ::testing::TestParamInfo<AlignCase>& info) { return info.param.name; });
 
 }  // namespace

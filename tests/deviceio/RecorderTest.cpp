@@ -219,7 +219,10 @@ TEST_F(RecorderTest, LongBuffersRecordWithoutAFalseDropout) {
   const CallbackLog log = Log();
   EXPECT_TRUE(log.dropouts.empty());
   EXPECT_TRUE(log.recorderEnds.empty());
-  EXPECT_EQ(log.deliveries.at(1), std::vector<uint32_t>(20, bytes));
+  // Twenty whole buffers, then what the stop found in the next.
+  std::vector<uint32_t> expected(20, bytes);
+  expected.push_back(static_cast<uint32_t>(CVirtualWaveSystem::FrameAt(20 * 1487) * 4 - 20 * bytes));
+  EXPECT_EQ(log.deliveries.at(1), expected);
   ExpectSignal(Delivered(1), CVirtualWaveSystem::FrameAt(1000));
 }
 
