@@ -1,6 +1,7 @@
 #include "DeviceCallbacks.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <mutex>
 
@@ -257,7 +258,10 @@ void InputCallback(uint32_t recordSlot, unsigned char* data, uint32_t bytes, uin
     return;
   }
   *bytesTaken = 0;
-  if (recordSlot < 1 || recordSlot > CProApp::kRecordSlots || app->IsInputFaulted(recordSlot)) return;
+  if (recordSlot < 1 || recordSlot > CProApp::kRecordSlots || app->IsInputFaulted(recordSlot) ||
+      app->IsRecordingHalted()) {
+    return;
+  }
   CAudioSegment* segment = app->recordSegments[recordSlot - 1].get();
   if (!segment) {
     app->NoteInputFault(recordSlot, kLinesInputNoSegment[recordSlot - 1]);
@@ -271,9 +275,10 @@ void InputCallback(uint32_t recordSlot, unsigned char* data, uint32_t bytes, uin
   const uint32_t frameBytes = channels * 2;
   uint32_t written = 0;
   // Written straight through to the file, so what was delivered survives the program.
+  errno = 0;
   if (segment->Write(data, bytes / frameBytes, &written) != 0) {
-    // The segment has reported the failure; the take keeps what reached the file.
-    app->NoteInputFault(recordSlot, 0);
+    // The take keeps what reached the file; every take ends here together.
+    app->HaltRecording(recordSlot, errno != 0 ? errno : EIO);
   }
   *bytesTaken = written * frameBytes;
 }

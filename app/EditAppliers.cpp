@@ -47,6 +47,7 @@ void CProApp::FillOperationRecord(OperationParameters& p, int32_t operation, int
   p.workFrames = workBlockSize;
   p.progress = OperationProgressCallback;
   p.tempFolder = tempFolder;
+  platform::CreateFolder(tempFolder);  // the results go there; it may have been deleted
   p.projectTempo = project.tempo;
   p.beatsPerBarChoice = project.beatsPerBarChoice;
 }
@@ -85,7 +86,7 @@ int CProApp::ApplyEdit(EditTarget target, int32_t operation, int32_t range) {
   params.sourceLoop = editorLoop;
   params.sourceSegment = edited.get();
   std::shared_ptr<CAudioSegment> resultSegment;
-  if (target == EditTarget::Independent && edited) resultSegment = std::make_shared<CAudioSegment>(tempFolder);
+  if (target == EditTarget::Independent && edited) resultSegment = NewAudioSegment();
   if (!GetOperationParameters(params.request, params, edited ? static_cast<int16_t>(edited->GetChannels()) : 0)) {
     return OperationResultNothing;
   }

@@ -172,7 +172,7 @@ int CProApp::ImportRawTrack(const std::string& path, int channels, float tempo,
     ReportError(kSource, kLineRawNoBuffer, "");
     return status::kFaultReported;
   }
-  auto segment = std::make_shared<CAudioSegment>(tempFolder);
+  auto segment = NewAudioSegment();
   segment->SetFormat(AudioQuality{44100, static_cast<uint16_t>(channels), 16});
   const uint32_t frameBytes = static_cast<uint32_t>(channels) * 2;
   const uint32_t frames = file.KnownSize() / frameBytes;

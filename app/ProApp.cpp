@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "File.h"
+#include "FileReplace.h"
 #include "Folders.h"
 #include "Generic.h"
 #include "DeviceCallbacks.h"
@@ -35,6 +37,16 @@ CProApp* g_instance = nullptr;
 
 }  // namespace
 
+// Files that exist already are no audio this run creates: an older project's audio is never listed.
+void NoteCreatedAudio(void* context, const CAudioSegment& segment) {
+  auto* app = static_cast<CProApp*>(context);
+  const std::string& pcm = segment.GetPcmFileName();
+  if (platform::FolderOfPath(pcm) != app->tempFolder) return;
+  platform::CFile existing;
+  if (existing.Open(pcm, platform::CFile::Mode::Read) && existing.Size() > 0) return;
+  app->audioJournal_.Note(pcm, segment.GetPeakFileName(), segment.GetChannels());
+}
+
 CProApp* CProApp::Instance() { return g_instance; }
 
 CProApp::CProApp(const ui::UiServices& uiServices)
@@ -52,6 +64,7 @@ CProApp::CProApp(const ui::UiServices& uiServices)
   SetUserInterfaceThread();
   SetThreadReportWakeUp(
       [](void* app) { static_cast<CProApp*>(app)->services.thread.Post(msg::kShowPostedReports); }, this);
+  CAudioSegment::SetWriteObserver(&NoteCreatedAudio, this);
 }
 
 CProApp::~CProApp() {
@@ -77,6 +90,7 @@ CProApp::~CProApp() {
   }
   undoList.Clear();
   DeleteTempAudioFiles();
+  CAudioSegment::SetWriteObserver(nullptr, nullptr);
   services.thread.SetReceiver(nullptr);
   g_instance = nullptr;
 }
@@ -102,17 +116,22 @@ bool CProApp::IsDevicePresent(const std::string& text) const {
 
 int CProApp::DeleteTempAudioFiles() {
   if (tempFolder.size() < 3) return 1;
-  for (const std::string& name : platform::ListFolder(tempFolder)) {
-    if (name.rfind("QRVD", 0) != 0) continue;
-    char type[4];
-    GetAudioFileType(name.c_str(), type);
-    if (std::strcmp(type, "PCM") != 0 && std::strcmp(type, "PEK") != 0) continue;
-    std::string path = tempFolder + "/" + name;
-    // Emptied first, so that what survives a failed delete holds no audio.
-    if (FILE* f = std::fopen(path.c_str(), "w")) std::fclose(f);
-    platform::RemoveFile(path);
+  // Only what this run made: audio an older project keeps in the temporary
+  // folder is its only copy. What only the undo history or a clipboard named
+  // ends with them; what the open project or a saved one names stays.
+  std::set<std::string> named = savedAudio_;
+  for (const CAudioSegment* segment : ProjectSegments()) {
+    named.insert(segment->GetPcmFileName());
+    named.insert(segment->GetPeakFileName());
   }
+  audioJournal_.End(named);
   return 1;
+}
+
+std::shared_ptr<CAudioSegment> CProApp::NewAudioSegment() {
+  // Someone may have deleted the folder while the program ran.
+  platform::CreateFolder(tempFolder);
+  return std::make_shared<CAudioSegment>(tempFolder);
 }
 
 bool CProApp::InitInstance(const StartupOptions& options) {
@@ -155,6 +174,9 @@ bool CProApp::InitInstance(const StartupOptions& options) {
   dataFolder = audioFolder + "/qvk_data";
   platform::CreateFolder(tempFolder);
   platform::CreateFolder(dataFolder);
+  // Before this run's journal exists: what dead runs left, never what a live one holds.
+  const RecoveredAudio recovered = RecoverAudioOfEndedRuns(tempFolder, audioFolder);
+  audioJournal_.Begin(tempFolder);
   progressWindow.SetPercent(10);
 
   ApplyConfigAtStart();
@@ -185,6 +207,7 @@ bool CProApp::InitInstance(const StartupOptions& options) {
 
   // Asked to close while a first-start page or the progress window was up: the program ends next.
   if (options.closing && options.closing()) return true;
+  if (const std::string text = RecoveredAudioText(recovered); !text.empty()) services.ui.Inform(text);
   OpenStartupProject(commandLineProject);
   return true;
 }

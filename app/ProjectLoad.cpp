@@ -10,6 +10,7 @@
 #include "AudioSnippetLoop.h"
 #include "File.h"
 #include "FileReplace.h"
+#include "Folders.h"
 #include "Generic.h"
 #include "pro.h"
 
@@ -180,6 +181,7 @@ std::shared_ptr<CAudioSegment> CProApp::MakeProjectSegment(const ProjectSegmentR
     if (pek.empty()) load.missing.push_back(record.pekPath);
   }
   // Audio found nowhere plays as silence from an empty file of the segment's own.
+  if (pcm.empty()) audioJournal_.Note(segment->GetPcmFileName(), segment->GetPeakFileName(), segment->GetChannels());
   segment->SetPcmFileName(pcm.empty() ? segment->GetPcmFileName() : pcm);
   // The peak file maps itself when the waveform is first drawn: thousands of
   // snippets would otherwise hold thousands of mappings from the moment of loading.
@@ -256,6 +258,7 @@ void CProApp::LoadProjectPoints(int chainIndex, const ProjectChainRecord& record
 
 void CProApp::ApplyProjectImage(const ProjectImage& image, const std::string& projectFolder) {
   ProjectLoadState load{CAudioPathResolver({projectFolder, dataFolder, tempFolder}), {}, {}, {}};
+  platform::CreateFolder(tempFolder);  // where the segments are made; it may have been deleted
   BeginProgress(progressWindow, project_text::kLoading);
   // A load cannot stop half-way without leaving half a project.
   progressWindow.DisableCancel();

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 #include <map>
 #include <set>
 
@@ -20,7 +19,6 @@
 
 namespace {
 
-constexpr time_t kStaleTemporarySeconds = 60;
 constexpr size_t kMaxPathBytes = qvk::kPathBytes - 1;
 
 std::function<bool(const std::string&)>& ReplaceFaultHook() {
@@ -39,18 +37,6 @@ bool SyncPath(const std::string& path, bool folder) {
   const bool synced = ::fsync(fd) == 0 || (folder && errno == EINVAL);
   ::close(fd);
   return synced;
-}
-
-// Temporaries of our own that a killed save left beside the file, once they are a minute old.
-void RemoveStaleTemporaries(const std::string& folder, const std::string& name) {
-  const std::string prefix = "." + name + ".";
-  const time_t now = std::time(nullptr);
-  for (const std::string& entry : platform::ListFolder(folder, ".tmp")) {
-    if (entry.rfind(prefix, 0) != 0 || entry.size() != prefix.size() + 6 + 4) continue;
-    struct stat info;
-    const std::string path = folder + "/" + entry;
-    if (::stat(path.c_str(), &info) == 0 && now - info.st_mtime > kStaleTemporarySeconds) ::unlink(path.c_str());
-  }
 }
 
 bool CopyFileSynced(const std::string& from, const std::string& to) {
@@ -147,7 +133,8 @@ void SetReplaceFaultHookForTest(std::function<bool(const std::string&)> hook) { 
 bool WriteFileReplacing(const std::string& path, const std::vector<uint8_t>& bytes) {
   const std::string folder = platform::FolderOfPath(path);
   const std::string name = NameOf(path);
-  RemoveStaleTemporaries(folder, name);
+  // What a killed save of this file left beside it.
+  platform::RemoveAbandonedUniqueFiles(folder, "." + name + ".", ".tmp");
   const std::string temporary = platform::MakeUniqueFile(folder, "." + name + ".", ".tmp");
   if (temporary.empty()) return false;
   platform::CTemporaryFileGuard guard(temporary);
@@ -171,8 +158,7 @@ bool WriteFileReplacing(const std::string& path, const std::vector<uint8_t>& byt
   return true;
 }
 
-bool CProApp::MoveAudioToDataFolder(std::string* problem) {
-  // The segments the saved project names: its loops, its extended snippets, the editor's own audio.
+std::set<CAudioSegment*> CProApp::ProjectSegments() {
   std::set<CAudioSegment*> named;
   std::shared_ptr<CAudioLoop> loop;
   loopBank.ResetIterator();
@@ -189,27 +175,28 @@ bool CProApp::MoveAudioToDataFolder(std::string* problem) {
     }
   }
   if (editorSource == EditorSourceIndependent && editorSegment) named.insert(editorSegment.get());
+  return named;
+}
+
+bool CProApp::MoveAudioToDataFolder(std::string* problem) {
+  const std::set<CAudioSegment*> named = ProjectSegments();
 
   std::set<const CAudioSegment*> unresolved;
   for (const UnresolvedAudio& u : unresolvedAudio_) {
     if (auto segment = u.segment.lock()) unresolved.insert(segment.get());
   }
-  // Old path -> new path, and who points at each old path.
+  // Old path -> new path.
   std::map<std::string, std::string> moves;
-  std::map<std::string, std::vector<std::pair<CAudioSegment*, bool>>> holders;  // bool: the peak file
   for (CAudioSegment* segment : named) {
     if (unresolved.count(segment)) continue;  // placeholders of audio found nowhere stay where they are
-    for (bool peaks : {false, true}) {
-      const std::string& path = peaks ? segment->GetPeakFileName() : segment->GetPcmFileName();
-      if (platform::FolderOfPath(path) != tempFolder || !platform::FileExists(path)) continue;
-      holders[path].push_back({segment, peaks});
-      if (moves.count(path)) continue;
-      std::string target = FreeTarget(dataFolder, NameOf(path));
+    for (const std::string* path : {&segment->GetPcmFileName(), &segment->GetPeakFileName()}) {
+      if (platform::FolderOfPath(*path) != tempFolder || !platform::FileExists(*path) || moves.count(*path)) continue;
+      std::string target = FreeTarget(dataFolder, NameOf(*path));
       if (target.size() > kMaxPathBytes) {
         *problem = "the audio file path " + target + " is longer than 260 bytes";
         return false;
       }
-      moves[path] = target;
+      moves[*path] = target;
     }
   }
   if (!moves.empty()) platform::CreateFolder(dataFolder);  // made at start; the user may have removed it since
@@ -218,13 +205,9 @@ bool CProApp::MoveAudioToDataFolder(std::string* problem) {
       *problem = "its audio file " + from + " could not be moved to " + to + " (" + std::strerror(errno) + ")";
       return false;
     }
-    for (const auto& [segment, peaks] : holders[from]) {
-      if (peaks) {
-        segment->SetPeakFileName(to);
-      } else {
-        segment->SetPcmFileName(to);
-      }
-    }
+    // Every holder follows, not only the project: an undo record, a clipboard or
+    // the editor may share the file through a segment of its own.
+    CAudioSegment::FollowMove(from, to);
   }
   // The moves themselves must be on disk before a project that names the new places is.
   if (!moves.empty()) SyncPath(dataFolder, true);
@@ -355,6 +338,18 @@ int CProApp::SaveProject(const std::string& given) {
                            ui::Icon::Error);
     return status::kFaultReported;
   }
+  // The audio it names is never deleted at exit, whatever this run does with it later.
+  auto keep = [this](const ProjectSegmentRecord& segment) {
+    savedAudio_.insert(segment.pcmPath);
+    savedAudio_.insert(segment.pekPath);
+  };
+  for (const ProjectLoopRecord& loop : image.loops) keep(loop.segment);
+  for (const ProjectTrackRecord& track : image.tracks) {
+    for (const ProjectSnippetRecord& snippet : track.snippets) {
+      if (snippet.kind == 1) keep(snippet.segment);
+    }
+  }
+  if (image.editor.source == qvk::kEditorIndependent) keep(image.editor.segment);
   projectPath = path;
   modified = 0;
   SetDocumentTitle(ProjectTitleOf(path));

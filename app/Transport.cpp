@@ -2,8 +2,11 @@
 // fast-forward, the play timer and the positions shown, tempo and pitch, and
 // what the device threads post back.
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <thread>
 
 #include "AudioPlayer.h"
@@ -157,6 +160,36 @@ bool CProApp::IsInputFaulted(uint32_t slot) const {
   return slot < inputFaults_.size() && inputFaults_[slot].load() != 0;
 }
 
+void CProApp::ClearInputFaults() {
+  for (auto& fault : inputFaults_) fault = 0;
+  recordingHalted_ = 0;
+}
+
+void CProApp::HaltRecording(uint32_t slot, int cause) {
+  if (recordingHalted_.exchange(1) != 0) return;
+  services.thread.Post(msg::kRecordingWriteFailed, run_.load(), static_cast<int64_t>(cause) * 16 + slot);
+}
+
+void CProApp::OnRecordingWriteFailed(uint32_t slot, int cause) {
+  if (recording.load() != 1 || slot < 1 || slot > kRecordSlots || !recordSegments[slot - 1]) return;
+  // Nothing more reaches the failed take: what it holds now is what it keeps.
+  const uint32_t frameBytes = recordSegments[slot - 1]->GetChannels() * 2u;
+  const uint64_t frames = frameBytes ? devices.GetOutputBytesWritten(slot) / frameBytes : 0;
+  if (recordSegmentWindow.open) {
+    FinishEditorRecording();
+  } else {
+    EndRecordingWindow(true);
+    OnStopProject();
+  }
+  const bool full = cause == ENOSPC || cause == EDQUOT;
+  const std::string why = full ? "the disk that holds " + tempFolder + " is full"
+                               : "the audio could not be written to " + tempFolder;
+  char kept[96];
+  std::snprintf(kept, sizeof kept, "%.1f seconds", static_cast<double>(frames) / 44100.0);
+  services.ui.Inform("Recording stopped: " + why + " (" + std::strerror(cause) +
+                     ").\n\nWhat was recorded up to then is kept: " + kept + ".");
+}
+
 void CProApp::ShowDropoutNotice() { services.ui.Request(DropoutNoticeRequest{}); }
 
 bool CProApp::OnTransportMessage(uint32_t message, int64_t wParam, int64_t lParam) {
@@ -182,6 +215,9 @@ bool CProApp::OnTransportMessage(uint32_t message, int64_t wParam, int64_t lPara
       return true;
     case msg::kInputFault:
       if (current) ReportError(kSource, static_cast<int>(lParam / 16), "");
+      return true;
+    case msg::kRecordingWriteFailed:
+      if (current) OnRecordingWriteFailed(static_cast<uint32_t>(lParam % 16), static_cast<int>(lParam / 16));
       return true;
     case msg::kShowPostedReports:
       DrainThreadReports();
@@ -318,7 +354,7 @@ int CProApp::PrepareRecording() {
   for (auto& segment : recordSegments) CloseAndRelease(segment);
   // Inputs left from monitoring would hold places of the recorders' four.
   devices.RemoveAllInputs();
-  for (auto& fault : inputFaults_) fault = 0;
+  ClearInputFaults();
   int slot = 1;
   for (int i = 0; i < CAudioTrackList::kProjectTracks && slot <= kRecordSlots; ++i) {
     CAudioTrack* track = nullptr;
@@ -334,12 +370,14 @@ int CProApp::PrepareRecording() {
     init.callback = &InputCallback;
     devices.AddInput(&init);
     devices.SetInputBufferInfo(static_cast<int16_t>(track->inputIndex), 2, static_cast<uint32_t>(bufferFrames) * 4);
-    auto segment = std::make_shared<CAudioSegment>(tempFolder);
+    auto segment = NewAudioSegment();
     AudioQuality format;
     format.samplesPerSecond = 44100;
     format.channels = channels;
     format.bitsPerSample = 16;
     segment->SetFormat(format);
+    // A write that fails stops the recording with a message of its own.
+    segment->SetQuietWrites(true);
     if (segment->Open(1) != 1) {
       ReportError(kSource, kLinesRecordSegment[slot - 1], "");
       return status::kFaultReported;

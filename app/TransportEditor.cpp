@@ -335,15 +335,16 @@ void CProApp::StartEditorRecording(int32_t inputIndex, int16_t channels) {
   if (!recordSegmentWindow.open || playing.load() == 1 || recording.load() == 1 || !outputOpen) return;
   recordSegmentWindow.inputIndex = inputIndex;
   recordSegmentWindow.channels = channels == 1 ? 1 : 2;
-  auto segment = std::make_shared<CAudioSegment>(tempFolder);
+  auto segment = NewAudioSegment();
   segment->SetFormat(Format(static_cast<uint16_t>(recordSegmentWindow.channels)));
+  segment->SetQuietWrites(true);  // a write that fails stops the recording with a message of its own
   if (segment->Open(1) != 1) {
     ReportError(kSource, kLineEditorRecordSegment, "");
     return;
   }
   EndMonitoringForRun();
   devices.RemoveAllInputs();
-  for (auto& fault : inputFaults_) fault = 0;
+  ClearInputFaults();
   recordSegments[0] = std::move(segment);
   PobixInit init{};
   init.inputIndex = inputIndex;

@@ -24,8 +24,10 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 
+#include "AudioJournal.h"
 #include "AudioLoop.h"
 #include "AudioLoopList.h"
 #include "AudioSegment.h"
@@ -106,7 +108,13 @@ class CProApp final : public ui::IMessageReceiver {
   // Stops whatever plays or records, by view (the main window's close).
   void StopAllForClose();
   bool IsDevicePresent(const std::string& text) const;
+  // At exit: deletes the temporary audio this run created (its journal) that
+  // neither the open project nor a project saved in this run names, then the journal.
   int DeleteTempAudioFiles();
+  // The segments the project names: its loops, its extended snippets, the editor's own audio.
+  std::set<CAudioSegment*> ProjectSegments();
+  // A new segment in the temporary folder, which is made again when it was deleted.
+  std::shared_ptr<CAudioSegment> NewAudioSegment();
   // Opens the output device with the project output callback and the
   // configured buffers; every track's block follows the buffer frames.
   int InitOutput();
@@ -242,6 +250,11 @@ class CProApp final : public ui::IMessageReceiver {
   // (recorder thread: posts, never reports there).
   void NoteInputFault(uint32_t slot, int line);
   bool IsInputFaulted(uint32_t slot) const;
+  // A take could not be written (a full disk): from now on no slot takes
+  // anything, and the user-interface thread stops the recording, keeping what
+  // was written, and says why. Recorder thread; cause is the write's errno.
+  void HaltRecording(uint32_t slot, int cause);
+  bool IsRecordingHalted() const { return recordingHalted_.load() != 0; }
 
   // ---- Edit operations ------------------------------------------------------
   // Shows the operation's dialog and fills the record from it: 1 go on, 0 do
@@ -556,6 +569,7 @@ class CProApp final : public ui::IMessageReceiver {
   void SetDocumentTitle(const std::string& title);
   // Audio a loaded project named that was found nowhere: saved with the names it had.
   std::vector<UnresolvedAudio> unresolvedAudio_;
+  std::set<std::string> savedAudio_;  // audio files named by projects saved in this run
   uint32_t saves_ = 0;  // successful saves, to notice a save made while asking
 
   // User-interface commands.
@@ -564,6 +578,8 @@ class CProApp final : public ui::IMessageReceiver {
 
   bool firstStart_ = false;
   bool audioFolderAbandoned_ = false;
+  friend void NoteCreatedAudio(void* app, const CAudioSegment& segment);
+  CAudioJournal audioJournal_;
 
   // Edit operations.
   friend class COperationRunning;
@@ -612,6 +628,10 @@ class CProApp final : public ui::IMessageReceiver {
   RunKind runKind_ = RunKind::None;
   std::atomic<uint32_t> run_{1};
   std::array<std::atomic<int32_t>, kRecordSlots + 1> inputFaults_{};
+  std::atomic<int32_t> recordingHalted_{0};
+  // A new recording takes audio again on every slot.
+  void ClearInputFaults();
+  void OnRecordingWriteFailed(uint32_t slot, int cause);
   int32_t monitoringInput_ = -1;     // the physical input monitored, -1 for none
   bool editorPlayUsesProject_ = false;  // the editor plays through the project's mixer
 

@@ -67,6 +67,11 @@ bool CWriteSide::DropTornTail() {
   return true;
 }
 
+int CWriteSide::WriteFailed(const std::string& path) const {
+  if (quiet_) return 3;
+  return ReportFileFault(faults_.title, faults_.writeFailed, faults_.writeFailedFormat, path.c_str());
+}
+
 int CWriteSide::Write(const std::string& path, const void* data, uint32_t bytes, uint32_t* written, uint32_t* size,
                       uint32_t unitBytes) {
   if (written) *written = 0;
@@ -79,12 +84,10 @@ int CWriteSide::Write(const std::string& path, const void* data, uint32_t bytes,
   // A file past 4 GB would wrap every size and position that describes it.
   if (!data || bytes > kMaxBytes - position_) {
     errno = data ? EFBIG : EFAULT;
-    return ReportFileFault(faults_.title, faults_.writeFailed, faults_.writeFailedFormat, path.c_str());
+    return WriteFailed(path);
   }
   // Writing after a torn unit would put every later frame out of step.
-  if (repositionPending_ && !DropTornTail()) {
-    return ReportFileFault(faults_.title, faults_.writeFailed, faults_.writeFailedFormat, path.c_str());
-  }
+  if (repositionPending_ && !DropTornTail()) return WriteFailed(path);
   // Not CFile::Write: after a failure the bytes that did reach the file must
   // still be counted, or the size and position drift from the truth.
   const char* from = static_cast<const char*>(data);
@@ -94,7 +97,7 @@ int CWriteSide::Write(const std::string& path, const void* data, uint32_t bytes,
     const ssize_t n = ::write(file_.Handle(), from + done, bytes - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      result = ReportFileFault(faults_.title, faults_.writeFailed, faults_.writeFailedFormat, path.c_str());
+      result = WriteFailed(path);
       break;
     }
     done += static_cast<uint32_t>(n);

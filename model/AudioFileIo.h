@@ -46,6 +46,8 @@ class CWriteSide {
   int Write(const std::string& path, const void* data, uint32_t bytes, uint32_t* written, uint32_t* size,
             uint32_t unitBytes = 1);
   bool MoveTo(uint32_t position);
+  // Failed writes return 3 without a report; errno keeps the cause.
+  void SetQuiet(bool quiet) { quiet_ = quiet; }
   // Size through the descriptor: take the position, seek to the end, seek back.
   int GetSize(const std::string& path, uint32_t* size);
   int Tell(const std::string& path, uint32_t* position);
@@ -54,10 +56,12 @@ class CWriteSide {
   static constexpr int64_t kNoTornTail = -1;
   // Cuts a torn tail off and puts the descriptor back at the write position.
   bool DropTornTail();
+  int WriteFailed(const std::string& path) const;
 
   const WriteSideFaults& faults_;
   platform::CFile file_;
   uint32_t position_ = 0;
   int64_t keepBytes_ = kNoTornTail;  // the file's length without its torn tail
   bool repositionPending_ = false;
+  bool quiet_ = false;
 };

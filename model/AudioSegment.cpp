@@ -40,6 +40,12 @@ uint32_t TruncateToFrame(float value) {
   return static_cast<uint32_t>(value);
 }
 
+std::mutex g_liveLock;
+CAudioSegment* g_liveFirst = nullptr;
+std::mutex g_observerLock;
+CAudioSegment::WriteObserver g_writeObserver = nullptr;
+void* g_writeObserverContext = nullptr;
+
 uint32_t ClampBytes(uint64_t bytes) {
   return bytes > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max()
                                                       : static_cast<uint32_t>(bytes);
@@ -62,9 +68,59 @@ CAudioSegment::CAudioSegment(const std::string& folder)
   std::snprintf(name, sizeof name, "/QRVD_%s_%u", stamp, identifier_);
   raw_.SetPath(where + name + ".pcm");
   peaks_.SetPath(where + name + ".pek");
+  Link();
 }
 
-CAudioSegment::~CAudioSegment() = default;
+CAudioSegment::~CAudioSegment() { Unlink(); }
+
+void CAudioSegment::Link() {
+  std::lock_guard hold(g_liveLock);
+  liveNext_ = g_liveFirst;
+  if (g_liveFirst) g_liveFirst->livePrevious_ = this;
+  g_liveFirst = this;
+}
+
+void CAudioSegment::Unlink() {
+  std::lock_guard hold(g_liveLock);
+  if (livePrevious_) {
+    livePrevious_->liveNext_ = liveNext_;
+  } else {
+    g_liveFirst = liveNext_;
+  }
+  if (liveNext_) liveNext_->livePrevious_ = livePrevious_;
+  livePrevious_ = liveNext_ = nullptr;
+}
+
+void CAudioSegment::ForEachLive(const std::function<void(CAudioSegment&)>& visit) {
+  std::lock_guard hold(g_liveLock);
+  for (CAudioSegment* segment = g_liveFirst; segment; segment = segment->liveNext_) visit(*segment);
+}
+
+int CAudioSegment::FollowMove(const std::string& from, const std::string& to) {
+  int moved = 0;
+  ForEachLive([&](CAudioSegment& segment) {
+    if (segment.GetPcmFileName() == from) {
+      segment.SetPcmFileName(to);
+      ++moved;
+    }
+    if (segment.GetPeakFileName() == from) {
+      segment.SetPeakFileName(to);
+      ++moved;
+    }
+  });
+  return moved;
+}
+
+void CAudioSegment::SetWriteObserver(WriteObserver observer, void* context) {
+  std::lock_guard hold(g_observerLock);
+  g_writeObserver = observer;
+  g_writeObserverContext = context;
+}
+
+void CAudioSegment::SetQuietWrites(bool quiet) {
+  raw_.SetQuietWrites(quiet);
+  peaks_.SetQuietWrites(quiet);
+}
 
 uint32_t CAudioSegment::FrameBytes(int lineNoSampleWidth, int lineNoChannels) const {
   if (bytesPerSample_ == 0) {
@@ -79,6 +135,10 @@ uint32_t CAudioSegment::FrameBytes(int lineNoSampleWidth, int lineNoChannels) co
 }
 
 int CAudioSegment::Open(int mode) {
+  if (mode == 1 || mode == 2) {
+    std::lock_guard hold(g_observerLock);
+    if (g_writeObserver) g_writeObserver(g_writeObserverContext, *this);
+  }
   std::lock_guard lock(readLock_);
   int result = raw_.Open(mode);
   if (mode == 1 && peaks && peaks_.Open(1) != 1) result = 3;

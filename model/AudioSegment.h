@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "AudioQuality.h"
@@ -84,6 +85,22 @@ class CAudioSegment {
 
   // Format, tempo, length, view, tracker and markers.
   int CopyAttributesTo(CAudioSegment* other) const;
+
+  // A writer that tells its user of a failed write itself (a recording that
+  // stops on a full disk) has its writes fail without a report; errno keeps the cause.
+  void SetQuietWrites(bool quiet);
+
+  // Every segment alive in the process, whoever holds it (a snippet, a loop, the
+  // editor, an undo record, a clipboard). User-interface thread: the visitor must
+  // neither make nor destroy segments.
+  static void ForEachLive(const std::function<void(CAudioSegment&)>& visit);
+  // After a file was moved: every live segment that named from names to. The number re-pointed.
+  static int FollowMove(const std::string& from, const std::string& to);
+
+  // Called before a segment opens its files for writing, while they are still
+  // empty or missing: the program keeps a journal of the audio it creates.
+  using WriteObserver = void (*)(void* context, const CAudioSegment& segment);
+  static void SetWriteObserver(WriteObserver observer, void* context);
   // Takes a NUL-terminated text as the source name; returns what follows its terminator.
   const char* SetNameFromBuffer(const char* text);
 
@@ -101,6 +118,13 @@ class CAudioSegment {
   // Bytes per frame; 0 (reported with the line given for whichever factor is
   // 0) when the format is not set.
   uint32_t FrameBytes(int lineNoSampleWidth, int lineNoChannels) const;
+
+  // The list of live segments, linked through the segments themselves so that
+  // making and destroying one never allocates.
+  void Link();
+  void Unlink();
+  CAudioSegment* livePrevious_ = nullptr;
+  CAudioSegment* liveNext_ = nullptr;
 
   mutable platform::CCriticalSection readLock_;
   const uint32_t identifier_;

@@ -50,6 +50,8 @@ class CLargeFile {
   // file. A write cut short inside a frame of frameBytes counts whole frames
   // only, and later writes follow the last whole frame.
   int Write(const void* samples, uint32_t bytes, uint32_t* written, uint32_t frameBytes = 1);
+  // Failed writes are not reported (errno keeps the cause).
+  void SetQuietWrites(bool quiet) { writer_.SetQuiet(quiet); }
   // Sets the read position, and moves the write side there when it is open.
   int Seek(uint32_t position, uint32_t* newPosition);
   int Tell(uint32_t* position);

@@ -52,6 +52,8 @@ class CPeakFile {
 
   // Appends count bytes of records at the write position.
   int Write(const void* bytes, uint32_t count, uint32_t* written);
+  // Failed writes are not reported (errno keeps the cause).
+  void SetQuietWrites(bool quiet) { writer_.SetQuiet(quiet); }
   // Appends the records of one write of frames to the raw audio file.
   int WritePeaksOf(const int16_t* samples, uint32_t frames, uint16_t channels);
   // Appends the records of frames that continue this write session (Open(1)

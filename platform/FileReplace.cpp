@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -87,21 +88,24 @@ std::string MakeUniqueFile(const std::string& folder, const std::string& prefix,
   return "";
 }
 
-int RemoveStaleUniqueFiles(const std::string& folder, const std::string& prefix, const std::string& suffix,
-                           int olderThanSeconds) {
+int RemoveAbandonedUniqueFiles(const std::string& folder, const std::string& prefix, const std::string& suffix) {
   DIR* listing = ::opendir(folder.c_str());
   if (!listing) return 0;
-  const time_t now = ::time(nullptr);
   int removed = 0;
   while (const dirent* entry = ::readdir(listing)) {
     const std::string name = entry->d_name;
     if (!IsUniqueName(name, prefix, suffix)) continue;
     const std::string path = folder + "/" + name;
-    struct stat info;
     // Never through a link: only files of our own making go.
-    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
-    if (now - info.st_mtime <= olderThanSeconds) continue;
-    if (::unlink(path.c_str()) == 0) ++removed;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat info;
+    // A writer still at work holds its lock.
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        ::unlink(path.c_str()) == 0) {
+      ++removed;
+    }
+    ::close(fd);
   }
   ::closedir(listing);
   return removed;
@@ -130,13 +134,34 @@ bool ReplaceFileWith(const std::string& temporary, const std::string& destinatio
   return true;
 }
 
+CTemporaryFileGuard::CTemporaryFileGuard(std::string path) : path_(std::move(path)) { Hold(); }
+
 CTemporaryFileGuard::~CTemporaryFileGuard() {
   if (!path_.empty()) ::unlink(path_.c_str());
+  LetGo();
 }
 
 void CTemporaryFileGuard::Reset(std::string path) {
   if (!path_.empty()) ::unlink(path_.c_str());
+  LetGo();
   path_ = std::move(path);
+  Hold();
+}
+
+void CTemporaryFileGuard::Release() {
+  path_.clear();
+  LetGo();
+}
+
+void CTemporaryFileGuard::Hold() {
+  if (path_.empty()) return;
+  lock_ = ::open(path_.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (lock_ >= 0 && ::flock(lock_, LOCK_EX | LOCK_NB) != 0) LetGo();
+}
+
+void CTemporaryFileGuard::LetGo() {
+  if (lock_ >= 0) ::close(lock_);
+  lock_ = -1;
 }
 
 }  // namespace platform

@@ -24,10 +24,9 @@ std::string ReplacedFile(const std::string& path);
 std::string MakeUniqueFile(const std::string& folder, const std::string& prefix, const std::string& suffix);
 
 // Removes the plain files of folder that MakeUniqueFile made with prefix and
-// suffix and that nobody has written for olderThanSeconds: what a process that
-// was killed while writing left behind. Returns how many went.
-int RemoveStaleUniqueFiles(const std::string& folder, const std::string& prefix, const std::string& suffix,
-                           int olderThanSeconds);
+// suffix and that no CTemporaryFileGuard holds: what a process that was killed
+// while writing left behind, however recently. Returns how many went.
+int RemoveAbandonedUniqueFiles(const std::string& folder, const std::string& prefix, const std::string& suffix);
 
 // Flushes the complete temporary file to disk and renames it over destination
 // (give it ReplacedFile's answer), which keeps the permission bits an existing
@@ -35,11 +34,13 @@ int RemoveStaleUniqueFiles(const std::string& folder, const std::string& prefix,
 // temporary still exists.
 bool ReplaceFileWith(const std::string& temporary, const std::string& destination);
 
-// Removes a temporary file when it goes out of scope, unless released.
+// Removes a temporary file when it goes out of scope, unless released. While it
+// holds the file it keeps a lock on it, which the system lets go when the
+// process dies: a file nobody holds is one a killed writer left behind.
 class CTemporaryFileGuard {
  public:
   CTemporaryFileGuard() = default;
-  explicit CTemporaryFileGuard(std::string path) : path_(std::move(path)) {}
+  explicit CTemporaryFileGuard(std::string path);
   ~CTemporaryFileGuard();
   CTemporaryFileGuard(const CTemporaryFileGuard&) = delete;
   CTemporaryFileGuard& operator=(const CTemporaryFileGuard&) = delete;
@@ -47,10 +48,14 @@ class CTemporaryFileGuard {
   const std::string& Path() const { return path_; }
   void Reset(std::string path);
   // The file is no longer ours to remove (it was renamed into place).
-  void Release() { path_.clear(); }
+  void Release();
 
  private:
+  void Hold();
+  void LetGo();
+
   std::string path_;
+  int lock_ = -1;
 };
 
 }  // namespace platform

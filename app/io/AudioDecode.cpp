@@ -60,7 +60,7 @@ CAudioDecode::Outcome CAudioDecode::Run(const std::string& path, AudioFileType t
     ReportError(kSource, __LINE__, "");
     return Outcome::Failed;
   }
-  segment_ = std::make_shared<CAudioSegment>(app_.tempFolder);
+  segment_ = app_.NewAudioSegment();
   app_.importTarget = segment_;
   g_running = this;
   Outcome outcome = Outcome::Failed;

@@ -5,6 +5,7 @@
 #include "ExportSource.h"
 #include "File.h"
 #include "FileReplace.h"
+#include "Folders.h"
 #include "Generic.h"
 #include "IoCommon.h"
 #include "Lunder.h"
@@ -87,6 +88,7 @@ int CAudioEncode::WriteMp3(const std::string& path, short kbps) {
   std::string raw = source_.RawFile();
   platform::CTemporaryFileGuard rawGuard;
   if (raw.empty()) {
+    platform::CreateFolder(app_.tempFolder);  // it may have been deleted
     raw = platform::MakeUniqueFile(app_.tempFolder, kRawPrefix, kRawSuffix);
     if (raw.empty()) ReportError(kSource, __LINE__, kNoRawFileText);
     rawGuard.Reset(raw);

@@ -23,7 +23,7 @@ int WriteToSegment(CProApp& app, CExportSource& source, const char* caption, uin
     ReportError(kSource, __LINE__, "");
     return status::kFaultReported;
   }
-  auto target = std::make_shared<CAudioSegment>(app.tempFolder);
+  auto target = app.NewAudioSegment();
   target->SetFormat(source.Format());
   if (target->Open(1) != 1) {
     DeleteSegmentFiles(*target);

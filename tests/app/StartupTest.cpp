@@ -260,16 +260,25 @@ TEST_F(AppTest, WithoutAWindowStartUpEndsWithTheReports) {
   EXPECT_EQ(reports[1].report.line, 2883);
 }
 
-TEST_F(AppTest, ShutDownDeletesOnlyTheProgramsTemporaryAudio) {
+TEST_F(AppTest, ShutDownDeletesOnlyTheTemporaryAudioThisRunMade) {
   WriteConfig(audio.Path());
   ASSERT_TRUE(Start());
   const std::string temp = app->tempFolder;
-  const char* doomed[] = {"QRVD_20260101120000_1.pcm", "QRVD_20260101120000_1.pek", "QRVD_x.PCM"};
-  const char* kept[] = {"keep.txt", "QRVDx.wav", "other.pcm", "qrvd_lower.pcm"};
-  for (const char* name : doomed) std::ofstream(temp + "/" + name) << "audio";
+  // Files this run did not make stay, whatever their names: an older project's audio among them.
+  const char* kept[] = {"QRVD_20260101120000_1.pcm", "QRVD_20260101120000_1.pek", "QRVD_x.PCM",
+                        "keep.txt", "QRVDx.wav", "other.pcm", "qrvd_lower.pcm"};
   for (const char* name : kept) std::ofstream(temp + "/" + name) << "mine";
+  std::string made;
+  {
+    auto segment = std::make_shared<CAudioSegment>(temp);
+    segment->SetFormat(AudioQuality{44100, 2, 16});
+    ASSERT_EQ(segment->Open(1), 1);
+    ASSERT_EQ(segment->Close(), 1);
+    made = segment->GetPcmFileName();
+  }
+  ASSERT_TRUE(platform::FileExists(made));
   Stop();
-  for (const char* name : doomed) EXPECT_FALSE(platform::FileExists(temp + "/" + name)) << name;
+  EXPECT_FALSE(platform::FileExists(made));
   for (const char* name : kept) EXPECT_TRUE(platform::FileExists(temp + "/" + name)) << name;
 }
 

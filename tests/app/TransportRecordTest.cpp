@@ -4,9 +4,11 @@
 #include <cstdlib>
 
 #include "DeviceCallbacks.h"
+#include "Folders.h"
 #include "LevelCallbacks.h"
 #include "ReportRecorder.h"
 #include "RecordedSignal.h"
+#include "SmallTmpfs.h"
 #include "TransportFixture.h"
 #include "requests/TransportRequests.h"
 
@@ -161,6 +163,83 @@ TEST_F(RecordTest, RecordingIntoAnEmptyProjectNeverEndsByItselfAndStopByKeyKeeps
   EXPECT_FALSE(seams.view.recordingWindowShown);
   ASSERT_EQ(app->undoList.GetCount(), 1u);
   ExpectAligned({2, 0, 2}, 0, 6 * 44100 - 2 * kTestBufferFrames);
+}
+
+// Stop keeps every frame captured up to it, the part of the last buffer too:
+// from the frame that played first to the last one the inputs caught.
+TEST_F(RecordTest, ATakeKeepsEverythingRecordedUpToStop) {
+  struct Case {
+    const char* name;
+    int32_t bufferFrames;
+    uint32_t ms;
+  };
+  for (const Case& c : {Case{"two seconds of the default 32768-frame buffers", 32768, 2000},
+                        Case{"a take shorter than one buffer", 32768, 300},
+                        Case{"a stop just after a buffer filled", 8192, 1120}}) {
+    SCOPED_TRACE(c.name);
+    StartApp([&c](ProConfig& config) { config.bufferFrames = c.bufferFrames; });
+    wave->ClearPlayed(0);
+    Arm(0, 0, 2);
+    Arm(1, 4, 1);
+    app->OnRecordProject();
+    Run(c.ms);
+    const uint64_t stopFrame = CVirtualWaveSystem::FrameAt(wave->NowMs());
+    app->OnRecordingWindowStop();
+    const uint64_t firstPlayed = wave->PlayedRuns(0).at(0).firstFrame;
+    for (const Route& r : {Route{0, 0, 2}, Route{1, 4, 1}}) {
+      ExpectAligned(r, 0, stopFrame - firstPlayed);
+      std::shared_ptr<CAudioSnippet> take = TakeOn(r.track, 0);
+      ASSERT_TRUE(take);
+      EXPECT_EQ(take->length, stopFrame - firstPlayed) << "track " << r.track;
+    }
+    Stop();
+  }
+}
+
+// The takes' folder on a disk of its own that fills up while recording.
+class FullDiskRecordTest : public RecordTest {
+ protected:
+  CSmallTmpfs tmpfs;
+};
+
+TEST_F(FullDiskRecordTest, RecordingOntoAFullDiskStopsAtTheFirstFailedWriteKeepsWhatWasWrittenAndSaysSo) {
+  const std::string temp = audio / "qvk_temp";
+  ASSERT_TRUE(platform::CreateFolder(temp));
+  if (!tmpfs.Mount(temp, 4u << 20)) GTEST_SKIP() << tmpfs.WhyNot();
+  StartApp();
+  Arm(0, 0, 2);
+  Arm(1, 4, 1);
+  // Room for a little over a second of the two takes and their peaks.
+  ASSERT_TRUE(tmpfs.LeaveFree(66 * 4096));
+  std::string shown;
+  const std::string start = "Recording stopped: the disk that holds " + app->tempFolder +
+                            " is full (No space left on device).\n\nWhat was recorded up to then is kept: ";
+  seams.ui.ExpectBoxWhere([&](const std::string& text) {
+    shown = text;
+    return text.rfind(start, 0) == 0;
+  });
+  app->OnRecordProject();
+  Run(5000);
+  // It stopped by itself, through the user-interface thread, and said so.
+  EXPECT_EQ(app->recording.load(), 0);
+  EXPECT_EQ(app->playing.load(), 0);
+  EXPECT_FALSE(seams.view.recordingWindowShown);
+  ASSERT_EQ(app->undoList.GetCount(), 1u);
+  ASSERT_GT(shown.size(), start.size());
+  const double seconds = std::atof(shown.c_str() + start.size());
+  EXPECT_GT(seconds, 0.5);
+  EXPECT_LT(seconds, 1.5);
+  // Each take is whole up to where it stopped; the one that failed holds what the box says.
+  bool named = false;
+  for (const Route& r : {Route{0, 0, 2}, Route{1, 4, 1}}) {
+    ExpectAligned(r, 0, 0);
+    const double kept = static_cast<double>(TakeOn(r.track, 0)->length) / 44100.0;
+    named = named || std::abs(kept - seconds) < 0.05;
+  }
+  EXPECT_TRUE(named) << shown;
+  // A full disk is no fault of the program's: no report, only the box.
+  EXPECT_TRUE(TakeReports().empty());
+  Stop();
 }
 
 // The player's fills can be made slow to force a dropout of playback.

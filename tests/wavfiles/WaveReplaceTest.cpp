@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "AudioFixtures.h"
+#include "FileReplace.h"
 #include "Folders.h"
 #include "Ombrel.h"
 #include "ReportRecorder.h"
@@ -123,7 +124,7 @@ TEST(WaveReplace, TemporariesOfKilledEncodesGoWhenTheirFolderIsWrittenAgain) {
   const std::vector<Name> names = {
       {"HelloAb3dE9.tmp", 120, true},    // a WAV encode's, two minutes old
       {"HelloZz0Yy1.mp3", 3600, true},   // an MP3 encode's
-      {"HelloQqQqQq.tmp", 5, false},     // written a moment ago: an encode may still be running
+      {"HelloQqQqQq.tmp", 1, true},      // an encode killed a moment ago
       {"Hello-12345.tmp", 3600, false},  // not a name of ours
       {"HelloAb3dE9x.tmp", 3600, false},
       {"helloAb3dE9.tmp", 3600, false},
@@ -134,6 +135,9 @@ TEST(WaveReplace, TemporariesOfKilledEncodesGoWhenTheirFolderIsWrittenAgain) {
     WriteBytes(folder / n.name, {1, 2, 3});
     MakeOld(folder / n.name, n.secondsAgo);
   }
+  // An encode still running holds its file.
+  platform::CTemporaryFileGuard running(platform::MakeUniqueFile(folder.Path(), "Hello", ".tmp"));
+  ASSERT_FALSE(running.Path().empty());
   // A link with our name is never followed nor taken.
   WriteBytes(folder / "precious", {9});
   ASSERT_EQ(::symlink("precious", (folder / "HelloLnk123.tmp").c_str()), 0);
@@ -141,6 +145,7 @@ TEST(WaveReplace, TemporariesOfKilledEncodesGoWhenTheirFolderIsWrittenAgain) {
 
   ASSERT_EQ(EncodeTo(folder / "out.wav"), kOmbrelDone);
   for (const Name& n : names) EXPECT_EQ(platform::FileExists(folder / n.name), !n.goes) << n.name;
+  EXPECT_TRUE(platform::FileExists(running.Path()));
   EXPECT_TRUE(IsLink(folder / "HelloLnk123.tmp"));
   EXPECT_EQ(ReadBytes(folder / "precious"), std::vector<uint8_t>{9});
 }

@@ -30,6 +30,15 @@ void CScriptedUi::ExpectBox(const std::string& text, int answer) {
   Push(std::move(e));
 }
 
+void CScriptedUi::ExpectBoxWhere(std::function<bool(const std::string&)> check, int answer) {
+  Expectation e;
+  e.what = Expectation::Box;
+  e.text = "(a box the test checks)";
+  e.check = std::move(check);
+  e.boxAnswer = answer;
+  Push(std::move(e));
+}
+
 void CScriptedUi::ExpectFolder(std::optional<std::string> folder) {
   Expectation e;
   e.what = Expectation::Folder;
@@ -79,7 +88,11 @@ int CScriptedUi::MessageBox(const std::string& text, ui::Icon icon, ui::Buttons 
   boxes_.push_back({text, icon, buttons});
   std::optional<Expectation> e = Take(Expectation::Box, "box: " + text);
   if (!e) return ui::kAnswerCancel;
-  EXPECT_EQ(e->text, text);
+  if (e->check) {
+    EXPECT_TRUE(e->check(text)) << text;
+  } else {
+    EXPECT_EQ(e->text, text);
+  }
   return e->boxAnswer;
 }
 

@@ -38,6 +38,8 @@ class CScriptedUi final : public ui::IUserInterface {
 
   // The next interaction is a box with exactly this text; it answers answer.
   void ExpectBox(const std::string& text, int answer = ui::kAnswerOk);
+  // The next interaction is a box whose text the check accepts.
+  void ExpectBoxWhere(std::function<bool(const std::string&)> check, int answer = ui::kAnswerOk);
   // The next interaction is a folder chooser; nullopt cancels it.
   void ExpectFolder(std::optional<std::string> folder);
   void ExpectFile(std::optional<std::string> path);
@@ -82,6 +84,7 @@ class CScriptedUi final : public ui::IUserInterface {
   struct Expectation {
     enum What { Box, Folder, File, Request } what = Box;
     std::string text;
+    std::function<bool(const std::string&)> check;  // instead of the exact text
     int boxAnswer = ui::kAnswerOk;
     std::optional<std::string> path;
     std::type_index kind = std::type_index(typeid(void));
