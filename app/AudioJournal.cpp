@@ -194,15 +194,14 @@ void RecoverJournal(const std::string& journal, const std::string& audioFolder, 
     }
     if (folder.empty()) {
       const std::string base = audioFolder + "/" + kRecoveredFolder + "/" + FolderStamp(contents.started);
-      folder = base;
-      for (int n = 2; platform::FolderExists(folder); ++n) folder = base + "_" + std::to_string(n);
-      if (!platform::CreateFolder(folder)) {
-        recovered.problem = folder + ": " + std::strerror(errno);
-        recovered.failed += static_cast<int>(contents.files.size());
-        folder.clear();
-        ::close(fd);
-        return;
+      std::string made = base;
+      for (int n = 2; platform::FolderExists(made); ++n) made = base + "_" + std::to_string(n);
+      if (!platform::CreateFolder(made)) {
+        recovered.problem = made + ": " + std::strerror(errno);
+        ++failed;
+        continue;
       }
+      folder = made;
       recovered.folders.push_back(folder);
     }
     std::string name = NameOf(pcm);
@@ -214,7 +213,7 @@ void RecoverJournal(const std::string& journal, const std::string& audioFolder, 
       continue;
     }
     ++recovered.files;
-    recovered.frames += frames;
+    recovered.longest = std::max(recovered.longest, frames);
     DeleteAudioFile(pcm);
     DeleteAudioFile(pek);
   }
@@ -343,8 +342,10 @@ std::string RecoveredAudioText(const RecoveredAudio& recovered) {
   if (recovered.files > 0) {
     text = "Tessiro did not end properly the last time it ran. The audio it had recorded or made and not saved "
            "is kept as " +
-           std::to_string(recovered.files) + (recovered.files == 1 ? " WAV file (" : " WAV files (") +
-           LengthText(recovered.frames) + " in all) in:\n\n";
+           (recovered.files == 1 ? "1 WAV file of " + LengthText(recovered.longest)
+                                 : std::to_string(recovered.files) + " WAV files of up to " +
+                                       LengthText(recovered.longest) + " each") +
+           " in:\n\n";
     for (const std::string& folder : recovered.folders) text += folder + "\n";
     text += "\nFile > Import Audio File to Track brings them into a project.";
   }

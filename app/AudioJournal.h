@@ -63,7 +63,7 @@ class CAudioJournal {
 // What the start-up made of the journals that runs which did not end left behind.
 struct RecoveredAudio {
   int files = 0;        // WAV files written
-  uint64_t frames = 0;  // of audio in them
+  uint64_t longest = 0;  // frames of the longest
   std::vector<std::string> folders;
   int failed = 0;       // raw files that stay where they are (the journal stays too)
   std::string problem;  // why the last of those failed

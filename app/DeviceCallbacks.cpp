@@ -278,7 +278,7 @@ void InputCallback(uint32_t recordSlot, unsigned char* data, uint32_t bytes, uin
   errno = 0;
   if (segment->Write(data, bytes / frameBytes, &written) != 0) {
     // The take keeps what reached the file; every take ends here together.
-    app->HaltRecording(recordSlot, errno != 0 ? errno : EIO);
+    app->HaltRecording(errno != 0 ? errno : EIO);
   }
   *bytesTaken = written * frameBytes;
 }

@@ -33,8 +33,7 @@ constexpr uint32_t kRecorderEndOfAudio = 0xC004;
 // An input callback met a fault: wParam the run, lParam the fault's line and
 // record slot (line * 16 + slot); reported once on the user-interface thread.
 constexpr uint32_t kInputFault = 0xC005;
-// A take could not be written: wParam the run, lParam the write's errno and the
-// record slot (errno * 16 + slot).
+// A take could not be written: wParam the run, lParam the write's errno.
 constexpr uint32_t kRecordingWriteFailed = 0xC006;
 // Reports raised on audio threads wait to be shown.
 constexpr uint32_t kShowPostedReports = 0xC010;

@@ -207,8 +207,9 @@ bool CProApp::InitInstance(const StartupOptions& options) {
 
   // Asked to close while a first-start page or the progress window was up: the program ends next.
   if (options.closing && options.closing()) return true;
-  if (const std::string text = RecoveredAudioText(recovered); !text.empty()) services.ui.Inform(text);
   OpenStartupProject(commandLineProject);
+  // Over the whole window, once it shows what the user left.
+  if (const std::string text = RecoveredAudioText(recovered); !text.empty()) services.ui.Inform(text);
   return true;
 }
 

@@ -165,27 +165,40 @@ void CProApp::ClearInputFaults() {
   recordingHalted_ = 0;
 }
 
-void CProApp::HaltRecording(uint32_t slot, int cause) {
+void CProApp::HaltRecording(int cause) {
   if (recordingHalted_.exchange(1) != 0) return;
-  services.thread.Post(msg::kRecordingWriteFailed, run_.load(), static_cast<int64_t>(cause) * 16 + slot);
+  services.thread.Post(msg::kRecordingWriteFailed, run_.load(), cause);
 }
 
-void CProApp::OnRecordingWriteFailed(uint32_t slot, int cause) {
-  if (recording.load() != 1 || slot < 1 || slot > kRecordSlots || !recordSegments[slot - 1]) return;
-  // Nothing more reaches the failed take: what it holds now is what it keeps.
-  const uint32_t frameBytes = recordSegments[slot - 1]->GetChannels() * 2u;
-  const uint64_t frames = frameBytes ? devices.GetOutputBytesWritten(slot) / frameBytes : 0;
+void CProApp::OnRecordingWriteFailed(int cause) {
+  if (recording.load() != 1) return;
+  // Nothing more reaches the takes: what they hold now is what they keep. They
+  // stopped together, but the take that failed may hold a buffer more or less.
+  uint64_t fewest = UINT64_MAX, most = 0;
+  for (int slot = 1; slot <= kRecordSlots; ++slot) {
+    if (!recordSegments[slot - 1]) continue;
+    const uint64_t frames = devices.GetOutputBytesWritten(static_cast<uint32_t>(slot)) /
+                            (recordSegments[slot - 1]->GetChannels() * 2u);
+    fewest = std::min(fewest, frames);
+    most = std::max(most, frames);
+  }
   if (recordSegmentWindow.open) {
     FinishEditorRecording();
   } else {
     EndRecordingWindow(true);
     OnStopProject();
   }
+  if (most == 0) fewest = 0;
   const bool full = cause == ENOSPC || cause == EDQUOT;
   const std::string why = full ? "the disk that holds " + tempFolder + " is full"
                                : "the audio could not be written to " + tempFolder;
   char kept[96];
-  std::snprintf(kept, sizeof kept, "%.1f seconds", static_cast<double>(frames) / 44100.0);
+  const double from = static_cast<double>(fewest) / 44100.0, to = static_cast<double>(most) / 44100.0;
+  if (std::lround(from * 10) == std::lround(to * 10)) {
+    std::snprintf(kept, sizeof kept, "%.1f seconds", to);
+  } else {
+    std::snprintf(kept, sizeof kept, "%.1f to %.1f seconds", from, to);
+  }
   services.ui.Inform("Recording stopped: " + why + " (" + std::strerror(cause) +
                      ").\n\nWhat was recorded up to then is kept: " + kept + ".");
 }
@@ -217,7 +230,7 @@ bool CProApp::OnTransportMessage(uint32_t message, int64_t wParam, int64_t lPara
       if (current) ReportError(kSource, static_cast<int>(lParam / 16), "");
       return true;
     case msg::kRecordingWriteFailed:
-      if (current) OnRecordingWriteFailed(static_cast<uint32_t>(lParam % 16), static_cast<int>(lParam / 16));
+      if (current) OnRecordingWriteFailed(static_cast<int>(lParam));
       return true;
     case msg::kShowPostedReports:
       DrainThreadReports();

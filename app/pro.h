@@ -253,7 +253,7 @@ class CProApp final : public ui::IMessageReceiver {
   // A take could not be written (a full disk): from now on no slot takes
   // anything, and the user-interface thread stops the recording, keeping what
   // was written, and says why. Recorder thread; cause is the write's errno.
-  void HaltRecording(uint32_t slot, int cause);
+  void HaltRecording(int cause);
   bool IsRecordingHalted() const { return recordingHalted_.load() != 0; }
 
   // ---- Edit operations ------------------------------------------------------
@@ -631,7 +631,7 @@ class CProApp final : public ui::IMessageReceiver {
   std::atomic<int32_t> recordingHalted_{0};
   // A new recording takes audio again on every slot.
   void ClearInputFaults();
-  void OnRecordingWriteFailed(uint32_t slot, int cause);
+  void OnRecordingWriteFailed(int cause);
   int32_t monitoringInput_ = -1;     // the physical input monitored, -1 for none
   bool editorPlayUsesProject_ = false;  // the editor plays through the project's mixer
 

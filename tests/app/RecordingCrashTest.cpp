@@ -128,7 +128,7 @@ TEST_F(RecordingCrashRestart, TheNextStartOffersTheKilledTakeAsAWaveFileWholeUpT
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.1f", static_cast<double>(take.size() / 4) / 44100.0);
   seams.ui.ExpectBox("Tessiro did not end properly the last time it ran. The audio it had recorded or made and not "
-                     "saved is kept as 1 WAV file (" + std::string(seconds) + " seconds in all) in:\n\n" + folder +
+                     "saved is kept as 1 WAV file of " + std::string(seconds) + " seconds in:\n\n" + folder +
                      "\n\nFile > Import Audio File to Track brings them into a project.");
   WriteConfig(audio.Path());
   ASSERT_TRUE(Start());

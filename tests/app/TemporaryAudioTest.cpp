@@ -196,7 +196,7 @@ TEST_F(TemporaryAudioTest, WhatADeadRunMadeComesBackAsWaveFilesOnceAndNothingEls
                                       stamp.substr(6, 2) + "_" + stamp.substr(8, 2) + "-" + stamp.substr(10, 2) +
                                       "-" + stamp.substr(12, 2));
   seams.ui.ExpectBox("Tessiro did not end properly the last time it ran. The audio it had recorded or made and not "
-                     "saved is kept as 2 WAV files (1.5 seconds in all) in:\n\n" +
+                     "saved is kept as 2 WAV files of up to 1.0 seconds each in:\n\n" +
                      folder + "\n\nFile > Import Audio File to Track brings them into a project.");
   StartApp();
 
