@@ -1,7 +1,6 @@
 // Construction, start-up and shut-down of the application object.
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 
 #include "File.h"

@@ -1,7 +1,6 @@
 // Saving a project: its audio moved into the data folder, the model captured
 // as a file image, and the file replaced in one step.
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
