@@ -19,9 +19,9 @@
 #include "controls/HyperLink.h"
 #include "dialogs/AboutDlg.h"
 #include "editor/AudioEditorToolDialog.h"
-#include "EffectsWindow.h"
+#include "ZelmoSettingsDialog.h"
 #include "LevelCallbacks.h"
-#include "LevelsWindow.h"
+#include "LevelsDialog.h"
 #include "editor/ToolBarTimeBoxes.h"
 #include "editor/WaveformEditorGUI.h"
 #include "frame/MainFrame.h"
@@ -171,14 +171,14 @@ void CProgram::InstallView() {
   });
 
   view_.SetToolWindowMaker(ui::ToolWindow::Effects, [app](QWidget* owner) -> QWidget* {
-    auto* window = new dialogs::CEffectsWindow(*app, owner);
+    auto* window = new dialogs::CZelmoSettingsDialog(*app, owner);
     window->Form().SetPresetFolder(platform::ProgramFolder());
     return window;
   });
   view_.SetToolWindowMaker(ui::ToolWindow::Levels, [app](QWidget* owner) -> QWidget* {
     forms::CLevelsForm::Host host{[app] { return app->playing.load() == 1; }, [app] { app->RefuseDuringPlayback(); },
                                   [app] { app->modified = 1; }};
-    return new dialogs::CLevelsWindow(MakeLevelsCallbacks(), app->devices.GetInputPhysicalDeviceCount(),
+    return new dialogs::CLevelsDialog(MakeLevelsCallbacks(), app->devices.GetInputPhysicalDeviceCount(),
                                       std::move(host), owner);
   });
 

@@ -146,7 +146,7 @@ void CEffectsWindowForm::ShowTab(int tab) {
     shown_->InitDialog();
   } else if (type == ZelmoLevels) {
     levels_.Bind(chain, static_cast<short>(tab));
-    levels_.SetSource({app_.project.projectEnd, app_.project.tempo, app_.project.beatsPerBarChoice});
+    levels_.SetProjectSource({app_.project.projectEnd, app_.project.tempo, app_.project.beatsPerBarChoice});
     levels_.InitDialog();
   }
   currentBypass_ = chain->GetEffectBypass(static_cast<short>(tab)) != 0;

@@ -68,7 +68,7 @@ class CAudioLevelsVisualDialog {
   void Bind(CZelmo* engine, short number);
   void Unbind();
   bool IsBound() const { return engine_ != nullptr; }
-  void SetSource(const Source& source) { source_ = source; }
+  void SetProjectSource(const Source& source) { source_ = source; }
   void SetInform(Inform inform) { inform_ = std::move(inform); }
   void SetOnModified(std::function<void()> modified) { modified_ = std::move(modified); }
   void InitDialog();

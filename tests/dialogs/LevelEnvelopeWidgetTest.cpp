@@ -11,7 +11,7 @@
 #include <QTabBar>
 #include <QTest>
 
-#include "EffectsWindow.h"
+#include "ZelmoSettingsDialog.h"
 #include "LevelEnvelopeWidget.h"
 #include "TempFolder.h"
 #include "pro.h"
@@ -40,7 +40,7 @@ TEST(LevelEnvelopeWidget, TheMouseTheMenuAndTheButtonsEditThroughTheForm) {
   chain.AddLevelEntry(number, &first, 3);
   Form form;
   form.Bind(&chain, number);
-  form.SetSource({441000, 120.0f, 0});
+  form.SetProjectSource({441000, 120.0f, 0});
   form.InitDialog();
   CLevelEnvelopeWidget widget(form);
   widget.resize(widget.sizeHint());
@@ -95,15 +95,15 @@ TEST(LevelEnvelopeWidget, ALevelsTabShowsTheEditorOnItsEffect) {
   tessiro::test::CTempFolder presets;
   auto app = std::make_unique<CProApp>(seams.Services());
   {
-    dialogs::CEffectsWindow window(*app);
+    dialogs::CZelmoSettingsDialog window(*app);
     window.Form().SetPresetFolder(presets.Path());
     window.Form().SetAskIndependent([] { return 1; });
-    auto* combo = Item<QComboBox>(&window, dialogs::CEffectsWindow::kAddCombo);
+    auto* combo = Item<QComboBox>(&window, dialogs::CZelmoSettingsDialog::kAddCombo);
     for (const char* item : {"Echo", "Levels"}) {
       combo->setCurrentText(item);
-      QTest::mouseClick(Item<QAbstractButton>(&window, dialogs::CEffectsWindow::kAdd), Qt::LeftButton);
+      QTest::mouseClick(Item<QAbstractButton>(&window, dialogs::CZelmoSettingsDialog::kAdd), Qt::LeftButton);
     }
-    auto* tabs = Item<QTabBar>(&window, dialogs::CEffectsWindow::kTabs);
+    auto* tabs = Item<QTabBar>(&window, dialogs::CZelmoSettingsDialog::kTabs);
     ASSERT_EQ(tabs->count(), 2);
     EXPECT_EQ(tabs->tabText(1), "Levels");
     auto* editor = window.findChild<CLevelEnvelopeWidget*>();
@@ -126,7 +126,7 @@ TEST(LevelEnvelopeWidget, ALevelsTabShowsTheEditorOnItsEffect) {
     EXPECT_FALSE(window.Form().Levels().IsBound());
     emit tabs->tabBarClicked(1);
     ASSERT_NE(window.findChild<CLevelEnvelopeWidget*>(), nullptr);
-    QTest::mouseClick(Item<QAbstractButton>(&window, dialogs::CEffectsWindow::kRemove), Qt::LeftButton);
+    QTest::mouseClick(Item<QAbstractButton>(&window, dialogs::CZelmoSettingsDialog::kRemove), Qt::LeftButton);
     EXPECT_EQ(window.findChild<CLevelEnvelopeWidget*>(), nullptr);
     EXPECT_FALSE(window.Form().Levels().IsBound()) << "unbound before its effect went";
   }

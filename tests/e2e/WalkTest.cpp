@@ -22,7 +22,7 @@
 #include <iterator>
 
 #include "AudioSegment.h"
-#include "EffectsWindow.h"
+#include "ZelmoSettingsDialog.h"
 #include "LevelEnvelopeForm.h"
 #include "Zelmo.h"
 #include "Folders.h"
@@ -625,12 +625,12 @@ void Walk::LoopsAndEffects() {
 
   // The effects window: echo and reverb on track 1, then on the output.
   ASSERT_TRUE(walk.Pick(kEffectsWindow));
-  auto* window = walk.Program().Frame().findChild<dialogs::CEffectsWindow*>();
+  auto* window = walk.Program().Frame().findChild<dialogs::CZelmoSettingsDialog*>();
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(QTest::qWaitFor([&] { return window->isVisible(); }, 2000));
-  auto* chains = Control<QComboBox>(window, dialogs::CEffectsWindow::kChainCombo);
-  auto* effects = Control<QComboBox>(window, dialogs::CEffectsWindow::kAddCombo);
-  QPushButton* add = Control<QPushButton>(window, dialogs::CEffectsWindow::kAdd);
+  auto* chains = Control<QComboBox>(window, dialogs::CZelmoSettingsDialog::kChainCombo);
+  auto* effects = Control<QComboBox>(window, dialogs::CZelmoSettingsDialog::kAddCombo);
+  QPushButton* add = Control<QPushButton>(window, dialogs::CZelmoSettingsDialog::kAdd);
   ASSERT_TRUE(chains && effects && add);
   for (int chain : {1, 0}) {
     ChooseByKeys(chains, chain);
@@ -647,7 +647,7 @@ void Walk::LoopsAndEffects() {
   ExpectTheMix(PlayToEnd("step-5b"));
 
   // The output's reverb, the effect shown, bypassed a second into playback.
-  auto* bypass = Control<QCheckBox>(window, dialogs::CEffectsWindow::kBypassCurrent);
+  auto* bypass = Control<QCheckBox>(window, dialogs::CZelmoSettingsDialog::kBypassCurrent);
   ASSERT_NE(bypass, nullptr);
   walk.TakePlayed();
   ASSERT_TRUE(walk.Press(kRewind));

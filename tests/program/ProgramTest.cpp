@@ -18,7 +18,7 @@
 #include <QTimer>
 
 #include "AudioSegment.h"
-#include "EffectsWindow.h"
+#include "ZelmoSettingsDialog.h"
 #include "FXHolderWindow.h"
 #include "Folders.h"
 #include "OperationWindow.h"
@@ -386,11 +386,11 @@ TEST_F(ProgramRun, PresetsAddedInTheEffectPanelsStayForTheNextRun) {
   std::remove(file.c_str());
   ASSERT_TRUE(StartAndStopIntro());
   program->ViewHost().ShowToolWindow(ui::ToolWindow::Effects, true);
-  auto* window = qobject_cast<dialogs::CEffectsWindow*>(program->ViewHost().ToolWindowWidget(ui::ToolWindow::Effects));
+  auto* window = qobject_cast<dialogs::CZelmoSettingsDialog*>(program->ViewHost().ToolWindowWidget(ui::ToolWindow::Effects));
   ASSERT_NE(window, nullptr);
-  auto* add = window->findChild<QComboBox*>(QString::number(dialogs::CEffectsWindow::kAddCombo));
+  auto* add = window->findChild<QComboBox*>(QString::number(dialogs::CZelmoSettingsDialog::kAddCombo));
   add->setCurrentText("Echo");
-  window->findChild<QPushButton*>(QString::number(dialogs::CEffectsWindow::kAdd))->click();
+  window->findChild<QPushButton*>(QString::number(dialogs::CZelmoSettingsDialog::kAdd))->click();
   ASSERT_NE(window->PanelWidget(), nullptr);
   QTest::keyClicks(window->PanelWidget()->findChild<QLineEdit*>("1168"), "Mine");
   window->PanelWidget()->findChild<QPushButton*>("1169")->click();

@@ -9,10 +9,10 @@
 #include <cstdio>
 #include <memory>
 
-#include "EffectsWindow.h"
+#include "ZelmoSettingsDialog.h"
 #include "FXHolderWindow.h"
 #include "LevelEnvelopeWidget.h"
-#include "LevelsWindow.h"
+#include "LevelsDialog.h"
 #include "QuietServices.h"
 #include "pro.h"
 
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
   auto app = std::make_unique<CProApp>(seams.Services());
   bool ok = true;
   {
-    dialogs::CEffectsWindow window(*app);
+    dialogs::CZelmoSettingsDialog window(*app);
     window.Form().SetPresetFolder(QDir::tempPath().toStdString());
     ok &= Save(window, folder + "/effects-empty.png");
     forms::CEffectsWindowForm& form = window.Form();
@@ -72,13 +72,13 @@ int main(int argc, char** argv) {
     const char* names[] = {"echo", "reverb", "chorus", "equalizer"};
     for (int tab = 0; tab < 4; ++tab) {
       form.SelectTab(tab);
-      window.RebuildTabs();
+      window.RefreshTabs();
       ok &= Save(window, folder + "/effects-" + names[tab] + ".png");
     }
     form.SelectTab(1);
     form.SetCurrentBypass(true);
     form.SetTrackBypass(true);
-    window.RebuildTabs();
+    window.RefreshTabs();
     ok &= Save(window, folder + "/effects-bypassed.png");
 
     // A levels effect on the master with a fade in, a dip and a swell over a ten-second project.
@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
       master->AddLevelEntry(number, &entry, 1);
     }
     master->SetLevelEntryGain(number, 1, 1, 0.2f);
-    window.RebuildTabs();
+    window.RefreshTabs();
     if (auto* editor = window.findChild<dialogs::CLevelEnvelopeWidget*>()) {
       editor->Form().MouseMove(109, 106);  // over the point at 1.5 s: the fields show it
       editor->Form().MouseMove(300, 150);  // the pointer's read-out
@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
   }
   {
     forms::CLevelsForm::Host host{[] { return true; }, [] {}, [] {}};
-    dialogs::CLevelsWindow levels({&PreviewSetGain, &PreviewGetGain, &PreviewOutput, &PreviewChannel,
+    dialogs::CLevelsDialog levels({&PreviewSetGain, &PreviewGetGain, &PreviewOutput, &PreviewChannel,
                                    &PreviewMonitor, &PreviewStopMonitor},
                                   4, host);
     levels.TickMeters();

@@ -158,7 +158,7 @@ void CFrameViewHost::PressLoopRowButton(int loopNumber) {
 }
 void CFrameViewHost::RebuildEffectsTabs() {
   // The effects window is built above the views: reached by its slot's name.
-  if (QWidget* widget = ToolWindowWidget(ui::ToolWindow::Effects)) QMetaObject::invokeMethod(widget, "RebuildTabs");
+  if (QWidget* widget = ToolWindowWidget(ui::ToolWindow::Effects)) QMetaObject::invokeMethod(widget, "RefreshTabs");
 }
 
 void CFrameViewHost::ShowRecordingWindow() {

@@ -33,7 +33,7 @@ struct Envelope {
     Zelmo_Level_Entry first{1, 120.0f, 1.0f, 0, 0};
     chain.AddLevelEntry(number, &first, 3);
     form.Bind(&chain, number);
-    form.SetSource({length, 120.0f, 0});
+    form.SetProjectSource({length, 120.0f, 0});
     form.SetInform([this](const std::string& text) { told.push_back(text); });
     form.InitDialog();
   }

@@ -19,7 +19,7 @@ namespace dialogs {
 class CFormWidget;
 class CLevelEnvelopeWidget;
 
-class CEffectsWindow : public QDialog {
+class CZelmoSettingsDialog : public QDialog {
   Q_OBJECT
 
  public:
@@ -28,8 +28,8 @@ class CEffectsWindow : public QDialog {
   static constexpr int kRemove = 1126, kRemoveAll = 1127;
   static constexpr int kBypassCurrent = 1207, kBypassTrack = 1208, kBypassAll = 1209;
 
-  CEffectsWindow(CProApp& app, QWidget* parent = nullptr);
-  ~CEffectsWindow() override;
+  CZelmoSettingsDialog(CProApp& app, QWidget* parent = nullptr);
+  ~CZelmoSettingsDialog() override;
   forms::CEffectsWindowForm& Form() { return form_; }
   QWidget* PanelWidget() const;
 
@@ -38,7 +38,7 @@ class CEffectsWindow : public QDialog {
 
  public slots:
   // The chains changed elsewhere (undo, a project opened).
-  void RebuildTabs();
+  void RefreshTabs();
 
  private:
   void Show();

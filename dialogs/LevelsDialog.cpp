@@ -1,4 +1,4 @@
-#include "LevelsWindow.h"
+#include "LevelsDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,7 +23,7 @@ constexpr int kLabelIds[4] = {CLevelsForm::kMasterLeftLabel, CLevelsForm::kMaste
                               CLevelsForm::kChannelLeftLabel, CLevelsForm::kChannelRightLabel};
 }  // namespace
 
-CLevelsWindow::CLevelsWindow(const LevelsCallbacks& callbacks, int inputDeviceCount, CLevelsForm::Host host,
+CLevelsDialog::CLevelsDialog(const LevelsCallbacks& callbacks, int inputDeviceCount, CLevelsForm::Host host,
                              QWidget* parent)
     : QDialog(parent), form_(callbacks, inputDeviceCount, std::move(host)) {
   setWindowTitle("Audio Levels");
@@ -68,7 +68,7 @@ CLevelsWindow::CLevelsWindow(const LevelsCallbacks& callbacks, int inputDeviceCo
 
   timer_ = new QTimer(this);
   timer_->setInterval(kMeterMs);
-  connect(timer_, &QTimer::timeout, this, &CLevelsWindow::TickMeters);
+  connect(timer_, &QTimer::timeout, this, &CLevelsDialog::TickMeters);
   for (size_t i = 0; i < 4; ++i) {
     QSlider* slider = sliders_[i];
     connect(slider, &QSlider::valueChanged, this, [this, i](int position) {
@@ -93,7 +93,7 @@ CLevelsWindow::CLevelsWindow(const LevelsCallbacks& callbacks, int inputDeviceCo
   Show();
 }
 
-QSlider* CLevelsWindow::AddSlider(int id) {
+QSlider* CLevelsDialog::AddSlider(int id) {
   QSlider* slider = MakeSlider(id, 0, CLevelsForm::kSliderMax, this);
   slider->setOrientation(Qt::Vertical);
   // Position 0 (+20 dB) at the top.
@@ -104,7 +104,7 @@ QSlider* CLevelsWindow::AddSlider(int id) {
   return slider;
 }
 
-QProgressBar* CLevelsWindow::AddMeter(int id) {
+QProgressBar* CLevelsDialog::AddMeter(int id) {
   auto* meter = new QProgressBar(this);
   meter->setObjectName(CtlName(id));
   meter->setOrientation(Qt::Vertical);
@@ -116,7 +116,7 @@ QProgressBar* CLevelsWindow::AddMeter(int id) {
   return meter;
 }
 
-void CLevelsWindow::Show() {
+void CLevelsDialog::Show() {
   showing_ = true;
   for (size_t i = 0; i < 4; ++i) {
     sliders_[i]->setValue(form_.Position(kSliderIds[i]));
@@ -135,29 +135,29 @@ void CLevelsWindow::Show() {
   showing_ = false;
 }
 
-void CLevelsWindow::TickMeters() {
+void CLevelsDialog::TickMeters() {
   if (!form_.Tick()) timer_->stop();
   for (size_t i = 0; i < 4; ++i) meters_[i]->setValue(form_.Meters()[i]);
 }
 
-void CLevelsWindow::RunMeters() {
+void CLevelsDialog::RunMeters() {
   form_.RunMeters();
   timer_->start();
 }
 
-void CLevelsWindow::StopMeters() { form_.StopMeters(); }
+void CLevelsDialog::StopMeters() { form_.StopMeters(); }
 
-void CLevelsWindow::StopMonitor() {
+void CLevelsDialog::StopMonitor() {
   form_.StopMonitor();
   Show();
 }
 
-void CLevelsWindow::LoadGains() {
+void CLevelsDialog::LoadGains() {
   form_.LoadGains();
   Show();
 }
 
-void CLevelsWindow::hideEvent(QHideEvent* event) {
+void CLevelsDialog::hideEvent(QHideEvent* event) {
   // Closing the window ends the monitoring it started.
   if (form_.Monitoring()) StopMonitor();
   QDialog::hideEvent(event);

@@ -1,4 +1,4 @@
-#include "EffectsWindow.h"
+#include "ZelmoSettingsDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -66,7 +66,7 @@ int AskLevelsIndependent(QWidget* parent) {
   return ask.exec() == 1 ? 1 : 0;
 }
 
-CEffectsWindow::CEffectsWindow(CProApp& app, QWidget* parent) : QDialog(parent), form_(app) {
+CZelmoSettingsDialog::CZelmoSettingsDialog(CProApp& app, QWidget* parent) : QDialog(parent), form_(app) {
   setWindowTitle("Realtime Audio Effects");
   form_.SetAskIndependent([this] { return AskLevelsIndependent(this); });
   auto* layout = new QHBoxLayout(this);
@@ -159,7 +159,7 @@ CEffectsWindow::CEffectsWindow(CProApp& app, QWidget* parent) : QDialog(parent),
   Show();
 }
 
-CEffectsWindow::~CEffectsWindow() {
+CZelmoSettingsDialog::~CZelmoSettingsDialog() {
   // The panel widgets refer to form members: they go first.
   delete panel_;
   panel_ = nullptr;
@@ -167,9 +167,9 @@ CEffectsWindow::~CEffectsWindow() {
   envelope_ = nullptr;
 }
 
-QWidget* CEffectsWindow::PanelWidget() const { return panel_; }
+QWidget* CZelmoSettingsDialog::PanelWidget() const { return panel_; }
 
-void CEffectsWindow::keyPressEvent(QKeyEvent* event) {
+void CZelmoSettingsDialog::keyPressEvent(QKeyEvent* event) {
   // Enter only confirms the edit it was typed in: the window has no default
   // button, and its first button would otherwise add an effect.
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
@@ -179,11 +179,11 @@ void CEffectsWindow::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-void CEffectsWindow::RebuildTabs() {
+void CZelmoSettingsDialog::RefreshTabs() {
   Act([this] { form_.RebuildTabs(); });
 }
 
-void CEffectsWindow::Act(const std::function<void()>& action) {
+void CZelmoSettingsDialog::Act(const std::function<void()>& action) {
   if (showing_) return;  // signals raised while the window is being filled
   // The panel's typed edits reach its effect before the tab changes.
   if (panel_) panel_->CommitTypedEdits();
@@ -196,7 +196,7 @@ void CEffectsWindow::Act(const std::function<void()>& action) {
   Show();
 }
 
-void CEffectsWindow::Show() {
+void CZelmoSettingsDialog::Show() {
   showing_ = true;
   while (tabs_->count() > 0) tabs_->removeTab(0);
   for (const std::string& tab : form_.Tabs()) tabs_->addTab(Qs(tab));

@@ -17,14 +17,14 @@ class QTimer;
 
 namespace dialogs {
 
-class CLevelsWindow : public QDialog {
+class CLevelsDialog : public QDialog {
   Q_OBJECT
   Q_PROPERTY(bool monitoring READ Monitoring)
 
  public:
   static constexpr int kMeterMs = 50;
 
-  CLevelsWindow(const LevelsCallbacks& callbacks, int inputDeviceCount, forms::CLevelsForm::Host host,
+  CLevelsDialog(const LevelsCallbacks& callbacks, int inputDeviceCount, forms::CLevelsForm::Host host,
                 QWidget* parent = nullptr);
   forms::CLevelsForm& Form() { return form_; }
   bool Monitoring() const { return form_.Monitoring(); }

@@ -7,7 +7,7 @@
 #include <QProgressBar>
 #include <QSlider>
 
-#include "LevelsWindow.h"
+#include "LevelsDialog.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ W* Item(const QWidget* root, int id) {
 TEST(LevelsWindowWidgets, SlotsRunTheMetersAndClosingEndsMonitoring) {
   calls.clear();
   CLevelsForm::Host host{[] { return false; }, [] {}, [] {}};
-  dialogs::CLevelsWindow window({&SetGain, &GetGain, &FullScaleLeft, &Silent, &StartMonitor, &StopMonitor}, 4,
+  dialogs::CLevelsDialog window({&SetGain, &GetGain, &FullScaleLeft, &Silent, &StartMonitor, &StopMonitor}, 4,
                                 host);
   auto* left = Item<QSlider>(&window, CLevelsForm::kMasterLeft);
   ASSERT_NE(left, nullptr);

@@ -9,14 +9,14 @@
 #include <QTabBar>
 #include <QTest>
 
-#include "EffectsWindow.h"
+#include "ZelmoSettingsDialog.h"
 #include "TempFolder.h"
 #include "pro.h"
 #include "ui/ScriptedUi.h"
 
 namespace {
 
-using dialogs::CEffectsWindow;
+using dialogs::CZelmoSettingsDialog;
 
 template <class W>
 W* Item(const QWidget* root, int id) {
@@ -33,7 +33,7 @@ class EffectsWindowWidgets : public ::testing::Test {
  protected:
   void SetUp() override {
     app = std::make_unique<CProApp>(seams.Services());
-    window = std::make_unique<CEffectsWindow>(*app);
+    window = std::make_unique<CZelmoSettingsDialog>(*app);
     window->Form().SetPresetFolder(presets.Path());
   }
   void TearDown() override {
@@ -42,23 +42,23 @@ class EffectsWindowWidgets : public ::testing::Test {
     seams.ui.CheckDone();
   }
   void Add(const char* item) {
-    auto* combo = Item<QComboBox>(window.get(), CEffectsWindow::kAddCombo);
+    auto* combo = Item<QComboBox>(window.get(), CZelmoSettingsDialog::kAddCombo);
     combo->setCurrentText(item);
-    QTest::mouseClick(Item<QAbstractButton>(window.get(), CEffectsWindow::kAdd), Qt::LeftButton);
+    QTest::mouseClick(Item<QAbstractButton>(window.get(), CZelmoSettingsDialog::kAdd), Qt::LeftButton);
   }
-  QTabBar* Tabs() { return Item<QTabBar>(window.get(), CEffectsWindow::kTabs); }
+  QTabBar* Tabs() { return Item<QTabBar>(window.get(), CZelmoSettingsDialog::kTabs); }
   QCheckBox* Check(int id) { return Item<QCheckBox>(window.get(), id); }
 
   tessiro::test::ScriptedServices seams;
   tessiro::test::CTempFolder presets;
   std::unique_ptr<CProApp> app;
-  std::unique_ptr<CEffectsWindow> window;
+  std::unique_ptr<CZelmoSettingsDialog> window;
 };
 
 TEST_F(EffectsWindowWidgets, EachAddedEffectGetsItsTabAndItsLivePanel) {
   const WindowCase cases[] = {{"Echo", "Echo", 0}, {"Reverb", "Reverb", 1184}, {"Chorus", "Chorus", 0},
                               {"Flange", "Flange", 0}, {"Equalizer", "Equalizer", 1131}};
-  auto* chain = Item<QComboBox>(window.get(), CEffectsWindow::kChainCombo);
+  auto* chain = Item<QComboBox>(window.get(), CZelmoSettingsDialog::kChainCombo);
   ASSERT_EQ(chain->count(), 25);
   EXPECT_EQ(chain->itemText(0), "Main Output");
   EXPECT_EQ(chain->itemText(24), "Track 24");
@@ -93,7 +93,7 @@ TEST_F(EffectsWindowWidgets, EachAddedEffectGetsItsTabAndItsLivePanel) {
   EXPECT_FLOAT_EQ(sent.secondDelayMsLeft, 444.0f);
 
   // Moving it back one place: its tab follows it.
-  QTest::mouseClick(Item<QAbstractButton>(window.get(), CEffectsWindow::kMoveBack), Qt::LeftButton);
+  QTest::mouseClick(Item<QAbstractButton>(window.get(), CZelmoSettingsDialog::kMoveBack), Qt::LeftButton);
   EXPECT_EQ(Tabs()->tabText(2), "Reverb");
   EXPECT_EQ(Tabs()->currentIndex(), 2);
   unsigned int type = 0;
@@ -103,27 +103,27 @@ TEST_F(EffectsWindowWidgets, EachAddedEffectGetsItsTabAndItsLivePanel) {
 
 TEST_F(EffectsWindowWidgets, BypassBoxesReachTheChainAndDisableWhatTheyCover) {
   Add("Echo");
-  QTest::mouseClick(Check(CEffectsWindow::kBypassCurrent), Qt::LeftButton);
+  QTest::mouseClick(Check(CZelmoSettingsDialog::kBypassCurrent), Qt::LeftButton);
   EXPECT_EQ(app->effectChains[0]->GetEffectBypass(0), 1);
-  QTest::mouseClick(Check(CEffectsWindow::kBypassTrack), Qt::LeftButton);
+  QTest::mouseClick(Check(CZelmoSettingsDialog::kBypassTrack), Qt::LeftButton);
   EXPECT_EQ(app->effectChains[0]->GetBypass(), 1);
-  EXPECT_FALSE(Check(CEffectsWindow::kBypassCurrent)->isEnabled());
-  QTest::mouseClick(Check(CEffectsWindow::kBypassAll), Qt::LeftButton);
+  EXPECT_FALSE(Check(CZelmoSettingsDialog::kBypassCurrent)->isEnabled());
+  QTest::mouseClick(Check(CZelmoSettingsDialog::kBypassAll), Qt::LeftButton);
   EXPECT_EQ(app->project.bypass.load(), 1);
-  EXPECT_FALSE(Check(CEffectsWindow::kBypassTrack)->isEnabled());
-  QTest::mouseClick(Check(CEffectsWindow::kBypassAll), Qt::LeftButton);
-  QTest::mouseClick(Check(CEffectsWindow::kBypassTrack), Qt::LeftButton);
-  EXPECT_TRUE(Check(CEffectsWindow::kBypassCurrent)->isEnabled());
-  EXPECT_TRUE(Check(CEffectsWindow::kBypassCurrent)->isChecked());
+  EXPECT_FALSE(Check(CZelmoSettingsDialog::kBypassTrack)->isEnabled());
+  QTest::mouseClick(Check(CZelmoSettingsDialog::kBypassAll), Qt::LeftButton);
+  QTest::mouseClick(Check(CZelmoSettingsDialog::kBypassTrack), Qt::LeftButton);
+  EXPECT_TRUE(Check(CZelmoSettingsDialog::kBypassCurrent)->isEnabled());
+  EXPECT_TRUE(Check(CZelmoSettingsDialog::kBypassCurrent)->isChecked());
   EXPECT_EQ(app->modified, 1);
 
   // Chains changed elsewhere (an undo): the slot the frame calls rebuilds the tabs.
   app->effectChains[0]->RemoveAllEffects();
-  QMetaObject::invokeMethod(window.get(), "RebuildTabs");
+  QMetaObject::invokeMethod(window.get(), "RefreshTabs");
   EXPECT_EQ(Tabs()->count(), 0);
   EXPECT_EQ(window->PanelWidget(), nullptr);
-  EXPECT_FALSE(Check(CEffectsWindow::kBypassCurrent)->isChecked());
-  EXPECT_FALSE(Check(CEffectsWindow::kBypassTrack)->isChecked());
+  EXPECT_FALSE(Check(CZelmoSettingsDialog::kBypassCurrent)->isChecked());
+  EXPECT_FALSE(Check(CZelmoSettingsDialog::kBypassTrack)->isChecked());
 }
 
 TEST_F(EffectsWindowWidgets, APanelsPresetMessagesAreShownAndEnterAddsNoEffect) {
