@@ -70,23 +70,11 @@ CLevelsDialog::CLevelsDialog(const LevelsCallbacks& callbacks, int inputDeviceCo
   timer_->setInterval(kMeterMs);
   connect(timer_, &QTimer::timeout, this, &CLevelsDialog::TickMeters);
   for (size_t i = 0; i < 4; ++i) {
-    QSlider* slider = sliders_[i];
-    connect(slider, &QSlider::valueChanged, this, [this, i](int position) {
-      if (showing_) return;
-      form_.MoveSlider(kSliderIds[i], position);
-      Show();
-    });
+    connect(sliders_[i], &QSlider::valueChanged, this, [this, i](int position) { OnSlider(kSliderIds[i], position); });
   }
-  connect(channel_, &QComboBox::activated, this, [this](int index) {
-    form_.SelectChannel(index);
-    Show();
-  });
+  connect(channel_, &QComboBox::activated, this, &CLevelsDialog::OnChannelChange);
   connect(lock_, &QCheckBox::clicked, this, [this](bool on) { form_.SetLocked(on); });
-  connect(monitor_, &QCheckBox::clicked, this, [this](bool on) {
-    form_.ClickMonitor(on);
-    if (form_.MetersRunning() && !timer_->isActive()) timer_->start();
-    Show();
-  });
+  connect(monitor_, &QCheckBox::clicked, this, &CLevelsDialog::OnMonitorCheck);
 
   form_.Init();
   if (form_.MetersRunning()) timer_->start();
@@ -114,6 +102,23 @@ QProgressBar* CLevelsDialog::AddMeter(int id) {
   meter->setFixedWidth(14);
   meter->setMinimumHeight(150);
   return meter;
+}
+
+void CLevelsDialog::OnSlider(int sliderId, int position) {
+  if (showing_) return;
+  form_.MoveSlider(sliderId, position);
+  Show();
+}
+
+void CLevelsDialog::OnChannelChange(int index) {
+  form_.SelectChannel(index);
+  Show();
+}
+
+void CLevelsDialog::OnMonitorCheck(bool ticked) {
+  form_.ClickMonitor(ticked);
+  if (form_.MetersRunning() && !timer_->isActive()) timer_->start();
+  Show();
 }
 
 void CLevelsDialog::Show() {

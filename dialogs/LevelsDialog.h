@@ -37,6 +37,12 @@ class CLevelsDialog : public QDialog {
   void StopMonitor();
   void LoadGains();
 
+ private slots:
+  // A gain slider moved (a locked pair moves together).
+  void OnSlider(int sliderId, int position);
+  void OnChannelChange(int index);
+  void OnMonitorCheck(bool ticked);
+
  protected:
   void hideEvent(QHideEvent* event) override;
 

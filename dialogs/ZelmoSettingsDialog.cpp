@@ -42,39 +42,45 @@ QCheckBox* Check(int id, const char* text, QWidget* parent) {
 }
 }  // namespace
 
-int AskLevelsIndependent(QWidget* parent) {
-  QDialog ask(parent);
-  ask.setObjectName(QStringLiteral("dlg269"));
-  ask.setWindowTitle("Use Independent Channels?");
-  auto* layout = new QVBoxLayout(&ask);
-  layout->addWidget(new QLabel("Allow levels to be channel independent?", &ask));
+CLevelsIndependentDialog::CLevelsIndependentDialog(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("dlg269"));
+  setWindowTitle("Use Independent Channels?");
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(new QLabel("Allow levels to be channel independent?", this));
   auto* note = new QLabel(
-      "Yes gives the left and right channels envelopes of their own; No edits one envelope for both.", &ask);
+      "Yes gives the left and right channels envelopes of their own; No edits one envelope for both.", this);
   note->setWordWrap(true);
   layout->addWidget(note);
   auto* buttons = new QHBoxLayout;
-  auto* yes = new QPushButton("Yes", &ask);
-  yes->setObjectName(CtlName(1289));
-  auto* no = new QPushButton("No", &ask);
-  no->setObjectName(CtlName(1290));
+  auto* yes = new QPushButton("Yes", this);
+  yes->setObjectName(CtlName(kYes));
+  auto* no = new QPushButton("No", this);
+  no->setObjectName(CtlName(kNo));
   buttons->addStretch();
   buttons->addWidget(yes);
   buttons->addWidget(no);
   layout->addLayout(buttons);
-  QObject::connect(yes, &QPushButton::clicked, &ask, [&ask] { ask.done(1); });
-  QObject::connect(no, &QPushButton::clicked, &ask, [&ask] { ask.done(0); });
-  return ask.exec() == 1 ? 1 : 0;
+  connect(yes, &QPushButton::clicked, this, [this] { Answer(1); });
+  connect(no, &QPushButton::clicked, this, [this] { Answer(0); });
+}
+
+void CLevelsIndependentDialog::Answer(int answer) {
+  independent = answer;
+  done(answer);
 }
 
 CZelmoSettingsDialog::CZelmoSettingsDialog(CProApp& app, QWidget* parent) : QDialog(parent), form_(app) {
   setWindowTitle("Realtime Audio Effects");
-  form_.SetAskIndependent([this] { return AskLevelsIndependent(this); });
+  form_.SetAskIndependent([this] {
+    CLevelsIndependentDialog ask(this);
+    ask.exec();
+    return ask.independent;
+  });
   auto* layout = new QHBoxLayout(this);
 
   auto* left = new QVBoxLayout;
-  tabs_ = new QTabBar(this);
+  tabs_ = new CZelmoSettingsTabCtrl(form_, this);
   tabs_->setObjectName(CtlName(kTabs));
-  tabs_->setExpanding(false);
   // The tabs' page: framed, so an empty chain still shows where panels go.
   auto* frame = new QFrame(this);
   frame->setObjectName("1033area");
@@ -142,14 +148,13 @@ CZelmoSettingsDialog::CZelmoSettingsDialog(CProApp& app, QWidget* parent) : QDia
   right->addStretch();
   layout->addLayout(right);
 
-  connect(chain_, &QComboBox::activated, this, [this](int index) { Act([this, index] { form_.SelectChain(index); }); });
+  connect(chain_, &QComboBox::activated, this, &CZelmoSettingsDialog::OnChainChange);
   connect(tabs_, &QTabBar::tabBarClicked, this, [this](int tab) { Act([this, tab] { form_.SelectTab(tab); }); });
-  connect(addButton, &QPushButton::clicked, this,
-          [this] { Act([this] { form_.AddEffect(add_->currentIndex()); }); });
-  connect(forward, &QToolButton::clicked, this, [this] { Act([this] { form_.MoveForward(); }); });
-  connect(back, &QToolButton::clicked, this, [this] { Act([this] { form_.MoveBack(); }); });
-  connect(remove, &QPushButton::clicked, this, [this] { Act([this] { form_.RemoveEffect(); }); });
-  connect(removeAll, &QPushButton::clicked, this, [this] { Act([this] { form_.RemoveAllEffects(); }); });
+  connect(addButton, &QPushButton::clicked, this, &CZelmoSettingsDialog::OnAddEffect);
+  connect(forward, &QToolButton::clicked, this, [this] { OnMoveEffect(kMoveForwardPosition); });
+  connect(back, &QToolButton::clicked, this, [this] { OnMoveEffect(kMoveBackPosition); });
+  connect(remove, &QPushButton::clicked, this, &CZelmoSettingsDialog::OnRemoveEffect);
+  connect(removeAll, &QPushButton::clicked, this, &CZelmoSettingsDialog::OnRemoveAllEffects);
   connect(bypassCurrent_, &QCheckBox::clicked, this,
           [this](bool on) { Act([this, on] { form_.SetCurrentBypass(on); }); });
   connect(bypassTrack_, &QCheckBox::clicked, this, [this](bool on) { Act([this, on] { form_.SetTrackBypass(on); }); });
@@ -180,7 +185,27 @@ void CZelmoSettingsDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void CZelmoSettingsDialog::RefreshTabs() {
-  Act([this] { form_.RebuildTabs(); });
+  Act([this] { tabs_->RebuildTabs(); });
+}
+
+void CZelmoSettingsDialog::OnChainChange(int index) {
+  Act([this, index] { tabs_->SelectChain(index); });
+}
+
+void CZelmoSettingsDialog::OnAddEffect() {
+  Act([this] { form_.AddEffect(add_->currentIndex()); });
+}
+
+void CZelmoSettingsDialog::OnMoveEffect(int position) {
+  Act([this, position] { position == kMoveForwardPosition ? form_.MoveForward() : form_.MoveBack(); });
+}
+
+void CZelmoSettingsDialog::OnRemoveEffect() {
+  Act([this] { form_.RemoveEffect(); });
+}
+
+void CZelmoSettingsDialog::OnRemoveAllEffects() {
+  Act([this] { form_.RemoveAllEffects(); });
 }
 
 void CZelmoSettingsDialog::Act(const std::function<void()>& action) {
@@ -198,9 +223,7 @@ void CZelmoSettingsDialog::Act(const std::function<void()>& action) {
 
 void CZelmoSettingsDialog::Show() {
   showing_ = true;
-  while (tabs_->count() > 0) tabs_->removeTab(0);
-  for (const std::string& tab : form_.Tabs()) tabs_->addTab(Qs(tab));
-  if (!form_.Tabs().empty()) tabs_->setCurrentIndex(form_.CurrentTab());
+  tabs_->ShowTabs();
   chain_->setCurrentIndex(form_.ChainIndex());
   delete panel_;
   panel_ = nullptr;
@@ -227,6 +250,21 @@ void CZelmoSettingsDialog::Show() {
   bypassCurrent_->setEnabled(form_.CurrentBypassEnabled());
   bypassTrack_->setEnabled(form_.TrackBypassEnabled());
   showing_ = false;
+}
+
+CZelmoSettingsTabCtrl::CZelmoSettingsTabCtrl(CEffectsWindowForm& form, QWidget* parent)
+    : QTabBar(parent), form_(form) {
+  setExpanding(false);
+}
+
+void CZelmoSettingsTabCtrl::SelectChain(int index) { form_.SelectChain(index); }
+
+void CZelmoSettingsTabCtrl::RebuildTabs() { form_.RebuildTabs(); }
+
+void CZelmoSettingsTabCtrl::ShowTabs() {
+  while (count() > 0) removeTab(0);
+  for (const std::string& tab : form_.Tabs()) addTab(Qs(tab));
+  if (!form_.Tabs().empty()) setCurrentIndex(form_.CurrentTab());
 }
 
 }  // namespace dialogs

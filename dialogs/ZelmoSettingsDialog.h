@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QTabBar>
 #include <memory>
 
 #include "EffectsWindowForm.h"
@@ -11,7 +12,6 @@
 class QCheckBox;
 class QKeyEvent;
 class QComboBox;
-class QTabBar;
 class QVBoxLayout;
 
 namespace dialogs {
@@ -19,12 +19,29 @@ namespace dialogs {
 class CFormWidget;
 class CLevelEnvelopeWidget;
 
+// The tabs of the chosen chain, one per effect in chain order; which chain and
+// which tab are the form's, remembered per chain.
+class CZelmoSettingsTabCtrl final : public QTabBar {
+ public:
+  CZelmoSettingsTabCtrl(forms::CEffectsWindowForm& form, QWidget* parent);
+  void SelectChain(int index);
+  // From the chain as it is now (also after changes made elsewhere).
+  void RebuildTabs();
+  // The form's tabs, its current one selected.
+  void ShowTabs();
+
+ private:
+  forms::CEffectsWindowForm& form_;
+};
+
 class CZelmoSettingsDialog : public QDialog {
   Q_OBJECT
 
  public:
   static constexpr int kTabs = 1033, kChainCombo = 1034, kAddCombo = 1035, kAdd = 1030, kMove = 1031;
   static constexpr int kMoveForward = 10311, kMoveBack = 10312;
+  // The move spin's positions: towards the chain's start, towards its end.
+  static constexpr int kMoveForwardPosition = 0, kMoveBackPosition = 1;
   static constexpr int kRemove = 1126, kRemoveAll = 1127;
   static constexpr int kBypassCurrent = 1207, kBypassTrack = 1208, kBypassAll = 1209;
 
@@ -40,12 +57,19 @@ class CZelmoSettingsDialog : public QDialog {
   // The chains changed elsewhere (undo, a project opened).
   void RefreshTabs();
 
+ private slots:
+  void OnChainChange(int index);
+  void OnAddEffect();
+  void OnMoveEffect(int position);
+  void OnRemoveEffect();
+  void OnRemoveAllEffects();
+
  private:
   void Show();
   void Act(const std::function<void()>& action);
 
   forms::CEffectsWindowForm form_;
-  QTabBar* tabs_ = nullptr;
+  CZelmoSettingsTabCtrl* tabs_ = nullptr;
   QWidget* area_ = nullptr;
   QVBoxLayout* areaLayout_ = nullptr;
   CFormWidget* panel_ = nullptr;
@@ -58,7 +82,16 @@ class CZelmoSettingsDialog : public QDialog {
   bool showing_ = false;
 };
 
-// "Use Independent Channels?": 1 Yes, 0 No.
-int AskLevelsIndependent(QWidget* parent);
+// "Use Independent Channels?", asked when a levels effect is added; closed
+// without an answer it is a No.
+class CLevelsIndependentDialog final : public QDialog {
+ public:
+  static constexpr int kYes = 1289, kNo = 1290;
+  explicit CLevelsIndependentDialog(QWidget* parent = nullptr);
+  int independent = 0;  // Yes 1, No 0
+
+ private:
+  void Answer(int answer);
+};
 
 }  // namespace dialogs
