@@ -236,5 +236,46 @@ TEST_F(MainWindow, EnterInAnEffectValueBoxAppliesIt) {
   EXPECT_TRUE(window->isVisible());
 }
 
+// ---- The Audio Editor's tool window ---------------------------------------------------------
+
+TEST_F(MainWindow, TheEditorToolWindowShowsTheAudioAndComesAndGoesWithTheEditor) {
+  Start();
+  std::shared_ptr<CAudioSegment> take = EditorAudio(2);
+  QTest::keyClick(&Frame(), Qt::Key_E, Qt::ControlModifier);
+  ASSERT_EQ(View().GetViewMode(), ViewModeEditor);
+  ChooseMenuItem(Qt::Key_V, kEditorTool);
+  auto* tool = dynamic_cast<CAudioEditorToolDialog*>(ToolWindow(ui::ToolWindow::EditorTool));
+  ASSERT_NE(tool, nullptr);
+  EXPECT_TRUE(tool->isVisible());
+  auto text = [tool](int id) { return tool->Field(id)->text().toStdString(); };
+  EXPECT_EQ(text(CAudioEditorToolDialog::kTitleId), "Independent Audio");
+  EXPECT_EQ(text(CAudioEditorToolDialog::kTotalLengthId), "00:02.000") << "the take's length";
+  EXPECT_EQ(text(CAudioEditorToolDialog::kAudioTempoId), "120.00");
+  EXPECT_EQ(text(CAudioEditorToolDialog::kProjectTempoId), "120.00");
+  EXPECT_EQ(text(CAudioEditorToolDialog::kMarkerStartId), "--");
+
+  // A click on the waveform moves the tracker, and the window follows.
+  const view::EditorArea& area = View().audioEditorArea;
+  QTest::mouseClick(&View(), Qt::LeftButton, {}, QPoint(area.x + 48 + (area.width - 94) / 2, area.y + 40));
+  ASSERT_GT(take->trackerStart, 0u);
+  char expected[64] = {};
+  FormatSamplesAsTime(take->trackerStart, 44100, expected);
+  EXPECT_EQ(text(CAudioEditorToolDialog::kTrackerStartId), expected);
+
+  // Away from the Audio Editor the window goes, and it comes back with it.
+  QTest::keyClick(&Frame(), Qt::Key_T, Qt::ControlModifier);
+  EXPECT_FALSE(tool->isVisible()) << "not over the Track View";
+  QTest::keyClick(&Frame(), Qt::Key_E, Qt::ControlModifier);
+  EXPECT_TRUE(tool->isVisible());
+  EXPECT_EQ(text(CAudioEditorToolDialog::kTotalLengthId), "00:02.000");
+
+  // The command again closes it, for good.
+  ChooseMenuItem(Qt::Key_V, kEditorTool);
+  EXPECT_FALSE(tool->isVisible());
+  QTest::keyClick(&Frame(), Qt::Key_T, Qt::ControlModifier);
+  QTest::keyClick(&Frame(), Qt::Key_E, Qt::ControlModifier);
+  EXPECT_FALSE(tool->isVisible());
+}
+
 }  // namespace
 }  // namespace tessiro::test

@@ -182,7 +182,7 @@ TEST_F(ViewTest, ToolWindowFollowsTheAudioEditor) {
   app->config.colorSets[ProConfig::kIndependentColorSet] = {0x112233, 0x445566, 0x778899, 0xAABBCC};
   v.SwitchView(2);
   EXPECT_EQ(Take("AE"), (CallLog{"SetProjectTempo(96)", "UpdateToolBarTimes", "Layout(7,24,824,569)"}));
-  EXPECT_EQ(Take("Tool"), (CallLog{"ShowAt(300,200,500,480)", "UpdateTimeFields(1)", "UpdateTempoFields"}));
+  EXPECT_EQ(Take("Tool"), (CallLog{"ShowAt(300,200,500,480)", "UpdateContentFields", "UpdateTimeFields(1)", "UpdateTempoFields"}));
   // The core colours the editor for what it holds after the frame has its menu.
   EXPECT_EQ(seams.view.calls, (std::vector<std::string>{"SetEditorProjectTempo(96)", "ShowMenuAndToolBarForView(2)",
                                                         "SetEditorColors(112233,445566,778899,AABBCC)"}));
@@ -191,7 +191,7 @@ TEST_F(ViewTest, ToolWindowFollowsTheAudioEditor) {
   EXPECT_EQ(Take("Tool"), CallLog{"Hide"});
   tool.rect = {};
   v.SwitchView(2);
-  EXPECT_EQ(Take("Tool"), (CallLog{"ShowAt(10,20,210,320)", "UpdateTimeFields(1)", "UpdateTempoFields"}));
+  EXPECT_EQ(Take("Tool"), (CallLog{"ShowAt(10,20,210,320)", "UpdateContentFields", "UpdateTimeFields(1)", "UpdateTempoFields"}));
   tool.shown = false;
   v.SwitchView(3);
   v.SwitchView(2);
@@ -207,9 +207,9 @@ struct RefreshCase {
 TEST_F(ViewTest, RefreshesRedrawByMode) {
   const RefreshCase cases[] = {
       {1, false, {"Redraw"}, {}, {}, {}},
-      {2, false, {}, {"Redraw", "UpdateToolBarTimes"}, {}, {"UpdateTimeFields(1)", "UpdateTempoFields"}},
+      {2, false, {}, {"Redraw", "UpdateToolBarTimes"}, {}, {"UpdateContentFields", "UpdateTimeFields(1)", "UpdateTempoFields"}},
       {3, false, {}, {}, {"Redraw"}, {}},
-      {3, true, {"Redraw"}, {"Redraw", "UpdateToolBarTimes"}, {"Redraw"}, {"UpdateTimeFields(0)", "UpdateTempoFields"}},
+      {3, true, {"Redraw"}, {"Redraw", "UpdateToolBarTimes"}, {"Redraw"}, {"UpdateContentFields", "UpdateTimeFields(0)", "UpdateTempoFields"}},
   };
   CProView& v = Make();
   CRecordingToolWindow tool(calls);

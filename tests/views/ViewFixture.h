@@ -111,6 +111,8 @@ class CRecordingEditor final : public view::ITrackViewEditor, public view::IWave
 class CRecordingToolWindow final : public view::IEditorToolWindow {
  public:
   explicit CRecordingToolWindow(CallLog& log) : log_(log) {}
+  void Open() override { log_.push_back("Tool.Open"); }
+  void Close() override { log_.push_back("Tool.Close"); }
   bool IsShown() const override { return shown; }
   draw::Rect WindowRect() const override { return rect; }
   void Hide() override { log_.push_back("Tool.Hide"); }
@@ -119,6 +121,7 @@ class CRecordingToolWindow final : public view::IEditorToolWindow {
     log_.push_back("Tool.ShowAt(" + std::to_string(at.left) + "," + std::to_string(at.top) + "," +
                    std::to_string(at.right) + "," + std::to_string(at.bottom) + ")");
   }
+  void UpdateContentFields() override { log_.push_back("Tool.UpdateContentFields"); }
   void UpdateTimeFields(int ignore) override { log_.push_back("Tool.UpdateTimeFields(" + std::to_string(ignore) + ")"); }
   void UpdateTempoFields() override { log_.push_back("Tool.UpdateTempoFields"); }
   bool shown = true;

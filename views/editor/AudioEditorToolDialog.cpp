@@ -112,12 +112,16 @@ void CAudioEditorToolDialog::Open() {
 
 void CAudioEditorToolDialog::OnInitDialog() {
   timeUnits_->setCurrentIndex(timeUnits == kUnitsStandard ? 0 : 1);
-  UpdateUseProjectValuesCheck();
-  UpdateTitle();
-  DisableProjectFields();
+  UpdateContentFields();
   UpdateTimeFields(0);
   UpdateTempoFields();
   shown = 1;
+}
+
+void CAudioEditorToolDialog::UpdateContentFields() {
+  UpdateUseProjectValuesCheck();
+  UpdateTitle();
+  DisableProjectFields();
 }
 
 void CAudioEditorToolDialog::Close() {

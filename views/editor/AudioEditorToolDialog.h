@@ -40,15 +40,14 @@ class CAudioEditorToolDialog final : public QDialog,
 
   CAudioEditorToolDialog(CProApp* app, CWaveformEditorGUI* editor, QWidget* parent = nullptr);
 
-  // Made and shown (the application's toggle), or taken down.
-  void Open();
-  void Close();
-
   // ---- IEditorToolWindow and IEditorToolFields ---------------------------------
+  void Open() override;
+  void Close() override;
   bool IsShown() const override { return shown != 0; }
   draw::Rect WindowRect() const override;
   void Hide() override { hide(); }
   void ShowAt(const draw::Rect& rect) override;
+  void UpdateContentFields() override;
   void UpdateTimeFields(int ignoreProjectValues) override;
   void UpdateTempoFields() override;
 

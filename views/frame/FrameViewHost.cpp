@@ -3,6 +3,7 @@
 #include "controls/MyEdit.h"
 #include "frame/MainFrame.h"
 #include "frame/PositionSlider.h"
+#include "frame/ScreenFit.h"
 #include "frame/ToolBarTrackLower.h"
 #include "frame/MyMenu.h"
 #include "pro.h"
@@ -251,15 +252,26 @@ QWidget* CFrameViewHost::ToolWindowWidget(ui::ToolWindow window) const {
   return it == toolWindows_.end() ? nullptr : it->second.data();
 }
 
+// The Audio Editor's tool window stays open while a switch of views hides it,
+// and is filled as it opens: it answers for itself.
+static view::IEditorToolWindow* OpenedWindow(QWidget* widget) {
+  return dynamic_cast<view::IEditorToolWindow*>(widget);
+}
+
 bool CFrameViewHost::IsToolWindowShown(ui::ToolWindow window) const {
   QWidget* widget = ToolWindowWidget(window);
+  if (view::IEditorToolWindow* tool = OpenedWindow(widget)) return tool->IsShown();
   return widget && widget->isVisible();
 }
 
 void CFrameViewHost::ShowToolWindow(ui::ToolWindow window, bool show) {
   QWidget* widget = ToolWindowWidget(window);
   if (!show) {
-    if (widget) widget->hide();
+    if (view::IEditorToolWindow* tool = OpenedWindow(widget)) {
+      tool->Close();
+    } else if (widget) {
+      widget->hide();
+    }
     return;
   }
   if (!widget) {
@@ -277,10 +289,25 @@ void CFrameViewHost::ShowToolWindow(ui::ToolWindow window, bool show) {
       widget->move(frame_->geometry().center() - widget->rect().center());
     }
   }
-  widget->show();
+  if (view::IEditorToolWindow* tool = OpenedWindow(widget)) {
+    tool->Open();
+  } else {
+    widget->show();
+  }
+  FitOnScreen(*widget);
   widget->raise();
 }
 
 void CFrameViewHost::RefreshToolWindow(ui::ToolWindow window) {
-  if (QWidget* widget = ToolWindowWidget(window)) widget->update();
+  QWidget* widget = ToolWindowWidget(window);
+  if (!widget) return;
+  if (view::IEditorToolWindow* tool = OpenedWindow(widget)) {
+    tool->UpdateContentFields();
+    tool->UpdateTimeFields(0);
+    tool->UpdateTempoFields();
+  } else if (window == ui::ToolWindow::Levels) {
+    // The gains changed elsewhere (a track's or the project's settings).
+    QMetaObject::invokeMethod(widget, "LoadGains");
+  }
+  widget->update();
 }

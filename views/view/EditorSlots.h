@@ -155,13 +155,18 @@ class ILoopBankEditor : public IViewEditor {
 class IEditorToolWindow {
  public:
   virtual ~IEditorToolWindow() = default;
-  // The window exists (it stays so while hidden by a switch).
+  // Made and shown with every field filled (the application's toggle), or taken down.
+  virtual void Open() = 0;
+  virtual void Close() = 0;
+  // The window is open (it stays so while hidden by a switch).
   virtual bool IsShown() const = 0;
   // Where it stands on the screen.
   virtual draw::Rect WindowRect() const = 0;
   virtual void Hide() = 0;
   // Placed at the rectangle, above the other windows, and shown.
   virtual void ShowAt(const draw::Rect& rect) = 0;
+  // What the editor holds: the title, "Use Project Values" and the project fields.
+  virtual void UpdateContentFields() = 0;
   virtual void UpdateTimeFields(int ignoreProjectValues) = 0;
   virtual void UpdateTempoFields() = 0;
 };

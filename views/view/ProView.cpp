@@ -125,6 +125,7 @@ void CProView::RefreshAudioEditor(int ignoreProjectValues) {
     audioEditor->UpdateToolBarTimes();
   }
   if (toolWindow_ && toolWindow_->IsShown()) {
+    toolWindow_->UpdateContentFields();
     toolWindow_->UpdateTimeFields(ignoreProjectValues);
     toolWindow_->UpdateTempoFields();
   }
@@ -210,6 +211,7 @@ void CProView::SwitchView(int mode) {
     if (toolWindow_ && toolWindow_->IsShown()) {
       // A window opened elsewhere and never put away keeps its place.
       toolWindow_->ShowAt(toolWindowRect.IsEmpty() ? toolWindow_->WindowRect() : toolWindowRect);
+      toolWindow_->UpdateContentFields();
       toolWindow_->UpdateTimeFields(1);
       toolWindow_->UpdateTempoFields();
     }
