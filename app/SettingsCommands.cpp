@@ -98,6 +98,7 @@ int CProApp::OnProjectSettings() {
     ReportError(kSource, kLineProjectSettingsNoView, "");
     return status::kFaultReported;
   }
+  services.view.Relayout();
   services.view.RefreshTrackView();
   if (services.view.IsToolWindowShown(ui::ToolWindow::Levels)) services.view.RefreshToolWindow(ui::ToolWindow::Levels);
   return status::kDone;

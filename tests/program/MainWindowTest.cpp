@@ -277,5 +277,58 @@ TEST_F(MainWindow, TheEditorToolWindowShowsTheAudioAndComesAndGoesWithTheEditor)
   EXPECT_FALSE(tool->isVisible());
 }
 
+// ---- The ruler -------------------------------------------------------------------------------
+
+// The grid the Track View draws and snaps to is the one its project gives now.
+TEST_F(MainWindow, TheRulerFollowsAnOpenedProjectAndANewTempo) {
+  Start();
+  auto expectGrid = [this](const char* when) {
+    SCOPED_TRACE(when);
+    const CAudioTrackList& project = App().project;
+    trackview::Grid expected;
+    trackview::ComputeGrid(expected, {project.tempo, project.beatsPerBarChoice, project.timeDisplay, project.viewWidth,
+                                      View().trackViewArea.width - trackview::kLaneWidthMargin});
+    const trackview::Grid& shown = TrackView().GetGrid();
+    EXPECT_EQ(shown.kind, trackview::kGridBars);
+    EXPECT_EQ(shown.kind, expected.kind);
+    EXPECT_FLOAT_EQ(shown.unit, expected.unit);
+    EXPECT_FLOAT_EQ(shown.snapUnit, expected.snapUnit);
+    EXPECT_EQ(shown.gridPixels, expected.gridPixels);
+    EXPECT_GE(shown.gridPixels, 80) << "bars stand at least 80 pixels apart";
+  };
+  expectGrid("the intro opened at the first start");
+
+  // Saved, replaced by a new project, and opened again.
+  const std::string path = audio / "song.qvk";
+  ASSERT_EQ(App().SaveProject(path), 1);
+  ChooseMenuItem(Qt::Key_F, kNewProject);
+  ASSERT_EQ(SnippetsOfTrack(0), 0u);
+  // The saved file dragged from a file manager onto the main window.
+  QMimeData file;
+  file.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+  QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &file, Qt::LeftButton, {});
+  QApplication::sendEvent(&Frame(), &enter);
+  ASSERT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(200, 200), Qt::CopyAction, &file, Qt::LeftButton, {});
+  QApplication::sendEvent(&Frame(), &drop);
+  ASSERT_GT(SnippetsOfTrack(0), 0u) << "the project is open";
+  expectGrid("a project opened");
+
+  // Project Settings: the tempo typed there and OK.
+  driver.On(QStringLiteral("dlg257"), [](QWidget& dialog) {
+    auto* tempo = Control<QLineEdit>(&dialog, 1228);
+    ASSERT_NE(tempo, nullptr);
+    tempo->setFocus();
+    tempo->selectAll();
+    QTest::keyClicks(tempo, QStringLiteral("90"));
+    QTest::keyClick(tempo, Qt::Key_Tab);
+    ClickButton(dialog, 1);
+  });
+  ChooseMenuItem(Qt::Key_S, kProjectSettings);
+  ASSERT_TRUE(driver.HasMet(QStringLiteral("dlg257")));
+  ASSERT_FLOAT_EQ(App().project.tempo, 90.0f);
+  expectGrid("the tempo changed in Project Settings");
+}
+
 }  // namespace
 }  // namespace tessiro::test

@@ -306,6 +306,9 @@ void CTrackViewGUI::Redraw() {
   drawnTrackingX_ = -1;
   outlineDrawn_ = false;
   if (!app_ || !app_->initialised || !trackList_) return;
+  // The ruler and the snap follow whatever changed since: a project opened, its
+  // tempo, time signature or time display, the zoom.
+  ComputeGrid();
   // Laid out before the application was ready: the controls come now.
   if (controlsCreated_ && !controlsPlaced_ && view_ && view_->GetViewMode() == ViewModeTrack) PlaceControls();
   hitList_.RemoveAllSnippetNodes();
