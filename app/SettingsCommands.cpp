@@ -30,6 +30,24 @@ constexpr float kMinTempo = 50.0f, kMaxTempo = 250.0f, kMaxPitch = 12.0f;
 // The metronome's pattern for a time signature: accent every 4th beat, every 3rd, none.
 int32_t PatternOf(int32_t timeSignature) { return timeSignature == 0 ? 1 : (timeSignature == 1 ? 2 : 0); }
 
+// The colours shown everywhere at once, and kept for the next run.
+void ApplyColorSettings(CProApp& app, const ColorSettingsRequest::Result& colors) {
+  for (int t = 0; t < ColorSettingsRequest::kTracks; ++t) {
+    app.project.SetTrackColors(t, colors.trackColors[t]);
+    app.config.colorSets[t] = colors.trackColors[t];
+  }
+  for (int n = 0; n < ColorSettingsRequest::kLoops; ++n) {
+    app.config.colorSets[ProConfig::kFirstLoopColorSet + n] = colors.loopColors[n];
+    std::shared_ptr<CAudioLoop> loop;
+    if (app.loopBank.FindLoop(n, &loop) == 1) app.loopBank.SetLoopColors(n, colors.loopColors[n]);
+  }
+  app.config.colorSets[ProConfig::kIndependentColorSet] = colors.editorColors;
+  // The live flag and the stored one are the same choice.
+  app.useTrackColors = app.config.useTrackColors = colors.useTrackColors != 0;
+  app.ApplyEditorColorSet();
+  app.services.view.RefreshCurrentView();
+}
+
 }  // namespace
 
 int CProApp::OnProjectSettings() {
@@ -207,27 +225,19 @@ int CProApp::OnColorSettings() {
   }
   request.editorColors = config.colorSets[ProConfig::kIndependentColorSet];
   request.useTrackColors = config.useTrackColors;
-  const std::optional<ColorSettingsRequest::Result> answer = services.ui.Request(request);
-  if (!answer) return status::kCancelled;
-  for (int t = 0; t < ColorSettingsRequest::kTracks; ++t) {
-    project.SetTrackColors(t, answer->trackColors[t]);
-    config.colorSets[t] = answer->trackColors[t];
-  }
-  for (int n = 0; n < ColorSettingsRequest::kLoops; ++n) {
-    config.colorSets[ProConfig::kFirstLoopColorSet + n] = answer->loopColors[n];
-    std::shared_ptr<CAudioLoop> loop;
-    if (loopBank.FindLoop(n, &loop) == 1) loopBank.SetLoopColors(n, answer->loopColors[n]);
-  }
-  config.colorSets[ProConfig::kIndependentColorSet] = answer->editorColors;
-  // The live flag and the stored one are the same choice.
-  useTrackColors = config.useTrackColors = answer->useTrackColors != 0;
   if (!services.view.HasView()) {
     ReportError(kSource, kLineColorSettingsNoView, "");
     return status::kFaultReported;
   }
-  services.view.RefreshCurrentView();
-  return status::kDone;
+  const ColorSettingsRequest::Result before{request.trackColors, request.loopColors, request.editorColors,
+                                            request.useTrackColors};
+  request.apply = [this](const ColorSettingsRequest::Result& colors) { ApplyColorSettings(*this, colors); };
+  const std::optional<ColorSettingsRequest::Result> answer = services.ui.Request(request);
+  // Cancel takes back what the dialog showed while it was open.
+  ApplyColorSettings(*this, answer ? *answer : before);
+  return answer ? status::kDone : status::kCancelled;
 }
+
 
 int CProApp::OnMetronomeSettings() {
   if (RefuseDuringPlayback()) return status::kFaultReported;

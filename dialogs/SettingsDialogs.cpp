@@ -124,7 +124,7 @@ std::optional<MetronomeSettingsRequest::Result> CMetronomeDialog::Ask(const Metr
 // ---- Colours -------------------------------------------------------------------
 
 CColorSettingsDialog::CColorSettingsDialog(const ColorSettingsRequest& request, QWidget* parent)
-    : CFormDialog(parent), form_(request) {
+    : CFormDialog(parent), form_(request), apply_(request.apply) {
   setObjectName("dlg" + QString::number(kTemplateId));
   setWindowTitle("Color Settings");
   using forms::ColorMember;
@@ -150,6 +150,7 @@ CColorSettingsDialog::CColorSettingsDialog(const ColorSettingsRequest& request, 
     viewsForm->addRow(names[i], viewColors_[i]);
     connect(viewColors_[i], &QComboBox::activated, this, [this, member = members[i]](int index) {
       form_.OnColor(member, index);
+      Apply();
     });
   }
   auto* setAll = new QPushButton("Set All To Current Color", views);
@@ -165,6 +166,7 @@ CColorSettingsDialog::CColorSettingsDialog(const ColorSettingsRequest& request, 
     editorForm->addRow(names[i], editorColors_[i]);
     connect(editorColors_[i], &QComboBox::activated, this, [this, member = members[i]](int index) {
       form_.OnEditorColor(member, index);
+      Apply();
     });
   }
   useTrackColors_ = new QCheckBox("Use Track or Loop Color", editor);
@@ -183,9 +185,13 @@ CColorSettingsDialog::CColorSettingsDialog(const ColorSettingsRequest& request, 
     form_.OnItem(index);
     Render();
   });
-  connect(useTrackColors_, &QCheckBox::clicked, this, [this](bool ticked) { form_.OnUseTrackColors(ticked); });
+  connect(useTrackColors_, &QCheckBox::clicked, this, [this](bool ticked) {
+    form_.OnUseTrackColors(ticked);
+    Apply();
+  });
   connect(setAll, &QPushButton::clicked, this, [this] {
     form_.OnSetAll();
+    Apply();
     Render();
   });
 
@@ -217,10 +223,14 @@ void CColorSettingsDialog::Render() {
   useTrackColors_->setChecked(form_.UseTrackColors());
 }
 
+void CColorSettingsDialog::Apply() {
+  if (apply_) apply_(form_.Result());
+}
+
 std::optional<ColorSettingsRequest::Result> CColorSettingsDialog::Ask(const ColorSettingsRequest& request,
                                                                       QWidget* parent) {
   CColorSettingsDialog dialog(request, parent);
-  dialog.exec();
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.Result();
 }
 

@@ -50,14 +50,17 @@ class CColorSettingsDialog final : public CFormDialog {
 
   explicit CColorSettingsDialog(const ColorSettingsRequest& request, QWidget* parent = nullptr);
   const ColorSettingsRequest::Result& Result() const { return form_.Result(); }
-  // The colours apply as they are chosen: the answer comes on OK and Cancel alike.
+  // Each choice is applied as it is made; OK answers with the colours, Cancel with nothing.
   static std::optional<ColorSettingsRequest::Result> Ask(const ColorSettingsRequest& request, QWidget* parent);
 
  protected:
   void Render() override;
 
  private:
+  void Apply();
+
   forms::ColorSettingsForm form_;
+  std::function<void(const ColorSettingsRequest::Result&)> apply_;
   QRadioButton *trackView_, *loopBank_;
   QComboBox* item_;
   QComboBox* viewColors_[4];    // by forms::ColorMember

@@ -112,6 +112,8 @@ int CProApp::ImportAudioToEditor() {
   undoList.Add(std::move(record));
   modified = 1;
   SetEditorIndependentAudio(segment);
+  // Independent audio shows in its own colours, whatever the editor held before.
+  ApplyEditorColorSet();
   services.view.RefreshAllViews();
   return status::kDone;
 }

@@ -68,8 +68,9 @@ struct AppSettingsRequest {
   };
 };
 
-// "Color Settings". Colours apply as they are chosen, so the answer is the
-// whole state when the dialog closes (OK and Cancel alike close it).
+// "Color Settings". Each colour shows as it is chosen: the dialog hands the
+// whole state to apply after every choice. OK answers with it; Cancel answers
+// nothing, and the colours the dialog was given come back.
 struct ColorSettingsRequest {
   static constexpr const char* kKind = "CColorSettingsDialog";
   static constexpr int kTracks = 24;
@@ -84,6 +85,7 @@ struct ColorSettingsRequest {
     TrackColorSet editorColors{};
     int32_t useTrackColors = 0;
   };
+  std::function<void(const Result&)> apply;
 };
 
 // "Metronome Settings": the metronome's parameters, BPM kept as it is.

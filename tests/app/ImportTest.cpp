@@ -7,6 +7,7 @@
 #include "AudioSnippetLoop.h"
 #include "EditRunning.h"
 #include "ImportFixture.h"
+#include "ProConfig.h"
 #include "ReportRecorder.h"
 #include "requests/ImportExportRequests.h"
 
@@ -189,6 +190,20 @@ TEST_F(ImportTest, AnImportToTheEditorRecordsWhatTheEditorShowedBefore) {
   EXPECT_EQ(record->editorAfter.segment, app->GetEditorSegment());
   EXPECT_EQ(app->editorSource, EditorSourceIndependent);
   EXPECT_EQ(app->modified, 1);
+}
+
+// Whatever the editor showed before (a track's or a loop's colours), imported
+// audio is independent audio and shows in its colours.
+TEST_F(ImportTest, AnImportToTheEditorShowsTheIndependentAudiosColours) {
+  app->config.colorSets[ProConfig::kIndependentColorSet] = {0x111111, 0x222222, 0x333333, 0x444444};
+  app->useTrackColors = 1;
+  seams.view.calls.clear();
+  ASSERT_EQ(Import(Target::Editor, WriteWave("coloured.wav", 44100, 1, Staircase(44100, 1))), status::kDone);
+  std::vector<std::string> colours;
+  for (const std::string& call : seams.view.calls) {
+    if (call.rfind("SetEditorColors", 0) == 0) colours.push_back(call);
+  }
+  EXPECT_EQ(colours, std::vector<std::string>{"SetEditorColors(111111,222222,333333,444444)"});
 }
 
 TEST_F(ImportTest, TheLoopBankTakesThirtySecondsAndThirtyTwoLoops) {

@@ -200,20 +200,37 @@ TEST(SettingsDialogs, TheRequestsAreAnsweredOnOkAndNotOnCancel) {
   ASSERT_TRUE(answer.has_value());
   EXPECT_EQ(std::any_cast<MixdownDialogRequest::Result>(answer).sourceTracks[23], 1);
 
-  // Colours apply as they are chosen: Cancel answers with what was chosen.
+  // Colours are applied as they are chosen, each choice with all the others;
+  // OK answers with them, Cancel answers nothing.
   ColorSettingsRequest colors;
   colors.trackColors[2].marker = 0x123456;
-  QTimer::singleShot(0, [] {
-    QWidget* modal = QApplication::activeModalWidget();
-    ASSERT_NE(modal, nullptr);
-    Item<QComboBox>(modal, CColorSettingsDialog::kItem)->setCurrentIndex(2);
-    emit Item<QComboBox>(modal, CColorSettingsDialog::kItem)->activated(2);
-    emit Item<QComboBox>(modal, CColorSettingsDialog::kMarkers)->activated(3);
-    Item<QPushButton>(modal, kCancelId)->click();
-  });
-  answer = handlers.Call(typeid(ColorSettingsRequest), &colors);
-  ASSERT_TRUE(answer.has_value());
-  EXPECT_EQ(std::any_cast<ColorSettingsRequest::Result>(answer).trackColors[2].marker, forms::kPalette[3].colorref);
+  std::vector<ColorSettingsRequest::Result> applied;
+  colors.apply = [&applied](const ColorSettingsRequest::Result& now) { applied.push_back(now); };
+  for (const int close : {kCancelId, kOkId}) {
+    applied.clear();
+    QTimer::singleShot(0, [close] {
+      QWidget* modal = QApplication::activeModalWidget();
+      ASSERT_NE(modal, nullptr);
+      Item<QComboBox>(modal, CColorSettingsDialog::kItem)->setCurrentIndex(2);
+      emit Item<QComboBox>(modal, CColorSettingsDialog::kItem)->activated(2);
+      emit Item<QComboBox>(modal, CColorSettingsDialog::kMarkers)->activated(3);
+      emit Item<QComboBox>(modal, CColorSettingsDialog::kEditorWaveform)->activated(9);
+      Item<QPushButton>(modal, close)->click();
+    });
+    answer = handlers.Call(typeid(ColorSettingsRequest), &colors);
+    ASSERT_EQ(applied.size(), 2u) << "one apply per colour chosen";
+    EXPECT_EQ(applied[0].trackColors[2].marker, forms::kPalette[3].colorref);
+    EXPECT_EQ(applied[0].editorColors.waveformFill, colors.editorColors.waveformFill);
+    EXPECT_EQ(applied[1].trackColors[2].marker, forms::kPalette[3].colorref) << "the first choice stays";
+    EXPECT_EQ(applied[1].editorColors.waveformFill, forms::kPalette[9].colorref);
+    if (close == kCancelId) {
+      EXPECT_FALSE(answer.has_value());
+    } else {
+      ASSERT_TRUE(answer.has_value());
+      EXPECT_EQ(std::any_cast<ColorSettingsRequest::Result>(answer).editorColors.waveformFill,
+                forms::kPalette[9].colorref);
+    }
+  }
 }
 
 TEST(SettingsDialogs, ColourCombosShowTheChosenItemsColours) {

@@ -330,5 +330,47 @@ TEST_F(MainWindow, TheRulerFollowsAnOpenedProjectAndANewTempo) {
   expectGrid("the tempo changed in Project Settings");
 }
 
+// ---- Colours ---------------------------------------------------------------------------------
+
+// A colour chosen in Color Settings shows at once; Cancel puts back every
+// colour the dialog had changed.
+TEST_F(MainWindow, ColorSettingsShowAtOnceAndCancelPutsTheOldColoursBack) {
+  Start();
+  // A pixel of track 1's snippet box, clear of its waveform.
+  const int x = trackview::kLaneX + 20, y = trackview::kFirstRowY + 3;
+  auto trackColours = [this] {
+    TrackColorSet colours;
+    EXPECT_EQ(App().project.GetTrackColors(0, &colours), 1);
+    return colours;
+  };
+  const TrackColorSet before = trackColours();
+  const TrackColorSet editorBefore = App().config.colorSets[ProConfig::kIndependentColorSet];
+  const draw::COLORREF pixelBefore = TrackView().BackBuffer().Pixel(x, y);
+  ASSERT_EQ(pixelBefore, before.snippetBox);
+  // The next colour of a combo, chosen with the arrow keys.
+  auto chooseNext = [](QComboBox* combo) {
+    ASSERT_NE(combo, nullptr);
+    combo->setFocus();
+    QTest::keyClick(combo, combo->currentIndex() + 1 < combo->count() ? Qt::Key_Down : Qt::Key_Up);
+  };
+  driver.On(QStringLiteral("dlg283"), [&](QWidget& dialog) {
+    chooseNext(Control<QComboBox>(&dialog, 1110));  // the snippet box of track 1
+    const TrackColorSet shown = trackColours();
+    EXPECT_NE(shown.snippetBox, before.snippetBox) << "the colour is the track's at once";
+    EXPECT_EQ(TrackView().BackBuffer().Pixel(x, y), shown.snippetBox) << "and the Track View shows it";
+    chooseNext(Control<QComboBox>(&dialog, 1102));  // the Audio Editor's waveform
+    EXPECT_NE(App().config.colorSets[ProConfig::kIndependentColorSet].waveformFill, editorBefore.waveformFill);
+    ClickButton(dialog, 2);
+  });
+  ChooseMenuItem(Qt::Key_S, kColorSettings);
+  ASSERT_TRUE(driver.HasMet(QStringLiteral("dlg283")));
+  const TrackColorSet after = trackColours();
+  EXPECT_EQ(after.snippetBox, before.snippetBox) << "Cancel puts the track's colour back";
+  EXPECT_EQ(after.waveformFill, before.waveformFill);
+  EXPECT_EQ(App().config.colorSets[0].snippetBox, before.snippetBox);
+  EXPECT_EQ(App().config.colorSets[ProConfig::kIndependentColorSet].waveformFill, editorBefore.waveformFill);
+  EXPECT_EQ(TrackView().BackBuffer().Pixel(x, y), pixelBefore);
+}
+
 }  // namespace
 }  // namespace tessiro::test
