@@ -372,5 +372,56 @@ TEST_F(MainWindow, ColorSettingsShowAtOnceAndCancelPutsTheOldColoursBack) {
   EXPECT_EQ(TrackView().BackBuffer().Pixel(x, y), pixelBefore);
 }
 
+// ---- The Track View's navigation buttons --------------------------------------------------------
+
+// Five skinned buttons as the Audio Editor's: a picture each for normal, hot
+// and pressed, whole above the view's frame, each clicked into its operation.
+TEST_F(MainWindow, TheTrackViewsNavigationButtonsAreSkinnedButtons) {
+  Start();
+  for (int i = 0; i < CTrackViewGUI::kNavButtonCount; ++i) {
+    CMyButton* button = TrackView().NavigationButton(i);
+    ASSERT_NE(button, nullptr) << i;
+    EXPECT_TRUE(button->isVisible());
+    EXPECT_EQ(button->parentWidget(), &View());
+    EXPECT_EQ(button->MessageId(), 42935 + i);
+    EXPECT_EQ(button->size(), QSize(17, 18));
+    EXPECT_LT(button->geometry().bottom(), View().height() - 4) << "whole above the frame's bottom edge";
+    EXPECT_LT(button->geometry().right(), View().width() - 4);
+  }
+
+  // Normal, hot and pressed are three pictures.
+  CMyButton* zoomIn = TrackView().NavigationButton(3);
+  const QImage normal = zoomIn->grab().toImage();
+  QTest::mouseMove(zoomIn, QPoint(8, 9));
+  ASSERT_TRUE(QTest::qWaitFor([zoomIn] { return zoomIn->IsHot() == 1; }, 2000));
+  const QImage hot = zoomIn->grab().toImage();
+  QTest::mousePress(zoomIn, Qt::LeftButton, {}, QPoint(8, 9));
+  EXPECT_EQ(zoomIn->IsPressed(), 1);
+  const QImage pressed = zoomIn->grab().toImage();
+  EXPECT_NE(hot, normal);
+  EXPECT_NE(pressed, hot);
+  EXPECT_NE(pressed, normal);
+  QTest::mouseRelease(zoomIn, Qt::LeftButton, {}, QPoint(8, 9));
+  EXPECT_EQ(zoomIn->IsPressed(), 0);
+
+  // Each click is its operation (the press above zoomed in once).
+  CAudioTrackList& project = App().project;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return project.viewWidth < project.projectEnd; }, 2000)) << "zoom in";
+  const uint32_t zoomed = project.viewWidth;
+  auto click = [this](int index) { QTest::mouseClick(TrackView().NavigationButton(index), Qt::LeftButton); };
+  click(4);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return project.viewWidth > zoomed; }, 2000)) << "zoom out";
+  const int rows = TrackView().VisibleRows();
+  click(0);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return TrackView().VisibleRows() == rows - 1; }, 2000)) << "fewer rows";
+  click(1);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return TrackView().VisibleRows() == rows; }, 2000)) << "more rows";
+  click(3);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return project.viewStart > 0 || project.viewEnd < project.projectEnd; }, 2000));
+  click(2);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return project.viewStart == 0 && project.viewEnd == project.projectEnd; }, 2000))
+      << "whole project";
+}
+
 }  // namespace
 }  // namespace tessiro::test

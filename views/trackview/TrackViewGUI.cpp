@@ -13,6 +13,7 @@
 #include "AudioSegment.h"
 #include "AudioSnippet.h"
 #include "Generic.h"
+#include "controls/MyButton.h"
 #include "draw/Canvas.h"
 #include "pro.h"
 #include "skin/SkinFactory.h"
@@ -45,17 +46,20 @@ constexpr int kHiddenAt = 8000;
 constexpr int kNameMaxBytes = 255;
 const char* const kRowCaptions[] = {"Arm", "Mute", "Solo", "Props"};
 
-// The five navigation buttons' pictures and where they stand, from the area's
-// right and bottom edges: fewer rows, more rows, whole project, zoom in, zoom out.
+// The five navigation buttons: the message each posts to the main window and
+// its pictures (normal, hot, pressed); fewer rows, more rows, whole project,
+// zoom in, zoom out.
 struct NavButton {
-  int skinId;
-  int fromRight, fromBottom;
+  int message;
+  int normal, hot, pressed;
 };
-constexpr NavButton kNavButtons[] = {{skin::kPlusNormal, 19, 53},
-                                     {skin::kMinusNormal, 19, 35},
-                                     {skin::kWholeNormal, 19, 17},
-                                     {skin::kPlusNormal, 53, 17},
-                                     {skin::kMinusNormal, 36, 17}};
+constexpr NavButton kNavButtons[CTrackViewGUI::kNavButtonCount] = {
+    {42935, skin::kPlusNormal, skin::kPlusHot, skin::kPlusPressed},
+    {42936, skin::kMinusNormal, skin::kMinusHot, skin::kMinusPressed},
+    {42937, skin::kWholeNormal, skin::kWholeHot, skin::kWholePressed},
+    {42938, skin::kPlusNormal, skin::kPlusHot, skin::kPlusPressed},
+    {42939, skin::kMinusNormal, skin::kMinusHot, skin::kMinusPressed}};
+constexpr int kNavButtonWidth = 17, kNavButtonHeight = 18;
 
 std::string CutToBytes(const std::string& text, size_t bytes) {
   if (text.size() <= bytes) return text;
@@ -91,12 +95,17 @@ CTrackViewGUI::~CTrackViewGUI() {
   delete pitchSpin_;
   delete hScrollBar_;
   delete vScrollBar_;
+  for (CMyButton* button : navButtons_) delete button;
 }
 
 void CTrackViewGUI::AttachView(CProView& view) { view_ = &view; }
 
 QLineEdit* CTrackViewGUI::NameEdit(int row) const {
   return row >= 0 && row < kMaxVisibleRows ? rowControls_[row].name : nullptr;
+}
+
+CMyButton* CTrackViewGUI::NavigationButton(int index) const {
+  return index >= 0 && index < kNavButtonCount ? navButtons_[static_cast<size_t>(index)] : nullptr;
 }
 
 QPushButton* CTrackViewGUI::RowButton(int row, int control) const {
@@ -180,6 +189,10 @@ void CTrackViewGUI::CreateControls() {
   QObject::connect(pitchEdit_, &QLineEdit::returnPressed, view_, [this] { OnPitchEdited(); });
   pitchSpin_ = new CSpinArrows(view_);
   pitchSpin_->onStep = [this](int position) { OnSpin(kPitchSpinId, position); };
+  for (int i = 0; i < kNavButtonCount; ++i) {
+    const NavButton& b = kNavButtons[i];
+    navButtons_[static_cast<size_t>(i)] = new CMyButton(b.message, b.normal, b.hot, b.pressed, view_);
+  }
   if (trackList_) {
     SetTempoText(trackList_->tempo);
     SetPitchText(trackList_->globalPitch.load());
@@ -211,6 +224,16 @@ void CTrackViewGUI::PlaceControls() {
   tempoSpin_->setGeometry(79, h + 2, 16, 15);
   pitchEdit_->setGeometry(135, h + 2, 40, 17);
   pitchSpin_->setGeometry(175, h + 2, 16, 15);
+  // Fewer rows, more rows and whole project stacked at the right; zoom out, then
+  // zoom in, to the left of whole project. Children of the view, they stand
+  // above its frame, never cut by it.
+  for (size_t i = 0; i < 3; ++i) {
+    navButtons_[i]->setGeometry(w - 12, h - 29 + 18 * static_cast<int>(i), kNavButtonWidth, kNavButtonHeight);
+  }
+  const int bottom = h - 29 + 18 * 2;
+  navButtons_[4]->setGeometry(w - 12 - 17, bottom, kNavButtonWidth, kNavButtonHeight);
+  navButtons_[3]->setGeometry(w - 12 - 34, bottom, kNavButtonWidth, kNavButtonHeight);
+  for (CMyButton* button : navButtons_) button->show();
   for (QWidget* control : {static_cast<QWidget*>(hScrollBar_), static_cast<QWidget*>(vScrollBar_),
                            static_cast<QWidget*>(tempoEdit_), static_cast<QWidget*>(tempoSpin_),
                            static_cast<QWidget*>(pitchEdit_), static_cast<QWidget*>(pitchSpin_)}) {
@@ -232,6 +255,7 @@ void CTrackViewGUI::HideControls() {
     hide(row.name);
     for (QPushButton* button : row.buttons) hide(button);
   }
+  for (CMyButton* button : navButtons_) hide(button);
   for (QWidget* control : {static_cast<QWidget*>(hScrollBar_), static_cast<QWidget*>(vScrollBar_),
                            static_cast<QWidget*>(tempoEdit_), static_cast<QWidget*>(tempoSpin_),
                            static_cast<QWidget*>(pitchEdit_), static_cast<QWidget*>(pitchSpin_)}) {
@@ -324,7 +348,6 @@ void CTrackViewGUI::Redraw() {
   }
   DrawRuler(dc);
   dc.Blit(kHeaderX, areaHeight_ - 39, CSkinFactory::Get(skin::kTempoPanel, backBitmap_.Scale()));
-  DrawNavigationButtons(dc);
 }
 
 CAudioTrack* CTrackViewGUI::TrackOfRow(int row, int line) {
@@ -461,13 +484,6 @@ void CTrackViewGUI::DrawRuler(draw::CCanvas& dc) {
     if (box.IsEmpty()) continue;
     dc.FillSolidRect(box, kLabelGround);
     dc.DrawText(QString::fromStdString(tick.label), box, draw::kTextLeft | draw::kTextSingleLine | draw::kTextNoPrefix);
-  }
-}
-
-void CTrackViewGUI::DrawNavigationButtons(draw::CCanvas& dc) {
-  for (const NavButton& button : kNavButtons) {
-    dc.Blit(areaWidth_ - button.fromRight, areaHeight_ - button.fromBottom,
-            CSkinFactory::Get(button.skinId, backBitmap_.Scale()));
   }
 }
 

@@ -33,6 +33,7 @@
 
 class CProApp;
 class CAudioSnippet;
+class CMyButton;
 class QLineEdit;
 class QMenu;
 class QPushButton;
@@ -53,6 +54,8 @@ class CTrackViewGUI final : public view::ITrackViewEditor {
   static constexpr int kPitchEditId = 32883;
   static constexpr int kPitchSpinId = 32884;
   static constexpr int kRowsScrollBarId = 1;
+  // The skinned navigation buttons, posting 42935..42939 to the main window.
+  static constexpr int kNavButtonCount = 5;
   static constexpr draw::COLORREF kGround = 0xF8F8F8;
   static constexpr int kAutoScrollMs = 200;
   // Context menu commands, as the main window takes them.
@@ -138,6 +141,8 @@ class CTrackViewGUI final : public view::ITrackViewEditor {
   int RightClickRow() const { return rightClickRow_; }
   const std::shared_ptr<CAudioSnippet>& RightClickSnippet() const { return rightClickSnippet_; }
   QLineEdit* NameEdit(int row) const;
+  // Fewer rows, more rows, whole project, zoom in, zoom out; null before the controls exist.
+  CMyButton* NavigationButton(int index) const;
   QPushButton* RowButton(int row, int control) const;
   QLineEdit* TempoEdit() const { return tempoEdit_; }
   QLineEdit* PitchEdit() const { return pitchEdit_; }
@@ -157,7 +162,6 @@ class CTrackViewGUI final : public view::ITrackViewEditor {
   void DrawTrack(draw::CCanvas& dc, CAudioTrack& track, int rowTop);
   void DrawSnippets(draw::CCanvas& dc, CAudioTrack& track, int rowTop);
   void DrawRuler(draw::CCanvas& dc);
-  void DrawNavigationButtons(draw::CCanvas& dc);
   // Moves the bar in the back buffer: the old column inverted back, the new one inverted.
   void DrawTrackingBar();
   void DrawTrackingBarOnScreen();
@@ -199,6 +203,7 @@ class CTrackViewGUI final : public view::ITrackViewEditor {
   QLineEdit* pitchEdit_ = nullptr;
   trackview::CSpinArrows* tempoSpin_ = nullptr;
   trackview::CSpinArrows* pitchSpin_ = nullptr;
+  std::array<CMyButton*, kNavButtonCount> navButtons_{};
   QScrollBar* hScrollBar_ = nullptr;
   QScrollBar* vScrollBar_ = nullptr;
   bool controlsCreated_ = false;
