@@ -26,6 +26,7 @@
 #include "editor/WaveformEditorGUI.h"
 #include "frame/MainFrame.h"
 #include "frame/MenuResources.h"
+#include "frame/ScreenFit.h"
 #include "loopbank/LoopBankGUI.h"
 #include "pro.h"
 #include "trackview/TrackViewGUI.h"
@@ -46,6 +47,13 @@ std::unique_ptr<ui::IProfile> MakeProfile() {
 }
 
 std::string ManualFolder() { return platform::InstalledDataFolder() + "/manual"; }
+
+// Nothing opened the manual (no browser, or none that takes local pages): where it
+// lies, so that it can be opened by hand.
+std::string ManualNotOpenedText(int result, const std::string& folder) {
+  return CHyperLink::FailureText(result).toStdString() + "\n\nThe manual is the page " + folder +
+         "/index.html in the program's folder: open it with a web browser.";
+}
 
 }  // namespace
 
@@ -76,6 +84,8 @@ CProgram::~CProgram() {
 }
 
 bool CProgram::Start() {
+  screenFitter_ = std::make_unique<CScreenFitter>();
+  qApp->installEventFilter(screenFitter_.get());
   frame_ = std::make_unique<CMainFrame>(ui_, *profile_, router_, app_.get());
   QScreen* screen = QGuiApplication::primaryScreen();
   if (frame_->Create(screen ? screen->size() : QSize(1024, 768)) != 0) return false;
@@ -210,7 +220,7 @@ void CProgram::RegisterCommands() {
   });
   router_.On(commands::kHelpCommand, [this] {
     const int result = CHyperLink::GotoURL(QString::fromStdString(ManualAddress(ManualFolder())));
-    if (result <= 32) ui_.MessageBox(CHyperLink::FailureText(result).toStdString(), ui::Icon::Warning);
+    if (result <= 32) ui_.MessageBox(ManualNotOpenedText(result, ManualFolder()), ui::Icon::Warning);
   });
   // Enter hands the focus back to the view (an edit box it leaves has taken its text).
   router_.On(commands::kEnterCommand, [this] {

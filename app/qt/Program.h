@@ -22,6 +22,7 @@
 
 class CMainFrame;
 class CProApp;
+class CScreenFitter;
 class CSignalWatcher;
 class CToolBarTimeBoxes;
 
@@ -88,6 +89,7 @@ class CProgram {
   std::unique_ptr<dialogs::COperationDialogs> operationDialogs_;
   std::unique_ptr<dialogs::CFXHolderDialogs> holderDialogs_;
   std::unique_ptr<CSignalWatcher> signals_;
+  std::unique_ptr<CScreenFitter> screenFitter_;
   std::unique_ptr<CToolBarTimeBoxes> timeBoxes_;
   std::function<void()> onFirstPaint_;
   double firstPaintMs_ = -1;

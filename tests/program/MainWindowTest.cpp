@@ -34,6 +34,7 @@
 #include "ProConfig.h"
 #include "TempFolder.h"
 #include "ZelmoSettingsDialog.h"
+#include "controls/HyperLink.h"
 #include "controls/MyButton.h"
 #include "editor/AudioEditorToolDialog.h"
 #include "frame/MainFrame.h"
@@ -57,6 +58,9 @@ class MainWindow : public ::testing::Test {
   void SetUp() override {
     std::remove((platform::ProgramFolder() + "/qvk.cfg").c_str());
     std::remove((platform::ProgramFolder() + "/profile.ini").c_str());
+    MakeProgram();
+  }
+  void MakeProgram() {
     CProgram::Options options;
     options.watchSignals = false;
     program = std::make_unique<CProgram>(options);
@@ -421,6 +425,42 @@ TEST_F(MainWindow, TheTrackViewsNavigationButtonsAreSkinnedButtons) {
   click(2);
   EXPECT_TRUE(QTest::qWaitFor([&] { return project.viewStart == 0 && project.viewEnd == project.projectEnd; }, 2000))
       << "whole project";
+}
+
+// ---- Screens and help ----------------------------------------------------------------------------
+
+// On a desktop scaled to 2 the screen is small: a main window stored for a
+// larger one opens whole on this one, shrunk to it.
+TEST_F(MainWindow, TheMainWindowOpensWholeOnItsScreen) {
+  program.reset();
+  {
+    QSettings profile(QString::fromStdString(platform::ProgramFolder() + "/profile.ini"), QSettings::IniFormat);
+    profile.setValue(QStringLiteral("Settings/MainWndPos"), QStringLiteral("0,1,-1,-1,-1,-1,300,400,1300,1300"));
+  }
+  MakeProgram();
+  Start();
+  ASSERT_TRUE(QTest::qWaitFor([this] { return Frame().HasPainted(); }, 3000));
+  QTest::qWait(50);  // the stored placement comes after the first paint
+  const QRect screen = Frame().screen()->availableGeometry();
+  EXPECT_TRUE(screen.contains(Frame().frameGeometry()))
+      << Frame().frameGeometry().x() << "," << Frame().frameGeometry().y() << " "
+      << Frame().frameGeometry().width() << "x" << Frame().frameGeometry().height();
+}
+
+// With no program to open the manual's page, F1 says where the page is.
+TEST_F(MainWindow, F1WithoutABrowserSaysWhereTheManualIs) {
+  Start();
+  CHyperLink::SetOpener([](const QUrl&) { return false; });
+  QString text;
+  driver.On(QStringLiteral("QMessageBox"), [&text](QWidget& box) {
+    text = static_cast<QMessageBox&>(box).text();
+    box.close();
+  });
+  Activate(&Frame());
+  QTest::keyClick(&Frame(), Qt::Key_F1);
+  CHyperLink::SetOpener(nullptr);
+  EXPECT_TRUE(text.contains(QString::fromStdString(platform::InstalledDataFolder() + "/manual/index.html")))
+      << text.toStdString();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
 #include <QTest>
 
 #include "FrameFixture.h"
@@ -11,6 +12,7 @@
 #include "frame/LoopToolBar.h"
 #include "frame/MyMenu.h"
 #include "frame/ReBar.h"
+#include "frame/ScreenFit.h"
 #include "frame/ToolBarEditorLower.h"
 #include "frame/ToolBarTrackLower.h"
 #include "frame/ToolBarUpper.h"
@@ -50,7 +52,8 @@ TEST_F(FrameTest, PartsAreMadeInOrderAndTheBandsHoldTheLowerBars) {
   EXPECT_FALSE(f.reBar->IsBandShown(2));
   EXPECT_EQ(f.shownBand, 0);
   EXPECT_EQ(f.OwnerDrawnMenu(), f.trackMenu.get());
-  EXPECT_EQ(f.geometry(), QRect(100, 100, 835, 550));
+  // (100, 100, 835, 550), moved and shrunk onto the test's 800 x 800 screen.
+  EXPECT_EQ(f.geometry(), QRect(0, 100, 800, 550));
   EXPECT_EQ(MainWindow(), &f) << "the skinned buttons post to the frame";
 }
 
@@ -153,11 +156,11 @@ TEST_F(FrameTest, CloseAsksFirstAndACancelKeepsTheWindow) {
 }
 
 TEST_F(FrameTest, AStoredPlacementComesBackAfterTheFirstPaint) {
-  seams.profile.values["Settings/MainWndPos"] = "0,1,-1,-1,-1,-1,150,120,950,720";
+  seams.profile.values["Settings/MainWndPos"] = "0,1,-1,-1,-1,-1,150,120,750,720";
   CMainFrame& f = Make();
   f.ShowMainWindow(true);
-  EXPECT_EQ(f.geometry(), QRect(100, 100, 835, 550)) << "not before the window has painted";
-  ASSERT_TRUE(QTest::qWaitFor([&] { return f.geometry() == QRect(150, 120, 800, 600); }, 2000));
+  EXPECT_EQ(f.geometry().size(), QSize(800, 550)) << "not before the window has painted";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return f.geometry() == QRect(150, 120, 600, 600); }, 2000));
 }
 
 TEST_F(FrameTest, AShortPlacementIsIgnored) {
@@ -166,7 +169,37 @@ TEST_F(FrameTest, AShortPlacementIsIgnored) {
   f.ShowMainWindow(true);
   ASSERT_TRUE(QTest::qWaitFor([&] { return f.HasPainted(); }, 2000));
   QTest::qWait(20);
-  EXPECT_EQ(f.geometry(), QRect(100, 100, 835, 550));
+  EXPECT_EQ(f.geometry().size(), QSize(800, 550));
+}
+
+// A desktop scaled to 2 makes a screen small: what was stored for a larger
+// one comes back whole on this one.
+TEST_F(FrameTest, APlacementLargerThanTheScreenComesBackOnItShrunk) {
+  seams.profile.values["Settings/MainWndPos"] = "0,1,-1,-1,-1,-1,300,400,1300,1300";
+  CMainFrame& f = Make();
+  f.ShowMainWindow(true);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return f.HasPainted(); }, 2000));
+  QTest::qWait(20);
+  const QRect screen = f.screen()->availableGeometry();
+  EXPECT_TRUE(screen.contains(f.frameGeometry())) << "the whole window on the screen";
+  EXPECT_EQ(f.frameGeometry().size(), screen.size()) << "as large as the screen allows";
+}
+
+TEST(ScreenFit, AWindowIsMovedAndShrunkOntoItsScreen) {
+  const QRect screen(1600, 0, 800, 500);  // a second screen, right of the first
+  struct Case {
+    QRect frame;
+    QSize smallest;
+    QRect fitted;
+  };
+  const Case cases[] = {
+      {{1700, 50, 400, 300}, {100, 100}, {1700, 50, 400, 300}},   // inside: stays
+      {{2300, 450, 400, 300}, {100, 100}, {2000, 200, 400, 300}},  // past the right and bottom: moved in
+      {{1500, -20, 400, 300}, {100, 100}, {1600, 0, 400, 300}},    // past the left and top
+      {{1700, 100, 835, 550}, {500, 400}, {1600, 0, 800, 500}},    // larger: shrunk to the screen
+      {{1700, 100, 835, 550}, {900, 400}, {1600, 0, 900, 500}},    // cannot be narrower: at the left edge
+  };
+  for (const Case& c : cases) EXPECT_EQ(FitRect(c.frame, screen, c.smallest), c.fitted) << c.frame.x() << "," << c.frame.y();
 }
 
 TEST_F(FrameTest, TheEmptyViewShowsTheGround) {

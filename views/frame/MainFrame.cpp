@@ -20,6 +20,7 @@
 #include "frame/MenuStyle.h"
 #include "frame/MyMenu.h"
 #include "frame/ReBar.h"
+#include "frame/ScreenFit.h"
 #include "frame/ToolBarEditorLower.h"
 #include "frame/ToolBarTrackLower.h"
 #include "frame/ToolBarUpper.h"
@@ -131,6 +132,7 @@ int CMainFrame::Create(QSize screen) {
 
   if (std::optional<QRect> start = StartGeometry(screen)) {
     setGeometry(*start);
+    FitOnScreen(*this);
   } else {
     context_.ui.MessageBox(kResolutionNotice, ui::Icon::Information);
   }
@@ -206,6 +208,7 @@ void CMainFrame::ApplyStoredPlacement() {
     normal.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft());
   }
   setGeometry(normal);
+  FitOnScreen(*this);
   if (p.IsMaximized()) showMaximized();
 }
 
