@@ -222,13 +222,8 @@ void CProgram::RegisterCommands() {
     const int result = CHyperLink::GotoURL(QString::fromStdString(ManualAddress(ManualFolder())));
     if (result <= 32) ui_.MessageBox(ManualNotOpenedText(result, ManualFolder()), ui::Icon::Warning);
   });
-  // Enter hands the focus back to the view (an edit box it leaves has taken its text).
   router_.On(commands::kEnterCommand, [this] {
-    if (IFrameView* view = frame_->View()) {
-      QWidget* widget = view->Widget();
-      const QList<QWidget*> children = widget->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
-      (children.isEmpty() ? widget : children.front())->setFocus();
-    }
+    if (IFrameView* view = frame_->View()) view->OnEnterKey();
   });
   router_.OnRange(
       menu::kRecentFileFirst, menu::kRecentFileLast,

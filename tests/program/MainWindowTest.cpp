@@ -240,6 +240,39 @@ TEST_F(MainWindow, EnterInAnEffectValueBoxAppliesIt) {
   EXPECT_TRUE(window->isVisible());
 }
 
+// Enter in the Track View's tempo edit applies the tempo once and gives the
+// keyboard back to the view; while the project plays it is refused once.
+TEST_F(MainWindow, EnterInTheTempoEditAppliesItOnce) {
+  Start();
+  auto* tempo = View().findChild<QLineEdit*>(QString::number(CProView::kTempoEditId));
+  ASSERT_NE(tempo, nullptr);
+  auto type = [tempo](const char* text) {
+    QTest::mouseClick(tempo, Qt::LeftButton);
+    tempo->selectAll();
+    QTest::keyClicks(tempo, QString::fromLatin1(text));
+    QTest::keyClick(tempo, Qt::Key_Return);
+  };
+  type("90");
+  EXPECT_FLOAT_EQ(App().project.tempo, 90.0f);
+  EXPECT_EQ(tempo->text(), QStringLiteral("90.00"));
+  EXPECT_FALSE(tempo->hasFocus());
+
+  QStringList boxes;
+  driver.On(QStringLiteral("QMessageBox"), [&boxes](QWidget& box) {
+    boxes << static_cast<QMessageBox&>(box).text();
+    box.close();
+  });
+  QTest::keyClick(&Frame(), Qt::Key_Space, Qt::ControlModifier);
+  ASSERT_EQ(App().playing.load(), 1);
+  type("100");
+  EXPECT_EQ(boxes, QStringList{QStringLiteral("Sorry, cannot update tempo during playback.")});
+  EXPECT_FLOAT_EQ(App().project.tempo, 90.0f);
+  EXPECT_EQ(tempo->text(), QStringLiteral("90.00"));
+  Activate(&Frame());
+  QTest::keyClick(&Frame(), Qt::Key_Escape);
+  ASSERT_TRUE(QTest::qWaitFor([this] { return App().playing.load() == 0; }, 5000));
+}
+
 // ---- The Audio Editor's tool window ---------------------------------------------------------
 
 TEST_F(MainWindow, TheEditorToolWindowShowsTheAudioAndComesAndGoesWithTheEditor) {
@@ -279,6 +312,22 @@ TEST_F(MainWindow, TheEditorToolWindowShowsTheAudioAndComesAndGoesWithTheEditor)
   QTest::keyClick(&Frame(), Qt::Key_T, Qt::ControlModifier);
   QTest::keyClick(&Frame(), Qt::Key_E, Qt::ControlModifier);
   EXPECT_FALSE(tool->isVisible());
+
+  // Its keys are its own: Delete there leaves a highlighted section be, Esc closes it.
+  const int y = area.y + 40;
+  QTest::mousePress(&View(), Qt::LeftButton, {}, QPoint(area.x + 60, y));
+  QTest::mouseMove(&View(), QPoint(area.x + 200, y));
+  QTest::mouseRelease(&View(), Qt::LeftButton, {}, QPoint(area.x + 200, y));
+  ASSERT_GT(take->trackerSize, 0u) << "a section is highlighted";
+  ChooseMenuItem(Qt::Key_V, kEditorTool);
+  ASSERT_TRUE(tool->isVisible());
+  Activate(tool);
+  QTest::keyClick(tool, Qt::Key_Delete);
+  EXPECT_EQ(App().GetEditorSegment(), take);
+  EXPECT_EQ(take->length, 2u * 44100);
+  QTest::keyClick(tool, Qt::Key_Escape);
+  EXPECT_FALSE(tool->isVisible());
+  EXPECT_EQ(tool->shown, 0);
 }
 
 // ---- The ruler -------------------------------------------------------------------------------

@@ -6,6 +6,13 @@
 #include "AboutInfo.h"
 #include "draw/Colour.h"
 
+void IFrameView::OnEnterKey() {
+  QWidget* widget = Widget();
+  if (!widget) return;
+  const QList<QWidget*> children = widget->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+  (children.isEmpty() ? widget : children.front())->setFocus();
+}
+
 CEmptyView::CEmptyView(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setObjectName(QStringLiteral("view"));

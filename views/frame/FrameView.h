@@ -38,6 +38,9 @@ class IFrameView {
   // The Audio Editor shows a tracker its tool bar's slider moved.
   virtual void AudioEditorTrackerMoved() = 0;
   virtual void Invalidate(bool erase) = 0;
+  // Enter in the main window: the keyboard goes back to the view (to its first
+  // child window), which applies what an edit box it leaves holds.
+  virtual void OnEnterKey();
 };
 
 // The view area while there is no view: the view's ground, nothing else.

@@ -101,6 +101,11 @@ class CProView final : public QWidget, public IFrameView {
   void LoopBankPageRows(bool down) override;
   void RefreshTrackingBar() override;
   void AudioEditorTrackerMoved() override;
+  // In the Track View the tempo or pitch typed in its edit is applied (once),
+  // then the keyboard goes back to the view.
+  void OnEnterKey() override;
+  // The id of the view's control that has the keyboard; 0 for none.
+  int GetFocusedControlId() const;
 
   // ---- The core's calls on the Track View ---------------------------------------------
   // The play timer's move of the tracking bar, paging the view when following.
@@ -197,4 +202,5 @@ class CProView final : public QWidget, public IFrameView {
   int snapToGrid_ = 1;
   int wheelDelta_ = 0;  // wheel turns not yet a whole notch (fine-grained wheels and touchpads)
   bool initialUpdateDone_ = false;
+  int appliedByEnter_ = 0;  // the edit Enter applied: its losing the focus must not apply it again
 };

@@ -1,6 +1,7 @@
 // The view's input: every mouse, wheel, scroll bar, timer, context-menu and
 // row-control message goes to the editor that is shown, by the view mode.
 #include <QAbstractButton>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QLineEdit>
@@ -236,7 +237,24 @@ void CProView::RouteControl(QAbstractButton* button, int id) {
 bool CProView::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::FocusOut) {
     const QVariant id = watched->property(kControlIdProperty);
-    if (id.isValid()) OnCommand(id.toInt(), view::kEditKillFocus);
+    if (id.isValid() && id.toInt() != appliedByEnter_) OnCommand(id.toInt(), view::kEditKillFocus);
   }
   return QWidget::eventFilter(watched, event);
+}
+
+int CProView::GetFocusedControlId() const {
+  const QWidget* focus = QApplication::focusWidget();
+  if (!focus || focus->parentWidget() != this) return 0;
+  return focus->property(kControlIdProperty).toInt();
+}
+
+void CProView::OnEnterKey() {
+  const int id = GetFocusedControlId();
+  if (viewMode == ViewModeTrack && trackView && (id == kTempoEditId || id == kPitchEditId)) {
+    // Set before applying: a refusal box takes the focus from the edit too.
+    appliedByEnter_ = id;
+    id == kTempoEditId ? trackView->OnTempoEdited() : trackView->OnPitchEdited();
+  }
+  IFrameView::OnEnterKey();
+  appliedByEnter_ = 0;
 }
