@@ -30,6 +30,12 @@ QString Name(int id) { return QString::number(id); }
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 constexpr int kEditWidth = 72;
+// The equalizer's twenty boxes: room for "-140.00" and no more, so that its ten
+// bands and its options fit a window beside the effects window's controls.
+constexpr int kBandEditWidth = 54;
+constexpr int kBandSpacing = 4;
+// The preset list asks for a handful of rows; it grows with the window.
+constexpr int kPresetListHeight = 84;
 constexpr int kSliderWidth = 150;
 constexpr int kPresetNameChars = static_cast<int>(forms::kPresetNameBytes) - 1;
 
@@ -281,6 +287,7 @@ QWidget* CFormWidget::BuildEqualizer() {
   if (!dynamic_cast<forms::CEqualizerDialog*>(&form_)) return nullptr;
   using E = forms::CEqualizerDialog;
   auto* grid = new QGridLayout;
+  grid->setHorizontalSpacing(kBandSpacing);
   grid->addWidget(new QLabel("Left"), 2, 0);
   grid->addWidget(new QLabel("Right"), 3, 0);
   for (int band = 0; band < E::kBands; ++band) {
@@ -292,7 +299,7 @@ QWidget* CFormWidget::BuildEqualizer() {
     grid->addWidget(name, 1, band + 1);
     for (int side = 0; side < 2; ++side) {
       QLineEdit* edit = AddEdit(side == 0 ? E::kLeftEdits[band] : E::kRightEdits[band]);
-      edit->setFixedWidth(kEditWidth - 8);
+      edit->setFixedWidth(kBandEditWidth);
       grid->addWidget(edit, 2 + side, band + 1);
     }
   }
@@ -309,7 +316,8 @@ QWidget* CFormWidget::BuildPresets() {
   auto* layout = new QVBoxLayout;
   presets_ = new QListWidget;
   presets_->setObjectName(Name(id::kPresetList));
-  presets_->setMinimumHeight(120);
+  presets_->setMinimumHeight(kPresetListHeight);
+  presets_->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
   connect(presets_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
     form_.ApplyPreset(presets_->row(item));
     Render();

@@ -87,6 +87,8 @@ CLevelEnvelopeWidget::CLevelEnvelopeWidget(Envelope& form, QWidget* parent) : QW
   }
   zoomRow->addStretch();
   layout->addLayout(zoomRow);
+  // A page taller than the editor: the point's fields go to its foot, not a gap.
+  layout->addStretch();
 
   auto* groups = new QHBoxLayout;
   auto* pointGroup = new QGroupBox("View / Edit Point", this);
@@ -117,7 +119,6 @@ CLevelEnvelopeWidget::CLevelEnvelopeWidget(Envelope& form, QWidget* parent) : QW
   (new QVBoxLayout(unitsGroup))->addWidget(units_);
   groups->addWidget(unitsGroup);
   layout->addLayout(groups);
-  layout->addStretch();
 
   menu_ = new QMenu("Audio Levels Popup", this);
   insert_ = menu_->addAction("Insert New Point");

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTabBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -21,9 +22,29 @@ using forms::CEffectsWindowForm;
 
 namespace {
 const QSize kEmptyArea(520, 340);
+// The smallest page a window made small leaves the panels: they scroll in it.
+const QSize kSmallestArea(240, 160);
+constexpr int kAreaMargin = 4;
 // DialogKit's helpers are not used here: its value records share names with the effect forms'.
 QString CtlName(int id) { return QString::number(id); }
 QString Qs(const std::string& text) { return QString::fromStdString(text); }
+// The panels' page. It asks for room for the largest panel, so that the window
+// has one size whatever panel it shows, and scrolls a panel only when the
+// window is made smaller than that.
+class CPanelArea final : public QScrollArea {
+ public:
+  explicit CPanelArea(QWidget* parent) : QScrollArea(parent) {}
+  void SetRoom(const QSize& room) {
+    room_ = room;
+    updateGeometry();
+  }
+  QSize sizeHint() const override { return room_ + QSize(2 * frameWidth(), 2 * frameWidth()); }
+  QSize minimumSizeHint() const override { return kSmallestArea; }
+
+ private:
+  QSize room_ = kEmptyArea;
+};
+
 QComboBox* MakeCombo(int id, const std::vector<std::string>& entries, QWidget* parent) {
   auto* combo = new QComboBox(parent);
   combo->setObjectName(CtlName(id));
@@ -82,15 +103,17 @@ CZelmoSettingsDialog::CZelmoSettingsDialog(CProApp& app, QWidget* parent) : QDia
   tabs_ = new CZelmoSettingsTabCtrl(form_, this);
   tabs_->setObjectName(CtlName(kTabs));
   // The tabs' page: framed, so an empty chain still shows where panels go.
-  auto* frame = new QFrame(this);
-  frame->setObjectName("1033area");
-  frame->setFrameShape(QFrame::StyledPanel);
-  area_ = frame;
+  auto* page = new CPanelArea(this);
+  page->setObjectName("1033area");
+  page->setFrameShape(QFrame::StyledPanel);
+  page->setWidgetResizable(true);
+  area_ = new QWidget(page);
   areaLayout_ = new QVBoxLayout(area_);
-  areaLayout_->setContentsMargins(4, 4, 4, 4);
-  area_->setMinimumSize(kEmptyArea);
+  areaLayout_->setContentsMargins(kAreaMargin, kAreaMargin, kAreaMargin, kAreaMargin);
+  page->setWidget(area_);
+  page->SetRoom(LargestPanel() + QSize(2 * kAreaMargin, 2 * kAreaMargin));
   left->addWidget(tabs_);
-  left->addWidget(area_, 1);
+  left->addWidget(page, 1);
   layout->addLayout(left, 1);
 
   auto* right = new QVBoxLayout;
@@ -174,6 +197,12 @@ CZelmoSettingsDialog::~CZelmoSettingsDialog() {
 
 QWidget* CZelmoSettingsDialog::PanelWidget() const { return panel_; }
 
+QSize CZelmoSettingsDialog::LargestPanel() {
+  QSize largest = kEmptyArea;
+  for (forms::CEffectPanel* panel : form_.Panels()) largest = largest.expandedTo(CFormWidget(*panel).sizeHint());
+  return largest.expandedTo(CLevelEnvelopeWidget(form_.Levels()).sizeHint());
+}
+
 void CZelmoSettingsDialog::keyPressEvent(QKeyEvent* event) {
   // Enter only confirms the edit it was typed in: the window has no default
   // button, and its first button would otherwise add an effect.
@@ -231,18 +260,13 @@ void CZelmoSettingsDialog::Show() {
   envelope_ = nullptr;
   if (forms::CEffectPanel* panel = form_.ShownPanel()) {
     panel_ = new CFormWidget(*panel, area_);
-    areaLayout_->addWidget(panel_);
+    areaLayout_->addWidget(panel_, 0, Qt::AlignTop);
     panel_->Render();
-    // Room for the panel's labels in full, whichever panel is shown.
-    area_->setMinimumSize((panel_->sizeHint() + QSize(8, 8)).expandedTo(kEmptyArea));
     panel_->show();
   } else if (forms::CAudioLevelsVisualDialog* levels = form_.ShownLevels()) {
     envelope_ = new CLevelEnvelopeWidget(*levels, area_);
-    areaLayout_->addWidget(envelope_);
-    area_->setMinimumSize((envelope_->sizeHint() + QSize(8, 8)).expandedTo(kEmptyArea));
+    areaLayout_->addWidget(envelope_, 0, Qt::AlignLeft);
     envelope_->show();
-  } else {
-    area_->setMinimumSize(kEmptyArea);
   }
   bypassCurrent_->setChecked(form_.CurrentBypass());
   bypassTrack_->setChecked(form_.TrackBypass());
@@ -255,6 +279,10 @@ void CZelmoSettingsDialog::Show() {
 CZelmoSettingsTabCtrl::CZelmoSettingsTabCtrl(CEffectsWindowForm& form, QWidget* parent)
     : QTabBar(parent), form_(form) {
   setExpanding(false);
+  // As tall with no tab as with tabs, so that an empty chain keeps the window's size.
+  addTab(QStringLiteral("Equalizer"));
+  setMinimumHeight(sizeHint().height());
+  removeTab(0);
 }
 
 void CZelmoSettingsTabCtrl::SelectChain(int index) { form_.SelectChain(index); }

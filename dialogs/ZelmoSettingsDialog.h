@@ -67,6 +67,8 @@ class CZelmoSettingsDialog : public QDialog {
  private:
   void Show();
   void Act(const std::function<void()>& action);
+  // The room the largest of the panels asks for.
+  QSize LargestPanel();
 
   forms::CEffectsWindowForm form_;
   CZelmoSettingsTabCtrl* tabs_ = nullptr;

@@ -51,6 +51,8 @@ class CEffectsWindowForm {
   // The envelope editor when the tab shown is a levels effect, else null.
   CAudioLevelsVisualDialog* ShownLevels() { return levels_.IsBound() ? &levels_ : nullptr; }
   CAudioLevelsVisualDialog& Levels() { return levels_; }
+  // Every effect panel the window may show (the levels editor aside).
+  std::array<CEffectPanel*, 5> Panels() { return {&echo_, &reverb_, &chorus_, &flange_, &equalizer_}; }
 
   // The effect chosen in the add combo: true when added.
   bool AddEffect(int item);

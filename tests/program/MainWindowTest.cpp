@@ -15,6 +15,9 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabBar>
 #include <QScreen>
 #include <QSettings>
 #include <QTest>
@@ -381,6 +384,85 @@ TEST_F(MainWindow, TheRulerFollowsAnOpenedProjectAndANewTempo) {
   ASSERT_TRUE(driver.HasMet(QStringLiteral("dlg257")));
   ASSERT_FLOAT_EQ(App().project.tempo, 90.0f);
   expectGrid("the tempo changed in Project Settings");
+}
+
+// ---- The effects window's size ------------------------------------------------------------
+
+// Whatever it shows, the effects window keeps one size, which a 1280 x 800
+// screen holds whole; on a smaller screen it is shrunk to it, and its own
+// controls stay whole, down to its smallest size, while a panel scrolls.
+TEST_F(MainWindow, TheEffectsWindowKeepsOneSizeThatFitsTheScreen) {
+  using W = dialogs::CZelmoSettingsDialog;
+  Start();
+  ChooseMenuItem(Qt::Key_V, kRealtimeEffects);
+  auto* window = qobject_cast<W*>(ToolWindow(ui::ToolWindow::Effects));
+  ASSERT_NE(window, nullptr);
+  const QSize asked = window->sizeHint();
+  EXPECT_LE(asked.width(), 1280 - 100) << "beside the effects, room for the window's border on 1280 pixels";
+  EXPECT_LE(asked.height(), 800 - 100);
+  const QRect screen = window->screen()->availableGeometry();
+  EXPECT_TRUE(screen.contains(window->frameGeometry())) << "whole on the screen";
+  const QSize border = window->frameGeometry().size() - window->size();
+  EXPECT_EQ(window->size(), asked.boundedTo(screen.size() - border)) << "as large as asked, or as the screen";
+  const QSize size = window->size();
+
+  // Its own controls, whole inside it.
+  auto expectControlsWhole = [window](const char* when) {
+    SCOPED_TRACE(when);
+    for (int id : {W::kChainCombo, W::kAddCombo, W::kAdd, W::kMoveForward, W::kMoveBack, W::kRemove, W::kRemoveAll,
+                   W::kBypassCurrent, W::kBypassTrack, W::kBypassAll}) {
+      auto* control = window->findChild<QWidget*>(QString::number(id));
+      ASSERT_NE(control, nullptr) << id;
+      EXPECT_TRUE(control->isVisible()) << id;
+      EXPECT_TRUE(window->rect().contains(QRect(control->mapTo(window, QPoint(0, 0)), control->size()))) << id;
+    }
+  };
+  expectControlsWhole("opened");
+
+  // Each effect added in turn and shown: the window's size does not move.
+  Activate(window);
+  auto* add = window->findChild<QComboBox*>(QString::number(W::kAddCombo));
+  auto* addButton = window->findChild<QPushButton*>(QString::number(W::kAdd));
+  driver.On(QStringLiteral("dlg269"), [](QWidget& question) { ClickButton(question, 1290); });
+  for (int item = 0; item < add->count(); ++item) {
+    SCOPED_TRACE(add->itemText(item).toStdString());
+    add->setFocus();
+    QTest::keyClick(add, Qt::Key_Home);
+    for (int k = 0; k < item; ++k) QTest::keyClick(add, Qt::Key_Down);
+    QTest::mouseClick(addButton, Qt::LeftButton);
+    EXPECT_EQ(window->size(), size);
+    EXPECT_EQ(window->sizeHint(), asked);
+  }
+  ASSERT_EQ(window->findChild<QTabBar*>(QString::number(W::kTabs))->count(), add->count());
+  ASSERT_NE(window->PanelWidget(), nullptr) << "the equalizer, added last, is shown";
+
+  // At its smallest the panel scrolls and nothing of the window's own is cut.
+  window->resize(window->minimumSize());
+  QApplication::processEvents();
+  expectControlsWhole("at the smallest size");
+  auto* page = window->findChild<QScrollArea*>(QStringLiteral("1033area"));
+  ASSERT_NE(page, nullptr);
+  EXPECT_TRUE(page->horizontalScrollBar()->isVisible() || page->verticalScrollBar()->isVisible())
+      << "the panel can be scrolled into view";
+  QTest::mouseClick(window->findChild<QPushButton*>(QString::number(W::kRemoveAll)), Qt::LeftButton);
+}
+
+// The lower tool bars' position sliders end inside the window.
+TEST_F(MainWindow, ThePositionSlidersEndInsideTheWindow) {
+  Start();
+  for (const QSize size : {QSize(640, 480), QSize(800, 600)}) {
+    Frame().resize(size);
+    for (int mode : {ViewModeTrack, ViewModeEditor}) {
+      SCOPED_TRACE(mode);
+      QTest::keyClick(&Frame(), mode == ViewModeTrack ? Qt::Key_T : Qt::Key_E, Qt::ControlModifier);
+      QApplication::processEvents();
+      QWidget* slider = mode == ViewModeTrack ? static_cast<QWidget*>(Frame().trackToolBar->positionSlider)
+                                              : Frame().findChild<QWidget*>(QStringLiteral("32992"));
+      ASSERT_NE(slider, nullptr);
+      const QRect inFrame(slider->mapTo(&Frame(), QPoint(0, 0)), slider->size());
+      EXPECT_LE(inFrame.right(), Frame().width() - 5) << size.width() << ": its end shows whole";
+    }
+  }
 }
 
 // ---- Colours ---------------------------------------------------------------------------------

@@ -214,13 +214,14 @@ TEST(ToolBarLayout, TheSlidersStretchToTheRightEndOfTheirBars) {
     int width;
     QRect geometry;
   };
+  // The slider ends 10 pixels inside the bar's right edge.
   const Case cases[] = {
-      {&track, track.positionSlider, 900, {625, 3, 275, 25}},
+      {&track, track.positionSlider, 900, {625, 3, 265, 25}},
       {&track, track.positionSlider, 626, {625, 3, 1, 25}},
       // Narrower than the slider's place: it stays where it was.
       {&track, track.positionSlider, 600, {625, 3, 1, 25}},
-      {&editor, editor.positionSlider, 900, {600, 3, 300, 25}},
-      {&editor, editor.positionSlider, 600, {600, 3, 300, 25}},
+      {&editor, editor.positionSlider, 900, {600, 3, 290, 25}},
+      {&editor, editor.positionSlider, 600, {600, 3, 290, 25}},
       {&editor, editor.positionSlider, 601, {600, 3, 1, 25}},
   };
   for (const Case& c : cases) {

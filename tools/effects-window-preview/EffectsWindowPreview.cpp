@@ -6,6 +6,7 @@
 // signal.
 #include <QApplication>
 #include <QDir>
+#include <QFont>
 #include <cstdio>
 #include <memory>
 
@@ -19,7 +20,7 @@
 namespace {
 
 bool Save(QWidget& window, const QString& path) {
-  window.adjustSize();
+  window.resize(window.sizeHint().expandedTo(window.minimumSizeHint()));
   window.show();
   QApplication::processEvents();
   const bool saved = window.grab().save(path);
@@ -52,6 +53,10 @@ void PreviewStopMonitor() {}
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication qt(argc, argv);
+  // The program's font, so that the windows come out at the program's sizes.
+  QFont font(QStringLiteral("Liberation Sans"));
+  font.setPixelSize(12);
+  QApplication::setFont(font);
   if (argc < 2) {
     std::fprintf(stderr, "usage: effects_window_preview <folder>\n");
     return 2;

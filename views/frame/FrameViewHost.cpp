@@ -283,9 +283,10 @@ void CFrameViewHost::ShowToolWindow(ui::ToolWindow window, bool show) {
     }
     widget = toolWindows_[window].data();
     widget->setWindowFlag(Qt::Tool);
-    // Centred over the main window the first time; later it opens where it was left.
+    // Centred over the main window the first time, at the size it asks for (the
+    // screen may cut that, never a share of it); later it opens where it was left.
     if (frame_) {
-      widget->adjustSize();
+      widget->resize(widget->sizeHint().expandedTo(widget->minimumSizeHint()));
       widget->move(frame_->geometry().center() - widget->rect().center());
     }
   }

@@ -1,6 +1,7 @@
 #include "frame/ToolBarEditorLower.h"
 
 #include <QResizeEvent>
+#include <algorithm>
 #include <QSignalBlocker>
 #include <cmath>
 
@@ -71,7 +72,9 @@ void CMyToolBarEditorLower::RenderBackground(draw::CCanvas& canvas) const {
 void CMyToolBarEditorLower::resizeEvent(QResizeEvent* event) {
   CSkinToolBar::resizeEvent(event);
   const int width = event->size().width();
-  if (width > kSliderLeft) positionSlider->setGeometry(kSliderLeft, 3, width - kSliderLeft, 25);
+  if (width > kSliderLeft) {
+    positionSlider->setGeometry(kSliderLeft, 3, std::max(width - kSliderLeft - kSliderRightMargin, 1), 25);
+  }
 }
 
 void CMyToolBarEditorLower::OnHScroll(int code, int position) {

@@ -20,6 +20,8 @@ class CMyToolBarEditorLower final : public CSkinToolBar {
   static constexpr int kSizeBoxId = 32983;
   static constexpr int kSliderId = 32992;
   static constexpr int kSliderLeft = 600;
+  // The slider ends this far inside the bar, so its end and its handle at the end show whole.
+  static constexpr int kSliderRightMargin = 10;
   static constexpr int kLabels = 352;
 
   CMyToolBarEditorLower(FrameContext& context, QWidget* parent = nullptr);

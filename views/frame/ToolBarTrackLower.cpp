@@ -1,6 +1,7 @@
 #include "frame/ToolBarTrackLower.h"
 
 #include <QResizeEvent>
+#include <algorithm>
 #include <cmath>
 
 #include "controls/MyEdit.h"
@@ -44,7 +45,7 @@ void CMyToolBarTrackLower::resizeEvent(QResizeEvent* event) {
   CSkinToolBar::resizeEvent(event);
   const int width = event->size().width();
   if (width >= kSliderLeft + 1 && width != lastWidth_) {
-    positionSlider->setGeometry(kSliderLeft, 3, width - kSliderLeft, 25);
+    positionSlider->setGeometry(kSliderLeft, 3, std::max(width - kSliderLeft - kSliderRightMargin, 1), 25);
     lastWidth_ = static_cast<int16_t>(width);
   }
 }

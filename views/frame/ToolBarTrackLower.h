@@ -18,6 +18,8 @@ class CMyToolBarTrackLower final : public CSkinToolBar {
   static constexpr int kLengthBoxId = 32883;
   static constexpr int kSliderId = 32886;
   static constexpr int kSliderLeft = 625;
+  // The slider ends this far inside the bar, so its end and its handle at the end show whole.
+  static constexpr int kSliderRightMargin = 10;
   static constexpr int kPositionLabel = 328;
   static constexpr int kLengthLabel = 327;
 
