@@ -71,6 +71,12 @@ int main(int argc, char** argv) {
       return std::optional<InitDialog2Request::Result>(InitDialog2Request::Result{home + "/audio", 0});
     });
     if (!program.Start()) return 1;
+    // A first start plays the intro, and while it plays the views refuse to switch.
+    program.Router().Dispatch(32955);
+    if (!QTest::qWaitFor([&] { return program.App().playing.load() == 0; }, 5000)) {
+      std::fprintf(stderr, "tessiro-screenshot: the intro did not stop\n");
+      return 1;
+    }
     CMainFrame& frame = program.Frame();
     frame.resize(width, height);
     if (!QTest::qWaitFor([&] { return frame.HasPainted(); }, 5000)) std::fprintf(stderr, "tessiro-screenshot: the window did not paint\n");
