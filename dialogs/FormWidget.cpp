@@ -35,7 +35,7 @@ constexpr int kEditWidth = 72;
 constexpr int kBandEditWidth = 54;
 constexpr int kBandSpacing = 4;
 // The preset list asks for a handful of rows; it grows with the window.
-constexpr int kPresetListHeight = 84;
+constexpr int kPresetListHeight = 96;
 constexpr int kSliderWidth = 150;
 constexpr int kPresetNameChars = static_cast<int>(forms::kPresetNameBytes) - 1;
 
