@@ -450,7 +450,7 @@ TEST_F(MainWindow, TheEffectsWindowKeepsOneSizeThatFitsTheScreen) {
 // The lower tool bars' position sliders end inside the window.
 TEST_F(MainWindow, ThePositionSlidersEndInsideTheWindow) {
   Start();
-  for (const QSize size : {QSize(640, 480), QSize(800, 600)}) {
+  for (const QSize size : {QSize(700, 400), QSize(800, 600)}) {
     Frame().resize(size);
     for (int mode : {ViewModeTrack, ViewModeEditor}) {
       SCOPED_TRACE(mode);

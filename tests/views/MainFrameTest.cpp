@@ -4,6 +4,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QSlider>
 #include <QTest>
 
 #include "FrameFixture.h"
@@ -85,11 +86,20 @@ TEST_F(FrameTest, EachViewModeShowsItsOwnBandOnly) {
       [&] { return f.editorToolBar->mapTo(&f, QPoint(0, f.editorToolBar->height())).y() == f.height(); }, 2000));
 }
 
-TEST_F(FrameTest, TheFrameIsNeverSmallerThan500By400) {
+// At its smallest the lower tool bars still hold their buttons and a slider.
+TEST_F(FrameTest, TheFrameIsNeverSmallerThan700By400) {
   CMainFrame& f = Make();
   f.show();
   f.resize(300, 200);
-  EXPECT_EQ(f.size(), QSize(500, 400));
+  EXPECT_EQ(f.size(), QSize(700, 400));
+  for (CSkinToolBar* bar : {static_cast<CSkinToolBar*>(f.trackToolBar), static_cast<CSkinToolBar*>(f.editorToolBar)}) {
+    f.ShowToolBarForView(bar == f.trackToolBar ? 1 : 2);
+    QApplication::processEvents();
+    for (const auto& item : bar->Items()) EXPECT_LE(item.rect.right(), bar->width() - 1) << item.id;
+    QWidget* slider = bar->findChild<QSlider*>();
+    ASSERT_NE(slider, nullptr);
+    EXPECT_GE(slider->width(), 50) << bar->ResourceId();
+  }
   f.resize(700, 450);
   EXPECT_EQ(f.size(), QSize(700, 450));
 }
@@ -148,19 +158,19 @@ TEST_F(FrameTest, CloseAsksFirstAndACancelKeepsTheWindow) {
   EXPECT_EQ(closed, 0);
   EXPECT_TRUE(seams.profile.values.count("Settings/MainWndPos") == 0) << "a window that stays saves nothing";
   answer = ui::kAnswerNo;
-  f.setGeometry(120, 130, 640, 480);
+  f.setGeometry(120, 130, 720, 480);
   EXPECT_TRUE(f.close());
   EXPECT_EQ(asked, 2);
   EXPECT_EQ(closed, 1);
-  EXPECT_EQ(seams.profile.values["Settings/MainWndPos"], "0,1,-1,-1,-1,-1,120,130,760,610");
+  EXPECT_EQ(seams.profile.values["Settings/MainWndPos"], "0,1,-1,-1,-1,-1,120,130,840,610");
 }
 
 TEST_F(FrameTest, AStoredPlacementComesBackAfterTheFirstPaint) {
-  seams.profile.values["Settings/MainWndPos"] = "0,1,-1,-1,-1,-1,150,120,750,720";
+  seams.profile.values["Settings/MainWndPos"] = "0,1,-1,-1,-1,-1,40,120,790,720";
   CMainFrame& f = Make();
   f.ShowMainWindow(true);
   EXPECT_EQ(f.geometry().size(), QSize(800, 550)) << "not before the window has painted";
-  ASSERT_TRUE(QTest::qWaitFor([&] { return f.geometry() == QRect(150, 120, 600, 600); }, 2000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return f.geometry() == QRect(40, 120, 750, 600); }, 2000));
 }
 
 TEST_F(FrameTest, AShortPlacementIsIgnored) {

@@ -32,7 +32,9 @@ class QVBoxLayout;
 
 class CMainFrame final : public QMainWindow {
  public:
-  static constexpr int kMinimumWidth = 500;
+  // Wide enough that the lower tool bars keep their transport buttons and a
+  // position slider a hand can move (its left edge is at 625).
+  static constexpr int kMinimumWidth = 700;
   static constexpr int kMinimumHeight = 400;
   // The skinned buttons' messages.
   static constexpr uint32_t kFirstButtonMessage = 42935;
