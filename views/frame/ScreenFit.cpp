@@ -3,8 +3,14 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
+#include <QVariant>
 #include <QWidget>
 #include <algorithm>
+
+namespace {
+constexpr const char* kFitAfterPaint = "fitOnScreenAfterPaint";
+}  // namespace
 
 QRect FitRect(const QRect& frame, const QRect& area, const QSize& smallest) {
   const QSize size = frame.size().boundedTo(area.size()).expandedTo(smallest);
@@ -31,10 +37,22 @@ void FitOnScreen(QWidget& window) {
 CScreenFitter::CScreenFitter(QObject* parent) : QObject(parent) {}
 
 bool CScreenFitter::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::Show && watched->isWidgetType()) {
-    auto* widget = static_cast<QWidget*>(watched);
-    const Qt::WindowType type = widget->windowType();
-    if (widget->isWindow() && (type == Qt::Window || type == Qt::Dialog || type == Qt::Tool)) FitOnScreen(*widget);
+  const QEvent::Type kind = event->type();
+  if ((kind != QEvent::Show && kind != QEvent::Paint) || !watched->isWidgetType()) {
+    return QObject::eventFilter(watched, event);
+  }
+  auto* widget = static_cast<QWidget*>(watched);
+  const Qt::WindowType type = widget->windowType();
+  if (!widget->isWindow() || (type != Qt::Window && type != Qt::Dialog && type != Qt::Tool)) {
+    return QObject::eventFilter(watched, event);
+  }
+  if (kind == QEvent::Show) {
+    FitOnScreen(*widget);
+    widget->setProperty(kFitAfterPaint, true);
+  } else if (widget->property(kFitAfterPaint).toBool()) {
+    // By its first paint the window manager has framed it: the frame counts too.
+    widget->setProperty(kFitAfterPaint, false);
+    QTimer::singleShot(0, widget, [widget] { FitOnScreen(*widget); });
   }
   return QObject::eventFilter(watched, event);
 }
