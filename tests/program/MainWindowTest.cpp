@@ -374,7 +374,10 @@ TEST_F(MainWindow, TheRulerFollowsAnOpenedProjectAndANewTempo) {
   driver.On(QStringLiteral("dlg257"), [](QWidget& dialog) {
     auto* tempo = Control<QLineEdit>(&dialog, 1228);
     ASSERT_NE(tempo, nullptr);
-    tempo->setFocus();
+    // The box takes what is typed once the dialog has the keyboard and the box the focus.
+    Activate(&dialog);
+    QTest::mouseClick(tempo, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([tempo] { return tempo->hasFocus(); }, 2000));
     tempo->selectAll();
     QTest::keyClicks(tempo, QStringLiteral("90"));
     QTest::keyClick(tempo, Qt::Key_Tab);
@@ -489,6 +492,7 @@ TEST_F(MainWindow, ColorSettingsShowAtOnceAndCancelPutsTheOldColoursBack) {
     QTest::keyClick(combo, combo->currentIndex() + 1 < combo->count() ? Qt::Key_Down : Qt::Key_Up);
   };
   driver.On(QStringLiteral("dlg283"), [&](QWidget& dialog) {
+    Activate(&dialog);
     chooseNext(Control<QComboBox>(&dialog, 1110));  // the snippet box of track 1
     const TrackColorSet shown = trackColours();
     EXPECT_NE(shown.snippetBox, before.snippetBox) << "the colour is the track's at once";
