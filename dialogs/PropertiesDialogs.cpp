@@ -49,7 +49,7 @@ QLineEdit* MakePath(int id, const std::string& path, QWidget* parent) {
 
 }  // namespace
 
-CLoopPropertiesDialog::CLoopPropertiesDialog(const LoopPropertiesRequest& request,
+CAudioLoopPropertiesDialog::CAudioLoopPropertiesDialog(const LoopPropertiesRequest& request,
                                              std::function<void(const std::string&)> tell, QWidget* parent)
     : CFormDialog(parent), form_(request), tell_(std::move(tell)) {
   setObjectName("dlg" + QString::number(kTemplateId));
@@ -88,16 +88,16 @@ CLoopPropertiesDialog::CLoopPropertiesDialog(const LoopPropertiesRequest& reques
   Render();
 }
 
-void CLoopPropertiesDialog::Render() {
+void CAudioLoopPropertiesDialog::Render() {
   const QSignalBlocker block(spin_);
   spin_->setValue(form_.measures);
   tempo_->setText(Qs(form_.TempoText()));
 }
 
-std::optional<LoopPropertiesRequest::Result> CLoopPropertiesDialog::Ask(const LoopPropertiesRequest& request,
+std::optional<LoopPropertiesRequest::Result> CAudioLoopPropertiesDialog::Ask(const LoopPropertiesRequest& request,
                                                                         std::function<void(const std::string&)> tell,
                                                                         QWidget* parent) {
-  CLoopPropertiesDialog dialog(request, std::move(tell), parent);
+  CAudioLoopPropertiesDialog dialog(request, std::move(tell), parent);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.Result();
 }

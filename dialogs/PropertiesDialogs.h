@@ -15,14 +15,14 @@ class QSpinBox;
 
 namespace dialogs {
 
-class CLoopPropertiesDialog final : public CFormDialog {
+class CAudioLoopPropertiesDialog final : public CFormDialog {
  public:
   static constexpr int kTemplateId = 270;
   enum Control { kNumber = 1295, kTitle = 1211, kMeasures = 1296, kSpin = 1297, kAudioFile = 1274,
                  kTempo = 1276, kLength = 1293 };
 
   // tell shows the refusal of a measures change while the project plays the loop.
-  CLoopPropertiesDialog(const LoopPropertiesRequest& request, std::function<void(const std::string&)> tell,
+  CAudioLoopPropertiesDialog(const LoopPropertiesRequest& request, std::function<void(const std::string&)> tell,
                         QWidget* parent = nullptr);
   LoopPropertiesRequest::Result Result() const { return form_.Accept(); }
   static std::optional<LoopPropertiesRequest::Result> Ask(const LoopPropertiesRequest& request,

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "AppSettingsDialog.h"
+#include "ProSettingsDialog.h"
 #include "UiServices.h"
 
 class QWidget;

@@ -29,7 +29,7 @@ QHBoxLayout* TimeRow(QLineEdit* edit, QComboBox* units) {
 
 }  // namespace
 
-CCreateTrackSnippetDialog::CCreateTrackSnippetDialog(const CreateTrackSnippetRequest& request, QWidget* parent)
+CCreateTrackSnippet::CCreateTrackSnippet(const CreateTrackSnippetRequest& request, QWidget* parent)
     : CFormDialog(parent), form_(request) {
   setObjectName("dlg" + QString::number(kTemplateId));
   setWindowTitle("Create Track Snippet");
@@ -53,15 +53,15 @@ CCreateTrackSnippetDialog::CCreateTrackSnippetDialog(const CreateTrackSnippetReq
   Render();
 }
 
-void CCreateTrackSnippetDialog::Render() {
+void CCreateTrackSnippet::Render() {
   target_->setCurrentIndex(form_.target);
   start_->setText(Qs(form_.start.Text()));
   units_->setCurrentIndex(form_.start.UnitsIndex());
 }
 
-std::optional<CreateTrackSnippetRequest::Result> CCreateTrackSnippetDialog::Ask(
+std::optional<CreateTrackSnippetRequest::Result> CCreateTrackSnippet::Ask(
     const CreateTrackSnippetRequest& request, QWidget* parent) {
-  CCreateTrackSnippetDialog dialog(request, parent);
+  CCreateTrackSnippet dialog(request, parent);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.Result();
 }

@@ -15,12 +15,12 @@ class QLineEdit;
 
 namespace dialogs {
 
-class CCreateTrackSnippetDialog final : public CFormDialog {
+class CCreateTrackSnippet final : public CFormDialog {
  public:
   static constexpr int kTemplateId = 287;
   enum Control { kTarget = 1306, kStart = 1307, kUnits = 1308 };
 
-  explicit CCreateTrackSnippetDialog(const CreateTrackSnippetRequest& request, QWidget* parent = nullptr);
+  explicit CCreateTrackSnippet(const CreateTrackSnippetRequest& request, QWidget* parent = nullptr);
   CreateTrackSnippetRequest::Result Result() const { return form_.Accept(); }
   static std::optional<CreateTrackSnippetRequest::Result> Ask(const CreateTrackSnippetRequest& request,
                                                               QWidget* parent);

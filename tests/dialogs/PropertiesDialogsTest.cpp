@@ -40,21 +40,21 @@ LoopPropertiesRequest TwoSecondLoop() {
 
 TEST(PropertiesDialogs, LoopPropertiesSpinRetimesAndALoopInUseRefuses) {
   std::vector<std::string> told;
-  CLoopPropertiesDialog dialog(TwoSecondLoop(), [&](const std::string& text) { told.push_back(text); });
+  CAudioLoopPropertiesDialog dialog(TwoSecondLoop(), [&](const std::string& text) { told.push_back(text); });
   Show(dialog);
   EXPECT_EQ(dialog.windowTitle(), "Loop Properties");
-  EXPECT_EQ(Item<QLabel>(&dialog, CLoopPropertiesDialog::kNumber)->text(), "3");
-  EXPECT_EQ(Item<QLabel>(&dialog, CLoopPropertiesDialog::kLength)->text(), "00:02.000");
-  EXPECT_EQ(Item<QLineEdit>(&dialog, CLoopPropertiesDialog::kAudioFile)->text(), "/audio/qvk_temp/20261209151000.pcm");
-  auto* spin = Item<QSpinBox>(&dialog, CLoopPropertiesDialog::kSpin);
+  EXPECT_EQ(Item<QLabel>(&dialog, CAudioLoopPropertiesDialog::kNumber)->text(), "3");
+  EXPECT_EQ(Item<QLabel>(&dialog, CAudioLoopPropertiesDialog::kLength)->text(), "00:02.000");
+  EXPECT_EQ(Item<QLineEdit>(&dialog, CAudioLoopPropertiesDialog::kAudioFile)->text(), "/audio/qvk_temp/20261209151000.pcm");
+  auto* spin = Item<QSpinBox>(&dialog, CAudioLoopPropertiesDialog::kSpin);
   ASSERT_NE(spin, nullptr);
-  auto* measures = Item<QLineEdit>(&dialog, CLoopPropertiesDialog::kMeasures);
+  auto* measures = Item<QLineEdit>(&dialog, CAudioLoopPropertiesDialog::kMeasures);
   ASSERT_NE(measures, nullptr);
   EXPECT_TRUE(measures->isReadOnly());
   spin->stepUp();
   EXPECT_EQ(measures->text(), "2");
-  EXPECT_EQ(Item<QLabel>(&dialog, CLoopPropertiesDialog::kTempo)->text(), "240.00");
-  TypeInto(Item<QLineEdit>(&dialog, CLoopPropertiesDialog::kTitle), "Groove");
+  EXPECT_EQ(Item<QLabel>(&dialog, CAudioLoopPropertiesDialog::kTempo)->text(), "240.00");
+  TypeInto(Item<QLineEdit>(&dialog, CAudioLoopPropertiesDialog::kTitle), "Groove");
   Item<QPushButton>(&dialog, kOkId)->click();
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_EQ(dialog.Result().title, "Groove");
@@ -64,12 +64,12 @@ TEST(PropertiesDialogs, LoopPropertiesSpinRetimesAndALoopInUseRefuses) {
 
   LoopPropertiesRequest used = TwoSecondLoop();
   used.inUse = true;
-  CLoopPropertiesDialog inUse(used, [&](const std::string& text) { told.push_back(text); });
+  CAudioLoopPropertiesDialog inUse(used, [&](const std::string& text) { told.push_back(text); });
   Show(inUse);
-  Item<QSpinBox>(&inUse, CLoopPropertiesDialog::kSpin)->stepUp();
+  Item<QSpinBox>(&inUse, CAudioLoopPropertiesDialog::kSpin)->stepUp();
   ASSERT_EQ(told.size(), 1u);
   EXPECT_NE(told[0].find("Cannot change 'measure' setting while loop is in use."), std::string::npos);
-  EXPECT_EQ(Item<QLineEdit>(&inUse, CLoopPropertiesDialog::kMeasures)->text(), "1");
+  EXPECT_EQ(Item<QLineEdit>(&inUse, CAudioLoopPropertiesDialog::kMeasures)->text(), "1");
   EXPECT_EQ(inUse.Result().measures, 1);
 }
 
@@ -103,16 +103,16 @@ TEST(PropertiesDialogs, SnippetTempoIsClampedWhenTypedAndFixedForALoopSnippet) {
 TEST(TrackSnippetDialogs, CreateTrackSnippetTakesTheTargetAndTheStartInEitherUnit) {
   CreateTrackSnippetRequest request;
   request.projectTempo = 120.0f;
-  CCreateTrackSnippetDialog dialog(request);
+  CCreateTrackSnippet dialog(request);
   Show(dialog);
   EXPECT_EQ(dialog.windowTitle(), "Create Track Snippet");
-  auto* target = Item<QComboBox>(&dialog, CCreateTrackSnippetDialog::kTarget);
+  auto* target = Item<QComboBox>(&dialog, CCreateTrackSnippet::kTarget);
   ASSERT_EQ(target->count(), 24);
   EXPECT_EQ(target->itemText(23), "Track 24");
-  auto* start = Item<QLineEdit>(&dialog, CCreateTrackSnippetDialog::kStart);
+  auto* start = Item<QLineEdit>(&dialog, CCreateTrackSnippet::kStart);
   EXPECT_EQ(start->text(), "00:00.000");
   Choose(target, 6);
-  Choose(Item<QComboBox>(&dialog, CCreateTrackSnippetDialog::kUnits), 1);
+  Choose(Item<QComboBox>(&dialog, CCreateTrackSnippet::kUnits), 1);
   EXPECT_EQ(start->text(), "0:0:0.00");
   TypeInto(start, "2");
   QTest::keyClick(start, Qt::Key_Return);  // commits and confirms

@@ -15,13 +15,13 @@
 #include <QTimer>
 #include <fstream>
 
-#include "AppSettingsDialog.h"
+#include "ProSettingsDialog.h"
 #include "DialogDriving.h"
 #include "MixdownDialog.h"
-#include "ProjectSettingsDialog.h"
+#include "ProjectPropertiesDialog.h"
 #include "SettingsDialogs.h"
 #include "SettingsRegistry.h"
-#include "TrackPropertiesDialog.h"
+#include "AudioTrackPropertiesDialog.h"
 #include "requests/ImportExportRequests.h"
 #include "TempFolder.h"
 
@@ -32,34 +32,34 @@ TEST(SettingsDialogs, ProjectSettingsCommitTypedValuesByEnterAndByOk) {
   ProjectSettingsRequest request;
   request.masterGainLeft = 0.5f;
   request.title = "Old";
-  CProjectSettingsDialog dialog(request);
+  CProjectPropertiesDialog dialog(request);
   Show(dialog);
   EXPECT_EQ(dialog.windowTitle(), "Project Settings");
-  auto* left = Item<QLineEdit>(&dialog, CProjectSettingsDialog::kLevelLeftEdit);
-  auto* right = Item<QLineEdit>(&dialog, CProjectSettingsDialog::kLevelRightEdit);
+  auto* left = Item<QLineEdit>(&dialog, CProjectPropertiesDialog::kLevelLeftEdit);
+  auto* right = Item<QLineEdit>(&dialog, CProjectPropertiesDialog::kLevelRightEdit);
   ASSERT_TRUE(left && right);
   EXPECT_EQ(left->text(), "-6.02");
-  EXPECT_EQ(Item<QLabel>(&dialog, CProjectSettingsDialog::kLevelLeftUnit)->text(), "dB");
+  EXPECT_EQ(Item<QLabel>(&dialog, CProjectPropertiesDialog::kLevelLeftUnit)->text(), "dB");
 
   TypeInto(left, "30");
   QTest::keyClick(left, Qt::Key_Tab);  // losing the focus commits
   EXPECT_EQ(left->text(), "20.00");
   EXPECT_EQ(right->text(), "20.00");  // locked
-  EXPECT_EQ(Item<QSlider>(&dialog, CProjectSettingsDialog::kLevelRight)->value(), 1000);
+  EXPECT_EQ(Item<QSlider>(&dialog, CProjectPropertiesDialog::kLevelRight)->value(), 1000);
 
-  auto* units = Item<QComboBox>(&dialog, CProjectSettingsDialog::kUnits);
+  auto* units = Item<QComboBox>(&dialog, CProjectPropertiesDialog::kUnits);
   units->setCurrentIndex(1);
   emit units->activated(1);
   EXPECT_EQ(left->text(), "1000.00");
-  EXPECT_EQ(Item<QLabel>(&dialog, CProjectSettingsDialog::kLevelRightUnit)->text(), "%");
+  EXPECT_EQ(Item<QLabel>(&dialog, CProjectPropertiesDialog::kLevelRightUnit)->text(), "%");
 
-  auto* year = Item<QLineEdit>(&dialog, CProjectSettingsDialog::kYear);
+  auto* year = Item<QLineEdit>(&dialog, CProjectPropertiesDialog::kYear);
   TypeInto(year, "123456");
   EXPECT_EQ(year->text(), "1234");
-  TypeInto(Item<QLineEdit>(&dialog, CProjectSettingsDialog::kTitle), "New");
+  TypeInto(Item<QLineEdit>(&dialog, CProjectPropertiesDialog::kTitle), "New");
 
   // A tempo typed and confirmed with OK while its edit has the focus.
-  TypeInto(Item<QLineEdit>(&dialog, CProjectSettingsDialog::kTempoEdit), "300");
+  TypeInto(Item<QLineEdit>(&dialog, CProjectPropertiesDialog::kTempoEdit), "300");
   Item<QPushButton>(&dialog, kOkId)->click();
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   const ProjectSettingsRequest::Result result = dialog.Result();
@@ -72,17 +72,17 @@ TEST(SettingsDialogs, ProjectSettingsCommitTypedValuesByEnterAndByOk) {
 }
 
 TEST(SettingsDialogs, SlidersMoveTheirValuesThroughTheForm) {
-  CProjectSettingsDialog dialog(ProjectSettingsRequest{});
+  CProjectPropertiesDialog dialog(ProjectSettingsRequest{});
   Show(dialog);
-  auto* pitch = Item<QSlider>(&dialog, CProjectSettingsDialog::kPitchSlider);
+  auto* pitch = Item<QSlider>(&dialog, CProjectPropertiesDialog::kPitchSlider);
   ASSERT_TRUE(pitch);
   EXPECT_EQ(pitch->value(), 120);
   pitch->triggerAction(QAbstractSlider::SliderPageStepAdd);
-  EXPECT_EQ(Item<QLineEdit>(&dialog, CProjectSettingsDialog::kPitchEdit)->text(), "1.00");
-  auto* tempo = Item<QSlider>(&dialog, CProjectSettingsDialog::kTempoSlider);
+  EXPECT_EQ(Item<QLineEdit>(&dialog, CProjectPropertiesDialog::kPitchEdit)->text(), "1.00");
+  auto* tempo = Item<QSlider>(&dialog, CProjectPropertiesDialog::kTempoSlider);
   tempo->triggerAction(QAbstractSlider::SliderToMaximum);  // not a step the dialog takes
   tempo->triggerAction(QAbstractSlider::SliderSingleStepSub);
-  EXPECT_EQ(Item<QLineEdit>(&dialog, CProjectSettingsDialog::kTempoEdit)->text(), "119.00");
+  EXPECT_EQ(Item<QLineEdit>(&dialog, CProjectPropertiesDialog::kTempoEdit)->text(), "119.00");
 
   CMetronomeDialog metronome(MetronomeSettingsRequest{});
   Show(metronome);
@@ -111,26 +111,26 @@ TEST(SettingsDialogs, BrowseAsksAgainUntilTheFolderCanBeWritten) {
                           [&](const std::string& text, bool stop) { told.push_back((stop ? "stop: " : "") + text); }};
   AppSettingsRequest request;
   request.audioPath = "/before";
-  CAppSettingsDialog dialog(request, browsing);
-  Item<QPushButton>(&dialog, CAppSettingsDialog::kBrowse)->click();
+  CProSettingsDialog dialog(request, browsing);
+  Item<QPushButton>(&dialog, CProSettingsDialog::kBrowse)->click();
   EXPECT_EQ(asked, 3u);
   EXPECT_EQ(told, (std::vector<std::string>{
                       "stop: Error: Audio Path /no/such/folder is invalid.  Please choose a new audio directory.",
                       "stop: Error: Audio Path " + notAFolder + " is invalid.  Please choose a new audio directory."}));
-  EXPECT_EQ(Item<QLineEdit>(&dialog, CAppSettingsDialog::kAudioPath)->text(), QString::fromStdString(folder.Path()));
+  EXPECT_EQ(Item<QLineEdit>(&dialog, CProSettingsDialog::kAudioPath)->text(), QString::fromStdString(folder.Path()));
 
   // The root earns the warning first; a cancel keeps what the dialog had.
   answers = {std::string("/"), std::nullopt};
   asked = 0;
   told.clear();
-  Item<QPushButton>(&dialog, CAppSettingsDialog::kBrowse)->click();
+  Item<QPushButton>(&dialog, CProSettingsDialog::kBrowse)->click();
   ASSERT_FALSE(told.empty());
   EXPECT_EQ(told[0], forms::kRootFolderWarning);
   if (asked == 2) {  // a root a user may not write to
     EXPECT_EQ(dialog.Result().audioPath, folder.Path());
   }
-  EXPECT_EQ(Item<QLabel>(&dialog, CAppSettingsDialog::kBufferText)->text(), "185 ms");
-  EXPECT_TRUE(Item<QCheckBox>(&dialog, CAppSettingsDialog::kUnlimitedUndo)->isHidden());
+  EXPECT_EQ(Item<QLabel>(&dialog, CProSettingsDialog::kBufferText)->text(), "185 ms");
+  EXPECT_TRUE(Item<QCheckBox>(&dialog, CProSettingsDialog::kUnlimitedUndo)->isHidden());
 }
 
 TEST(SettingsDialogs, AWaveRateOutOfRangeKeepsTheDialogOpen) {
@@ -279,26 +279,26 @@ TEST(SettingsDialogs, TrackPropertiesTakeChannelsAtOnceAndTheRestOnOk) {
   request.setRecordChannels = [&](int32_t c) { channels = c; };
   request.setInput = [&](int32_t i) { input = i; };
   std::vector<std::string> told;
-  CTrackPropertiesDialog dialog(request, [&](const std::string& text) { told.push_back(text); });
+  CAudioTrackPropertiesDialog dialog(request, [&](const std::string& text) { told.push_back(text); });
   Show(dialog);
   EXPECT_EQ(dialog.windowTitle(), "Properties - Track # 3");
-  EXPECT_FALSE(Item<QPushButton>(&dialog, CTrackPropertiesDialog::kConvert)->isEnabled());
-  Item<QRadioButton>(&dialog, CTrackPropertiesDialog::kMono)->click();
-  auto* inputs = Item<QComboBox>(&dialog, CTrackPropertiesDialog::kInput);
+  EXPECT_FALSE(Item<QPushButton>(&dialog, CAudioTrackPropertiesDialog::kConvert)->isEnabled());
+  Item<QRadioButton>(&dialog, CAudioTrackPropertiesDialog::kMono)->click();
+  auto* inputs = Item<QComboBox>(&dialog, CAudioTrackPropertiesDialog::kInput);
   inputs->setCurrentIndex(1);
   emit inputs->activated(1);
   EXPECT_EQ(channels, 1);
   EXPECT_EQ(input, 1);
 
-  Item<QRadioButton>(&dialog, CTrackPropertiesDialog::kLoopBased)->click();
+  Item<QRadioButton>(&dialog, CAudioTrackPropertiesDialog::kLoopBased)->click();
   EXPECT_EQ(told, std::vector<std::string>{forms::TrackPropertiesForm::kLoopBasedRefused});
-  EXPECT_TRUE(Item<QRadioButton>(&dialog, CTrackPropertiesDialog::kExtended)->isChecked());
+  EXPECT_TRUE(Item<QRadioButton>(&dialog, CAudioTrackPropertiesDialog::kExtended)->isChecked());
 
-  auto* left = Item<QLineEdit>(&dialog, CTrackPropertiesDialog::kLeftEdit);
+  auto* left = Item<QLineEdit>(&dialog, CAudioTrackPropertiesDialog::kLeftEdit);
   EXPECT_EQ(left->text(), "100.00");
   TypeInto(left, "50");
   QTest::keyClick(left, Qt::Key_Return);  // Enter commits, and OK follows as the default button
-  EXPECT_EQ(Item<QLineEdit>(&dialog, CTrackPropertiesDialog::kRightEdit)->text(), "50.00");
+  EXPECT_EQ(Item<QLineEdit>(&dialog, CAudioTrackPropertiesDialog::kRightEdit)->text(), "50.00");
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_FLOAT_EQ(dialog.Result().gainRight, 0.5f);
   EXPECT_EQ(dialog.Result().trackType, 0);

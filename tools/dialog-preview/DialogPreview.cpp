@@ -4,13 +4,13 @@
 #include <QPixmap>
 #include <cstdio>
 
-#include "AppSettingsDialog.h"
+#include "ProSettingsDialog.h"
 #include "ColorSettingsForm.h"
 #include "MixdownDialog.h"
-#include "ProjectSettingsDialog.h"
+#include "ProjectPropertiesDialog.h"
 #include "PropertiesDialogs.h"
 #include "SettingsDialogs.h"
-#include "TrackPropertiesDialog.h"
+#include "AudioTrackPropertiesDialog.h"
 #include "TrackSnippetDialogs.h"
 
 namespace {
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
   project.masterGainRight = 0.8f;
   project.tempo = 97.5f;
   project.pitch = -2.0f;
-  dialogs::CProjectSettingsDialog projectDialog(project);
+  dialogs::CProjectPropertiesDialog projectDialog(project);
   ok &= Save(projectDialog, folder, "project-settings");
 
   AppSettingsRequest settings;
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
   settings.outputDevices = {"default", "HDA Intel PCH: ALC892 Analog (hw:0,0)"};
   settings.bufferFrames = 16384;
   settings.extendPlaybackSeconds = 2;
-  dialogs::CAppSettingsDialog settingsDialog(settings, {});
+  dialogs::CProSettingsDialog settingsDialog(settings, {});
   ok &= Save(settingsDialog, folder, "application-settings");
 
   ColorSettingsRequest colors;
@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
   track.gainLeft = 0.9f;
   track.gainRight = 0.9f;
   track.pitch = -2.0f;
-  dialogs::CTrackPropertiesDialog trackDialog(track, {});
+  dialogs::CAudioTrackPropertiesDialog trackDialog(track, {});
   ok &= Save(trackDialog, folder, "track-properties");
 
   LoopPropertiesRequest loop;
@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
   loop.tempo = 120.0f;
   loop.audioFile = "/home/musician/orvane_audio/qvk_data/QRVD_20261209151000_4012345678.pcm";
   loop.lengthFrames = 176400;
-  dialogs::CLoopPropertiesDialog loopDialog(loop, {});
+  dialogs::CAudioLoopPropertiesDialog loopDialog(loop, {});
   ok &= Save(loopDialog, folder, "loop-properties");
 
   SnippetPropertiesRequest snippet;
@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
   dialogs::CSnippetPropertiesDialog loopSnippetDialog(snippet);
   ok &= Save(loopSnippetDialog, folder, "snippet-properties-loop");
 
-  dialogs::CCreateTrackSnippetDialog createDialog(CreateTrackSnippetRequest{});
+  dialogs::CCreateTrackSnippet createDialog(CreateTrackSnippetRequest{});
   ok &= Save(createDialog, folder, "create-track-snippet");
 
   ShiftTracksRequest shift;

@@ -1,4 +1,4 @@
-#include "AppSettingsDialog.h"
+#include "ProSettingsDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -35,7 +35,7 @@ QSpinBox* MakeSpin(int id, int maximum, QWidget* parent) {
 
 }  // namespace
 
-CAppSettingsDialog::CAppSettingsDialog(const AppSettingsRequest& request, FolderBrowsing browsing, QWidget* parent)
+CProSettingsDialog::CProSettingsDialog(const AppSettingsRequest& request, FolderBrowsing browsing, QWidget* parent)
     : CFormDialog(parent), form_(request), browsing_(std::move(browsing)) {
   setObjectName("dlg" + QString::number(kTemplateId));
   setWindowTitle("Application Settings");
@@ -128,7 +128,7 @@ CAppSettingsDialog::CAppSettingsDialog(const AppSettingsRequest& request, Folder
     form_.OnUnlimitedUndo(ticked);
     Render();
   });
-  connect(browse, &QPushButton::clicked, this, &CAppSettingsDialog::Browse);
+  connect(browse, &QPushButton::clicked, this, &CProSettingsDialog::Browse);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(processing);
@@ -139,7 +139,7 @@ CAppSettingsDialog::CAppSettingsDialog(const AppSettingsRequest& request, Folder
   Render();
 }
 
-void CAppSettingsDialog::Render() {
+void CProSettingsDialog::Render() {
   const QSignalBlocker blocks[] = {QSignalBlocker(quality_), QSignalBlocker(buffer_), QSignalBlocker(extend_),
                                    QSignalBlocker(undoLevels_)};
   quality_->setValue(form_.Quality());
@@ -158,7 +158,7 @@ void CAppSettingsDialog::Render() {
   audioPath_->setText(Qs(form_.AudioPath()));
 }
 
-void CAppSettingsDialog::Browse() {
+void CProSettingsDialog::Browse() {
   if (!browsing_.chooseFolder) return;
   std::string from = form_.AudioPath();
   for (;;) {
@@ -173,9 +173,9 @@ void CAppSettingsDialog::Browse() {
   Render();
 }
 
-std::optional<AppSettingsRequest::Result> CAppSettingsDialog::Ask(const AppSettingsRequest& request,
+std::optional<AppSettingsRequest::Result> CProSettingsDialog::Ask(const AppSettingsRequest& request,
                                                                   FolderBrowsing browsing, QWidget* parent) {
-  CAppSettingsDialog dialog(request, std::move(browsing), parent);
+  CProSettingsDialog dialog(request, std::move(browsing), parent);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.Result();
 }

@@ -18,7 +18,7 @@ class QSlider;
 
 namespace dialogs {
 
-class CTrackPropertiesDialog final : public CFormDialog {
+class CAudioTrackPropertiesDialog final : public CFormDialog {
  public:
   static constexpr int kTemplateId = 190;
   enum Control {
@@ -28,7 +28,7 @@ class CTrackPropertiesDialog final : public CFormDialog {
   };
 
   // tell shows the type guard's refusals (information icon).
-  CTrackPropertiesDialog(const TrackPropertiesRequest& request, std::function<void(const std::string&)> tell,
+  CAudioTrackPropertiesDialog(const TrackPropertiesRequest& request, std::function<void(const std::string&)> tell,
                          QWidget* parent = nullptr);
   TrackPropertiesRequest::Result Result();
   static std::optional<TrackPropertiesRequest::Result> Ask(const TrackPropertiesRequest& request,

@@ -16,7 +16,7 @@ class QSlider;
 
 namespace dialogs {
 
-class CProjectSettingsDialog final : public CFormDialog {
+class CProjectPropertiesDialog final : public CFormDialog {
  public:
   static constexpr int kTemplateId = 257;
   enum Control {
@@ -27,7 +27,7 @@ class CProjectSettingsDialog final : public CFormDialog {
     kPitchUnits = 1241,
   };
 
-  explicit CProjectSettingsDialog(const ProjectSettingsRequest& request, QWidget* parent = nullptr);
+  explicit CProjectPropertiesDialog(const ProjectSettingsRequest& request, QWidget* parent = nullptr);
   // What OK hands back (the texts as the edits hold them).
   ProjectSettingsRequest::Result Result();
 

@@ -1,4 +1,4 @@
-#include "TrackPropertiesDialog.h"
+#include "AudioTrackPropertiesDialog.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -28,7 +28,7 @@ QRadioButton* Radio(int id, const char* text, QWidget* parent, QButtonGroup* gro
 
 }  // namespace
 
-CTrackPropertiesDialog::CTrackPropertiesDialog(const TrackPropertiesRequest& request,
+CAudioTrackPropertiesDialog::CAudioTrackPropertiesDialog(const TrackPropertiesRequest& request,
                                                std::function<void(const std::string&)> tell, QWidget* parent)
     : CFormDialog(parent), form_(request), request_(request), tell_(std::move(tell)) {
   setObjectName("dlg" + QString::number(kTemplateId));
@@ -135,7 +135,7 @@ CTrackPropertiesDialog::CTrackPropertiesDialog(const TrackPropertiesRequest& req
   Render();
 }
 
-void CTrackPropertiesDialog::Render() {
+void CAudioTrackPropertiesDialog::Render() {
   for (int channel = 0; channel < 2; ++channel) {
     ShowLevelRow(levels_[channel], form_.LevelSlider(channel), form_.LevelText(channel), form_.UnitLabel());
   }
@@ -151,14 +151,14 @@ void CTrackPropertiesDialog::Render() {
   convert_->setEnabled(form_.ConvertEnabled() && request_.convertToExtended != nullptr);
 }
 
-TrackPropertiesRequest::Result CTrackPropertiesDialog::Result() {
+TrackPropertiesRequest::Result CAudioTrackPropertiesDialog::Result() {
   form_.description = Std(description_->text());
   return form_.Result();
 }
 
-std::optional<TrackPropertiesRequest::Result> CTrackPropertiesDialog::Ask(
+std::optional<TrackPropertiesRequest::Result> CAudioTrackPropertiesDialog::Ask(
     const TrackPropertiesRequest& request, std::function<void(const std::string&)> tell, QWidget* parent) {
-  CTrackPropertiesDialog dialog(request, std::move(tell), parent);
+  CAudioTrackPropertiesDialog dialog(request, std::move(tell), parent);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.Result();
 }

@@ -1,4 +1,4 @@
-#include "ProjectSettingsDialog.h"
+#include "ProjectPropertiesDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,7 +22,7 @@ std::vector<std::string> GenreNames() { return {forms::kGenres.begin(), forms::k
 
 }  // namespace
 
-CProjectSettingsDialog::CProjectSettingsDialog(const ProjectSettingsRequest& request, QWidget* parent)
+CProjectPropertiesDialog::CProjectPropertiesDialog(const ProjectSettingsRequest& request, QWidget* parent)
     : CFormDialog(parent), form_(request) {
   setObjectName("dlg" + QString::number(kTemplateId));
   setWindowTitle("Project Settings");
@@ -114,7 +114,7 @@ CProjectSettingsDialog::CProjectSettingsDialog(const ProjectSettingsRequest& req
   Render();
 }
 
-void CProjectSettingsDialog::Render() {
+void CProjectPropertiesDialog::Render() {
   for (int channel = 0; channel < 2; ++channel) {
     ShowLevelRow(levels_[channel], form_.LevelSlider(channel), form_.LevelText(channel), form_.UnitLabel());
   }
@@ -133,7 +133,7 @@ void CProjectSettingsDialog::Render() {
   genre_->setCurrentIndex(form_.genre);
 }
 
-ProjectSettingsRequest::Result CProjectSettingsDialog::Result() {
+ProjectSettingsRequest::Result CProjectPropertiesDialog::Result() {
   form_.title = Std(title_->text());
   form_.artist = Std(artist_->text());
   form_.album = Std(album_->text());
@@ -142,9 +142,9 @@ ProjectSettingsRequest::Result CProjectSettingsDialog::Result() {
   return form_.Result();
 }
 
-std::optional<ProjectSettingsRequest::Result> CProjectSettingsDialog::Ask(const ProjectSettingsRequest& request,
+std::optional<ProjectSettingsRequest::Result> CProjectPropertiesDialog::Ask(const ProjectSettingsRequest& request,
                                                                           QWidget* parent) {
-  CProjectSettingsDialog dialog(request, parent);
+  CProjectPropertiesDialog dialog(request, parent);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.Result();
 }

@@ -25,7 +25,7 @@ struct FolderBrowsing {
   std::function<void(const std::string& text, bool stop)> tell;
 };
 
-class CAppSettingsDialog final : public CFormDialog {
+class CProSettingsDialog final : public CFormDialog {
  public:
   static constexpr int kTemplateId = 288;
   enum Control {
@@ -35,7 +35,7 @@ class CAppSettingsDialog final : public CFormDialog {
   };
   static constexpr const char* kFolderTitle = "Please Select an Audio Path:";
 
-  CAppSettingsDialog(const AppSettingsRequest& request, FolderBrowsing browsing, QWidget* parent = nullptr);
+  CProSettingsDialog(const AppSettingsRequest& request, FolderBrowsing browsing, QWidget* parent = nullptr);
   const AppSettingsRequest::Result& Result() const { return form_.Result(); }
   // "Browse...": until a usable folder is chosen or the chooser is cancelled.
   void Browse();
