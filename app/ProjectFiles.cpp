@@ -199,7 +199,7 @@ void CProApp::ClearProject() {
 }
 
 int CProApp::QuerySaveModified() {
-  if (!modified) return status::kDone;
+  if (!document.IsModified()) return status::kDone;
   const std::optional<ModifiedProjectRequest::Result> answer = services.ui.Request(ModifiedProjectRequest{});
   if (!answer || answer->answer == ModifiedProjectRequest::Answer::Cancel) return status::kCancelled;
   if (answer->answer == ModifiedProjectRequest::Answer::No) return status::kDone;

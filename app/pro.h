@@ -517,7 +517,7 @@ class CProApp final : public ui::IMessageReceiver {
   int32_t unlimitedUndo = 0;
   int32_t undoLevels = 10;
   int32_t modified = 0;
-  CProDoc document;
+  CProDoc document{modified};
   int32_t initialised = 0;
   std::atomic<int32_t> stopGuard{0};
   COperationList undoList;

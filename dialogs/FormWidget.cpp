@@ -319,7 +319,7 @@ QWidget* CFormWidget::BuildPresets() {
   presets_->setMinimumHeight(kPresetListHeight);
   presets_->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
   connect(presets_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-    form_.ApplyPreset(presets_->row(item));
+    form_.OnApplyPreset(presets_->row(item));
     Render();
   });
   presetName_ = new QLineEdit;
@@ -333,10 +333,10 @@ QWidget* CFormWidget::BuildPresets() {
     connect(push, &QPushButton::clicked, this, [this, button] {
       if (button == id::kPresetAdd) {
         const size_t before = form_.PresetNames().size();
-        form_.AddPreset(presetName_->text().toStdString());
+        form_.OnAddPreset(presetName_->text().toStdString());
         if (form_.PresetNames().size() > before) presetName_->clear();
       } else {
-        form_.RemovePreset(presets_->currentRow());
+        form_.OnRemovePreset(presets_->currentRow());
       }
       Render();
     });

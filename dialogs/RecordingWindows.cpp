@@ -84,7 +84,7 @@ CRecordingWindow::CRecordingWindow(CProApp& app, std::function<uint32_t()> tick,
   buttons->addWidget(cancel);
   layout->addLayout(buttons);
   connect(stop, &QPushButton::clicked, this, [this] { form_.OnStop(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { form_.OnCancel(); });
+  connect(cancel, &QPushButton::clicked, this, [this] { form_.OnCancelRecording(); });
   timer_.setInterval(CRecordingDialog::kTimerMs);
   connect(&timer_, &QTimer::timeout, this, &CRecordingWindow::Tick);
 }
@@ -176,12 +176,7 @@ CRecordSegmentWindow::CRecordSegmentWindow(CProApp& app, std::function<uint32_t(
 
 void CRecordSegmentWindow::Open(int channels) {
   form_.OnInitDialog(InputNames(app_), static_cast<int16_t>(channels), app_.project.timeDisplay);
-  {
-    const QSignalBlocker blockInputs(inputs_);
-    inputs_->clear();
-    for (const std::string& name : form_.Inputs()) inputs_->addItem(QString::fromStdString(name));
-    inputs_->setCurrentIndex(form_.Inputs().empty() ? -1 : form_.InputIndex());
-  }
+  FillInputDevices();
   {
     const QSignalBlocker blockMono(mono_);
     (form_.Channels() == 1 ? mono_ : stereo_)->setChecked(true);
@@ -192,6 +187,13 @@ void CRecordSegmentWindow::Open(int channels) {
   show();
   raise();
   start_->setFocus();
+}
+
+void CRecordSegmentWindow::FillInputDevices() {
+  const QSignalBlocker blockInputs(inputs_);
+  inputs_->clear();
+  for (const std::string& name : form_.Inputs()) inputs_->addItem(QString::fromStdString(name));
+  inputs_->setCurrentIndex(form_.Inputs().empty() ? -1 : form_.InputIndex());
 }
 
 void CRecordSegmentWindow::StartTimer() {

@@ -65,6 +65,8 @@ class CRecordSegmentWindow : public QDialog {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // The virtual inputs' names in the combo, the chosen one selected.
+  void FillInputDevices();
   void Render();
   void Tick();
 

@@ -156,7 +156,6 @@ void CProgram::InstallView() {
   auto* proView = new CProView(app, frame_.get());
 
   auto trackView = std::make_unique<CTrackViewGUI>(app);
-  trackView->trackPropertiesCallback = [app](int trackIndex) { app->OnTrackProperties(trackIndex); };
   trackView->commandCallback = [this](int commandId) { router_.Dispatch(commandId); };
   proView->InstallTrackView(std::move(trackView));
 
@@ -214,14 +213,8 @@ void CProgram::AnswerDialogRequests() {
 void CProgram::RegisterCommands() {
   CProApp& app = *app_;
   commands::RegisterCommandMap(router_, app);
-  router_.On(commands::kAboutCommand, [this] {
-    CAboutDlg about(MakeAboutInfo(ManualFolder()), frame_.get());
-    about.exec();
-  });
-  router_.On(commands::kHelpCommand, [this] {
-    const int result = CHyperLink::GotoURL(QString::fromStdString(ManualAddress(ManualFolder())));
-    if (result <= 32) ui_.MessageBox(ManualNotOpenedText(result, ManualFolder()), ui::Icon::Warning);
-  });
+  router_.On(commands::kAboutCommand, [this] { OnAppAbout(); });
+  router_.On(commands::kHelpCommand, [this] { OnHelp(); });
   router_.On(commands::kEnterCommand, [this] {
     if (IFrameView* view = frame_->View()) view->OnEnterKey();
   });
@@ -233,6 +226,16 @@ void CProgram::RegisterCommands() {
         if (index < files.size()) app.OpenDocument(std::string(files[index]));
       },
       [&app] { return !app.playing && !app.recording; });
+}
+
+void CProgram::OnHelp() {
+  const int result = CHyperLink::GotoURL(QString::fromStdString(ManualAddress(ManualFolder())));
+  if (result <= 32) ui_.MessageBox(ManualNotOpenedText(result, ManualFolder()), ui::Icon::Warning);
+}
+
+void CProgram::OnAppAbout() {
+  CAboutDlg about(MakeAboutInfo(ManualFolder()), frame_.get());
+  about.exec();
 }
 
 void CProgram::RegisterDialogs() {

@@ -68,6 +68,9 @@ class CProgram {
  private:
   void InstallView();
   void RegisterCommands();
+  // F1: the manual's page in the desktop's browser.
+  void OnHelp();
+  void OnAppAbout();
   // The dialogs that answer the core's requests, and the recording windows.
   void RegisterDialogs();
   // The settings, properties and creation dialogs answer the core's requests.

@@ -273,11 +273,16 @@ void CFXDialog::ShowInitialFinal() {
   if (!hasInitialFinal_) return;
   SetText(id::kInitial, FormatFloat(initial_, kInitialFinalDecimals));
   SetText(id::kFinal, FormatFloat(final_, kInitialFinalDecimals));
-  if (hasInitialFinalSliders_) {
-    SetPosition(id::kInitialSlider, ValueToPosition(initial_, initialMin_, initialMax_));
-    SetPosition(id::kFinalSlider, ValueToPosition(final_, initialMin_, initialMax_));
-  }
+  ShowInitialFinalSliders();
 }
+
+void CFXDialog::ShowInitialFinalSliders() {
+  if (!hasInitialFinal_ || !hasInitialFinalSliders_) return;
+  SetPosition(id::kInitialSlider, ValueToPosition(initial_, initialMin_, initialMax_));
+  SetPosition(id::kFinalSlider, ValueToPosition(final_, initialMin_, initialMax_));
+}
+
+float CFXDialog::ClampValue(float value) const { return ClampToRange(value, initialMin_, initialMax_); }
 
 int CFXDialog::ScrollPair() const {
   const std::vector<ScrollItem>& items = ScrollItems(effectKind_);
@@ -399,7 +404,7 @@ void CFXDialog::CommitValue(int pair, int channel, const std::string& text) {
 }
 
 void CFXDialog::CommitInitialFinal(int which, const std::string& text) {
-  const float value = ClampToRange(ParseFloat(text), initialMin_, initialMax_);
+  const float value = ClampValue(ParseFloat(text));
   (which == 0 ? initial_ : final_) = value;
   if (same_ != 0) (which == 0 ? final_ : initial_) = value;
   ShowInitialFinal();
@@ -552,7 +557,7 @@ void CFXDialog::StorePreset(CPresetRecord& record) const {
   StorePresetExtra(record);
 }
 
-void CFXDialog::AddPreset(const std::string& name) {
+void CFXDialog::OnAddPreset(const std::string& name) {
   if (presets_.size() >= kMaxPresets) {
     Tell("Sorry, you've enetered the maximum number of presets.");
     return;
@@ -568,7 +573,7 @@ void CFXDialog::AddPreset(const std::string& name) {
   WritePresets(kSkipNone);
 }
 
-void CFXDialog::RemovePreset(int index) {
+void CFXDialog::OnRemovePreset(int index) {
   if (index >= 0 && index < builtInCount_) {
     Tell("Sorry, this is a default preset.  Cannot delete.");
     return;
@@ -577,7 +582,7 @@ void CFXDialog::RemovePreset(int index) {
   LoadPresets();
 }
 
-void CFXDialog::ApplyPreset(int index) {
+void CFXDialog::OnApplyPreset(int index) {
   if (index < 0 || index >= static_cast<int>(presets_.size()) || index >= static_cast<int>(kMaxPresets)) return;
   const CPresetRecord& record = presets_[static_cast<size_t>(index)];
   if (presetKey_ == "stretch_compress" || presetKey_ == "pitch_shift") {

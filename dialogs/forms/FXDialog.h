@@ -87,9 +87,9 @@ class CFXDialog {
   virtual void Select(int comboId, int index);
   virtual void Commit(int editId, const std::string& text);
   virtual void Scroll(int sliderId, SliderAction action, int thumb);
-  void AddPreset(const std::string& name);
-  void RemovePreset(int index);  // -1: nothing selected
-  void ApplyPreset(int index);
+  void OnAddPreset(const std::string& name);
+  void OnRemovePreset(int index);  // -1: nothing selected
+  void OnApplyPreset(int index);
 
   // The operation's values; 0.
   virtual int GetParameters(OperationDialogValues* values) const;
@@ -172,6 +172,9 @@ class CFXDialog {
   void ShowLevelSliders();
   void ShowValuePair(int pair);
   void ShowInitialFinal();
+  void ShowInitialFinalSliders();
+  // A value limited to the initial/final range.
+  float ClampValue(float value) const;
   void ShowScrollTool();
   // The pair the scroll tool's chosen item names, 0 for none.
   int ScrollPair() const;

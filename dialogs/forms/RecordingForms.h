@@ -32,7 +32,8 @@ class CRecordingDialog {
   void CreateAndStart(uint32_t tickMs);
   // Stop keeps the take, Cancel (and Esc) discards it; only the first end acts.
   bool OnStop() { return End(true); }
-  bool OnCancel() { return End(false); }
+  bool OnCancelRecording() { return End(false); }
+  bool OnCancel() { return OnCancelRecording(); }
   // The application ended the recording itself (its recorder gave up, Stop by
   // key): the window's buttons have nothing left to end.
   void Closed();

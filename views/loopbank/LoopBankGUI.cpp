@@ -9,6 +9,7 @@
 #include "AudioLoopList.h"
 #include "Generic.h"
 #include "Messages.h"
+#include "TrackViewCallbacks.h"
 #include "controls/MyButton.h"
 #include "pro.h"
 #include "skin/SkinIds.h"
@@ -38,7 +39,7 @@ CLoopBankGUI::CLoopBankGUI(CProApp* app)
   if (app_) {
     loopList = &app_->loopBank;
     millisecondsPlayed = [app] { return app->devices.GetMillisecondsPlayed(); };
-    loopPropertiesCallback = [app](int loopNumber) { app->OnLoopProperties(loopNumber); };
+    loopPropertiesCallback = [app](int loopNumber) { LoopPropertiesCallback(*app, loopNumber); };
   }
 }
 

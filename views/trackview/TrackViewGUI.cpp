@@ -77,7 +77,7 @@ CTrackViewGUI::CTrackViewGUI(CProApp* app)
       rulerFont_(draw::CFont::FromPixelHeight("Arial", 10)) {
   if (app_) {
     trackList_ = &app_->project;
-    moveSelectedSnippetsCallback = [this](uint32_t start) { app_->MoveSelectedSnippets(start); };
+    SetCallbacks(MakeTrackViewCallbacks(*app_));
     commandCallback = [this](int commandId) { trackview::RunMenuCommand(*app_, commandId); };
   }
   hitList_.CreateTracks(CAudioSnippetList::kModeView, CAudioTrack::kTypeExtended, kTracks);

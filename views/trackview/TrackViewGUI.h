@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "AudioTrackList.h"
+#include "TrackViewCallbacks.h"
 #include "draw/Bitmap.h"
 #include "draw/Font.h"
 #include "draw/PenBrush.h"
@@ -123,6 +124,10 @@ class CTrackViewGUI final : public view::ITrackViewEditor {
   // ---- What the application sets --------------------------------------------------
   std::function<void(int trackIndex)> trackPropertiesCallback;
   std::function<void(uint32_t newStart)> moveSelectedSnippetsCallback;
+  void SetCallbacks(const TrackViewCallbacks& callbacks) {
+    moveSelectedSnippetsCallback = callbacks.snippetsMoved;
+    trackPropertiesCallback = callbacks.trackProperties;
+  }
   // A context-menu command chosen; the main window's command map takes it.
   std::function<void(int commandId)> commandCallback;
 

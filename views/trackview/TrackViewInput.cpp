@@ -546,7 +546,7 @@ void CTrackViewGUI::OnSpin(int spinId, int position) {
     trackview::SetProjectPitch(*app_, trackList_->globalPitch.load() + step);
     SetPitchText(trackList_->globalPitch.load());
   }
-  app_->modified = 1;
+  app_->document.SetModifiedFlag();
 }
 
 void CTrackViewGUI::OnTrackNameChanged(int row) {
@@ -562,7 +562,7 @@ void CTrackViewGUI::OnTrackNameChanged(int row) {
   }
   if (text == track->description) return;
   track->description = text;
-  app_->modified = 1;
+  app_->document.SetModifiedFlag();
 }
 
 void CTrackViewGUI::OnArmClicked(int row) {
@@ -624,7 +624,7 @@ void CTrackViewGUI::OnTempoEdited() {
   SetTempoText(bpm);
   trackview::SetProjectTempo(*app_, bpm);
   RefreshAfterTempoChange();
-  app_->modified = 1;
+  app_->document.SetModifiedFlag();
 }
 
 void CTrackViewGUI::OnPitchEdited() {
@@ -641,5 +641,5 @@ void CTrackViewGUI::OnPitchEdited() {
   }
   trackview::SetProjectPitch(*app_, static_cast<float>(*typed));
   SetPitchText(trackList_->globalPitch.load());
-  app_->modified = 1;
+  app_->document.SetModifiedFlag();
 }

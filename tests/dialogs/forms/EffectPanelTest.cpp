@@ -70,7 +70,7 @@ TEST(EffectPanels, DestructivePanelsFillTheirRecordsFromWhatIsShown) {
   CEqualizerDialog eq;
   eq.SetDestructive(EffectNone);
   eq.InitDialog();
-  eq.ApplyPreset(3);  // "Low Pass Filter"
+  eq.OnApplyPreset(3);  // "Low Pass Filter"
   EqualizerParams q{};
   eq.FillEffectRecord(&q);
   EXPECT_FLOAT_EQ(q.left.gains[3], 1.0f);

@@ -95,7 +95,7 @@ TEST(Presets, AddedEchoPresetIsWrittenFieldByFieldAndComesBack) {
     echo.form.Commit(1178, "-4");
     echo.form.Commit(1182, "275.5");
     echo.form.Commit(1199, "33");
-    echo.form.AddPreset("My Echo");
+    echo.form.OnAddPreset("My Echo");
     EXPECT_TRUE(echo.told.empty());
     EXPECT_EQ(echo.form.Text(id::kPresetName), "");
   }
@@ -120,9 +120,9 @@ TEST(Presets, AddedEchoPresetIsWrittenFieldByFieldAndComesBack) {
   Opened<CEchoDialog> again(folder.Path());
   ASSERT_EQ(again.form.PresetNames().size(), 6u);
   EXPECT_EQ(again.form.PresetNames().back(), "My Echo");
-  again.form.ApplyPreset(0);
+  again.form.OnApplyPreset(0);
   EXPECT_EQ(again.form.Text(1182), "300.00");
-  again.form.ApplyPreset(5);
+  again.form.OnApplyPreset(5);
   EXPECT_EQ(again.form.Text(1163), "-6.02");
   EXPECT_EQ(again.form.Text(1179), "-4.00");
   EXPECT_EQ(again.form.Text(1183), "275.50");
@@ -133,15 +133,15 @@ TEST(Presets, PitchAndEqualizerTailsRoundTrip) {
   CTempFolder folder;
   {
     Opened<CPitchShiftDialog> pitch(folder.Path());
-    pitch.form.ApplyPreset(2);  // "Low to High": ratios 0.75 and 1.25
+    pitch.form.OnApplyPreset(2);  // "Low to High": ratios 0.75 and 1.25
     EXPECT_FALSE(pitch.form.Checked(id::kSame));
-    pitch.form.AddPreset("Mine");
+    pitch.form.OnAddPreset("Mine");
     Opened<CEqualizerDialog> eq(folder.Path());
-    eq.form.ApplyPreset(1);  // "Bass Boost"
+    eq.form.OnApplyPreset(1);  // "Bass Boost"
     eq.form.Check(id::kLock, false);
     eq.form.Select(id::kUnits, 1);
     eq.form.Commit(CEqualizerDialog::kRightEdits[9], "50");
-    eq.form.AddPreset("Tilt");
+    eq.form.OnAddPreset("Tilt");
   }
   const std::vector<uint8_t> p = ReadAll(folder / "pitch_shift.prt");
   ASSERT_EQ(p.size(), 156u);
@@ -159,7 +159,7 @@ TEST(Presets, PitchAndEqualizerTailsRoundTrip) {
   EXPECT_EQ(bytes::GetI32(&e[216 + 36]), 0) << "the left band was not touched";
 
   Opened<CPitchShiftDialog> pitch(folder.Path());
-  pitch.form.ApplyPreset(4);
+  pitch.form.OnApplyPreset(4);
   OperationDialogValues v;
   pitch.form.GetParameters(&v);
   EXPECT_NEAR(v.initialValue, 1 / 0.75f, 1e-6f);
@@ -169,27 +169,27 @@ TEST(Presets, PitchAndEqualizerTailsRoundTrip) {
 TEST(Presets, AddAndRemoveRefuseWhatTheyMust) {
   CTempFolder folder;
   Opened<CFadeDialog> fade(folder.Path());
-  fade.form.AddPreset("");
-  fade.form.RemovePreset(0);
+  fade.form.OnAddPreset("");
+  fade.form.OnRemovePreset(0);
   EXPECT_EQ(fade.told, (std::vector<std::string>{"You must enter a preset name.",
                                                  "Sorry, this is a default preset.  Cannot delete."}));
-  for (int i = 0; i < 58; ++i) fade.form.AddPreset("P" + std::to_string(i));
+  for (int i = 0; i < 58; ++i) fade.form.OnAddPreset("P" + std::to_string(i));
   EXPECT_EQ(fade.form.PresetNames().size(), 64u);
   fade.told.clear();
-  fade.form.AddPreset("one too many");
+  fade.form.OnAddPreset("one too many");
   EXPECT_EQ(fade.told, std::vector<std::string>{"Sorry, you've enetered the maximum number of presets."});
   EXPECT_EQ(ReadAll(folder / "fade.prt").size(), 58u * 168);
 
-  fade.form.RemovePreset(6);  // the first user preset
+  fade.form.OnRemovePreset(6);  // the first user preset
   ASSERT_EQ(fade.form.PresetNames().size(), 63u);
   EXPECT_EQ(fade.form.PresetNames()[6], "P1");
   const std::vector<uint8_t> file = ReadAll(folder / "fade.prt");
   ASSERT_EQ(file.size(), 57u * 168);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(&file[0])), "P1");
-  fade.form.RemovePreset(-1);
+  fade.form.OnRemovePreset(-1);
   EXPECT_EQ(ReadAll(folder / "fade.prt").size(), 57u * 168) << "no selection removes nothing";
   // A long name is cut inside its field.
-  fade.form.AddPreset(std::string(300, 'n'));
+  fade.form.OnAddPreset(std::string(300, 'n'));
   EXPECT_EQ(fade.form.PresetNames().back(), std::string(127, 'n'));
 }
 
@@ -234,7 +234,7 @@ TEST(Presets, DamagedFilesLoadTheirSoundRecordsAndStayUntilTheUserSaves) {
     if (std::string(c.name) == "name without end") {
       EXPECT_EQ(stretch.form.PresetNames()[4], std::string(127, 'x'));
     }
-    stretch.form.ApplyPreset(static_cast<int>(stretch.form.PresetNames().size()) - 1);
+    stretch.form.OnApplyPreset(static_cast<int>(stretch.form.PresetNames().size()) - 1);
     EXPECT_EQ(ReadAll(folder / "stretch_compress.prt"), c.bytes) << "opening and applying never rewrite";
   }
 }
@@ -256,7 +256,7 @@ TEST(Presets, PitchesFromADamagedFileStayPitchesTheShifterCanTake) {
     WriteAll(folder / "pitch_shift.prt", record);
     Opened<CPitchShiftDialog> pitch(folder.Path());
     ASSERT_EQ(pitch.form.PresetNames().size(), 5u);
-    pitch.form.ApplyPreset(4);
+    pitch.form.OnApplyPreset(4);
     OperationDialogValues v;
     pitch.form.GetParameters(&v);
     EXPECT_NEAR(v.initialValue, c.factor, c.factor * 1e-5f);
@@ -267,7 +267,7 @@ TEST(Presets, PitchesFromADamagedFileStayPitchesTheShifterCanTake) {
 TEST(Presets, AFileThatCannotBeWrittenIsSaidAndTheOldOneKept) {
   CTempFolder folder;
   Opened<CFadeDialog> fade(folder / "missing");
-  fade.form.AddPreset("Mine");
+  fade.form.OnAddPreset("Mine");
   ASSERT_EQ(fade.told.size(), 1u);
   EXPECT_EQ(fade.told[0], "Failed to open Preset File for write: " + folder / "missing/fade.prt" + "\n");
 }

@@ -32,7 +32,7 @@ TEST(RecordingForm, OneEndPerRecording) {
     });
     window.CreateAndStart(1000);
     EXPECT_FALSE(window.Stopped());
-    for (bool stop : c.presses) stop ? window.OnStop() : window.OnCancel();
+    for (bool stop : c.presses) stop ? window.OnStop() : window.OnCancelRecording();
     EXPECT_EQ(stops, 1);
     EXPECT_EQ(kept, c.stop) << "the application is told what the first press chose";
     EXPECT_EQ(window.StopRequested(), c.stop);
