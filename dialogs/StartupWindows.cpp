@@ -221,17 +221,17 @@ void AnswerStartupRequests(ui::CRequestHandlers& handlers, const StartupServices
     return answer;
   });
   handlers.On<MAudioFoundRequest>([owner, services](const MAudioFoundRequest&) {
-    CNoticeWindow window(forms::MAudioFoundNotice(), owner());
+    CMAudioFoundDialog window(owner());
     RunWindow(window, services);
     return std::optional<MAudioFoundRequest::Result>(MAudioFoundRequest::Result{});
   });
   handlers.On<NoAudioEditingExistsRequest>([owner, services](const NoAudioEditingExistsRequest&) {
-    CNoticeWindow window(forms::NoAudioEditingNotice(), owner());
+    CNoAudioEditingExistsDialog window(owner());
     RunWindow(window, services);
     return std::optional<NoAudioEditingExistsRequest::Result>(NoAudioEditingExistsRequest::Result{window.DontShowAgain() ? 1 : 0});
   });
   handlers.On<NoLoopsExistRequest>([owner, services](const NoLoopsExistRequest&) {
-    CNoticeWindow window(forms::NoLoopsNotice(), owner());
+    CNoLoopsExistDialog window(owner());
     RunWindow(window, services);
     return std::optional<NoLoopsExistRequest::Result>(NoLoopsExistRequest::Result{window.DontShowAgain() ? 1 : 0});
   });
@@ -240,7 +240,7 @@ void AnswerStartupRequests(ui::CRequestHandlers& handlers, const StartupServices
 void AnswerNoticeRequests(ui::CRequestHandlers& handlers, const StartupServices& services) {
   auto owner = [parent = services.parent] { return parent ? parent() : nullptr; };
   handlers.On<ArmButtonRequest>([owner, services](const ArmButtonRequest&) {
-    CNoticeWindow window(forms::ArmButtonNotice(), owner());
+    CArmButtonDialog window(owner());
     RunWindow(window, services);
     return std::optional<ArmButtonRequest::Result>(ArmButtonRequest::Result{});
   });
@@ -250,7 +250,7 @@ void AnswerNoticeRequests(ui::CRequestHandlers& handlers, const StartupServices&
   handlers.On<DropoutNoticeRequest>([owner, services, showing](const DropoutNoticeRequest&) {
     if (!*showing) {
       *showing = true;
-      CNoticeWindow window(forms::DropoutNotice(), owner());
+      CDropoutDialog window(owner());
       RunWindow(window, services);
       *showing = false;
     }

@@ -58,6 +58,29 @@ class CNoticeWindow : public QDialog {
   forms::CDontShowAgain dontShow_;
 };
 
+// Each notice is the shared window with its own text, link, picture and box.
+class CArmButtonDialog final : public CNoticeWindow {
+ public:
+  explicit CArmButtonDialog(QWidget* parent = nullptr) : CNoticeWindow(forms::ArmButtonNotice(), parent) {}
+};
+class CDropoutDialog final : public CNoticeWindow {
+ public:
+  explicit CDropoutDialog(QWidget* parent = nullptr) : CNoticeWindow(forms::DropoutNotice(), parent) {}
+};
+class CMAudioFoundDialog final : public CNoticeWindow {
+ public:
+  explicit CMAudioFoundDialog(QWidget* parent = nullptr) : CNoticeWindow(forms::MAudioFoundNotice(), parent) {}
+};
+class CNoAudioEditingExistsDialog final : public CNoticeWindow {
+ public:
+  explicit CNoAudioEditingExistsDialog(QWidget* parent = nullptr)
+      : CNoticeWindow(forms::NoAudioEditingNotice(), parent) {}
+};
+class CNoLoopsExistDialog final : public CNoticeWindow {
+ public:
+  explicit CNoLoopsExistDialog(QWidget* parent = nullptr) : CNoticeWindow(forms::NoLoopsNotice(), parent) {}
+};
+
 // "Save Modified Project?": Yes, No and Cancel as the request's answer.
 class CModifiedWindow : public QDialog {
   Q_OBJECT
