@@ -1,6 +1,7 @@
 // The configuration file "qvk.cfg": read once at start-up, written once at exit.
 #include <cstdio>
 
+#include "BrowseFolderDialog.h"
 #include "File.h"
 #include "FileReplace.h"
 #include "Folders.h"
@@ -65,10 +66,13 @@ bool CProApp::EnsureWritableAudioFolder() {
     std::snprintf(text, sizeof text, "Error: Audio Path %s is invalid.  Please choose a new audio directory.",
                   config.GetAudioFolder().c_str());
     services.ui.MessageBox(text, ui::Icon::Error, ui::Buttons::Ok);
-    std::optional<std::string> chosen = services.ui.ChooseFolder({"Choose the audio folder", platform::DefaultAudioFolder()});
-    // Without a folder there is nowhere to record to; the user may still leave.
-    if (!chosen) return false;
-    config.SetAudioFolder(*chosen);
+    std::string chosen = platform::DefaultAudioFolder();
+    // Without a folder there is nowhere to record to; the user may still leave, told why.
+    if (CBrowseFolderDialog(services.ui).BrowseForFolder(chosen) != 1) {
+      services.ui.MessageBox(kNoAudioFolderText, ui::Icon::Error, ui::Buttons::Ok);
+      return false;
+    }
+    config.SetAudioFolder(chosen);
   }
   return true;
 }

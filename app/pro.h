@@ -126,8 +126,11 @@ class CProApp final : public ui::IMessageReceiver {
   void SaveConfig();
   void ApplyQualityPreset(int level);
   // Asks for a new audio folder until the configuration's one can be written.
-  // false when the user gave up choosing one (start-up then ends).
+  // false when the user gave up choosing one (start-up then ends, saying why).
   bool EnsureWritableAudioFolder();
+  static constexpr const char* kNoAudioFolderText =
+      "Tessiro cannot run without an audio folder it can write to, so it will close now.\n\n"
+      "Start it again to choose a folder for your recordings.";
 
   // ---- Posted messages and timers (user-interface thread) -----------------
   void OnPostedMessage(uint32_t message, int64_t wParam, int64_t lParam) override;

@@ -165,7 +165,6 @@ void CProSettingsDialog::Browse() {
     const std::optional<std::string> chosen = browsing_.chooseFolder(from);
     // A cancel keeps the folder the dialog had, which was usable.
     if (!chosen || chosen->empty()) break;
-    if (forms::IsRootFolder(*chosen) && browsing_.tell) browsing_.tell(forms::kRootFolderWarning, false);
     if (form_.OnFolderChosen(*chosen) == forms::FolderCheck::Accepted) break;
     if (browsing_.tell) browsing_.tell(forms::InvalidFolderText(*chosen), true);
     from = *chosen;

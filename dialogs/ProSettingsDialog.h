@@ -19,7 +19,7 @@ class QSpinBox;
 
 namespace dialogs {
 
-// How "Browse..." asks: a folder chooser, and a box with a stop or information icon.
+// How "Browse..." asks: the audio folder's chooser, and a box with a stop or information icon.
 struct FolderBrowsing {
   std::function<std::optional<std::string>(const std::string& initialFolder)> chooseFolder;
   std::function<void(const std::string& text, bool stop)> tell;
@@ -33,7 +33,6 @@ class CProSettingsDialog final : public CFormDialog {
     kTimeDisplay = 1313, kOutput = 1315, kBuffer = 1314, kBufferText = 1342, kExtend = 1322, kAudioPath = 1311,
     kBrowse = 1312, kUnlimitedUndo = 1332, kUndoLevels = 1324,
   };
-  static constexpr const char* kFolderTitle = "Please Select an Audio Path:";
 
   CProSettingsDialog(const AppSettingsRequest& request, FolderBrowsing browsing, QWidget* parent = nullptr);
   const AppSettingsRequest::Result& Result() const { return form_.Result(); }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "AboutInfo.h"
+#include "BrowseFolderDialog.h"
 #include "FXHolderWindow.h"
 #include "Folders.h"
 #include "OperationWindow.h"
@@ -200,9 +201,7 @@ void CProgram::InstallView() {
 void CProgram::AnswerDialogRequests() {
   dialogs::DialogServices services;
   services.parent = [this]() -> QWidget* { return frame_.get(); };
-  services.browsing.chooseFolder = [this](const std::string& initial) {
-    return ui_.ChooseFolder(ui::FolderChooser{"Please Select an Audio Path:", initial});
-  };
+  services.browsing.chooseFolder = [this](const std::string& initial) { return BrowseFolder(initial); };
   services.browsing.tell = [this](const std::string& text, bool stop) {
     ui_.MessageBox(text, stop ? ui::Icon::Error : ui::Icon::Information);
   };
@@ -228,6 +227,12 @@ void CProgram::RegisterCommands() {
       [&app] { return !app.playing && !app.recording; });
 }
 
+std::optional<std::string> CProgram::BrowseFolder(const std::string& initial) {
+  std::string folder = initial;
+  if (CBrowseFolderDialog(ui_).BrowseForFolder(folder) != 1) return std::nullopt;
+  return folder;
+}
+
 void CProgram::OnHelp() {
   const int result = CHyperLink::GotoURL(QString::fromStdString(ManualAddress(ManualFolder())));
   if (result <= 32) ui_.MessageBox(ManualNotOpenedText(result, ManualFolder()), ui::Icon::Warning);
@@ -241,9 +246,7 @@ void CProgram::OnAppAbout() {
 void CProgram::RegisterDialogs() {
   dialogs::StartupServices startup;
   startup.parent = [this]() -> QWidget* { return frame_.get(); };
-  startup.browseFolder = [this](const std::string& initial) {
-    return ui_.ChooseFolder(ui::FolderChooser{"Select the Audio Path", initial});
-  };
+  startup.browseFolder = [this](const std::string& initial) { return BrowseFolder(initial); };
   dialogs::AnswerStartupRequests(ui_.Handlers(), startup);
   dialogs::AnswerNoticeRequests(ui_.Handlers(), startup);
   recordingWindows_ = std::make_unique<dialogs::CRecordingWindows>(

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "CommandRouter.h"
@@ -75,6 +76,8 @@ class CProgram {
   void RegisterDialogs();
   // The settings, properties and creation dialogs answer the core's requests.
   void AnswerDialogRequests();
+  // The audio folder's chooser, opened at initial; nothing when cancelled.
+  std::optional<std::string> BrowseFolder(const std::string& initial);
   void RetryClose(int attemptsLeft);
 
   Options options_;

@@ -6,11 +6,6 @@
 
 namespace forms {
 
-const char* const kRootFolderWarning =
-    "We recommend that you use a folder instead of a root direcotry.\nFeel free to click 'Browse' to make a change.";
-
-bool IsRootFolder(const std::string& folder) { return !folder.empty() && folder.find_first_not_of('/') == std::string::npos; }
-
 FolderCheck CheckAudioFolder(const std::string& folder) {
   if (folder.empty() || folder.size() > kMaxAudioFolderChars) return FolderCheck::NotUsable;
   return CanWriteToFolder(folder.c_str()) ? FolderCheck::Accepted : FolderCheck::NotUsable;

@@ -19,11 +19,8 @@ enum class FolderCheck {
   NotUsable,  // cannot be written, or too long for the project files
 };
 
-// "/" alone earns the root warning (and is then checked like any folder).
-bool IsRootFolder(const std::string& folder);
 FolderCheck CheckAudioFolder(const std::string& folder);
 std::string InvalidFolderText(const std::string& folder);
-extern const char* const kRootFolderWarning;
 
 class AppSettingsForm {
  public:

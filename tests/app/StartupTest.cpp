@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "AppFixture.h"
+#include "BrowseFolderDialog.h"
 #include "ByteFields.h"
 #include "Folders.h"
 #include "ProjectSamples.h"
@@ -136,16 +137,43 @@ TEST_F(AppTest, AnUnwritableAudioFolderIsAskedForAgainBeforeTheProgressWindow) {
   seams.ui.ExpectFolder(audio.Path());
   ASSERT_TRUE(Start());
   EXPECT_EQ(seams.ui.Boxes()[0].icon, ui::Icon::Error);
+  ASSERT_EQ(seams.ui.FolderChoosers().size(), 2u);
+  EXPECT_EQ(seams.ui.FolderChoosers()[0].caption, "Please Select an Audio Path:");
   EXPECT_EQ(app->audioFolder, audio.Path());
   EXPECT_TRUE(platform::FolderExists(audio / "qvk_temp"));
 }
 
-TEST_F(AppTest, GivingUpOnTheAudioFolderEndsStartUp) {
+TEST_F(AppTest, GivingUpOnTheAudioFolderEndsStartUpSayingWhy) {
   WriteConfig("/nonexistent/audio");
   seams.ui.ExpectBox("Error: Audio Path /nonexistent/audio is invalid.  Please choose a new audio directory.");
   seams.ui.ExpectFolder(std::nullopt);
+  seams.ui.ExpectBox(CProApp::kNoAudioFolderText);
   EXPECT_FALSE(Start());
   EXPECT_EQ(seams.progress.Windows(), 0);
+}
+
+TEST_F(AppTest, TheFolderChooserWarnsOfTheRootAndKeepsTheFolderOnCancel) {
+  CBrowseFolderDialog chooser(seams.ui);
+  struct Case {
+    std::optional<std::string> answer;
+    bool warned;
+    int result;
+    std::string folder;
+  } cases[] = {{std::nullopt, false, 0, "/start"},
+               {std::string(), false, 0, "/start"},
+               {std::string("/"), true, 1, "/"},
+               {std::string("//"), true, 1, "//"},
+               {std::string("/Home/Takes"), false, 1, "/Home/Takes"}};
+  for (const Case& c : cases) {
+    seams.ui.ExpectFolder(c.answer);
+    if (c.warned) seams.ui.ExpectBox(CBrowseFolderDialog::kRootWarning);
+    std::string folder = "/start";
+    EXPECT_EQ(chooser.BrowseForFolder(folder), c.result);
+    EXPECT_EQ(folder, c.folder);
+    seams.ui.CheckDone();
+    EXPECT_EQ(seams.ui.FolderChoosers().back().initialFolder, "/start");
+    EXPECT_EQ(seams.ui.FolderChoosers().back().caption, CBrowseFolderDialog::kTitle);
+  }
 }
 
 TEST_F(AppTest, ConfigurationFilesOfEveryLength) {

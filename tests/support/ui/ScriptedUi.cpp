@@ -102,7 +102,8 @@ std::optional<std::string> CScriptedUi::ChooseFile(const ui::FileChooser& choose
   return e ? e->path : std::nullopt;
 }
 
-std::optional<std::string> CScriptedUi::ChooseFolder(const ui::FolderChooser&) {
+std::optional<std::string> CScriptedUi::ChooseFolder(const ui::FolderChooser& chooser) {
+  folderChoosers_.push_back(chooser);
   std::optional<Expectation> e = Take(Expectation::Folder, "folder");
   return e ? e->path : std::nullopt;
 }

@@ -73,6 +73,7 @@ class CScriptedUi final : public ui::IUserInterface {
   const std::vector<AskedBox>& Boxes() const { return boxes_; }
   // Every file chooser shown, in order.
   const std::vector<ui::FileChooser>& FileChoosers() const { return fileChoosers_; }
+  const std::vector<ui::FolderChooser>& FolderChoosers() const { return folderChoosers_; }
   // Every interaction in order: "box: <text>", "folder", "file", "request: <kind>".
   const std::vector<std::string>& Log() const { return log_; }
   void ClearLog();
@@ -98,6 +99,7 @@ class CScriptedUi final : public ui::IUserInterface {
   std::deque<Expectation> script_;
   std::vector<AskedBox> boxes_;
   std::vector<ui::FileChooser> fileChoosers_;
+  std::vector<ui::FolderChooser> folderChoosers_;
   std::vector<std::string> log_;
 };
 
