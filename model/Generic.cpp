@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -303,6 +304,29 @@ int NormalizeTimeString(const char* text, char* out) {
   int32_t minutes, seconds, milliseconds;
   ParseTimeText(text, &minutes, &seconds, &milliseconds);
   return FormatTimeParts(minutes, seconds, milliseconds, out);
+}
+
+double ParseNumberText(const char* text, size_t maxChars) {
+  if (!text) return 0.0;
+  const char* end = text;
+  while (static_cast<size_t>(end - text) < maxChars && *end) ++end;
+  const char* at = text;
+  while (at < end && (*at == ' ' || *at == '\t' || *at == '\r' || *at == '\n')) ++at;
+  if (at < end && *at == '+') ++at;
+  double value = 0.0;
+  // from_chars ignores the locale, unlike strtod.
+  const auto [stop, error] = std::from_chars(at, end, value);
+  if (error == std::errc::result_out_of_range) {
+    // Too small a number is 0, too large one the largest of its sign.
+    const char* digits = at < stop && *at == '-' ? at + 1 : at;
+    const char* exponent = std::find_if(digits, stop, [](char c) { return c == 'e' || c == 'E'; });
+    const bool tiny = exponent != stop ? exponent + 1 < stop && exponent[1] == '-'
+                                       : std::all_of(digits, std::find(digits, stop, '.'), [](char c) { return c == '0'; });
+    if (tiny) return 0.0;
+    return *at == '-' ? -std::numeric_limits<double>::max() : std::numeric_limits<double>::max();
+  }
+  if (error != std::errc() || !std::isfinite(value)) return 0.0;
+  return value;
 }
 
 void GetTimestampText(char* out) {

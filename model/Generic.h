@@ -4,6 +4,7 @@
 // GetUniqueTickCount keeps state (the last identifier handed out).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "AudioQuality.h"
@@ -47,6 +48,12 @@ int ParseTempoTimeToSamples(const char* text, int beatsPerBarChoice, float tempo
                             uint32_t* frames);
 int FormatTimeParts(int32_t minutes, int32_t seconds, int32_t milliseconds, char* out);
 int NormalizeTimeString(const char* text, char* out);
+
+// A number typed in an edit box, read the same in every window whatever the
+// desktop's locale: the first maxChars characters, blanks first skipped,
+// whatever follows the number ignored. Text that holds no number ("", "abc",
+// "nan", "inf") reads as 0; a number too large reads as the largest of its sign.
+double ParseNumberText(const char* text, size_t maxChars);
 
 // Local time as fourteen digits, year to second; out holds at least 15 bytes.
 void GetTimestampText(char* out);

@@ -1,8 +1,12 @@
 #include "FloatText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <limits>
+
+#include "Generic.h"
 
 namespace forms {
 namespace {
@@ -31,16 +35,9 @@ std::string FormatFloat(float value, int decimals) {
 }
 
 float ParseFloat(const std::string& text) {
-  const std::string cut = text.substr(0, kMaxTextChars);
-  size_t at = cut.find_first_not_of(" \t\r\n");
-  if (at == std::string::npos) return 0.0f;
-  if (cut[at] == '+') ++at;
-  double value = 0.0;
-  const auto [end, error] = std::from_chars(cut.data() + at, cut.data() + cut.size(), value);
-  if (error == std::errc::result_out_of_range) {
-    return cut[at] == '-' ? -HUGE_VALF : HUGE_VALF;
-  }
-  return error == std::errc() ? static_cast<float>(value) : 0.0f;
+  const double value = ParseNumberText(text.c_str(), kMaxTextChars);
+  const double largest = std::numeric_limits<float>::max();
+  return static_cast<float>(std::clamp(value, -largest, largest));
 }
 
 }  // namespace forms

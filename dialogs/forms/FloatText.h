@@ -10,8 +10,9 @@ namespace forms {
 // that many (the level and delay edits use 2, the initial/final edits 4).
 std::string FormatFloat(float value, int decimals);
 
-// The leading decimal number of text, as the edits read it: blanks first are
-// skipped, whatever follows the number is ignored, text that is no number is 0.
+// The leading decimal number of text, as every edit reads it (ParseNumberText):
+// text that is no number ("abc", "nan", "inf") is 0; a number beyond a float's
+// range is the largest float of its sign.
 float ParseFloat(const std::string& text);
 
 }  // namespace forms

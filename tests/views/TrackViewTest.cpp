@@ -244,12 +244,19 @@ TEST_F(TrackViewTest, TempoAndPitchEdits) {
     const char* typed;
     const char* shown;
     float tempo;
-  } const tempos[] = {{"300", "250.00", 250.0f}, {"20", "50.00", 50.0f}, {"133.456", "133.46", 133.456f},
-                      {"fast", "133.46", 133.456f}};
+  } const tempos[] = {{"300", "250.00", 250.0f}, {"fast", "50.00", 50.0f}, {"1e999", "250.00", 250.0f},
+                      {"nan", "50.00", 50.0f},    {"20", "50.00", 50.0f},   {"133.456", "133.46", 133.456f}};
   for (const auto& t : tempos) {
     TypeAndLeave(*view, tempo, CTrackViewGUI::kTempoEditId, t.typed);
     EXPECT_EQ(tempo->text(), t.shown) << t.typed;
     EXPECT_FLOAT_EQ(app->project.tempo, t.tempo) << t.typed;
+  }
+  // Text that is no number is 0 semitones, as "0" is.
+  TypeAndLeave(*view, pitch, CTrackViewGUI::kPitchEditId, "0");
+  const QString zero = pitch->text();
+  for (const char* typed : {"5", "inf", "5", "abc"}) {
+    TypeAndLeave(*view, pitch, CTrackViewGUI::kPitchEditId, typed);
+    EXPECT_EQ(pitch->text(), typed[0] == '5' ? QStringLiteral("+5.00") : zero) << typed;
   }
   TypeAndLeave(*view, pitch, CTrackViewGUI::kPitchEditId, "5");
   EXPECT_EQ(pitch->text(), "+5.00");

@@ -36,6 +36,7 @@ constexpr uint32_t kNarrowestZoomIn = 16384;
 constexpr uint32_t kLastViewEnd = kMaxProjectFrames - 1;
 constexpr int kOutlineBand = 3;
 constexpr int kMaxTextBytes = 64;
+constexpr double kMaxPitchSemitones = 12.0;  // the project pitch keeps within this anyway
 constexpr const char* kLoopTrackText = "Cannot record extended audio to a loop based track.";
 constexpr const char* kFourArmedText = "Sorry, you already have four tracks armed.  That is the maximum amount allowed.";
 constexpr const char* kTempoDuringPlayText = "Sorry, cannot update tempo during playback.";
@@ -45,13 +46,9 @@ constexpr int kMaxArmed = 4;
 // Rectangles of the Track View, both ends included.
 bool Inside(const draw::Rect& r, int x, int y) { return r.ContainsInclusive(x, y); }
 
-// A text typed as a number; nothing when it holds none.
-std::optional<double> ParseNumber(const QString& text) {
-  const std::string bytes = text.left(kMaxTextBytes).toStdString();
-  char* end = nullptr;
-  const double value = std::strtod(bytes.c_str(), &end);
-  if (end == bytes.c_str() || !std::isfinite(value)) return std::nullopt;
-  return value;
+// A text typed as a number, read as every edit of the program reads it.
+double ParseNumber(const QString& text) {
+  return ParseNumberText(text.left(kMaxTextBytes).toStdString().c_str(), kMaxTextBytes);
 }
 
 }  // namespace
@@ -614,13 +611,7 @@ void CTrackViewGUI::OnTempoEdited() {
     SetTempoText(trackList_->tempo);
     return;
   }
-  // A text that holds no number keeps the tempo; its text comes back.
-  const std::optional<double> typed = ParseNumber(tempoEdit_->text());
-  if (!typed) {
-    SetTempoText(trackList_->tempo);
-    return;
-  }
-  const float bpm = static_cast<float>(std::clamp(*typed, 50.0, 250.0));
+  const float bpm = static_cast<float>(std::clamp(ParseNumber(tempoEdit_->text()), 50.0, 250.0));
   SetTempoText(bpm);
   trackview::SetProjectTempo(*app_, bpm);
   RefreshAfterTempoChange();
@@ -634,12 +625,8 @@ void CTrackViewGUI::OnPitchEdited() {
     SetPitchText(trackList_->globalPitch.load());
     return;
   }
-  const std::optional<double> typed = ParseNumber(pitchEdit_->text());
-  if (!typed) {
-    SetPitchText(trackList_->globalPitch.load());
-    return;
-  }
-  trackview::SetProjectPitch(*app_, static_cast<float>(*typed));
+  const double typed = std::clamp(ParseNumber(pitchEdit_->text()), -kMaxPitchSemitones, kMaxPitchSemitones);
+  trackview::SetProjectPitch(*app_, static_cast<float>(typed));
   SetPitchText(trackList_->globalPitch.load());
   app_->document.SetModifiedFlag();
 }
