@@ -31,10 +31,12 @@ QLabel* Text(const char* text, int id, QWidget* parent) {
   return label;
 }
 
-// The skinned link: link colours, a hand over it, its target opened when clicked.
+// The skinned link: link colours, a hand over it, its target opened when clicked;
+// in a notice it is not underlined.
 CHyperLink* Link(const forms::HyperLink& link, QWidget* parent) {
   auto* label = new CHyperLink(QString::fromStdString(link.text), parent);
   label->SetURL(QString::fromStdString(link.target));
+  label->SetUnderline(0);
   label->setObjectName(IdName(link.id));
   return label;
 }

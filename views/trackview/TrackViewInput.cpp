@@ -566,16 +566,19 @@ void CTrackViewGUI::OnArmClicked(int row) {
   CAudioTrack* track = TrackOfRow(row, 0);
   QPushButton* button = RowButton(row, kArm);
   if (!track || !button || !app_) return;
+  const char* refusal = nullptr;
   if (app_->playing.load() == 1) {
-    app_->services.ui.Inform("Sorry, cannot perform this operation during playback.");
+    refusal = "Sorry, cannot perform this operation during playback.";
   } else if (track->GetType() == CAudioTrack::kTypeLoopBased) {
-    app_->services.ui.Inform(kLoopTrackText);
+    refusal = kLoopTrackText;
   } else if (!track->armed && trackList_->CountArmedTracks() >= kMaxArmed) {
-    app_->services.ui.Inform(kFourArmedText);
+    refusal = kFourArmedText;
   } else {
     trackList_->ToggleArm(track->index);
   }
+  // A refused press shows the button as it was while the message says why.
   button->setChecked(track->armed != 0);
+  if (refusal) app_->services.ui.Inform(refusal);
 }
 
 void CTrackViewGUI::OnMuteClicked(int row) {
