@@ -42,6 +42,16 @@ QComboBox* MakeCombo(int id, const std::vector<std::string>& entries, QWidget* p
   return combo;
 }
 
+QComboBox* MakeOutputCombo(int id, const std::vector<std::string>& devices, QWidget* parent) {
+  QComboBox* combo = MakeCombo(id, devices, parent);
+  if (devices.empty()) {
+    combo->addItem(QString::fromUtf8(kNoOutputDeviceText));
+    combo->setToolTip(QStringLiteral("The sound system offers no output. Without a sound card, the virtual one "
+                                     "plays in real time and records a test signal."));
+  }
+  return combo;
+}
+
 QLineEdit* MakeEdit(int id, QWidget* parent) {
   auto* edit = new QLineEdit(parent);
   edit->setObjectName(CtlName(id));

@@ -45,6 +45,10 @@ std::string Std(const QString& text);
 QDialogButtonBox* MakeOkCancel(QDialog* dialog);
 QSlider* MakeSlider(int id, int minimum, int maximum, QWidget* parent);
 QComboBox* MakeCombo(int id, const std::vector<std::string>& entries, QWidget* parent);
+// The output devices to choose from; with none, the one entry says so and how to get one.
+QComboBox* MakeOutputCombo(int id, const std::vector<std::string>& devices, QWidget* parent);
+constexpr const char* kNoOutputDeviceText =
+    "None found: connect a sound device, or start Tessiro with TESSIRO_AUDIO=virtual";
 QLineEdit* MakeEdit(int id, QWidget* parent);
 
 // The slider's step as the forms take it.

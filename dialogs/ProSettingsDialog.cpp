@@ -58,7 +58,7 @@ CProSettingsDialog::CProSettingsDialog(const AppSettingsRequest& request, Folder
 
   auto* playback = new QGroupBox("Playback", this);
   auto* playbackGrid = new QGridLayout(playback);
-  output_ = MakeCombo(kOutput, form_.OutputDevices(), playback);
+  output_ = MakeOutputCombo(kOutput, form_.OutputDevices(), playback);
   buffer_ = MakeSlider(kBuffer, forms::AppSettingsForm::kMinBufferLevel, forms::AppSettingsForm::kMaxBufferLevel,
                        playback);
   buffer_->setPageStep(1);

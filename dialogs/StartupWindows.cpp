@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <cstring>
 
+#include "DialogKit.h"
 #include "controls/HyperLink.h"
 #include "requests/ProjectRequests.h"
 #include "requests/TransportRequests.h"
@@ -83,10 +84,8 @@ CInitWindow2::CInitWindow2(const InitDialog2Request& request, StartupServices se
   auto* audioLayout = new QVBoxLayout(audio);
   auto* deviceRow = new QHBoxLayout;
   deviceRow->addWidget(new QLabel(QStringLiteral("Output Device:"), audio));
-  devices_ = new QComboBox(audio);
-  devices_->setObjectName(IdName(CInitDialog2::kIdOutputDevice));
-  for (const std::string& name : form_.OutputDevices()) devices_->addItem(QString::fromStdString(name));
-  devices_->setCurrentIndex(form_.OutputDevice());
+  devices_ = MakeOutputCombo(CInitDialog2::kIdOutputDevice, form_.OutputDevices(), audio);
+  devices_->setCurrentIndex(form_.OutputDevice() < 0 ? 0 : form_.OutputDevice());
   deviceRow->addWidget(devices_, 1);
   audioLayout->addLayout(deviceRow);
 
