@@ -139,12 +139,16 @@ CModalDriver::Answer CWalk::ChooseFile(const std::string& path) {
   return [path](QWidget& window) {
     auto* dialog = qobject_cast<QFileDialog*>(&window);
     auto* buttons = window.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
-    ASSERT_TRUE(dialog && buttons) << "a file dialog with its buttons";
-    // The name as the dialog takes it from its box (its folder shown, the name in the box).
-    dialog->selectFile(QString::fromStdString(path));
+    auto* name = window.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_TRUE(dialog && buttons && name) << "a file dialog with its name box and buttons";
+    // Typed into the name box. (The dialog's selectFile leaves a box that has the
+    // focus as it was: whether the window was active yet would decide the answer.)
+    name->setFocus();
+    name->setText(QString::fromStdString(path));
     for (QAbstractButton* button : buttons->buttons()) {
       if (buttons->buttonRole(button) != QDialogButtonBox::AcceptRole) continue;
-      ASSERT_TRUE(button->isEnabled()) << path;
+      // The dialog weighs a typed name as its folder's listing comes in.
+      ASSERT_TRUE(QTest::qWaitFor([button] { return button->isEnabled(); }, 5000)) << path;
       QTest::mouseClick(button, Qt::LeftButton);
       return;
     }

@@ -1,7 +1,8 @@
 // Drives the program's modal windows as a user would: each window, as it
 // opens, is answered by the handler of its object name (the dialog's id), or
 // else of its class name (a file dialog, a message box). The names it
-// answered are kept in order.
+// answered are kept in order. A window nobody answers, or one its answer left
+// open, is a failure and is closed, so that a test never waits for good.
 //
 // Threads: user-interface thread only.
 #pragma once
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -44,6 +46,13 @@ class CModalDriver {
   void Poll() {
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal || modal == last_) return;
+    // Answered once it is the active window with its focus given, as a user
+    // meets it, so that no answer depends on how soon it came.
+    if (modal != seen_) {
+      seen_ = modal;
+      seenAt_.start();
+    }
+    if (!modal->isActiveWindow() && seenAt_.elapsed() < kActivationMs) return;
     last_ = modal;
     QString name = modal->objectName();
     auto answer = answers_.find(name);
@@ -51,22 +60,36 @@ class CModalDriver {
       name = QString::fromLatin1(modal->metaObject()->className());
       answer = answers_.find(name);
     }
-    if (answer == answers_.end()) return;
+    if (answer == answers_.end()) {
+      CloseLater(modal, name + QStringLiteral(" opened with no answer given"));
+      return;
+    }
     met_.push_back(name);
-    answer->second(*modal);
-    // A window its answer left open would hold the program for good.
-    QTimer::singleShot(kAnswerMs, modal, [window = QPointer<QWidget>(modal), name] {
+    // Answered from a timer of its own, so that this poll returns: a window the
+    // answer opens in turn is polled (a timer never fires inside its own slot).
+    QTimer::singleShot(0, modal, [window = QPointer<QWidget>(modal), respond = answer->second] {
+      if (window) respond(*window);
+    });
+    CloseLater(modal, name + QStringLiteral(" was still open after its answer"));
+  }
+
+  // A window left open would hold the program for good.
+  static void CloseLater(QWidget* modal, const QString& failure) {
+    QTimer::singleShot(kAnswerMs, modal, [window = QPointer<QWidget>(modal), failure] {
       if (!window || !window->isVisible()) return;
-      ADD_FAILURE() << name.toStdString() << " was still open after its answer";
+      ADD_FAILURE() << failure.toStdString();
       window->close();
     });
   }
 
   static constexpr int kAnswerMs = 10000;
+  static constexpr int kActivationMs = 1000;
 
   std::map<QString, Answer> answers_;
   std::vector<QString> met_;
   QPointer<QWidget> last_;
+  QPointer<QWidget> seen_;
+  QElapsedTimer seenAt_;
   QTimer timer_;
 };
 
