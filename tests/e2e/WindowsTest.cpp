@@ -1,0 +1,377 @@
+// The windows as a user meets them, through the whole program: row names and
+// buttons, clicks with and without Ctrl and Shift, a highlight dragged either
+// way, menu commands and the tool bars, the properties and settings dialogs,
+// the notices, the folder chooser and the first start on a machine without
+// sound. Each test starts the program as main does and stops its intro.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <filesystem>
+
+#include "AudioSegment.h"
+#include "AudioSnippet.h"
+#include "BrowseFolderDialog.h"
+#include "DialogKit.h"
+#include "Folders.h"
+#include "Program.h"
+#include "ReportRecorder.h"
+#include "Walk.h"
+#include "WaveAudio.h"
+#include "controls/HyperLink.h"
+#include "controls/MyEdit.h"
+#include "editor/WaveformEditorGUI.h"
+#include "frame/MainFrame.h"
+#include "frame/SkinToolBar.h"
+#include "frame/ToolBarEditorLower.h"
+#include "frame/ToolBarUpper.h"
+#include "pro.h"
+#include "trackview/TrackViewGUI.h"
+#include "view/ProView.h"
+
+namespace tessiro::test {
+namespace {
+
+constexpr int kPlay = 32834, kStop = 32835, kNewProject = 32969;
+constexpr int kEditSnippet = 32915;
+constexpr int kTrackViewCommand = 32944, kEditorView = 32945, kLoopBankView = 32946;
+constexpr int kProjectSettings = 32913, kApplicationSettings = 32787;
+constexpr int kBrowseInSettings = 1312, kBrowseOnFirstStart = 1104;
+constexpr int kMonoChoice = 1022, kStereoChoice = 1023;
+
+// What a message box said, answered with its OK.
+CModalDriver::Answer ReadBox(QString* text) {
+  return [text](QWidget& window) {
+    auto* box = qobject_cast<QMessageBox*>(&window);
+    ASSERT_NE(box, nullptr);
+    if (text) *text = box->text();
+    QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+  };
+}
+
+// Typed into a dialog's box, which takes it as the focus moves on (Enter would be the dialog's OK).
+void TypeInto(QLineEdit* edit, const QString& text) {
+  ASSERT_NE(edit, nullptr);
+  QTest::mouseClick(edit, Qt::LeftButton);
+  QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(edit, text);
+  QTest::keyClick(edit, Qt::Key_Tab);
+}
+
+// The folder chooser's title, then its Cancel.
+CModalDriver::Answer CancelChooser(QString* title) {
+  return [title](QWidget& window) {
+    if (title) *title = window.windowTitle();
+    qobject_cast<QDialog*>(&window)->reject();
+  };
+}
+
+class Windows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::remove((platform::ProgramFolder() + "/qvk.cfg").c_str());
+    std::remove((platform::ProgramFolder() + "/profile.ini").c_str());
+  }
+
+  // A first start with the audio folder of the test; the intro stopped as it begins.
+  // The hooks see the two first-start pages before their OK.
+  void Start(std::function<void(QWidget& page)> onSettings = {}, std::function<void(QWidget& page)> onWelcome = {}) {
+    walk.Driver().On(QStringLiteral("298"), [onWelcome](QWidget& page) {
+      if (onWelcome) onWelcome(page);
+      ClickOk(page);
+    });
+    walk.Driver().On(QStringLiteral("299"), [this, onSettings](QWidget& page) {
+      if (onSettings) onSettings(page);
+      QLineEdit* path = Control<QLineEdit>(&page, 1331);
+      ASSERT_NE(path, nullptr);
+      path->setFocus();
+      path->selectAll();
+      QTest::keyClicks(path, QString::fromStdString(walk.AudioFolder().Path()));
+      ClickOk(page);
+    });
+    ASSERT_TRUE(walk.StartProgram());
+    ASSERT_TRUE(walk.Pick(kStop));
+    ASSERT_TRUE(walk.WaitUntilIdle(5000));
+    ASSERT_GE(walk.SnippetsOn(1).size(), 4u) << "the intro's melody";
+  }
+
+  CMainFrame& Frame() { return walk.Program().Frame(); }
+  CProApp& App() { return walk.App(); }
+
+  CWalk walk;
+};
+
+TEST_F(Windows, RenamingATrackMarksTheProjectModified) {
+  Start();
+  ASSERT_EQ(App().modified, 0) << "the intro as it opened";
+  const int row = walk.ShowTrack(2);
+  walk.Type(walk.TrackView().NameEdit(row), QStringLiteral("Strings"));
+  EXPECT_EQ(walk.Track(2).description, "Strings");
+  EXPECT_EQ(App().modified, 1) << "a new name is a change to save";
+}
+
+// Clicks on the snippets of one track: a plain click keeps the track's other
+// selected snippets, Ctrl toggles one, Shift takes the run from the last one clicked.
+TEST_F(Windows, ClicksOnSnippetsSelectAsTheirKeysSay) {
+  Start();
+  walk.ShowTrack(1);
+  const auto snippets = walk.SnippetsOn(1);
+  std::vector<QPoint> at;
+  for (size_t i = 0; i < 4; ++i) at.push_back(walk.SnippetPoint(*snippets[i]));
+  const auto selected = [&] {
+    std::string marks;
+    for (size_t i = 0; i < 4; ++i) marks += snippets[i]->selected ? 'x' : '.';
+    return marks;
+  };
+  struct Step {
+    size_t snippet;
+    Qt::KeyboardModifiers keys;
+    const char* after;
+  };
+  const Step steps[] = {
+      {0, Qt::NoModifier, "x..."},       {1, Qt::ControlModifier, "xx.."}, {0, Qt::NoModifier, "xx.."},
+      {1, Qt::NoModifier, "xx.."},       {0, Qt::ControlModifier, ".x.."}, {3, Qt::ShiftModifier, ".xxx"},
+      {2, Qt::ControlModifier, ".x.x"},  {3, Qt::ControlModifier, ".x.."},
+  };
+  int n = 0;
+  for (const Step& step : steps) {
+    walk.Click(at[step.snippet], step.keys);
+    EXPECT_EQ(selected(), step.after) << "step " << n << ": snippet " << step.snippet;
+    ++n;
+  }
+  // A click on another track's snippet leaves this track with none.
+  walk.Click(walk.SnippetPoint(*walk.SnippetsOn(0).at(0)), Qt::ControlModifier);
+  EXPECT_EQ(selected(), "....");
+  EXPECT_EQ(walk.SnippetsOn(1)[0]->start, snippets[0]->start) << "clicks move nothing";
+}
+
+// A highlight dragged from right to left covers what the same drag from left
+// to right does, and the tool bar's time boxes follow it while it is dragged.
+TEST_F(Windows, AHighlightDraggedEitherWayIsTheSameAndItsTimesFollowTheDrag) {
+  Start();
+  ASSERT_TRUE(walk.PickFromContextMenu(walk.SnippetPoint(*walk.SnippetsOn(0).at(0)), kEditSnippet));
+  ASSERT_EQ(walk.Program().ViewHost().GetViewMode(), 2);
+  ASSERT_TRUE(App().editorSegment);
+  CAudioSegment& audio = *App().editorSegment;
+  CMyToolBarEditorLower& bar = *Frame().editorToolBar;
+  const auto times = [&] {
+    return bar.Box(CMyToolBarEditorLower::kStartBoxId)->text() + " " + bar.Box(CMyToolBarEditorLower::kEndBoxId)->text() +
+           " " + bar.Box(CMyToolBarEditorLower::kSizeBoxId)->text();
+  };
+  const uint32_t length = audio.length;
+  const QPoint left = walk.EditorPoint(length / 4), right = walk.EditorPoint(length * 3 / 5);
+
+  walk.Drag(left, right);
+  const uint32_t start = audio.trackerStart, end = audio.trackerEnd;
+  ASSERT_LT(start, end);
+  const QString shown = times();
+
+  // A click elsewhere, then the drag the other way, looked at before the button is let go.
+  walk.Click(walk.EditorPoint(length / 10));
+  ASSERT_NE(times(), shown);
+  CProView& view = walk.View();
+  QTest::mousePress(&view, Qt::LeftButton, {}, right);
+  for (int k = 1; k <= 8; ++k) QTest::mouseMove(&view, right + (left - right) * k / 8, 5);
+  EXPECT_EQ(audio.trackerStart, start);
+  EXPECT_EQ(audio.trackerEnd, end) << "the highlight is not empty";
+  EXPECT_EQ(times(), shown) << "the boxes follow the drag";
+  QTest::mouseRelease(&view, Qt::LeftButton, {}, left);
+  EXPECT_EQ(audio.trackerStart, start);
+  EXPECT_EQ(audio.trackerEnd, end);
+  EXPECT_EQ(times(), shown);
+}
+
+// A menu command's effect on the tool bars shows at once, not at the next refresh.
+TEST_F(Windows, AMenuCommandRefreshesTheToolBarsAtOnce) {
+  Start();
+  CSkinToolBar& bar = *Frame().upperToolBar;
+  ASSERT_TRUE(bar.IsButtonEnabled(kNewProject));
+  ASSERT_TRUE(walk.Pick(kPlay));
+  ASSERT_EQ(App().playing.load(), 1);
+  EXPECT_FALSE(bar.IsButtonEnabled(kNewProject)) << "New waits while the project plays";
+  ASSERT_TRUE(walk.Pick(kStop));
+  ASSERT_TRUE(walk.WaitUntilIdle(5000));
+  EXPECT_TRUE(bar.IsButtonEnabled(kNewProject));
+}
+
+// Mono and Stereo in Track Properties set the track's channels as they are clicked.
+TEST_F(Windows, TheStereoAndMonoChoicesSetTheTracksChannels) {
+  Start();
+  const int row = walk.ShowTrack(1);
+  const struct {
+    int choice;
+    int16_t channels;
+  } clicks[] = {{kMonoChoice, 1}, {kStereoChoice, 2}, {kStereoChoice, 2}, {kMonoChoice, 1}, {kStereoChoice, 2}};
+  walk.Driver().On(QStringLiteral("dlg190"), [&](QWidget& dialog) {
+    for (const auto& click : clicks) {
+      auto* radio = Control<QRadioButton>(&dialog, click.choice);
+      ASSERT_NE(radio, nullptr);
+      QTest::mouseClick(radio, Qt::LeftButton);
+      EXPECT_EQ(walk.Track(1).recordingChannels, click.channels) << "after " << click.choice;
+    }
+    ClickButton(dialog, 2);
+  });
+  QTest::mouseClick(walk.TrackView().RowButton(row, CTrackViewGUI::kProps), Qt::LeftButton);
+  ASSERT_TRUE(walk.Driver().HasMet(QStringLiteral("dlg190")));
+  EXPECT_EQ(walk.Track(1).recordingChannels, 2) << "they hold even when the dialog is cancelled";
+}
+
+// Every tag typed in Project Settings reaches the project.
+TEST_F(Windows, ProjectSettingsKeepEveryTypedTag) {
+  Start();
+  walk.Driver().On(QStringLiteral("dlg257"), [this](QWidget& dialog) {
+    for (const auto& [id, text] : {std::pair{1163, "First Hour"}, {1164, "The Walkers"}, {1165, "Tests"}, {1166, "2024"}}) {
+      TypeInto(Control<QLineEdit>(&dialog, id), QString::fromUtf8(text));
+    }
+    auto* description = Control<QPlainTextEdit>(&dialog, 1150);
+    ASSERT_NE(description, nullptr);
+    QTest::mouseClick(description->viewport(), Qt::LeftButton);
+    QTest::keyClick(description, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(description, QStringLiteral("Taken in one go"));
+    ClickOk(dialog);
+  });
+  ASSERT_TRUE(walk.Pick(kProjectSettings));
+  const ProjectTags& tags = App().projectTags;
+  EXPECT_EQ(tags.title, "First Hour");
+  EXPECT_EQ(tags.artist, "The Walkers");
+  EXPECT_EQ(tags.album, "Tests");
+  EXPECT_EQ(tags.year, "2024");
+  EXPECT_EQ(tags.description, "Taken in one go");
+  EXPECT_EQ(App().modified, 1);
+}
+
+// Text that is no number reads as 0 in the Track View's tempo box and in the
+// level, tempo and pitch boxes of Project Settings, clamped as 0 would be.
+TEST_F(Windows, TextThatIsNoNumberReadsAsZero) {
+  Start();
+  for (const char* typed : {"nan", "inf", "abc"}) {
+    walk.Type(walk.TrackView().TempoEdit(), QStringLiteral("180"));
+    ASSERT_FLOAT_EQ(App().project.tempo, 180.0f);
+    walk.Type(walk.TrackView().TempoEdit(), QString::fromLatin1(typed));
+    EXPECT_FLOAT_EQ(App().project.tempo, 50.0f) << typed;
+    EXPECT_EQ(walk.TrackView().TempoEdit()->text(), QStringLiteral("50.00")) << typed;
+
+    walk.Driver().On(QStringLiteral("dlg257"), [typed](QWidget& dialog) {
+      for (int id : {1235, 1236, 1228, 1240}) TypeInto(Control<QLineEdit>(&dialog, id), QString::fromLatin1(typed));
+      EXPECT_EQ(Control<QLineEdit>(&dialog, 1235)->text(), QStringLiteral("0.00")) << typed;
+      EXPECT_EQ(Control<QLineEdit>(&dialog, 1228)->text(), QStringLiteral("50.00")) << typed;
+      ClickOk(dialog);
+    });
+    App().project.masterLeftGain = 0.5f;
+    ASSERT_TRUE(walk.Pick(kProjectSettings));
+    EXPECT_FLOAT_EQ(App().project.masterLeftGain.load(), 1.0f) << typed << ": 0 dB";
+    EXPECT_FLOAT_EQ(App().project.tempo, 50.0f) << typed;
+    EXPECT_FLOAT_EQ(App().project.globalPitch.load(), 0.0f) << typed;
+  }
+}
+
+// The notices' links are plain text in link colours, not underlined; the about
+// box keeps its underlined links.
+TEST_F(Windows, TheNoticesShowTheirLinksWithoutUnderline) {
+  std::vector<std::string> underlined;
+  const auto readLinks = [&underlined](QWidget& window) {
+    const QList<CHyperLink*> links = window.findChildren<CHyperLink*>();
+    EXPECT_FALSE(links.isEmpty()) << window.objectName().toStdString();
+    for (CHyperLink* link : links) {
+      if (link->font().underline()) underlined.push_back(window.objectName().toStdString());
+    }
+  };
+  Start({}, readLinks);
+  // A new project: nothing in the Audio Editor, no loops.
+  ASSERT_TRUE(walk.Pick(kNewProject));
+  for (const auto& [command, notice] : {std::pair{kEditorView, "CNoAudioEditingExistsDialog"},
+                                        std::pair{kLoopBankView, "CNoLoopsExistDialog"}}) {
+    walk.Driver().On(QString::fromLatin1(notice), [&](QWidget& window) {
+      readLinks(window);
+      ClickOk(window);
+    });
+    ASSERT_TRUE(walk.Pick(command));
+    EXPECT_TRUE(walk.Driver().HasMet(QString::fromLatin1(notice)));
+    ASSERT_TRUE(walk.Pick(kTrackViewCommand));
+  }
+  EXPECT_TRUE(underlined.empty()) << underlined.front();
+}
+
+// A refused Arm shows its button as it was while the message says why.
+TEST_F(Windows, ARefusedArmIsTurnedBackBeforeItsMessage) {
+  Start();
+  ASSERT_EQ(walk.Track(3).GetType(), CAudioTrack::kTypeLoopBased) << "the intro's drums";
+  const int row = walk.ShowTrack(3);
+  QPushButton* arm = walk.TrackView().RowButton(row, CTrackViewGUI::kArm);
+  bool checkedDuringMessage = true;
+  QString text;
+  walk.Driver().On(QStringLiteral("QMessageBox"), [&](QWidget& box) {
+    checkedDuringMessage = arm->isChecked();
+    ReadBox(&text)(box);
+  });
+  QTest::mouseClick(arm, Qt::LeftButton);
+  EXPECT_EQ(text, QStringLiteral("Cannot record extended audio to a loop based track."));
+  EXPECT_FALSE(checkedDuringMessage);
+  EXPECT_FALSE(arm->isChecked());
+  EXPECT_EQ(walk.Track(3).armed, 0);
+}
+
+// The audio folder's chooser has one title, from the first start and from Application Settings.
+TEST_F(Windows, TheFolderChooserHasOneTitleEverywhere) {
+  QString onFirstStart, inSettings;
+  walk.Driver().On(QStringLiteral("QFileDialog"), CancelChooser(&onFirstStart));
+  Start([](QWidget& page) { ClickButton(page, kBrowseOnFirstStart); });
+  EXPECT_EQ(onFirstStart, QString::fromUtf8(CBrowseFolderDialog::kTitle));
+  walk.Driver().On(QStringLiteral("QFileDialog"), CancelChooser(&inSettings));
+  walk.Driver().On(QStringLiteral("dlg288"), [](QWidget& dialog) {
+    ClickButton(dialog, kBrowseInSettings);
+    ClickButton(dialog, 2);
+  });
+  ASSERT_TRUE(walk.Pick(kApplicationSettings));
+  EXPECT_EQ(inSettings, QString::fromUtf8(CBrowseFolderDialog::kTitle));
+}
+
+// A second start whose audio folder has gone: asked for one, the user cancels
+// and is told why the program ends.
+TEST_F(Windows, GivingUpOnTheAudioFolderSaysWhyTheProgramEnds) {
+  Start();
+  walk.ExitProgram();
+  std::error_code error;
+  std::filesystem::remove_all(walk.AudioFolder().Path(), error);
+  ASSERT_FALSE(platform::FolderExists(walk.AudioFolder().Path()));
+  QString invalid, why;
+  walk.Driver().On(QStringLiteral("QMessageBox"), ReadBox(&invalid));
+  walk.Driver().On(QStringLiteral("QFileDialog"), [&](QWidget& chooser) {
+    walk.Driver().On(QStringLiteral("QMessageBox"), ReadBox(&why));
+    CancelChooser(nullptr)(chooser);
+  });
+  EXPECT_FALSE(walk.StartProgram());
+  EXPECT_TRUE(invalid.startsWith(QStringLiteral("Error: Audio Path "))) << invalid.toStdString();
+  EXPECT_EQ(why, QString::fromUtf8(CProApp::kNoAudioFolderText));
+}
+
+// A first start on a sound system with no output: the list says there is none
+// and how to get one.
+TEST_F(Windows, AFirstStartWithoutAnOutputSaysHowToGetOne) {
+  auto silent = std::make_shared<platform::CVirtualWaveSystem>(platform::CVirtualWaveSystem::ClockMode::RealTime);
+  silent->AddInput("Virtual Input 1");
+  platform::SetWaveSystem(silent);
+  QString offered;
+  int entries = -1;
+  walk.Driver().On(QStringLiteral("QMessageBox"), ReadBox(nullptr));
+  Start([&](QWidget& page) {
+    auto* devices = Control<QComboBox>(&page, 1330);
+    ASSERT_NE(devices, nullptr);
+    entries = devices->count();
+    offered = devices->currentText();
+  });
+  EXPECT_EQ(entries, 1);
+  EXPECT_EQ(offered, QString::fromUtf8(dialogs::kNoOutputDeviceText));
+  std::vector<RecordedReport> reports = Reports().Take();
+  ASSERT_FALSE(reports.empty());
+  EXPECT_EQ(reports[0].report.message, "No CD Quality Audio Output Devices Detected");
+}
+
+}  // namespace
+}  // namespace tessiro::test
