@@ -28,6 +28,7 @@
 #include "controls/MyEdit.h"
 #include "editor/WaveformEditorGUI.h"
 #include "frame/MainFrame.h"
+#include "loopbank/LoopBankGUI.h"
 #include "frame/SkinToolBar.h"
 #include "frame/ToolBarEditorLower.h"
 #include "frame/ToolBarUpper.h"
@@ -65,8 +66,9 @@ void TypeInto(QLineEdit* edit, const QString& text) {
 }
 
 // The folder chooser's title, then its Cancel.
-CModalDriver::Answer CancelChooser(QString* title) {
-  return [title](QWidget& window) {
+CModalDriver::Answer CancelChooser(QString* title, CWalk& walk, const char* shot) {
+  return [title, &walk, shot](QWidget& window) {
+    walk.Shot(shot);
     if (title) *title = window.windowTitle();
     qobject_cast<QDialog*>(&window)->reject();
   };
@@ -271,11 +273,41 @@ TEST_F(Windows, TextThatIsNoNumberReadsAsZero) {
   }
 }
 
+// The Loop Bank's row header reads as the Track View's: caption, number and
+// card at the same pixels (both first rows are number 1).
+TEST_F(Windows, TheLoopBanksRowHeadersReadAsTheTrackViews) {
+  Start();
+  ASSERT_GT(App().loopBank.GetCount(), 0) << "the intro's loops";
+  const QRect header(5, 4, 189, 20);  // the header card's caption and number row
+  const auto pixels = [&header](const draw::CBitmap& back) { return back.Image().copy(header); };
+  walk.Shot("track-view");
+  const QImage tracks = pixels(walk.TrackView().BackBuffer());
+  ASSERT_TRUE(walk.Pick(kLoopBankView));
+  walk.Shot("loop-bank");
+  const QImage loops = pixels(dynamic_cast<CLoopBankGUI&>(*walk.View().LoopBank()).BackBuffer());
+  ASSERT_EQ(tracks.size(), loops.size());
+  // The captions differ ("TRACK", "LOOP"); from where they end on, the rows are the same.
+  const int numberFrom = 46 - header.x();
+  int differing = 0, ink = 0;
+  const QRgb ground = tracks.pixel(numberFrom + 20, 2);
+  // Below the selection's top band, which one of the two rows may carry.
+  for (int y = 5; y < header.height(); ++y) {
+    for (int x = numberFrom; x < 62 - header.x(); ++x) {
+      differing += tracks.pixel(x, y) != loops.pixel(x, y);
+      ink += tracks.pixel(x, y) != ground;
+    }
+  }
+  EXPECT_GT(ink, 5) << "the number is drawn";
+  EXPECT_EQ(differing, 0) << "the numbers stand at the same pixels";
+  ASSERT_TRUE(walk.Pick(kTrackViewCommand));
+}
+
 // The notices' links are plain text in link colours, not underlined; the about
 // box keeps its underlined links.
 TEST_F(Windows, TheNoticesShowTheirLinksWithoutUnderline) {
   std::vector<std::string> underlined;
-  const auto readLinks = [&underlined](QWidget& window) {
+  const auto readLinks = [this, &underlined](QWidget& window) {
+    walk.Shot("links-" + window.objectName().toStdString());
     const QList<CHyperLink*> links = window.findChildren<CHyperLink*>();
     EXPECT_FALSE(links.isEmpty()) << window.objectName().toStdString();
     for (CHyperLink* link : links) {
@@ -307,6 +339,7 @@ TEST_F(Windows, ARefusedArmIsTurnedBackBeforeItsMessage) {
   bool checkedDuringMessage = true;
   QString text;
   walk.Driver().On(QStringLiteral("QMessageBox"), [&](QWidget& box) {
+    walk.Shot("arm-refused");
     checkedDuringMessage = arm->isChecked();
     ReadBox(&text)(box);
   });
@@ -320,10 +353,10 @@ TEST_F(Windows, ARefusedArmIsTurnedBackBeforeItsMessage) {
 // The audio folder's chooser has one title, from the first start and from Application Settings.
 TEST_F(Windows, TheFolderChooserHasOneTitleEverywhere) {
   QString onFirstStart, inSettings;
-  walk.Driver().On(QStringLiteral("QFileDialog"), CancelChooser(&onFirstStart));
+  walk.Driver().On(QStringLiteral("QFileDialog"), CancelChooser(&onFirstStart, walk, "chooser-first-start"));
   Start([](QWidget& page) { ClickButton(page, kBrowseOnFirstStart); });
   EXPECT_EQ(onFirstStart, QString::fromUtf8(CBrowseFolderDialog::kTitle));
-  walk.Driver().On(QStringLiteral("QFileDialog"), CancelChooser(&inSettings));
+  walk.Driver().On(QStringLiteral("QFileDialog"), CancelChooser(&inSettings, walk, "chooser-settings"));
   walk.Driver().On(QStringLiteral("dlg288"), [](QWidget& dialog) {
     ClickButton(dialog, kBrowseInSettings);
     ClickButton(dialog, 2);
@@ -343,8 +376,11 @@ TEST_F(Windows, GivingUpOnTheAudioFolderSaysWhyTheProgramEnds) {
   QString invalid, why;
   walk.Driver().On(QStringLiteral("QMessageBox"), ReadBox(&invalid));
   walk.Driver().On(QStringLiteral("QFileDialog"), [&](QWidget& chooser) {
-    walk.Driver().On(QStringLiteral("QMessageBox"), ReadBox(&why));
-    CancelChooser(nullptr)(chooser);
+    walk.Driver().On(QStringLiteral("QMessageBox"), [&](QWidget& box) {
+      walk.Shot("no-audio-folder");
+      ReadBox(&why)(box);
+    });
+    CancelChooser(nullptr, walk, "chooser-at-start")(chooser);
   });
   EXPECT_FALSE(walk.StartProgram());
   EXPECT_TRUE(invalid.startsWith(QStringLiteral("Error: Audio Path "))) << invalid.toStdString();
@@ -361,12 +397,21 @@ TEST_F(Windows, AFirstStartWithoutAnOutputSaysHowToGetOne) {
   int entries = -1;
   walk.Driver().On(QStringLiteral("QMessageBox"), ReadBox(nullptr));
   Start([&](QWidget& page) {
+    walk.Shot("no-output-first-start");
     auto* devices = Control<QComboBox>(&page, 1330);
     ASSERT_NE(devices, nullptr);
     entries = devices->count();
     offered = devices->currentText();
   });
   EXPECT_EQ(entries, 1);
+  EXPECT_EQ(offered, QString::fromUtf8(dialogs::kNoOutputDeviceText));
+  // Application Settings says the same.
+  walk.Driver().On(QStringLiteral("dlg288"), [&](QWidget& dialog) {
+    walk.Shot("no-output-settings");
+    offered = Control<QComboBox>(&dialog, 1315)->currentText();
+    ClickButton(dialog, 2);
+  });
+  ASSERT_TRUE(walk.Pick(kApplicationSettings));
   EXPECT_EQ(offered, QString::fromUtf8(dialogs::kNoOutputDeviceText));
   std::vector<RecordedReport> reports = Reports().Take();
   ASSERT_FALSE(reports.empty());

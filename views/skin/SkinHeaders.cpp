@@ -49,16 +49,17 @@ SkinEntry Underline(int id) {
           }};
 }
 
-// Numbers 1..count in cells of 14 x 10, 8 to a row; loops' numbers keep to the
-// left of their cell, clear of the name box that starts 11 pixels in.
-SkinEntry Numbers(int id, int count, int alignment) {
+// Numbers 1..count in cells of 14 x 10, 8 to a row, centred. The rows copy a
+// track's cell to y + 7 and a loop's to y + 8: a loop's number is drawn a pixel
+// higher in its cell, so that both headers read "CAPTION  n" on one line.
+SkinEntry Numbers(int id, int count, int raise) {
   const int rows = (count + kNumbersPerRow - 1) / kNumbersPerRow;
   return {id, kNumberCellWidth * kNumbersPerRow, kNumberCellHeight * rows, false, [=](CArt& art) {
             art.Fill(kCard);
             for (int n = 0; n < count; ++n) {
-              art.Text((n % kNumbersPerRow) * kNumberCellWidth, (n / kNumbersPerRow) * kNumberCellHeight,
+              art.Text((n % kNumbersPerRow) * kNumberCellWidth, (n / kNumbersPerRow) * kNumberCellHeight - raise,
                        kNumberCellWidth, kNumberCellHeight, QString::number(n + 1), kNumberStyle, kText,
-                       alignment | Qt::AlignVCenter);
+                       Qt::AlignHCenter | Qt::AlignVCenter);
             }
           }};
 }
@@ -92,7 +93,7 @@ std::vector<SkinEntry> TrackViewSkins() {
       Body(kTrackBody, false),
       Body(kTrackBodySelected, true),
       Underline(kTrackUnderline),
-      Numbers(kTrackNumbers, 24, Qt::AlignHCenter),
+      Numbers(kTrackNumbers, 24, 0),
       {kLoopTrackMark, 15, 14, false,
        [](CArt& art) {
          art.Fill(kCard);
@@ -142,7 +143,7 @@ std::vector<SkinEntry> LoopBankSkins() {
        [](CArt& art) { DrawHeaderCard(art, 0, 0, QStringLiteral("LOOP"), 36); }},
       Body(kLoopBody, false),
       Underline(kLoopUnderline),
-      Numbers(kLoopNumbers, 32, Qt::AlignLeft),
+      Numbers(kLoopNumbers, 32, 1),
   };
 }
 
