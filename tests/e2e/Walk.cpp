@@ -56,6 +56,23 @@ bool CWalk::StartProgram() {
   return QTest::qWaitForWindowExposed(&program_->Frame(), 5000) || QGuiApplication::platformName() == "offscreen";
 }
 
+void CWalk::AnswerFirstStart(std::function<void(QWidget& page)> onSettings,
+                             std::function<void(QWidget& page)> onWelcome) {
+  driver_->On(QStringLiteral("298"), [onWelcome](QWidget& page) {
+    if (onWelcome) onWelcome(page);
+    ClickOk(page);
+  });
+  driver_->On(QStringLiteral("299"), [this, onSettings](QWidget& page) {
+    if (onSettings) onSettings(page);
+    QLineEdit* path = Control<QLineEdit>(&page, 1331);
+    ASSERT_NE(path, nullptr);
+    path->setFocus();
+    path->selectAll();
+    QTest::keyClicks(path, QString::fromStdString(audio_.Path()));
+    ClickOk(page);
+  });
+}
+
 void CWalk::ExitProgram() {
   EXPECT_TRUE(Pick(menu::kAppExit));
   EXPECT_TRUE(QTest::qWaitFor([&] { return !program_->Frame().isVisible(); }, 5000));

@@ -10,6 +10,7 @@
 #include <QPoint>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,6 +38,10 @@ class CWalk {
 
   // Starts the program as main does; a first start when no configuration exists.
   bool StartProgram();
+  // Answers a first start's two pages with OK, the walk's audio folder typed
+  // into the second; the hooks see each page before its OK.
+  void AnswerFirstStart(std::function<void(QWidget& page)> onSettings = {},
+                        std::function<void(QWidget& page)> onWelcome = {});
   // File > Exit, then the program is gone as after main returns.
   void ExitProgram();
 

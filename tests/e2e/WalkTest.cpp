@@ -260,15 +260,7 @@ class Walk : public ::testing::Test {
 
 // 1. The first start's pages, then the intro, which plays to its end.
 void Walk::FirstStart() {
-  walk.Driver().On(QStringLiteral("298"), ClickOk);
-  walk.Driver().On(QStringLiteral("299"), [this](QWidget& page) {
-    QLineEdit* path = Control<QLineEdit>(&page, 1331);
-    ASSERT_NE(path, nullptr);
-    path->setFocus();
-    path->selectAll();
-    QTest::keyClicks(path, QString::fromStdString(walk.AudioFolder().Path()));
-    ClickOk(page);
-  });
+  walk.AnswerFirstStart();
   ASSERT_TRUE(walk.StartProgram());
   EXPECT_TRUE(walk.Driver().HasMet(QStringLiteral("298")));
   EXPECT_TRUE(walk.Driver().HasMet(QStringLiteral("299")));

@@ -84,19 +84,7 @@ class Windows : public ::testing::Test {
   // A first start with the audio folder of the test; the intro stopped as it begins.
   // The hooks see the two first-start pages before their OK.
   void Start(std::function<void(QWidget& page)> onSettings = {}, std::function<void(QWidget& page)> onWelcome = {}) {
-    walk.Driver().On(QStringLiteral("298"), [onWelcome](QWidget& page) {
-      if (onWelcome) onWelcome(page);
-      ClickOk(page);
-    });
-    walk.Driver().On(QStringLiteral("299"), [this, onSettings](QWidget& page) {
-      if (onSettings) onSettings(page);
-      QLineEdit* path = Control<QLineEdit>(&page, 1331);
-      ASSERT_NE(path, nullptr);
-      path->setFocus();
-      path->selectAll();
-      QTest::keyClicks(path, QString::fromStdString(walk.AudioFolder().Path()));
-      ClickOk(page);
-    });
+    walk.AnswerFirstStart(std::move(onSettings), std::move(onWelcome));
     ASSERT_TRUE(walk.StartProgram());
     ASSERT_TRUE(walk.Pick(kStop));
     ASSERT_TRUE(walk.WaitUntilIdle(5000));

@@ -6,6 +6,8 @@
 #
 # FOLDER (walk-shots unless given) receives step-N.png. The walk runs from the
 # sanitizer build (BUILD=build/release for another), built first when missing.
+# FILTER='Windows.*' runs the window tests instead, which leave a picture of
+# each window they open.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=$(realpath -m "${1:-walk-shots}")
@@ -20,7 +22,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$out" "$work/runtime"
 chmod 700 "$work/runtime"
-rm -f "$out"/step-*.png
+rm -f "$out"/*.png
 
 export QT_QPA_PLATFORM=xcb
 export TESSIRO_WALK_SHOTS="$out"
@@ -32,7 +34,7 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1:strict_strin
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 started=$(date +%s)
 status=0
-xvfb-run -a -s "-screen 0 1280x1024x24" "$build/tests/e2e_tests" --gtest_filter='Walk.*' || status=$?
+xvfb-run -a -s "-screen 0 1280x1024x24" "$build/tests/e2e_tests" --gtest_filter="${FILTER:-Walk.*}" || status=$?
 echo "the walk took $(( $(date +%s) - started )) s on Xvfb; pictures in $out:"
 ls "$out"
 exit $status
