@@ -69,7 +69,7 @@ class CProgram {
  private:
   void InstallView();
   void RegisterCommands();
-  // F1: the manual's page in the desktop's browser.
+  // F1: the manual's page in the desktop's browser, or where the page is when nothing opens it.
   void OnHelp();
   void OnAppAbout();
   // The dialogs that answer the core's requests, and the recording windows.
