@@ -420,16 +420,16 @@ void CAudioRecorder::ReadPlacement(Placement& placement) {
   placement.paired = player_ && ReadPositionsTogether(placement.captured, placement.played);
 }
 
-bool CAudioRecorder::PlayedWhenCaptured(const Placement& placement, int64_t end, bool needPlayStart,
-                                        int64_t& since) const {
-  const bool started = player_->playStartKnown.load() != 0;
+bool CAudioRecorder::PlayedWhenCaptured(const Placement& placement, int64_t end, int64_t& since) const {
   // The two devices' positions read together are exact to the frame, where ticks
-  // are only exact to the millisecond.
-  if (placement.paired && (started || !needPlayStart)) {
+  // are only exact to the millisecond. They need no word from the player either:
+  // its first buffer may finish after this one, and waiting for it would drop
+  // audio that was captured while playback ran.
+  if (placement.paired) {
     since = end - placement.captured + placement.played;
     return true;
   }
-  if (!started) return false;
+  if (player_->playStartKnown.load() == 0) return false;
   uint32_t endTick = placement.tick;  // the tick at which the buffer's last frame was captured
   if (placement.tickKnown) {
     // tick - captured time + the buffer's end, floored, in wrapping tick arithmetic.
@@ -457,7 +457,7 @@ void CAudioRecorder::Take(int index, uint32_t filled, const Placement& placement
   const int64_t end = static_cast<int64_t>(bufferBytes_) * (buffersProcessed_ - 1) + filled;
   int64_t since = 0;
   // Captured before playback began, or not to be placed: dropped, and the next tried.
-  if (!PlayedWhenCaptured(placement, end, !atStop, since) || since <= 0) return;
+  if (!PlayedWhenCaptured(placement, end, since) || since <= 0) return;
   const auto goingOn = [&] { return atStop || !StopAsked(); };
   const int64_t gap = since & ~int64_t{3};
   if (gap > static_cast<int64_t>(filled)) {

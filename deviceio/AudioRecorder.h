@@ -128,8 +128,8 @@ class CAudioRecorder {
   void ProcessBuffer();
   void ReadPlacement(Placement& placement);
   // The bytes played when the capture reached end (bytes into it); false when
-  // that cannot be told yet. needPlayStart: only once the player knows when it began.
-  bool PlayedWhenCaptured(const Placement& placement, int64_t end, bool needPlayStart, int64_t& since) const;
+  // that cannot be told yet.
+  bool PlayedWhenCaptured(const Placement& placement, int64_t end, int64_t& since) const;
   // Hands the first filled bytes of buffer index to the inputs: whole once the
   // take is aligned, else only what was captured after playback began, with
   // silence before it when that was earlier. Marks the buffer taken.
