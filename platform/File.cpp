@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -153,6 +154,23 @@ bool CFile::Flush() {
   if (::fsync(fd_) == 0) return true;
   // A device or pipe has no cache of its own to flush.
   return errno == EINVAL || errno == EROFS;
+}
+
+bool ReadRegularFile(const std::string& path, size_t limit, std::vector<uint8_t>* bytes, int64_t* size) {
+  bytes->clear();
+  CFile file;
+  if (!file.Open(path, CFile::Mode::ReadRegular)) return false;
+  const int64_t length = file.Size();
+  if (length < 0) return false;
+  if (size) *size = length;
+  bytes->resize(static_cast<size_t>(std::min<uint64_t>(limit, static_cast<uint64_t>(length))));
+  const int64_t got = file.ReadAt(bytes->data(), bytes->size(), 0);
+  if (got < 0) {
+    bytes->clear();
+    return false;
+  }
+  bytes->resize(static_cast<size_t>(got));  // a file cut meanwhile gives what it still holds
+  return true;
 }
 
 CMappedFile::~CMappedFile() {

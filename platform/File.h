@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -52,6 +53,13 @@ class CFile {
  private:
   int fd_ = -1;
 };
+
+// The start of a regular file that a user or another file names, opened as
+// Mode::ReadRegular opens it (a FIFO, a device or a folder is refused without
+// waiting): at most limit bytes, so that a file far larger than its format is
+// never taken whole. *size, when given, gets the whole file's length. False
+// with errno set (ENOENT for a missing file) when nothing could be read.
+bool ReadRegularFile(const std::string& path, size_t limit, std::vector<uint8_t>* bytes, int64_t* size = nullptr);
 
 // A read-only view of a whole file.
 class CMappedFile {

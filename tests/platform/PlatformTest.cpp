@@ -141,6 +141,47 @@ TEST(File, ReadRegularRefusesWhatIsNoPlainFileWithoutBlocking) {
   EXPECT_STREQ(text, "abc");
 }
 
+TEST(File, ReadRegularFileTakesAtMostItsLimitAndNothingButPlainFiles) {
+  CTempFolder folder;
+  ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+  ASSERT_EQ(::symlink("/dev/zero", (folder / "zero").c_str()), 0);
+  {
+    CFile file;
+    ASSERT_TRUE(file.Open(folder / "ten", CFile::Mode::Create));
+    ASSERT_EQ(file.Write("0123456789", 10), 10);
+  }
+  struct Case {
+    std::string path;
+    size_t limit;
+    bool read;
+    int error;  // when not read
+    std::string bytes;
+    int64_t size;
+  };
+  const Case cases[] = {
+      {folder / "ten", 4, true, 0, "0123", 10},
+      {folder / "ten", 10, true, 0, "0123456789", 10},
+      {folder / "ten", 1000, true, 0, "0123456789", 10},
+      {folder / "ten", 0, true, 0, "", 10},
+      {folder / "fifo", 100, false, EINVAL, "", -1},
+      {folder / "zero", 100, false, EINVAL, "", -1},
+      {folder.Path(), 100, false, EISDIR, "", -1},
+      {folder / "missing", 100, false, ENOENT, "", -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path + " limit " + std::to_string(c.limit));
+    std::vector<uint8_t> bytes = {'x'};
+    int64_t size = -1;
+    errno = 0;
+    EXPECT_EQ(platform::ReadRegularFile(c.path, c.limit, &bytes, &size), c.read);
+    if (!c.read) {
+      EXPECT_EQ(errno, c.error);
+    }
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), c.bytes);
+    EXPECT_EQ(size, c.size);
+  }
+}
+
 TEST(MappedFile, MapsContentsAndRefusesEmptyLength) {
   CTempFolder folder;
   CFile file;
