@@ -19,9 +19,9 @@ std::optional<FXHolderRequest::Result> CFXHolderDialogs::Ask(const FXHolderReque
   holder_.SetSectionAvailable(request.setup.highlightAvailable);
   holder_.SetMarkersAvailable(request.setup.markersAvailable);
   holder_.SetScope(request.setup.scope);
-  panel->InitDialog();
+  const std::vector<std::string> told = InitForm(*panel);
   CFXHolderWindow window(holder_, *panel, parent_);
-  if (RunOperationWindow(window, *panel, before_) != QDialog::Accepted) return std::nullopt;
+  if (RunOperationWindow(window, *panel, told, before_) != QDialog::Accepted) return std::nullopt;
   FXHolderRequest::Result result;
   if (holder_.BuildEffectRecord(&result) != forms::CFXHolder::kBuilt) return std::nullopt;
   return result;

@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "FormWidget.h"
@@ -54,16 +55,30 @@ void COperationDialogs::SetPresetFolder(const std::string& folder) {
   }
 }
 
-int RunOperationWindow(COperationWindow& window, forms::CFXDialog& form,
+std::vector<std::string> InitForm(forms::CFXDialog& form) {
+  std::vector<std::string> told;
+  form.SetInform([&told](const std::string& text) { told.push_back(text); });
+  form.InitDialog();
+  form.SetInform({});
+  return told;
+}
+
+int RunOperationWindow(COperationWindow& window, forms::CFXDialog& form, const std::vector<std::string>& told,
                        const std::function<void(COperationWindow&)>& before) {
-  form.SetInform([&window](const std::string& text) {
+  const auto inform = [&window](const std::string& text) {
     QMessageBox::information(&window, window.windowTitle(), QString::fromStdString(text));
-  });
+  };
+  form.SetInform(inform);
   int answer = QDialog::Rejected;
   if (before) {
+    for (const std::string& text : told) inform(text);
     before(window);
     answer = window.result();
   } else {
+    // Once the window is up, so that the box stands over what it speaks of.
+    QTimer::singleShot(0, &window, [told, inform] {
+      for (const std::string& text : told) inform(text);
+    });
     answer = window.exec();
   }
   form.SetInform({});
@@ -74,9 +89,9 @@ std::optional<OperationDialogValues> COperationDialogs::Run(forms::CFXDialog& fo
   form.SetChannelCount(setup.channels);
   form.SetAvailable(setup.highlightAvailable != 0, setup.markersAvailable != 0);
   form.SetScope(setup.scope);
-  form.InitDialog();
+  const std::vector<std::string> told = InitForm(form);
   COperationWindow window(form, parent_);
-  if (RunOperationWindow(window, form, before_) != QDialog::Accepted) return std::nullopt;
+  if (RunOperationWindow(window, form, told, before_) != QDialog::Accepted) return std::nullopt;
   OperationDialogValues values;
   form.GetParameters(&values);
   return values;

@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "OperationDialogs.h"
 #include "UiServices.h"
@@ -29,10 +31,14 @@ class COperationWindow : public QDialog {
   CFormWidget* widget_;
 };
 
+// Readies the form for a showing (its presets among it). What it told meanwhile
+// (a preset file it could not read) is kept for the window to show.
+std::vector<std::string> InitForm(forms::CFXDialog& form);
+
 // Shows the window modally, or hands it to before (which acts on it and closes
-// it) when set; the form's information boxes open over it meanwhile. The
-// window's result.
-int RunOperationWindow(COperationWindow& window, forms::CFXDialog& form,
+// it) when set; what InitForm kept, and the form's information boxes, open
+// over it. The window's result.
+int RunOperationWindow(COperationWindow& window, forms::CFXDialog& form, const std::vector<std::string>& told,
                        const std::function<void(COperationWindow&)>& before);
 
 class COperationDialogs {

@@ -1,11 +1,11 @@
 #include "PresetFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
+#include "AudioLoop.h"
 #include "ByteFields.h"
 #include "File.h"
 #include "FileReplace.h"
@@ -58,9 +58,9 @@ std::string CPresetRecord::Name() const {
 }
 
 void CPresetRecord::SetName(const std::string& name) {
-  const size_t n = std::min({name.size(), kPresetNameBytes - 1, bytes_.size()});
+  const std::string kept = CutText(name, std::min(kPresetNameBytes - 1, bytes_.size()));
   std::memset(bytes_.data(), 0, std::min(kPresetNameBytes, bytes_.size()));
-  std::memcpy(bytes_.data(), name.data(), n);
+  std::memcpy(bytes_.data(), kept.data(), kept.size());
 }
 
 int32_t CPresetRecord::Int(uint32_t offset) const {
@@ -83,20 +83,18 @@ size_t PresetRecordBytes(const std::string& key) {
 
 std::string PresetFilePath(const std::string& folder, const std::string& key) { return folder + "/" + key + ".prt"; }
 
-PresetFileContents ReadPresetFile(const std::string& path, const std::string& key, size_t room) {
+PresetFileContents ParsePresetBytes(const uint8_t* bytes, size_t count, const std::string& key, size_t room) {
   PresetFileContents contents;
   const Layout* layout = LayoutOf(key);
-  std::ifstream in(path, std::ios::binary);
-  if (!layout || !in) return contents;
-  const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!layout) return contents;
   const size_t size = PresetRecordBytes(key);
-  for (size_t at = 0; at < bytes.size(); at += size) {
-    if (at + size > bytes.size() || contents.records.size() >= room) {
+  for (size_t at = 0; at < count; at += size) {
+    if (at + size > count || contents.records.size() >= room) {
       contents.partlyUnreadable = true;
       break;
     }
     CPresetRecord record(size);
-    std::memcpy(record.Bytes().data(), bytes.data() + at, size);
+    std::memcpy(record.Bytes().data(), bytes + at, size);
     record.Bytes()[kPresetNameBytes - 1] = 0;
     if (Sound(record, *layout)) {
       contents.records.push_back(std::move(record));
@@ -104,6 +102,22 @@ PresetFileContents ReadPresetFile(const std::string& path, const std::string& ke
       contents.partlyUnreadable = true;
     }
   }
+  return contents;
+}
+
+PresetFileContents ReadPresetFile(const std::string& path, const std::string& key, size_t room) {
+  const size_t size = PresetRecordBytes(key);
+  if (size == 0) return {};
+  // No list holds more records than that, so a file is never read beyond them.
+  std::vector<uint8_t> bytes;
+  int64_t length = 0;
+  if (!platform::ReadRegularFile(path, kMaxPresets * size, &bytes, &length)) {
+    PresetFileContents none;
+    none.partlyUnreadable = errno != ENOENT;
+    return none;
+  }
+  PresetFileContents contents = ParsePresetBytes(bytes.data(), bytes.size(), key, room);
+  if (length > static_cast<int64_t>(bytes.size())) contents.partlyUnreadable = true;
   return contents;
 }
 

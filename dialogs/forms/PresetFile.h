@@ -20,7 +20,7 @@ class CPresetRecord {
   CPresetRecord() = default;
   explicit CPresetRecord(size_t bytes) : bytes_(bytes, 0) {}
 
-  // At most 127 characters: the name always ends inside its field.
+  // At most 127 bytes, cut between UTF-8 characters: the name always ends inside its field.
   std::string Name() const;
   void SetName(const std::string& name);
   int32_t Int(uint32_t offset) const;
@@ -46,7 +46,10 @@ struct PresetFileContents {
   bool partlyUnreadable = false;
 };
 
-// A missing file holds no presets and is no fault.
+// At most room records of a kind from a file's bytes.
+PresetFileContents ParsePresetBytes(const uint8_t* bytes, size_t count, const std::string& key, size_t room);
+// A missing file holds no presets and is no fault; one that cannot be read (a
+// folder, a FIFO, a device, no permission) holds none and is partly unreadable.
 PresetFileContents ReadPresetFile(const std::string& path, const std::string& key, size_t room);
 
 // Replaces the file with the records in one step (a new file renamed over the

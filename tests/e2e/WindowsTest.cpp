@@ -4,16 +4,20 @@
 // the notices, the folder chooser and the first start on a machine without
 // sound. Each test starts the program as main does and stops its intro.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <filesystem>
+#include <fstream>
 
 #include "AudioSegment.h"
 #include "AudioSnippet.h"
@@ -404,6 +408,103 @@ TEST_F(Windows, AFirstStartWithoutAnOutputSaysHowToGetOne) {
   std::vector<RecordedReport> reports = Reports().Take();
   ASSERT_FALSE(reports.empty());
   EXPECT_EQ(reports[0].report.message, "No CD Quality Audio Output Devices Detected");
+}
+
+// Whatever stands under echo.prt's name, Echo opens over the Audio Editor's
+// audio with its own presets and what could be read, and one message over it
+// says the rest could not be.
+TEST_F(Windows, APresetFileThatCannotBeReadIsSaidOnceOverItsDialog) {
+  constexpr int kEcho = 32908;
+  Start();
+  ASSERT_TRUE(walk.PickFromContextMenu(walk.SnippetPoint(*walk.SnippetsOn(0).at(0)), kEditSnippet));
+  ASSERT_EQ(walk.Program().ViewHost().GetViewMode(), 2);
+  const std::string path = platform::ProgramFolder() + "/echo.prt";
+  std::vector<char> kept(180, 0);  // a sound echo record, all values 0
+  std::copy_n("Kept", 4, kept.begin());
+  const auto write = [&path](std::vector<char> bytes) {
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  };
+  struct Case {
+    const char* shot;
+    std::function<void()> make;
+    bool keepsOne;
+  };
+  const Case cases[] = {
+      {"preset-folder", [&] { ASSERT_EQ(::mkdir(path.c_str(), 0700), 0); }, false},
+      {"preset-fifo", [&] { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }, false},
+      {"preset-dev-zero", [&] { ASSERT_EQ(::symlink("/dev/zero", path.c_str()), 0); }, false},
+      {"preset-50mb",
+       [&] {
+         std::vector<char> big(50u << 20, '\xFF');
+         std::copy(kept.begin(), kept.end(), big.begin());
+         write(big);
+       },
+       true},
+      {"preset-truncated",
+       [&] {
+         std::vector<char> cut = kept;
+         cut.insert(cut.end(), kept.begin(), kept.begin() + 100);
+         write(cut);
+       },
+       true},
+  };
+  const QStringList builtIns = {"Typical Echo", "Canyon Echo", "Small Room", "Auditorium", "Crystalized"};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shot);
+    c.make();
+    QStringList told, listed;
+    walk.Driver().On(QStringLiteral("QMessageBox"), [&](QWidget& box) {
+      walk.Shot(c.shot);
+      ReadBox(&told.emplace_back())(box);
+    });
+    walk.Driver().On(QStringLiteral("dlg256"), [&](QWidget& dialog) {
+      EXPECT_TRUE(QTest::qWaitFor([&] { return !told.isEmpty(); }, 3000)) << "a message over the dialog";
+      auto* list = Control<QListWidget>(&dialog, 1167);
+      ASSERT_NE(list, nullptr);
+      for (int i = 0; i < list->count(); ++i) listed << list->item(i)->text();
+      ClickButton(dialog, 2);
+    });
+    ASSERT_TRUE(walk.Pick(kEcho));
+    EXPECT_EQ(told, QStringList{QString::fromStdString("Some presets in " + path +
+                                                       " could not be read; they are left out, and the file is kept "
+                                                       "as it is until you add or remove a preset.")});
+    EXPECT_EQ(listed, c.keepsOne ? builtIns + QStringList{"Kept"} : builtIns);
+    if (::unlink(path.c_str()) != 0) ::rmdir(path.c_str());
+  }
+}
+
+// A typed name longer than its record holds keeps whole characters: the list
+// shows what was typed, cut, and no broken character.
+TEST_F(Windows, ALongPresetNameKeepsWholeCharacters) {
+  constexpr int kEcho = 32908;
+  Start();
+  ASSERT_TRUE(walk.PickFromContextMenu(walk.SnippetPoint(*walk.SnippetsOn(0).at(0)), kEditSnippet));
+  const QString typed(70, QChar(0xE9));  // 140 bytes of UTF-8
+  walk.Driver().On(QStringLiteral("dlg256"), [&](QWidget& dialog) {
+    QLineEdit* name = Control<QLineEdit>(&dialog, 1168);
+    ASSERT_NE(name, nullptr);
+    QTest::mouseClick(name, Qt::LeftButton);
+    // Keys that give é, as a keyboard that has one sends them.
+    for (QChar c : typed) {
+      QTest::sendKeyEvent(QTest::Press, name, Qt::Key_unknown, QString(c), Qt::NoModifier);
+      QTest::sendKeyEvent(QTest::Release, name, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+    ASSERT_EQ(name->text(), typed);
+    ClickButton(dialog, 1169);
+    ClickButton(dialog, 2);
+  });
+  ASSERT_TRUE(walk.Pick(kEcho));
+  QString listed;
+  walk.Driver().On(QStringLiteral("dlg256"), [&](QWidget& dialog) {
+    walk.Shot("preset-long-name");
+    auto* list = Control<QListWidget>(&dialog, 1167);
+    ASSERT_NE(list, nullptr);
+    listed = list->item(list->count() - 1)->text();
+    ClickButton(dialog, 2);
+  });
+  ASSERT_TRUE(walk.Pick(kEcho));
+  EXPECT_EQ(listed, QString(63, QChar(0xE9))) << "127 bytes would end inside the 64th";
+  std::remove((platform::ProgramFolder() + "/echo.prt").c_str());
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 // Presets: the built-ins, the user's ".prt" files byte for byte, and files that
 // are cut, damaged or too long.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <functional>
 #include <fstream>
 #include <iterator>
 
@@ -188,9 +191,41 @@ TEST(Presets, AddAndRemoveRefuseWhatTheyMust) {
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(&file[0])), "P1");
   fade.form.OnRemovePreset(-1);
   EXPECT_EQ(ReadAll(folder / "fade.prt").size(), 57u * 168) << "no selection removes nothing";
-  // A long name is cut inside its field.
-  fade.form.OnAddPreset(std::string(300, 'n'));
-  EXPECT_EQ(fade.form.PresetNames().back(), std::string(127, 'n'));
+}
+
+// A name longer than its field keeps whole characters only, and what is kept
+// is what the next opening lists.
+TEST(Presets, ALongNameIsCutBetweenCharacters) {
+  struct Case {
+    std::string typed;
+    std::string kept;
+  };
+  const std::string euro = "\xE2\x82\xAC";  // three bytes
+  std::string euros;
+  for (int i = 0; i < 42; ++i) euros += euro;  // 126 bytes
+  const Case cases[] = {
+      {std::string(300, 'n'), std::string(127, 'n')},
+      {std::string(127, 'n'), std::string(127, 'n')},
+      {euros + euro, euros},                              // the 43rd would end at 129
+      {"a" + euros + euro, "a" + euros},                  // 127 bytes fit
+      {"ab" + euros, "ab" + euros.substr(0, 123)},        // one byte over: the last one goes
+      {std::string(126, 'n') + "\xC3\xA9", std::string(126, 'n')},
+      {std::string(125, 'n') + "\xC3\xA9", std::string(125, 'n') + "\xC3\xA9"},
+      {std::string(124, 'n') + "\xF0\x9F\x8E\xB5", std::string(124, 'n')},
+      {std::string(123, 'n') + "\xF0\x9F\x8E\xB5", std::string(123, 'n') + "\xF0\x9F\x8E\xB5"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed.size());
+    CTempFolder folder;
+    {
+      Opened<CFadeDialog> fade(folder.Path());
+      fade.form.OnAddPreset(c.typed);
+      EXPECT_EQ(fade.form.PresetNames().back(), c.kept);
+    }
+    Opened<CFadeDialog> again(folder.Path());
+    EXPECT_EQ(again.form.PresetNames().back(), c.kept);
+    EXPECT_TRUE(again.told.empty());
+  }
 }
 
 TEST(Presets, DamagedFilesLoadTheirSoundRecordsAndStayUntilTheUserSaves) {
@@ -236,6 +271,54 @@ TEST(Presets, DamagedFilesLoadTheirSoundRecordsAndStayUntilTheUserSaves) {
     }
     stretch.form.OnApplyPreset(static_cast<int>(stretch.form.PresetNames().size()) - 1);
     EXPECT_EQ(ReadAll(folder / "stretch_compress.prt"), c.bytes) << "opening and applying never rewrite";
+  }
+}
+
+// Whatever stands under a preset file's name, the dialog opens with its
+// built-ins and the records it could read, and says once that the rest were not.
+TEST(Presets, NamesThatHoldNoReadablePresetFileAreRefusedWithOneMessage) {
+  struct Case {
+    const char* name;
+    std::function<void(const std::string& path)> make;
+    size_t loaded;
+  };
+  const std::vector<uint8_t> a = Record("echo", "A");
+  const Case cases[] = {
+      {"a folder", [](const std::string& path) { ASSERT_EQ(::mkdir(path.c_str(), 0700), 0); }, 0},
+      {"a FIFO", [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }, 0},
+      {"a link to /dev/zero", [](const std::string& path) { ASSERT_EQ(::symlink("/dev/zero", path.c_str()), 0); }, 0},
+      {"a file without read permission",
+       [&a](const std::string& path) {
+         WriteAll(path, a);
+         ASSERT_EQ(::chmod(path.c_str(), 0200), 0);
+       },
+       0},
+      {"50 MB", [&a](const std::string& path) {
+         std::vector<uint8_t> bytes(50u << 20, 0xFF);
+         std::copy(a.begin(), a.end(), bytes.begin());
+         WriteAll(path, bytes);
+       }, 1},
+      {"a record and a half", [&a](const std::string& path) {
+         std::vector<uint8_t> bytes = a;
+         bytes.insert(bytes.end(), a.begin(), a.begin() + 90);
+         WriteAll(path, bytes);
+       }, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CTempFolder folder;
+    const std::string path = folder / "echo.prt";
+    c.make(path);
+    if (::geteuid() == 0 && std::string(c.name) == "a file without read permission") continue;
+    Opened<CEchoDialog> echo(folder.Path());
+    EXPECT_EQ(echo.form.PresetNames().size(), 5 + c.loaded);
+    if (c.loaded) {
+      EXPECT_EQ(echo.form.PresetNames()[5], "A");
+    }
+    ASSERT_EQ(echo.told.size(), 1u);
+    EXPECT_EQ(echo.told[0], "Some presets in " + path +
+                                " could not be read; they are left out, and the file is kept as it is until you add "
+                                "or remove a preset.");
   }
 }
 
