@@ -1,5 +1,7 @@
 // The configuration file "qvk.cfg": read once at start-up, written once at exit.
+#include <cerrno>
 #include <cstdio>
+#include <vector>
 
 #include "BrowseFolderDialog.h"
 #include "File.h"
@@ -27,35 +29,27 @@ bool WriteWhole(const std::string& path, const uint8_t* data, size_t count) {
 std::string CProApp::GetConfigPath() const { return programFolder_.Path() + "/qvk.cfg"; }
 
 bool CProApp::ConfigExists() const {
-  FILE* file = std::fopen(GetConfigPath().c_str(), "rb");
-  if (!file) return false;
-  bool hasBytes = std::fseek(file, 0, SEEK_END) == 0 && std::ftell(file) > 0;
-  std::fclose(file);
-  return hasBytes;
+  std::vector<uint8_t> none;
+  int64_t size = 0;
+  return platform::ReadRegularFile(GetConfigPath(), 0, &none, &size) && size > 0;
 }
 
 bool CProApp::LoadConfig() {
   const std::string path = GetConfigPath();
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  if (std::fseek(file, 0, SEEK_END) != 0 || std::ftell(file) < 1) {
-    std::fclose(file);
-    return false;
-  }
-  std::rewind(file);
-  uint8_t image[ProConfig::kBytes];
-  size_t count = std::fread(image, 1, sizeof image, file);
-  config.Parse(image, count);
-  if (count < ProConfig::kBytes) {
+  std::vector<uint8_t> image;
+  int64_t size = 0;
+  // Anything but a plain file (a folder, a FIFO, a device) reads as nothing at all.
+  const bool opened = platform::ReadRegularFile(path, ProConfig::kBytes, &image, &size);
+  if (opened ? size < 1 : errno == ENOENT) return false;
+  if (!image.empty()) config.Parse(image.data(), image.size());
+  if (image.size() < ProConfig::kBytes) {
     char message[600];
     std::snprintf(message, sizeof message,
                   "The entire config file was not read in.  Config file: (%s).  Amount read in: %ld", path.c_str(),
-                  static_cast<long>(count));
+                  static_cast<long>(image.size()));
     ReportError(kSource, kLineShortRead, message);
-    std::fclose(file);
     return false;
   }
-  std::fclose(file);
   audioFolderAbandoned_ = !EnsureWritableAudioFolder();
   return true;
 }

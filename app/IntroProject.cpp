@@ -43,13 +43,12 @@ constexpr IntroField kIntroFields[] = {
     {70026, 4},
 };
 
+// Far beyond the intro that ships: a larger file under its name is not it.
+constexpr size_t kMaxIntroBytes = 16u << 20;
+
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes) {
-  platform::CFile file;
-  if (!file.Open(path, platform::CFile::Mode::Read)) return false;
-  const int64_t size = file.Size();
-  if (size < 0) return false;
-  bytes->resize(static_cast<size_t>(size));
-  return file.ReadAt(bytes->data(), bytes->size(), 0) == size;
+  int64_t size = 0;
+  return platform::ReadRegularFile(path, kMaxIntroBytes, bytes, &size) && size == static_cast<int64_t>(bytes->size());
 }
 
 // Each path field of the intro's audio: the folder and the file's name. A

@@ -41,7 +41,7 @@ bool ReadMixFile(const std::string& path, ProjectFileType type, MixProject* proj
   problem->clear();
   platform::CFile file;
   uint8_t header[mix::kHeaderBytes] = {};
-  if (!file.Open(path, platform::CFile::Mode::Read)) {
+  if (!file.Open(path, platform::CFile::Mode::ReadRegular)) {
     ReportError(kSource, LinesOf(type).open, path.c_str());
     return false;
   }

@@ -42,7 +42,7 @@ void NoteCreatedAudio(void* context, const CAudioSegment& segment) {
   const std::string& pcm = segment.GetPcmFileName();
   if (platform::FolderOfPath(pcm) != app->tempFolder) return;
   platform::CFile existing;
-  if (existing.Open(pcm, platform::CFile::Mode::Read) && existing.Size() > 0) return;
+  if (existing.Open(pcm, platform::CFile::Mode::ReadRegular) && existing.Size() > 0) return;
   app->audioJournal_.Note(pcm, segment.GetPeakFileName(), segment.GetChannels());
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "File.h"
 #include "FileReplace.h"
 #include "Generic.h"
 #include "ReportErrorDll.h"
@@ -73,15 +74,15 @@ ProjectFileType CProApp::GetProjectFileType(const std::string& path) {
   // A folder, a pipe or a device is no project, and opening a pipe would wait for ever.
   struct stat info;
   if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return ProjectFileUnknown;
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) {
+  platform::CFile file;
+  if (!file.Open(path, platform::CFile::Mode::ReadRegular)) {
     ReportError(kSource, kLineTypeOpen, ("Failed to open project file " + path).c_str());
     return ProjectFileFault;
   }
   char magic[7] = {};
-  const size_t got = std::fread(magic, 1, 6, file);
-  (void)got;  // a shorter file leaves zeros, which match no magic
-  if (std::fclose(file) != 0) {
+  // A shorter file leaves zeros, which match no magic; so does a failed read.
+  if (file.Read(magic, 6) < 0) magic[0] = 0;
+  if (!file.Close()) {
     ReportError(kSource, kLineTypeClose, "");
     return ProjectFileFault;
   }

@@ -114,7 +114,7 @@ struct CProApp::ProjectLoadState {
 
 bool ReadProjectFile(const std::string& path, ProjectImage* image, std::string* problem) {
   platform::CFile file;
-  if (!IsRegularFile(path) || !file.Open(path, platform::CFile::Mode::Read)) {
+  if (!file.Open(path, platform::CFile::Mode::ReadRegular)) {
     *problem = std::string("it cannot be read (") + std::strerror(errno) + ")";
     return false;
   }

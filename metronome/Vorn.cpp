@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "File.h"
 #include "Folders.h"
@@ -56,18 +57,15 @@ CVorn::CVorn() {
 bool CVorn::LoadSample(const char* name, int line, int16_t* slot) {
   std::fill_n(slot, kClickSamples, int16_t{0});
   const std::string path = platform::ProgramFolder() + "/" + name;
-  platform::CFile file;
-  uint8_t bytes[kClickBytes];
-  int64_t got = -1;
-  // A read error (a folder of that name, say) counts as missing too.
-  if (file.Open(path, platform::CFile::Mode::Read)) got = file.Read(bytes, sizeof bytes);
-  if (got < 0) {
+  std::vector<uint8_t> bytes;
+  // A read error, or a folder, FIFO or device of that name, counts as missing too.
+  if (!platform::ReadRegularFile(path, kClickBytes, &bytes)) {
     const std::string message = "Cannot read the metronome sound " + path;
     ReportErrorDll(__FILE__, line, message.c_str());
     return false;
   }
   // Little-endian samples; a short file leaves the rest of the click silent.
-  for (int64_t i = 0; i + 1 < got; i += 2) {
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
     slot[i / 2] = static_cast<int16_t>(static_cast<uint16_t>(bytes[i] | (bytes[i + 1] << 8)));
   }
   return true;

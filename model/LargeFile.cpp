@@ -58,9 +58,10 @@ int CLargeFile::SetPath(const std::string& path) {
 }
 
 // The read side never needs write access, so installed read-only audio plays;
-// a missing file is created empty so its snippet stays and plays silence.
+// a missing file is created empty so its snippet stays and plays silence. A
+// project may name a FIFO or a device: those are refused, never waited on.
 bool CLargeFile::OpenReader() {
-  if (!reader_.Open(path_, platform::CFile::Mode::Read) &&
+  if (!reader_.Open(path_, platform::CFile::Mode::ReadRegular) &&
       (errno != ENOENT || !reader_.Open(path_, platform::CFile::Mode::ReadWrite))) {
     return false;
   }

@@ -154,7 +154,7 @@ uint32_t CPeakFile::SizeOnDisk() const {
 int CPeakFile::MapFile() {
   if (view_.IsMapped()) return 1;
   platform::CFile file;
-  if (!file.Open(path_, platform::CFile::Mode::Read)) {
+  if (!file.Open(path_, platform::CFile::Mode::ReadRegular)) {
     if (errno != ENOENT || !file.Open(path_, platform::CFile::Mode::ReadWrite)) {
       return ReportFileFault(kSource, kLineOpenRead, "Failed to open file %s for read.", path_.c_str());
     }

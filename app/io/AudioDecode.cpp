@@ -249,7 +249,7 @@ bool IsWaveCutShort(const std::string& path) {
   OmbrelWaveHeaderInfo info{};
   if (COmbrel().GetHeaderParameters(path.c_str(), &info) != 0 || info.dataOffset < 4) return false;
   platform::CFile file;
-  if (!file.Open(path, platform::CFile::Mode::Read)) return false;
+  if (!file.Open(path, platform::CFile::Mode::ReadRegular)) return false;
   uint8_t field[4];
   if (file.ReadAt(field, sizeof field, static_cast<int64_t>(info.dataOffset) - 4) != 4) return false;
   const uint32_t declared = bytes::GetU32(field);

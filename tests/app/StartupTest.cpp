@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <fstream>
@@ -212,6 +214,42 @@ TEST_F(AppTest, ConfigurationFilesOfEveryLength) {
   ExpectFirstStart(audio.Path());
   ASSERT_TRUE(Start());
   EXPECT_TRUE(app->IsFirstStart());
+}
+
+// A folder, a FIFO or a device under the configuration's name: start-up neither
+// waits on it nor reads it; it is a record that could not be read, said as a
+// short one is, and the first start follows.
+TEST_F(AppTest, AConfigurationNameOfNoPlainFileIsAShortReadAndAFirstStart) {
+  struct Case {
+    const char* name;
+    int (*make)(const char* path);
+    bool savedAtExit;
+  };
+  const Case cases[] = {
+      {"folder", [](const char* path) { return ::mkdir(path, 0700); }, false},
+      {"FIFO", [](const char* path) { return ::mkfifo(path, 0600); }, true},
+      {"link to /dev/zero", [](const char* path) { return ::symlink("/dev/zero", path); }, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(c.make(ConfigPath().c_str()), 0);
+    ExpectFirstStart(audio.Path());
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(app->IsFirstStart());
+    std::vector<RecordedReport> reports = Reports().Take();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].report.line, 20008);
+    EXPECT_EQ(reports[0].report.message, "The entire config file was not read in.  Config file: (" + ConfigPath() +
+                                             ").  Amount read in: 0");
+    Stop();
+    // Saving replaces what is no folder with the record; a folder is left and the loss said.
+    reports = Reports().Take();
+    EXPECT_EQ(reports.size(), c.savedAtExit ? 0u : 1u);
+    struct stat info {};
+    ASSERT_EQ(::lstat(ConfigPath().c_str(), &info), 0);
+    EXPECT_EQ(S_ISREG(info.st_mode) && info.st_size == static_cast<off_t>(ProConfig::kBytes), c.savedAtExit);
+    std::remove(ConfigPath().c_str());
+  }
 }
 
 TEST_F(AppTest, AFailedSaveKeepsTheOldConfigurationAndSaysSo) {

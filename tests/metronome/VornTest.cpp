@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -287,6 +289,30 @@ INSTANTIATE_TEST_SUITE_P(EachFile, MetronomeMissing,
                          ::testing::Values(std::make_pair("metro.dat", 197), std::make_pair("bass.dat", 211),
                                            std::make_pair("snare.dat", 225), std::make_pair("hihat.dat", 239)),
                          [](const auto& info) { return info.param.first.substr(0, info.param.first.size() - 4); });
+
+// Whatever stands under a sound's name, construction neither waits nor reads
+// without end: it is a missing sound.
+TEST_F(Metronome, ASoundThatIsNoPlainFileCountsAsMissing) {
+  const std::string path = platform::ProgramFolder() + "/metro.dat";
+  const std::pair<const char*, std::function<int()>> cases[] = {
+      {"folder", [&] { return ::mkdir(path.c_str(), 0700); }},
+      {"FIFO", [&] { return ::mkfifo(path.c_str(), 0600); }},
+      {"link to /dev/zero", [&] { return ::symlink("/dev/zero", path.c_str()); }},
+  };
+  for (const auto& [name, make] : cases) {
+    SCOPED_TRACE(name);
+    platform::RemoveFile(path);
+    ::rmdir(path.c_str());
+    ASSERT_EQ(make(), 0);
+    CVorn vorn;
+    const auto reports = Reports().Take();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].report.line, 197);
+    EXPECT_TRUE(vorn.SamplesMissing());
+    EXPECT_EQ(vorn.parameters.on, 0);
+  }
+  ::rmdir(path.c_str());
+}
 
 TEST_F(Metronome, ZeroIntervalIsReportedAndMixesNothing) {
   CVorn vorn;

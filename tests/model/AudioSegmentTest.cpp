@@ -178,7 +178,8 @@ TEST(AudioSegment, PlaybackReadsGiveTheFramesAsked) {
 
 TEST(AudioSegment, FailedFileReadIsAFaultNotTheEndOfTheAudio) {
   CTempFolder folder;
-  // A folder opens for reading but cannot be read: every read fails.
+  // A folder of the audio's name, one with a size of its own, cannot be read:
+  // it is refused as it is opened, and every read fails.
   const std::string notAFile = folder / "folder.pcm";
   ASSERT_TRUE(platform::CreateFolder(notAFile));
   ASSERT_TRUE(platform::CreateFolder(notAFile + "/entry"));
@@ -186,15 +187,18 @@ TEST(AudioSegment, FailedFileReadIsAFaultNotTheEndOfTheAudio) {
   CAudioSegment segment(folder.Path());
   segment.SetFormat(Format(2));
   segment.SetPcmFileName(notAFile);
+  auto reports = Reports().Take();
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].report.line, 100);
   std::vector<int16_t> buffer(2 * 100 + 1024);
   uint32_t frames = 99;
   EXPECT_EQ(segment.Read(buffer.data(), 100, &frames), 3);
   EXPECT_EQ(frames, 0u);
-  auto reports = Reports().Take();
+  reports = Reports().Take();
   ASSERT_EQ(reports.size(), 2u);
   EXPECT_EQ(reports[0].report.title, "LargeFile");
-  EXPECT_EQ(reports[0].report.line, 436);
-  EXPECT_EQ(reports[0].report.message, "Read failed on file (" + notAFile + ").");
+  EXPECT_EQ(reports[0].report.line, 412);
+  EXPECT_EQ(reports[0].report.message, "Failed to open file (" + notAFile + ").");
   EXPECT_EQ(reports[1].report.line, 173);
 }
 

@@ -1,6 +1,8 @@
 #include "LargeFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <random>
 #include <string>
@@ -8,6 +10,7 @@
 
 #include "File.h"
 #include "Folders.h"
+#include "PeakFile.h"
 #include "ReportRecorder.h"
 #include "TempFolder.h"
 
@@ -204,6 +207,33 @@ TEST(LargeFile, ReadSideCreatesAMissingFile) {
   EXPECT_TRUE(platform::FileExists(missing));
   ASSERT_EQ(file.Close(), 1);
   EXPECT_TRUE(file.IsReadHandleClosed());
+}
+
+// A project names its audio and peak files: under those names may stand a
+// FIFO, a device or a folder. Neither file waits on one, reads one or makes a
+// file in its place; each says it could not open it for reading.
+TEST(LargeFile, AudioAndPeakNamesOfNoPlainFileAreRefusedWithoutWaiting) {
+  CTempFolder folder;
+  ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+  ASSERT_EQ(::symlink("/dev/zero", (folder / "zero").c_str()), 0);
+  ASSERT_TRUE(platform::CreateFolder(folder / "folder"));
+  for (const std::string name : {"fifo", "zero", "folder"}) {
+    SCOPED_TRACE(name);
+    const std::string path = folder / name;
+    CLargeFile audio(path);
+    EXPECT_EQ(audio.Open(0), 3);
+    EXPECT_TRUE(audio.IsReadHandleClosed());
+    CPeakFile peaks(path);
+    EXPECT_EQ(peaks.Open(0), 3);
+    const auto reports = Reports().Take();
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0].report.line, 100);
+    EXPECT_EQ(reports[0].report.message.substr(reports[0].report.message.find(')')),
+              ") Failed to open file " + path + " for read.");
+    EXPECT_EQ(reports[1].report.title, "PeakFile");
+    EXPECT_EQ(reports[1].report.line, 74);
+    EXPECT_EQ(reports[1].report.message, "Failed to open file " + path + " for read.");
+  }
 }
 
 TEST(LargeFile, ReadHandleStates) {
