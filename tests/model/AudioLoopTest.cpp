@@ -10,8 +10,10 @@
 #include "PageBuffer.h"
 #include "ReportRecorder.h"
 #include "TempFolder.h"
+#include "Utf8.h"
 
 using tessiro::test::CTempFolder;
+using tessiro::test::IsValidUtf8;
 using tessiro::test::Reports;
 
 namespace {
@@ -75,19 +77,6 @@ std::vector<std::string> TitlesInOrder(CAudioLoopList& list) {
     titles.push_back(loop->GetTitle());
   }
   return titles;
-}
-
-bool IsValidUtf8(const std::string& text) {
-  for (size_t i = 0; i < text.size();) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    const size_t length = byte < 0x80 ? 1 : (byte >> 5) == 0x6 ? 2 : (byte >> 4) == 0xE ? 3 : (byte >> 3) == 0x1E ? 4 : 0;
-    if (length == 0 || i + length > text.size()) return false;
-    for (size_t k = 1; k < length; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-    }
-    i += length;
-  }
-  return true;
 }
 
 }  // namespace
