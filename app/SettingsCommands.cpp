@@ -25,7 +25,7 @@ constexpr const char* kOutputKeptText =
     "The chosen output device could not be opened with these settings.  The previous output is kept.";
 constexpr uint32_t kFramesPerSecond = 44100;
 constexpr uint32_t kChainInputSpare = 16384;
-constexpr float kMinTempo = 50.0f, kMaxTempo = 250.0f, kMaxPitch = 12.0f;
+constexpr float kMaxPitch = 12.0f;
 
 // The metronome's pattern for a time signature: accent every 4th beat, every 3rd, none.
 int32_t PatternOf(int32_t timeSignature) { return timeSignature == 0 ? 1 : (timeSignature == 1 ? 2 : 0); }
@@ -86,13 +86,11 @@ int CProApp::OnProjectSettings() {
     changed = true;
   }
   if (std::isfinite(answer->tempo) && answer->tempo != project.tempo) {
-    const float tempo = std::clamp(answer->tempo, kMinTempo, kMaxTempo);
-    project.SetTempo(tempo);
-    metronome.SetBPM(tempo);
-    services.view.SetTempoText(tempo);
-    services.view.SetEditorProjectTempo(tempo);
-    ShowLength(project.projectEnd);
-    changed = true;
+    // Through the tempo's own road, which keeps the project within 90 minutes.
+    const float before = project.tempo;
+    SetProjectTempo(answer->tempo);
+    services.view.SetEditorProjectTempo(project.tempo);
+    changed = changed || project.tempo != before;
   }
   const int32_t timeSignature = answer->timeSignature == 0 || answer->timeSignature == 1 ? answer->timeSignature : 2;
   if (timeSignature != project.beatsPerBarChoice) {

@@ -650,9 +650,7 @@ void CProApp::SetProjectTempo(float bpm) {
   bpm = std::clamp(bpm, kMinTempo, kMaxTempo);
   const float old = project.tempo;
   if (bpm == old) return;
-  project.SetTempo(bpm);
-  if (project.projectEnd > kMaxProjectFrames) {
-    project.SetTempo(old);
+  if (project.SetTempo(bpm, kMaxProjectFrames) == CAudioTrackList::kTempoPastLastEnd) {
     services.view.SetTempoText(old);
     services.ui.Inform(kTempoTooLowText);
     return;

@@ -1,6 +1,7 @@
 #include "AudioSnippet.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -169,31 +170,56 @@ int CAudioSnippet::SetTempo(float projectTempo) {
     ReportError(__FILE__, kLineSetTempoZero, projectTempo == 0.0f ? kDivideByZero : kNotATempo);
     return 3;
   }
-  const float sourceTempo = GetSourceTempo();
+  SnippetTiming timing;
   // Checked before anything changes, so a snippet without a source keeps its timing.
-  if (!IsPlayableTempo(sourceTempo) || !IsPlayableTempo(tempo)) {
-    ReportError(__FILE__, kLineNoSourceTempo, sourceTempo == 0.0f ? kDivideByZero : kNotATempo);
+  if (!TimingAt(projectTempo, &timing)) {
+    ReportError(__FILE__, kLineNoSourceTempo, GetSourceTempo() == 0.0f ? kDivideByZero : kNotATempo);
     return 3;
   }
-  // Single precision throughout, with the rounding carried from change to
-  // change so that going there and back returns the start to where it was.
-  const float scaled = (tempo / projectTempo) * static_cast<float>(start);
-  uint32_t whole = scaled > 0.0f ? static_cast<uint32_t>(scaled) : 0;
-  carry += scaled - static_cast<float>(whole);
-  if (carry > 0.5f) {
-    carry -= 1.0f;
-    whole += 1;
-  }
-  start = whole;
-  tempo = projectTempo;
-  const float r = sourceTempo / projectTempo;
-  const float exact = static_cast<float>(GetSourceLength()) * r;
-  length = exact > 0.0f ? static_cast<uint32_t>(exact) : 0;
-  if (exact - static_cast<float>(length) > 0.5f) ++length;
-  end = start + length;
-  ratio = projectTempo / sourceTempo;
-  if (slot_) slot_->processor.SetTempo(1.0f / ratio);
+  ApplyTiming(timing, projectTempo);
   return 1;
+}
+
+namespace {
+constexpr double kLastFrame = 4294967295.0;
+}  // namespace
+
+uint32_t ScaledFrames(uint64_t sourceFrames, float sourceTempo, float projectTempo) {
+  const double exact = std::min(static_cast<double>(sourceFrames) * sourceTempo / projectTempo, kLastFrame);
+  if (!(exact > 0.0)) return 0;
+  double frames = std::floor(exact);
+  if (exact - frames > 0.5 && frames < kLastFrame) frames += 1.0;
+  return static_cast<uint32_t>(frames);
+}
+
+bool CAudioSnippet::TimingAt(float projectTempo, SnippetTiming* timing) const {
+  const float sourceTempo = GetSourceTempo();
+  if (!IsPlayableTempo(projectTempo) || !IsPlayableTempo(sourceTempo) || !IsPlayableTempo(tempo)) return false;
+  // In double precision: single precision is 16 frames coarse at an hour's
+  // positions, enough to push a project that fits exactly past its end. The
+  // rounding carried from change to change brings a start back to where it
+  // was when the tempo goes there and back.
+  const double scaled = std::min(double{tempo} / projectTempo * start, kLastFrame);
+  double whole = std::floor(scaled);
+  double carried = double{carry} + (scaled - whole);
+  if (carried > 0.5 && whole < kLastFrame) {
+    carried -= 1.0;
+    whole += 1.0;
+  }
+  timing->start = static_cast<uint32_t>(whole);
+  timing->carry = static_cast<float>(carried);
+  timing->length = ScaledFrames(GetSourceLength(), sourceTempo, projectTempo);
+  return true;
+}
+
+void CAudioSnippet::ApplyTiming(const SnippetTiming& timing, float projectTempo) {
+  start = timing.start;
+  carry = timing.carry;
+  tempo = projectTempo;
+  length = timing.length;
+  end = static_cast<uint32_t>(std::min<uint64_t>(timing.End(), 0xFFFFFFFFu));
+  ratio = projectTempo / GetSourceTempo();
+  if (slot_) slot_->processor.SetTempo(1.0f / ratio);
 }
 
 uint32_t CAudioSnippet::ConfigureProcessor(CTarvex& processor, float semitones, const TempoPitchSettings& settings,

@@ -51,6 +51,17 @@ constexpr uint32_t kChainSlackFrames = 3 * 8192;
 // Adds frames stereo frames of src into dst, each sum saturated to -32767..32767.
 void AddSaturated(int16_t* dst, const int16_t* src, uint32_t frames);
 
+// Project frames that sourceFrames of a source at sourceTempo last at
+// projectTempo, rounded up only above one half; both tempos playable.
+uint32_t ScaledFrames(uint64_t sourceFrames, float sourceTempo, float projectTempo);
+
+// Where a snippet lands at a new project tempo, worked out before anything moves.
+struct SnippetTiming {
+  uint32_t start = 0, length = 0;
+  float carry = 0.0f;
+  uint64_t End() const { return uint64_t{start} + length; }
+};
+
 class CAudioSnippet {
  public:
   static constexpr int32_t kKindLoop = 0;
@@ -100,6 +111,11 @@ class CAudioSnippet {
 
   // Re-times start, length and end for a new project tempo and sets the ratio.
   int SetTempo(float projectTempo);
+  // The timing SetTempo would give; false (nothing computed) when either
+  // tempo or the source's is not playable.
+  bool TimingAt(float projectTempo, SnippetTiming* timing) const;
+  // A timing TimingAt gave for projectTempo, taken over with the ratio.
+  void ApplyTiming(const SnippetTiming& timing, float projectTempo);
 
   // Starts the processor for ranges of blockFrames at most, from the pool when
   // one is given and holds a processor that fits.

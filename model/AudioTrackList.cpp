@@ -474,7 +474,7 @@ int CAudioTrackList::RenderSnippetWithEffects(int index, uint32_t snippetIdentif
   return 1;
 }
 
-int CAudioTrackList::SetTempo(float projectTempo) {
+int CAudioTrackList::SetTempo(float projectTempo, uint32_t lastEnd) {
   // Refused with one report, and nothing changes: a tempo that is not a
   // finite positive number (a damaged project file) would move every snippet
   // to frame 0 for good.
@@ -483,13 +483,39 @@ int CAudioTrackList::SetTempo(float projectTempo) {
                 projectTempo == 0.0f ? kDivideByZero : "A tempo must be a finite number above zero.");
     return 0;
   }
-  platform::CLock lock(lock_);
-  uint32_t newEnd = 0;
+  // Every new place worked out once and checked before a snippet moves: a
+  // refused change leaves each exactly where it was.
+  struct Planned {
+    CAudioSnippet* snippet;
+    bool timed;
+    SnippetTiming timing;
+  };
+  std::vector<Planned> planned;
+  uint64_t newEnd = 0;
   for (const auto& t : tracks_) {
-    t->Snippets().SetTempo(projectTempo);
-    newEnd = std::max(newEnd, t->Snippets().GetLastEnd());
+    for (const auto& s : t->Snippets().Snippets()) {
+      Planned p{s.get(), false, {}};
+      p.timed = s->TimingAt(projectTempo, &p.timing);
+      newEnd = std::max<uint64_t>(newEnd, p.timed ? p.timing.End() : s->end);
+      planned.push_back(p);
+    }
   }
-  const uint32_t change = newEnd > projectEnd ? newEnd - projectEnd : projectEnd - newEnd;
+  if (newEnd > lastEnd) return kTempoPastLastEnd;
+  platform::CLock lock(lock_);
+  for (const Planned& p : planned) {
+    if (p.timed) {
+      p.snippet->ApplyTiming(p.timing, projectTempo);
+    } else {
+      p.snippet->SetTempo(projectTempo);  // reported there; the snippet keeps its timing
+    }
+  }
+  for (const auto& t : tracks_) {
+    // Rounding may reorder snippets a frame apart; the layering walk needs start order.
+    t->Snippets().SortByStart();
+    t->Snippets().RecomputeExtent();
+  }
+  const uint32_t end = static_cast<uint32_t>(newEnd);
+  const uint32_t change = end > projectEnd ? end - projectEnd : projectEnd - end;
   if (projectTempo > tempo) {
     // The project shrank: pull the view's end in, unless the view would get too narrow.
     if (viewWidth >= change && viewWidth - change >= kMinViewFrames) viewEnd -= change;
@@ -497,7 +523,7 @@ int CAudioTrackList::SetTempo(float projectTempo) {
     viewEnd += change;
   }
   viewWidth = viewEnd - viewStart;
-  projectEnd = newEnd;
+  projectEnd = end;
   tempo = projectTempo;
   return 0;
 }

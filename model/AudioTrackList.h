@@ -113,8 +113,10 @@ class CAudioTrackList {
                                uint32_t frames);
 
   // Re-times every snippet for a new project tempo and moves the view's end
-  // by the project's change of length.
-  int SetTempo(float projectTempo);
+  // by the project's change of length: 0. When a snippet would then end past
+  // lastEnd nothing changes: kTempoPastLastEnd.
+  static constexpr int kTempoPastLastEnd = 2;
+  int SetTempo(float projectTempo, uint32_t lastEnd = 0xFFFFFFFF);
   void SetTailSeconds(uint32_t seconds);
   // Empties the project for a new one.
   int Reset();

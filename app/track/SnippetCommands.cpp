@@ -273,12 +273,9 @@ int CProApp::TempoUp() {
 
 int CProApp::TempoDown() {
   if (IsOperationRunning()) return status::kNothingDone;
-  if (project.tempo > track::kMinTempo) {
-    project.SetTempo(project.tempo - 1.0f);
-    if (project.projectEnd > kMaxProjectFrames) {
-      if (project.tempo < track::kMaxTempo) project.SetTempo(project.tempo + 1.0f);
-      services.ui.Inform(track::kTempoTooLowText);
-    }
+  if (project.tempo > track::kMinTempo &&
+      project.SetTempo(project.tempo - 1.0f, kMaxProjectFrames) == CAudioTrackList::kTempoPastLastEnd) {
+    services.ui.Inform(track::kTempoTooLowText);
   }
   services.view.SetTempoText(project.tempo);
   ShowLength(project.projectEnd);

@@ -141,6 +141,37 @@ TEST(AudioSnippet, RetimingCarriesTheRoundingSoStartsDoNotDrift) {
   }
 }
 
+// At an hour's positions single precision is 16 frames coarse: a re-timed
+// start and length are the exact quotient rounded (up only above one half),
+// and going back returns the start.
+TEST(AudioSnippet, RetimingIsExactToTheFrameAtAnHoursPositions) {
+  CTempFolder folder;
+  const struct {
+    uint64_t start, sourceFrames;
+    uint32_t from, to;  // project tempos, BPM; the source is at from
+  } cases[] = {{123456789, 197450000, 120, 100}, {200000003, 1000001, 120, 97},
+               {1000000, 197450000, 120, 100},   {47628001, 44100, 250, 50},
+               {238139999, 1, 250, 249},         {158760000, 79380001, 121, 120}};
+  for (const auto& c : cases) {
+    auto segment = MakeSegment(folder.Path(), 1, 1, tessiro::test::Constant(0), static_cast<float>(c.from));
+    segment->length = static_cast<uint32_t>(c.sourceFrames);
+    CAudioSnippetExtended s(segment);
+    s.tempo = static_cast<float>(c.from);
+    s.start = static_cast<uint32_t>(c.start);
+    auto rounded = [](uint64_t frames, uint64_t from, uint64_t to) {
+      const uint64_t whole = frames * from / to, left = frames * from % to;
+      return whole + (2 * left > to ? 1 : 0);
+    };
+    ASSERT_EQ(s.SetTempo(static_cast<float>(c.to)), 1);
+    EXPECT_EQ(s.start, rounded(c.start, c.from, c.to)) << c.start;
+    EXPECT_EQ(s.length, rounded(c.sourceFrames, c.from, c.to)) << c.sourceFrames;
+    EXPECT_EQ(s.end, s.start + s.length);
+    ASSERT_EQ(s.SetTempo(static_cast<float>(c.from)), 1);
+    EXPECT_EQ(s.start, c.start);
+    EXPECT_EQ(s.length, c.sourceFrames);
+  }
+}
+
 TEST(AudioSnippet, LengthRoundsUpOnlyAboveOneHalf) {
   CTempFolder folder;
   for (auto [sourceFrames, expected] : {std::pair{5u, 4u}, {6u, 4u}, {1u, 1u}, {3u, 2u}}) {

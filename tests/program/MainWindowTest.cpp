@@ -29,6 +29,7 @@
 
 #include "AudioSegment.h"
 #include "AudioSnippet.h"
+#include "AudioSnippetExtended.h"
 #include "AudioTrack.h"
 #include "Folders.h"
 #include "Generic.h"
@@ -136,6 +137,22 @@ class MainWindow : public ::testing::Test {
   }
 
   // One second of silence per second asked for, as the Audio Editor's independent audio.
+  // The Track View's tempo edit, and a tempo typed there as a user types it, ended by Return.
+  QLineEdit* TempoEdit() { return View().findChild<QLineEdit*>(QString::number(CProView::kTempoEditId)); }
+  void TypeTempo(const char* text) {
+    QLineEdit* tempo = TempoEdit();
+    QTest::mouseClick(tempo, Qt::LeftButton);
+    tempo->selectAll();
+    QTest::keyClicks(tempo, QString::fromLatin1(text));
+    QTest::keyClick(tempo, Qt::Key_Return);
+  }
+  // Every message box from now on closed at once, its text kept in boxes.
+  void CollectBoxes(QStringList* boxes) {
+    driver.On(QStringLiteral("QMessageBox"), [boxes](QWidget& box) {
+      *boxes << static_cast<QMessageBox&>(box).text();
+      box.close();
+    });
+  }
   std::shared_ptr<CAudioSegment> EditorAudio(uint32_t seconds) {
     const uint32_t frames = 44100 * seconds;
     std::vector<int16_t> silence(2 * static_cast<size_t>(frames), 0);
@@ -247,24 +264,16 @@ TEST_F(MainWindow, EnterInAnEffectValueBoxAppliesIt) {
 // keyboard back to the view; while the project plays it is refused once.
 TEST_F(MainWindow, EnterInTheTempoEditAppliesItOnce) {
   Start();
-  auto* tempo = View().findChild<QLineEdit*>(QString::number(CProView::kTempoEditId));
+  QLineEdit* tempo = TempoEdit();
   ASSERT_NE(tempo, nullptr);
-  auto type = [tempo](const char* text) {
-    QTest::mouseClick(tempo, Qt::LeftButton);
-    tempo->selectAll();
-    QTest::keyClicks(tempo, QString::fromLatin1(text));
-    QTest::keyClick(tempo, Qt::Key_Return);
-  };
+  auto type = [this](const char* text) { TypeTempo(text); };
   type("90");
   EXPECT_FLOAT_EQ(App().project.tempo, 90.0f);
   EXPECT_EQ(tempo->text(), QStringLiteral("90.00"));
   EXPECT_FALSE(tempo->hasFocus());
 
   QStringList boxes;
-  driver.On(QStringLiteral("QMessageBox"), [&boxes](QWidget& box) {
-    boxes << static_cast<QMessageBox&>(box).text();
-    box.close();
-  });
+  CollectBoxes(&boxes);
   QTest::keyClick(&Frame(), Qt::Key_Space, Qt::ControlModifier);
   ASSERT_EQ(App().playing.load(), 1);
   type("100");
@@ -274,6 +283,45 @@ TEST_F(MainWindow, EnterInTheTempoEditAppliesItOnce) {
   Activate(&Frame());
   QTest::keyClick(&Frame(), Qt::Key_Escape);
   ASSERT_TRUE(QTest::qWaitFor([this] { return App().playing.load() == 0; }, 5000));
+}
+
+// A tempo typed in the Track View keeps the project within 90 minutes: one
+// that would pass them is refused with its box and moves no snippet, one that
+// lands on them exactly is taken.
+TEST_F(MainWindow, ATypedTempoKeepsTheProjectWithinNinetyMinutes) {
+  Start();
+  // 235,200,000 frames of audio at 81 BPM (as far as timing goes) last exactly 238,140,000 frames at 80.
+  App().SetProjectTempo(81.0f);
+  std::shared_ptr<CAudioSegment> segment = EditorAudio(1);
+  App().ClearEditor();
+  segment->length = 235200000;
+  segment->tempo = 81.0f;
+  auto whole = std::make_shared<CAudioSnippetExtended>(segment);
+  whole->tempo = 81.0f;
+  whole->SetTempo(81.0f);
+  ASSERT_EQ(App().project.AddSnippetToTrack(whole, 0), 1);
+  App().project.RecomputeProjectEnd();
+  QLineEdit* tempo = TempoEdit();
+  ASSERT_NE(tempo, nullptr);
+  auto type = [this](const char* text) { TypeTempo(text); };
+  QStringList boxes;
+  CollectBoxes(&boxes);
+
+  type("80");
+  EXPECT_TRUE(boxes.isEmpty());
+  EXPECT_FLOAT_EQ(App().project.tempo, 80.0f);
+  EXPECT_EQ(whole->end, CProApp::kMaxProjectFrames);
+  EXPECT_EQ(App().project.projectEnd, CProApp::kMaxProjectFrames);
+
+  const uint32_t start = whole->start, end = whole->end;
+  type("79");
+  EXPECT_EQ(boxes, QStringList{QStringLiteral(
+                       "Cannot lower tempo.  Doing so would exceed maximum project length of 90 minutes.")});
+  EXPECT_FLOAT_EQ(App().project.tempo, 80.0f);
+  EXPECT_EQ(tempo->text(), QStringLiteral("80.00"));
+  EXPECT_EQ(whole->start, start);
+  EXPECT_EQ(whole->end, end);
+  EXPECT_EQ(App().project.projectEnd, CProApp::kMaxProjectFrames);
 }
 
 // ---- The Audio Editor's tool window ---------------------------------------------------------

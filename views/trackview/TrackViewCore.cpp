@@ -10,8 +10,6 @@ namespace trackview {
 
 namespace {
 constexpr const char* kDuringPlaybackText = "Sorry, cannot perform this operation during playback.";
-constexpr float kMinTempo = 50.0f;
-constexpr float kMaxTempo = 250.0f;
 constexpr float kMaxPitch = 12.0f;
 }  // namespace
 
@@ -26,14 +24,7 @@ bool RefuseDuringPlayback(CProApp& app) {
   return true;
 }
 
-void SetProjectTempo(CProApp& app, float bpm) {
-  if (RefuseDuringPlayback(app) || !std::isfinite(bpm)) return;
-  bpm = std::clamp(bpm, kMinTempo, kMaxTempo);
-  if (bpm == app.project.tempo) return;
-  app.project.SetTempo(bpm);
-  app.ShowLength(app.project.projectEnd);
-  app.services.view.SetTempoText(bpm);
-}
+void SetProjectTempo(CProApp& app, float bpm) { app.SetProjectTempo(bpm); }
 
 void SetProjectPitch(CProApp& app, float semitones) {
   if (RefuseDuringPlayback(app) || !std::isfinite(semitones)) return;

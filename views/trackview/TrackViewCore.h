@@ -11,7 +11,8 @@ class CProApp;
 namespace trackview {
 
 void SetPlayPosition(CProApp& app, uint32_t frames);
-// Refused during playback; the tempo is kept to 50..250, the pitch to -12..+12.
+// Refused during playback; the tempo is kept to 50..250 and 90 minutes, the
+// pitch to -12..+12.
 void SetProjectTempo(CProApp& app, float bpm);
 void SetProjectPitch(CProApp& app, float semitones);
 // True (after telling the user) while the project plays.

