@@ -1,6 +1,7 @@
 // The three appliers: an edit operation run on what the Audio Editor holds (a
 // track snippet's audio, independent audio, a loop's audio), the result put in
 // the model's place and recorded for undo.
+#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -64,13 +65,19 @@ int CProApp::ApplyEdit(EditTarget target, int32_t operation, int32_t range) {
   if (IsOperationRunning()) return OperationResultNothing;
   if (!services.view.HasView()) return Reported(kLineNoView);
   std::shared_ptr<CAudioSegment> edited = GetEditorSegment();
-  if (target == EditTarget::Loop && edited && audioClipboard &&
+  if (edited && audioClipboard &&
       (operation == EditOpPasteInsert || operation == EditOpPasteOver || operation == EditOpPasteMix)) {
+    // How long the paste makes the audio, refused before any of it is written.
     const uint64_t reach = operation == EditOpPasteInsert
                                ? uint64_t{edited->length} + audioClipboard->length
-                               : uint64_t{InsertionPoint(*edited, range)} + audioClipboard->length;
-    if (reach >= kLoopRefusedFrames) {
+                               : std::max<uint64_t>(edited->length,
+                                                    uint64_t{InsertionPoint(*edited, range)} + audioClipboard->length);
+    if (target == EditTarget::Loop && reach >= kLoopRefusedFrames) {
       services.ui.Inform(kLoopTooLongText);
+      return OperationResultNothing;
+    }
+    if (target == EditTarget::Snippet && editorSnippet &&
+        RefusePastProjectEnd(editorSnippet->start + uint64_t{ScaledFrames(reach, edited->tempo, project.tempo)})) {
       return OperationResultNothing;
     }
   }
@@ -141,10 +148,15 @@ int CProApp::ApplyEdit(EditTarget target, int32_t operation, int32_t range) {
     DiscardResult(resultSegment);
     return worked;
   }
-  // A loop stays within the loop bank's limit whatever the operation made of it.
+  // A loop stays within the loop bank's limit, and a snippet within the
+  // project's, whatever the operation made of it.
   if (target == EditTarget::Loop && resultSegment->length > kMaxLoopFrames) {
     DiscardResult(resultSegment);
     services.ui.Inform(kLoopTooLongText);
+    return OperationResultNothing;
+  }
+  if (target == EditTarget::Snippet && RefusePastProjectEnd(uint64_t{newSnippet->start} + newSnippet->length)) {
+    DiscardResult(resultSegment);
     return OperationResultNothing;
   }
 

@@ -77,6 +77,10 @@ bool ParseMixProject(const uint8_t* data, size_t size, ProjectFileType type, Mix
       if (problem) *problem = "the audio size of track " + std::to_string(t + 1) + " is negative";
       return false;
     }
+    if (track.audioBytes / kBytesPerFrame > qvk::kMaxProjectFrames) {
+      if (problem) *problem = "track " + std::to_string(t + 1) + " claims more than 90 minutes of audio";
+      return false;
+    }
     if (track.armed && ++armed > 4) track.armed = 0;
   }
   out->metronomeOn = bytes::GetI32(data + kOffMetronomeOn);

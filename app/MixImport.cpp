@@ -141,7 +141,8 @@ int CProApp::ImportParsedMix(const MixProject& mixProject) {
     segment->markerEnd = MarkerFrame(record.markerEnd);
     segment->markerSize = segment->markerEnd - segment->markerStart;
     snippet->start = 0;
-    snippet->end = snippet->length = BytesToFrames(record.audioBytes);
+    // A header that claims more audio than the track's file holds plays what is there.
+    snippet->end = snippet->length = std::min(BytesToFrames(record.audioBytes), segment->length);
     snippet->selected = 0;
     project.AddSnippetToTrack(snippet, t);
   }

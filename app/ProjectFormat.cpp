@@ -252,6 +252,9 @@ bool ReadSnippet(const uint8_t* at, const std::string& track, const std::vector<
   if (s->start < 0 || s->length < 0 || s->end < s->start) {
     return Fail(problem, "a snippet on " + track + " has a negative position or length");
   }
+  if (s->end > kMaxProjectFrames || int64_t{s->start} + s->length > kMaxProjectFrames) {
+    return Fail(problem, "a snippet on " + track + " ends past the maximum project length of 90 minutes");
+  }
   if (s->IsExtended()) {
     const std::string wrong = ReadSegment(at + kSnipOffSegment, &s->segment);
     if (!wrong.empty()) return Fail(problem, "the audio of a snippet on " + track + " " + wrong);

@@ -142,6 +142,7 @@ constexpr int32_t kEditorLoop = 4;
 constexpr float kMinTempo = 50.0f;
 constexpr float kMaxTempo = 250.0f;
 constexpr float kMaxGain = 100.0f;  // +40 dB; far above what any control sets
+constexpr int64_t kMaxProjectFrames = 238140000;  // 90 minutes: no snippet ends later
 
 }  // namespace qvk
 

@@ -371,6 +371,9 @@ class CProApp final : public ui::IMessageReceiver {
   // The tempo buttons: one beat per minute, within 50..250 and 90 minutes.
   int TempoUp();
   int TempoDown();
+  // True, after the box the imports show, when audio reaching end would make
+  // the project longer than 90 minutes: every road into the project asks.
+  bool RefusePastProjectEnd(uint64_t end);
 
   // Loops. A loop menu command id is 55100 + the loop number.
   int InsertLoop(int loopNumber);

@@ -26,8 +26,7 @@ int InsertExtendedSnippet(CProApp& app, const std::shared_ptr<CAudioSegment>& se
   snippet->length = segment->length;
   snippet->tempo = app.project.tempo;
   snippet->SetTempo(app.project.tempo);
-  if (static_cast<uint64_t>(start) + snippet->length > CProApp::kMaxProjectFrames) {
-    app.services.ui.Inform(kProjectTooLongText);
+  if (app.RefusePastProjectEnd(uint64_t{start} + snippet->length)) {
     DeleteSegmentFiles(*segment);
     return status::kNothingDone;
   }

@@ -129,12 +129,10 @@ void CProApp::UpdateLoopMemory(bool showProgress) {
 int CProApp::InsertLoop(int loopNumber) {
   if (track::Refused(*this)) return status::kNothingDone;
   const int index = project.GetSelectedTrackIndex();
-  if (project.GetTrackType(index) == CAudioTrack::kTypeExtended) {
-    if (track::HasSnippets(project, index)) {
-      services.ui.Inform(track::kLoopIntoExtendedText);
-      return status::kNothingDone;
-    }
-    project.SetTrackType(index, CAudioTrack::kTypeLoopBased);
+  const bool extended = project.GetTrackType(index) == CAudioTrack::kTypeExtended;
+  if (extended && track::HasSnippets(project, index)) {
+    services.ui.Inform(track::kLoopIntoExtendedText);
+    return status::kNothingDone;
   }
   std::shared_ptr<CAudioLoop> loop;
   if (loopBank.FindLoop(loopNumber, &loop) != 1 || !loop) return Fault(kLineNoLoop);
@@ -155,6 +153,8 @@ int CProApp::InsertLoop(int loopNumber) {
   const double stretched = static_cast<double>(static_cast<float>(segment.length) / ratio);
   snippet->length = static_cast<uint32_t>(std::clamp(stretched, 0.0, double{kMaxProjectFrames}));
   snippet->end = static_cast<uint32_t>(std::clamp(stretched + playCursor, 0.0, double{UINT32_MAX}));
+  if (RefusePastProjectEnd(snippet->end)) return status::kNothingDone;
+  if (extended) project.SetTrackType(index, CAudioTrack::kTypeLoopBased);
   project.AddSnippetToTrack(snippet, index);
   inserted->index = static_cast<int16_t>(index);
   inserted->SetType(CAudioTrack::kTypeLoopBased);

@@ -191,14 +191,16 @@ int CProApp::PasteSnippets() {
   const int to = project.GetSelectedTrackIndex();
   const int32_t fromType = snippetClipboard->GetTrackType(from);
   const int32_t toType = project.GetTrackType(to);
-  if (fromType != toType) {
-    if (track::HasSnippets(project, to)) {
-      services.ui.Inform(fromType == CAudioTrack::kTypeLoopBased ? track::kLoopIntoExtendedText
-                                                                   : track::kExtendedIntoLoopText);
-      return status::kNothingDone;
-    }
-    project.SetTrackType(to, fromType);
+  if (fromType != toType && track::HasSnippets(project, to)) {
+    services.ui.Inform(fromType == CAudioTrack::kTypeLoopBased ? track::kLoopIntoExtendedText
+                                                                 : track::kExtendedIntoLoopText);
+    return status::kNothingDone;
   }
+  // The first pasted snippet goes to the cursor, the others keep their distances.
+  if (RefusePastProjectEnd(uint64_t{playCursor} + track::WidestTrackSpan(*snippetClipboard))) {
+    return status::kNothingDone;
+  }
+  if (fromType != toType) project.SetTrackType(to, fromType);
 
   COperationRunning running(*this);
   progressWindow.Begin();

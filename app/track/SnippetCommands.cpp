@@ -141,8 +141,9 @@ int CProApp::MoveSelectedSnippets(uint32_t newStart) {
   std::unique_ptr<CAudioTrackList> moved = track::NewSnapshot();
   if (project.CopySelectedInto(moved.get()) != 0) return status::kFaultReported;
   auto record = std::make_unique<COperation>(OperationMoveSnippets);
-  uint32_t ignored = 0;
-  track::SnippetExtent(*moved, &record->oldStart, &ignored);
+  uint32_t movedEnd = 0;
+  track::SnippetExtent(*moved, &record->oldStart, &movedEnd);
+  if (RefusePastProjectEnd(uint64_t{newStart} + (movedEnd - record->oldStart))) return status::kNothingDone;
   project.MoveSelectedTo(newStart);
   // Where the selection really went: a move is kept within the project's limits.
   uint32_t lowest = 0, highest = 0, lastEnd = 0;
@@ -177,7 +178,9 @@ int CProApp::ShiftTracks() {
     return status::kNothingDone;
   }
   for (int i : shifted) project.CopyTrackPlainInto(i, before.get());
-  project.MoveMatchingTo(before.get(), std::min(answer->newStart, CAudioSnippetList::kMaxProjectFrames));
+  // Each shifted track's first snippet goes to the new start, the others keep their distances.
+  if (RefusePastProjectEnd(uint64_t{answer->newStart} + track::WidestTrackSpan(*before))) return status::kNothingDone;
+  project.MoveMatchingTo(before.get(), answer->newStart);
   for (int i : shifted) project.CopyTrackPlainInto(i, after.get());
   auto record = std::make_unique<COperation>(OperationShiftSnippets);
   record->listA = std::move(before);
@@ -252,7 +255,14 @@ int CProApp::EditSnippetProperties(const std::shared_ptr<CAudioSnippet>& snippet
   if (!request.loopSnippet && segment && std::isfinite(answer->tempo)) {
     const float tempo = std::clamp(answer->tempo, track::kMinTempo, track::kMaxTempo);
     if (tempo != segment->tempo) {
+      const float was = segment->tempo;
       segment->tempo = tempo;
+      // A faster source plays longer: it must still end within 90 minutes.
+      SnippetTiming timing;
+      if (snippet->TimingAt(project.tempo, &timing) && RefusePastProjectEnd(timing.End())) {
+        segment->tempo = was;
+        return status::kNothingDone;
+      }
       snippet->SetTempo(project.tempo);
       project.RecomputeTrackExtent(trackIndex);
       project.RecomputeProjectEnd();

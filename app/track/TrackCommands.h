@@ -71,6 +71,10 @@ size_t CountSnippets(CAudioTrackList& list);
 // The smallest start and the largest end of list's snippets; false when it has none.
 bool SnippetExtent(CAudioTrackList& list, uint32_t* first, uint32_t* end);
 
+// The most frames one track of list covers, from its first start to its last
+// end: how far the snippets reach when a paste or shift puts the first at a frame.
+uint32_t WidestTrackSpan(CAudioTrackList& list);
+
 // What the Audio Editor holds now, as an undo record keeps it.
 EditorContent ShownContent(const CProApp& app);
 

@@ -5,8 +5,15 @@
 #include "AudioSnippet.h"
 #include "Folders.h"
 #include "PeakFile.h"
+#include "io/IoCommon.h"
 #include "pro.h"
 #include "track/TrackCommands.h"
+
+bool CProApp::RefusePastProjectEnd(uint64_t end) {
+  if (end <= kMaxProjectFrames) return false;
+  services.ui.Inform(io::kProjectTooLongText);
+  return true;
+}
 
 namespace track {
 
@@ -44,6 +51,23 @@ bool SnippetExtent(CAudioTrackList& list, uint32_t* first, uint32_t* end) {
   *first = low;
   *end = high;
   return any;
+}
+
+uint32_t WidestTrackSpan(CAudioTrackList& list) {
+  uint32_t widest = 0;
+  CAudioTrack* track = nullptr;
+  list.ResetIterator();
+  while (list.GetNextTrack(&track) == 1 && track) {
+    const auto& snippets = track->Snippets().Snippets();
+    if (snippets.empty()) continue;
+    uint32_t first = UINT32_MAX, end = 0;
+    for (const auto& s : snippets) {
+      first = std::min(first, s->start);
+      end = std::max(end, s->end);
+    }
+    widest = std::max(widest, end - first);
+  }
+  return widest;
 }
 
 EditorContent ShownContent(const CProApp& app) {

@@ -202,6 +202,34 @@ TEST_F(MixImportTest, AMissingTrackFileRefusesTheImportBeforeAnythingChanges) {
   EXPECT_EQ(app->OpenProject(path), 3);
 }
 
+// A track whose header claims more audio than its file holds plays what the
+// file holds; one that claims more than 90 minutes is no project to open.
+TEST_F(MixImportTest, ATrackTakesTheLengthItsFileReallyHas) {
+  StartApp();
+  const std::string path = WriteOldProject("QRVZ33");
+  const std::string vocals = audio / "quillon/track0.pcm";
+  std::vector<uint8_t> raw = ReadFile(vocals);
+  raw.resize(4 * 5000);  // 5,000 of the 11,025 frames claimed
+  std::ofstream(vocals, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(raw.data()), static_cast<std::streamsize>(raw.size()));
+  ASSERT_EQ(app->OpenProject(path), 1);
+  CAudioTrack* track = nullptr;
+  ASSERT_EQ(app->project.FindTrack(0, &track), 1);
+  ASSERT_EQ(track->Snippets().GetCount(), 1u);
+  EXPECT_EQ(track->Snippets().Snippets().front()->end, 5000u);
+  EXPECT_EQ(track->Snippets().Snippets().front()->length, 5000u);
+
+  AddTempSnippet(3, 0, 1000, 2, 1);
+  std::vector<uint8_t> header = ReadFile(path);
+  bytes::PutI32(header.data() + 1296 + 572 * 2 + 548, 4 * 238140001);  // track 3's claim
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+  const uint32_t end = app->project.GetLastEnd();
+  seams.ui.ExpectBox("The project " + path + " cannot be opened: track 3 claims more than 90 minutes of audio.");
+  EXPECT_EQ(app->OpenProject(path), 3);
+  EXPECT_EQ(app->project.GetLastEnd(), end);
+}
+
 TEST_F(MixImportTest, ACancelledImportLeavesAnEmptyProjectWithNothingToSave) {
   StartApp();
   const std::string path = WriteOldProject("QRVZ33", 10);  // track 0 now fills two blocks

@@ -98,6 +98,98 @@ class ProjectLimitTest : public TrackTest {
   CCommandRouter router;
 };
 
+int MoveTo(CProApp& app, uint32_t start) {
+  SnippetsMovedCallback(app, start);  // where the Track View's drag ends
+  return status::kNothingDone;
+}
+
+TEST_F(ProjectLimitTest, NoRoadTakesTheProjectPastNinetyMinutes) {
+  ExpectRefusals({
+      {"paste at the cursor",
+       [this] {
+         Selected(0, 0);
+         app->CopySnippets();
+         app->playCursor = kLimit - 44099;
+       },
+       [this](CProApp&) { return Run(kPaste); }, kTooLong},
+      {"paste of two snippets whose second would end past",
+       [this] {
+         std::shared_ptr<CAudioSnippet> a = Place(0, 0, Constant(44100, 2, 1, 1));
+         std::shared_ptr<CAudioSnippet> b = Place(0, 100000, Constant(44100, 2, 1, 1));
+         SelectOnly(0, {a, b});
+         app->CopySnippets();
+         app->playCursor = kLimit - 144099;
+       },
+       [this](CProApp&) { return Run(kPaste); }, kTooLong},
+      {"a drag of the selection", [this] { Selected(3, 1000); },
+       [](CProApp& a) { return MoveTo(a, kLimit - 44099); }, kTooLong},
+      {"shift all snippets",
+       [this] {
+         Place(2, 0, Constant(44100, 2, 1, 1));
+         Place(2, 100000, Constant(44100, 2, 1, 1));
+         Shift(kLimit - 144099, 2);
+       },
+       [this](CProApp&) { return Run(kShift); }, kTooLong},
+      {"a loop inserted at the cursor",
+       [this] {
+         BankLoop(44100);
+         app->project.SelectTrack(5);
+         app->playCursor = kLimit - 44099;
+       },
+       [this](CProApp&) { return Run(kFirstLoopEntry); }, kTooLong},
+      {"paste insert into a track snippet (Ctrl+V)", [this] { PasteSetUp(kLimit - 44100, 44101); },
+       [this](CProApp&) { return Run(kPaste, ViewModeEditor); }, kTooLong},
+      {"paste over past a track snippet's end", [this] { PasteSetUp(kLimit, 1); },
+       [this](CProApp&) { return Run(kPasteOver, ViewModeEditor); }, kTooLong},
+      {"paste mix past a track snippet's end", [this] { PasteSetUp(kLimit, 1); },
+       [this](CProApp&) { return Run(kPasteMix, ViewModeEditor); }, kTooLong},
+      {"a faster source in the snippet's properties",
+       [this] {
+         RightClick(4, Place(4, kLimit - 44100, Constant(44100, 2, 1, 1)));
+         seams.ui.ExpectRequest<SnippetPropertiesRequest>(SnippetPropertiesRequest::Result{121.0f});
+       },
+       [this](CProApp&) { return Run(kSnippetProperties); }, kTooLong},
+  });
+}
+
+TEST_F(ProjectLimitTest, EachRoadMayEndExactlyAtNinetyMinutes) {
+  const Case cases[] = {
+      {"paste at the cursor",
+       [this] {
+         Selected(0, 0);
+         app->CopySnippets();
+         app->playCursor = kLimit - 44100;
+       },
+       [this] { Run(kPaste); }},
+      {"a drag of the selection", [this] { Selected(3, 1000); }, [this] { MoveTo(*app, kLimit - 44100); }},
+      {"shift all snippets",
+       [this] {
+         Place(2, 500, Constant(44100, 2, 1, 1));
+         Shift(kLimit - 44100, 2);
+       },
+       [this] { Run(kShift); }},
+      {"a loop inserted at the cursor",
+       [this] {
+         BankLoop(44100);
+         app->project.SelectTrack(5);
+         app->playCursor = kLimit - 44100;
+       },
+       [this] { Run(kFirstLoopEntry); }},
+      {"paste insert into a track snippet", [this] { PasteSetUp(kLimit - 44100, 44100); },
+       [this] { Run(kPaste, ViewModeEditor); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fresh();
+    c.setUp();
+    const size_t records = app->undoList.GetCount();
+    c.command();
+    seams.ui.CheckDone();
+    EXPECT_EQ(app->project.projectEnd, kLimit);
+    EXPECT_EQ(app->undoList.GetCount(), records + 1);
+  }
+}
+
 // A tempo change works out every new place first: one that would pass 90
 // minutes moves no snippet by a single frame, and one that lands on them
 // exactly is taken, from the tempo edit, Project Settings and the tempo button.

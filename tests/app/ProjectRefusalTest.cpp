@@ -67,6 +67,13 @@ TEST_F(ProjectRefusalTest, HostileFilesAreRefusedWithOneMessageAndTheOpenProject
                        damaged(qvk::kOffTracks + 300, [](uint8_t* p) { bytes::PutI16(p, 32767); }));
   hostile.emplace_back("an effect count of 11",
                        damaged(qvk::kOffTracks + 332, [](uint8_t* p) { bytes::PutI16(p, 11); }));
+  // The first snippet record follows the header: its start at +24, its end at +28.
+  hostile.emplace_back("a snippet starting near 2^31", damaged(qvk::kHeaderBytes, [](uint8_t* p) {
+                         bytes::PutI32(p + 24, 0x7FFFFF00);
+                         bytes::PutI32(p + 28, 0x7FFFFFFF);
+                       }));
+  hostile.emplace_back("a snippet ending a frame past 90 minutes",
+                       damaged(qvk::kHeaderBytes + 28, [](uint8_t* p) { bytes::PutI32(p, 238140001); }));
   std::mt19937 random(7);
   std::vector<uint8_t> noise(80000);
   for (uint8_t& b : noise) b = static_cast<uint8_t>(random());

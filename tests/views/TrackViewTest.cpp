@@ -14,6 +14,7 @@
 #include "AudioSnippet.h"
 #include "ReportRecorder.h"
 #include "ScriptedUi.h"
+#include "TrackViewCallbacks.h"
 #include "pro.h"
 #include "trackview/TrackViewGUI.h"
 #include "view/ProView.h"
@@ -92,6 +93,47 @@ TEST_F(TrackViewTest, DragSnapsAndReportsTheNewStartOnce) {
     QTest::mouseRelease(view.get(), Qt::LeftButton, Qt::NoModifier, At(330 + c.moveBy, 20));
     EXPECT_EQ(moves, c.reported) << c.name;
     EXPECT_FALSE(tv->IsDragging()) << c.name;
+    TearDown();
+  }
+}
+
+// Dragged with the application's own wiring, a selection that would end past
+// 90 minutes is refused with the box the imports show and stays where it was;
+// one that ends inside them moves.
+TEST_F(TrackViewTest, ADragThatWouldEndPastNinetyMinutesIsRefused) {
+  const uint32_t limit = CProApp::kMaxProjectFrames;
+  const struct {
+    const char* name;
+    uint32_t length;
+    bool refused;
+  } cases[] = {{"ending past", 88200, true}, {"ending inside", 22050, false}};
+  for (const auto& c : cases) {
+    Make();
+    tv->SetCallbacks(MakeTrackViewCallbacks(*app));  // as the view is made in the program
+    CAudioTrackList& p = app->project;
+    p.viewStart = limit - 441000;  // a bar line: lane x 199 + 60 is the snippet's start
+    p.viewEnd = limit;
+    p.viewWidth = 441000;
+    std::shared_ptr<CAudioSnippet> snippet = AddSnippet(0, p.viewStart + 44100, c.length);
+    p.RecomputeProjectEnd();
+    tv->ComputeGrid();
+    tv->Redraw();
+    // 480 pixels right: four bars and a half of 735 frames a pixel.
+    if (c.refused) {
+      seams.ui.ExpectBox("Cannot insert audio.  Doing so would exceed maximum project length of 90 minutes.");
+    }
+    QTest::mousePress(view.get(), Qt::LeftButton, Qt::NoModifier, At(265, 20));
+    ASSERT_TRUE(tv->IsDragging()) << c.name;
+    QTest::mouseMove(view.get(), At(745, 20));
+    QTest::mouseRelease(view.get(), Qt::LeftButton, Qt::NoModifier, At(745, 20));
+    seams.ui.CheckDone();
+    if (c.refused) {
+      EXPECT_EQ(snippet->start, limit - 441000 + 44100) << c.name;
+      EXPECT_EQ(app->undoList.GetCount(), 0u) << c.name;
+    } else {
+      EXPECT_GT(snippet->start, limit - 441000 + 44100) << c.name;
+      EXPECT_LE(snippet->end, limit) << c.name;
+    }
     TearDown();
   }
 }
