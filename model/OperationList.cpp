@@ -157,6 +157,7 @@ int COperationList::ApplyUndo(COperation& r, CAudioTrackList* project, CAudioLoo
     case OperationMoveSnippets:
       return project->MoveMatchingTo(r.listA.get(), r.oldStart);
     case OperationJoinSnippets:
+    case OperationConvertTrack:  // a converted track keeps its effects, gains and name throughout
       project->RemoveSnippet(r.trackC, r.snippetC->GetIdentifier());
       return project->MergeFrom(r.listA.get());
     case OperationAddLoop:
@@ -164,9 +165,6 @@ int COperationList::ApplyUndo(COperation& r, CAudioTrackList* project, CAudioLoo
     case OperationDeleteLoop:
       return bank->AddLoop(r.oldLoop);
     case OperationClearTrack:
-      return project->ReattachTracksFrom(r.listA.get());
-    case OperationConvertTrack:
-      project->RemoveSnippet(r.trackC, r.snippetC->GetIdentifier());
       return project->ReattachTracksFrom(r.listA.get());
     case OperationShiftSnippets:
       return project->AlignTracksTo(r.listA.get());
@@ -190,6 +188,7 @@ int COperationList::ApplyRedo(COperation& r, CAudioTrackList* project, CAudioLoo
     case OperationMoveSnippets:
       return project->MoveMatchingTo(r.listA.get(), r.newStart);
     case OperationJoinSnippets:
+    case OperationConvertTrack:
       project->RemoveSnippetsOf(r.listA.get());
       return project->AddSnippetToTrack(r.snippetC, r.trackC);
     case OperationAddLoop:
@@ -198,9 +197,6 @@ int COperationList::ApplyRedo(COperation& r, CAudioTrackList* project, CAudioLoo
       return bank->RemoveLoop(r.oldLoop->GetIdentifier());
     case OperationClearTrack:
       return project->DetachTracksFor(r.listA.get());
-    case OperationConvertTrack:
-      project->DetachTracksFor(r.listA.get());
-      return project->AddSnippetToTrack(r.snippetC, r.trackC);
     case OperationShiftSnippets:
       return project->AlignTracksTo(r.listB.get());
     case OperationEditSnippetAudio:

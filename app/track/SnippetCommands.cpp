@@ -126,7 +126,8 @@ int CProApp::ConvertToExtendedAudioTrack(int trackIndex) {
   auto record = std::make_unique<COperation>(OperationConvertTrack);
   record->snippetC = rendered;
   record->trackC = static_cast<int16_t>(trackIndex);
-  project.DetachTracksFor(before.get());
+  // Only the audio changes form: the track keeps its effects, gains, pitch and name.
+  project.RemoveSnippetsOf(before.get());
   project.AddSnippetToTrack(rendered, trackIndex);
   record->listA = std::move(before);
   track::Record(*this, std::move(record));

@@ -262,5 +262,53 @@ TEST_F(ProjectLimitTest, ATempoChangeIsCheckedBeforeASnippetMoves) {
   }
 }
 
+// The Track View's Props button: the track properties convert the loop track
+// in place, its effects, gains, pitch and name staying with it through undo
+// and redo.
+TEST_F(ProjectLimitTest, AConvertedLoopTrackKeepsItsEffectsAndSettings) {
+  BankLoop(44100, 1234);
+  app->project.SelectTrack(8);
+  ASSERT_EQ(app->InsertLoop(0), status::kDone);
+  app->effectChains[9] = std::make_unique<CZelmo>();
+  CZelmo* chain = app->effectChains[9].get();
+  app->project.SetTrackGains(8, 0.5f, 0.25f);
+  CAudioTrack* track = nullptr;
+  ASSERT_EQ(app->project.FindTrack(8, &track), 1);
+  track->description = "Drums";
+  track->Snippets().trackPitch = 3.0f;
+  seams.ui.ExpectRequest<TrackPropertiesRequest>([](const TrackPropertiesRequest& r) {
+    const int32_t type = r.convertToExtended();
+    return TrackPropertiesRequest::Result{type, r.description, r.gainLeft, r.gainRight, r.pitch, r.lock, r.units,
+                                          r.pitchUnits};
+  });
+  MakeTrackViewCallbacks(*app).trackProperties(8);
+  seams.ui.CheckDone();
+
+  auto expectKept = [&](int32_t type, int32_t kind) {
+    EXPECT_EQ(app->project.GetTrackType(8), type);
+    ASSERT_FALSE(SnippetsOf(8).empty());
+    EXPECT_EQ(SnippetsOf(8).front()->kind, kind);
+    EXPECT_EQ(app->effectChains[9].get(), chain);
+    EXPECT_FLOAT_EQ(track->leftGain.load(), 0.5f);
+    EXPECT_FLOAT_EQ(track->rightGain.load(), 0.25f);
+    EXPECT_FLOAT_EQ(track->Snippets().trackPitch, 3.0f);
+    EXPECT_EQ(track->description, "Drums");
+  };
+  {
+    SCOPED_TRACE("converted");
+    expectKept(CAudioTrack::kTypeExtended, CAudioSnippet::kKindExtended);
+  }
+  ASSERT_EQ(app->OnUndo(), status::kDone);
+  {
+    SCOPED_TRACE("undone");
+    expectKept(CAudioTrack::kTypeLoopBased, CAudioSnippet::kKindLoop);
+  }
+  ASSERT_EQ(app->OnRedo(), status::kDone);
+  {
+    SCOPED_TRACE("redone");
+    expectKept(CAudioTrack::kTypeExtended, CAudioSnippet::kKindExtended);
+  }
+}
+
 }  // namespace
 }  // namespace tessiro::test
