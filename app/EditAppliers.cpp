@@ -82,6 +82,19 @@ int CProApp::ApplyEdit(EditTarget target, int32_t operation, int32_t range) {
     }
   }
 
+  // A cut or a delete makes a loop faster: past 250 BPM it is refused before
+  // the clipboard or anything else changes.
+  if (target == EditTarget::Loop && edited && editorLoop && edited->length > 0 &&
+      (operation == EditOpCut || operation == EditOpDelete)) {
+    const uint32_t left = edited->length - ResolveRange(*edited, range).count;
+    const float tempo = LoopTempoOf(static_cast<float>(left) / static_cast<float>(CAudioSegment::kFramesPerSecond),
+                                    editorLoop->GetMeasures(), BeatsPerMeasure(project.beatsPerBarChoice));
+    if (tempo > edited->tempo && RefuseLoopTempo(tempo)) {
+      services.ui.Inform(kLoopTempoTooHighText);
+      return OperationResultNothing;
+    }
+  }
+
   COperationRunning running(*this);
   OperationParameters params;
   FillOperationRecord(params, operation, range);
@@ -154,6 +167,14 @@ int CProApp::ApplyEdit(EditTarget target, int32_t operation, int32_t range) {
     DiscardResult(resultSegment);
     services.ui.Inform(kLoopTooLongText);
     return OperationResultNothing;
+  }
+  // A loop made shorter plays faster: past 250 BPM it is refused.
+  if (target == EditTarget::Loop && resultSegment->tempo > edited->tempo) {
+    if (const char* tooFast = RefuseLoopTempo(resultSegment->tempo)) {
+      DiscardResult(resultSegment);
+      services.ui.Inform(tooFast);
+      return OperationResultNothing;
+    }
   }
   if (target == EditTarget::Snippet && RefusePastProjectEnd(uint64_t{newSnippet->start} + newSnippet->length)) {
     DiscardResult(resultSegment);

@@ -37,6 +37,8 @@ const char* RefuseLoopCreateLength(uint32_t frames) {
   return frames > kMaxLoopFrames ? kLoopCreateTooLongText : nullptr;
 }
 
+const char* RefuseLoopTempo(float tempo) { return tempo > kMaxLoopTempo ? kLoopTempoTooHighText : nullptr; }
+
 std::string CutText(const std::string& text, size_t maxBytes) {
   if (text.size() <= maxBytes) return text;
   size_t end = maxBytes;
@@ -156,10 +158,10 @@ int CAudioLoop::ComputeMeasuresAndTempo(int beatsPerBarChoice) {
     segment_->tempo = 1.0f;
     return 1;
   }
-  const int beats = beatsPerBarChoice == 1 ? 3 : 4;
+  const int beats = BeatsPerMeasure(beatsPerBarChoice);
   // One measure per 2 seconds at four beats, per 1.5 at three; halves round up.
   const float measures = beats == 4 ? seconds * 0.5f + 0.5f : seconds * 2.0f / 3.0f + 0.5f;
   measures_ = static_cast<int16_t>(std::clamp(measures, 1.0f, static_cast<float>(kMaxLoopMeasures)));
-  segment_->tempo = 60.0f / (seconds / static_cast<float>(measures_ * beats));
+  segment_->tempo = LoopTempoOf(seconds, measures_, beats);
   return 1;
 }

@@ -30,6 +30,21 @@ constexpr const char* kLoopCreateTooLongText =
 const char* RefuseLoopImportLength(uint32_t frames);
 const char* RefuseLoopCreateLength(uint32_t frames);
 
+// A loop's tempo follows from its length and measures. Above the project's
+// fastest tempo its snippets could not be played at their length: such a
+// loop is refused with this text, wherever its measures are set.
+constexpr float kMaxLoopTempo = 250.0f;
+constexpr const char* kLoopTempoTooHighText =
+    "Cannot perform this operation.  The loop's measures would give a tempo greater than the 250 BPM limit.";
+// kLoopTempoTooHighText for a tempo above kMaxLoopTempo, or nullptr when it fits.
+const char* RefuseLoopTempo(float tempo);
+// Beats in a measure: three when the project's beats-per-bar choice is 1, else four.
+inline int BeatsPerMeasure(int beatsPerBarChoice) { return beatsPerBarChoice == 1 ? 3 : 4; }
+// The tempo at which measures measures of beats beats last seconds (not 0).
+inline float LoopTempoOf(float seconds, int measures, int beats) {
+  return 60.0f / (seconds / static_cast<float>(measures * beats));
+}
+
 // text cut to at most maxBytes bytes, never inside a UTF-8 character.
 std::string CutText(const std::string& text, size_t maxBytes);
 

@@ -172,9 +172,10 @@ OperationResult EditLoopSegment(OperationParameters* params) {
   AudioQuality format = r.GetFormat();
   format.samplesPerSecond = source->GetFormat().samplesPerSecond;
   r.SetFormat(format);
-  const float beats = params->beatsPerBarChoice == 1 ? 3.0f : 4.0f;
   const float seconds = r.GetLengthSeconds();
-  if (seconds > 0.0f) r.tempo = 60.0f / (seconds / (static_cast<float>(params->resultLoop->GetMeasures()) * beats));
+  if (seconds > 0.0f) {
+    r.tempo = LoopTempoOf(seconds, params->resultLoop->GetMeasures(), BeatsPerMeasure(params->beatsPerBarChoice));
+  }
   params->resultLoop->SetSegment(*result);
   return OperationResultDone;
 }

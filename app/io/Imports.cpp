@@ -39,6 +39,12 @@ int AddLoopOf(CProApp& app, const std::shared_ptr<CAudioSegment>& segment, const
   loop->SetTitle(title);
   loop->SetSegment(segment);
   loop->ComputeMeasuresAndTempo(app.project.beatsPerBarChoice);
+  // Audio shorter than one measure at the fastest tempo (a short take) makes no loop.
+  if (const char* tooFast = RefuseLoopTempo(segment->tempo)) {
+    app.services.ui.Inform(tooFast);
+    DeleteSegmentFiles(*segment);
+    return status::kNothingDone;
+  }
   app.loopBank.AddLoop(loop);
   const int colorSet = ProConfig::kIndependentColorSet + 1 + loop->loopNumber;
   if (colorSet < ProConfig::kColorSets) loop->SetColors(app.config.colorSets[colorSet]);

@@ -224,6 +224,10 @@ int CProApp::OnLoopProperties(int loopNumber) {
   if (!answer) return status::kNothingDone;
   // A loop the project plays keeps its timing: its snippets were laid out by it.
   if (!request.inUse) {
+    if (const char* tooFast = RefuseLoopTempo(answer->tempo)) {
+      services.ui.Inform(tooFast);
+      return status::kNothingDone;
+    }
     const int measures = std::clamp(answer->measures, 1, int{kMaxLoopMeasures});
     if (measures != loop->GetMeasures()) {
       loop->SetMeasures(measures);
@@ -264,6 +268,10 @@ int CProApp::CreateLoopFromSegment(CAudioSegment* segment, int measures) {
   // The same limits as every other way into the Loop Bank.
   const char* refusal = loopBank.RefuseNewLoop();
   if (!refusal) refusal = RefuseLoopCreateLength(segment->length);
+  const float seconds = segment->GetLengthSeconds();
+  if (!refusal && seconds > 0.0f && measures > 0) {
+    refusal = RefuseLoopTempo(LoopTempoOf(seconds, std::min(measures, int{kMaxLoopMeasures}), track::kBeatsPerMeasure));
+  }
   if (refusal) {
     services.ui.Inform(refusal);
     return status::kNothingDone;
@@ -289,12 +297,11 @@ int CProApp::CreateLoopFromSegment(CAudioSegment* segment, int measures) {
 
   loop->SetMeasures(measures);
   loop->SetTitle(LoopTitleOf(*segment));
-  const float seconds = copy->GetLengthSeconds();
   if (seconds == 0.0f || measures == 0) {
     ReportError(track::kSource, kLineLoopTempo, track::kDivideByZero);
     copy->tempo = 1.0f;
   } else {
-    copy->tempo = 60.0f / (seconds / static_cast<float>(loop->GetMeasures() * track::kBeatsPerMeasure));
+    copy->tempo = LoopTempoOf(seconds, loop->GetMeasures(), track::kBeatsPerMeasure);
   }
   loop->SetSegment(copy);
   loopBank.AddLoop(loop);

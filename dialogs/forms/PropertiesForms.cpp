@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "AudioLoop.h"
 #include "FloatText.h"
 #include "Generic.h"
 
@@ -40,9 +41,15 @@ bool LoopPropertiesForm::SetMeasures(int position, std::string* refusal) {
     *refusal = kLoopInUse;
     return false;
   }
-  measures = std::clamp(position, kMinMeasures, kMaxMeasures);
+  const int wanted = std::clamp(position, kMinMeasures, kMaxMeasures);
   const double seconds = static_cast<double>(lengthFrames_) / kFramesPerSecond;
-  if (seconds != 0.0) tempo = static_cast<float>(60.0 / (seconds / (measures * kBeatsPerMeasure)));
+  const float faster = seconds != 0.0 ? static_cast<float>(60.0 / (seconds / (wanted * kBeatsPerMeasure))) : tempo;
+  if (const char* tooFast = RefuseLoopTempo(faster)) {
+    *refusal = tooFast;
+    return false;
+  }
+  measures = wanted;
+  tempo = faster;
   return true;
 }
 

@@ -26,7 +26,8 @@ class LoopPropertiesForm {
 
   // The spin moved to position: a loop the project plays keeps its measures
   // (false, with the refusal's text); else the measures follow and the tempo
-  // becomes the one at which that many 4/4 measures last the loop's length.
+  // becomes the one at which that many 4/4 measures last the loop's length,
+  // unless that tempo passes 250 BPM (false, with the refusal's text).
   bool SetMeasures(int position, std::string* refusal);
 
   std::string title;

@@ -158,8 +158,8 @@ TEST_F(EditApplierTest, ALoopEditPutsTheNewLoopInTheOldOnesPlace) {
   EXPECT_EQ(app->loopBank.GetCount(), 3);
   EXPECT_EQ(app->editorLoop, now);
   EXPECT_EQ(ReadSamples(*now->Segment())[0], 44099 % 30000);
-  // Two measures of four beats in one second.
-  EXPECT_FLOAT_EQ(now->Segment()->tempo, 480.0f);
+  // One measure of four beats in one second.
+  EXPECT_FLOAT_EQ(now->Segment()->tempo, 240.0f);
   COperation* record = app->undoList.GetCurrent();
   ASSERT_NE(record, nullptr);
   EXPECT_EQ(record->type, OperationEditLoopAudio);

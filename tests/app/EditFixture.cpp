@@ -49,7 +49,7 @@ std::shared_ptr<CAudioSnippet> EditTest::TrackSnippet(const std::shared_ptr<CAud
 std::shared_ptr<CAudioLoop> EditTest::BankLoop(const std::shared_ptr<CAudioSegment>& segment) {
   auto loop = std::make_shared<CAudioLoop>();
   loop->SetSegment(segment);
-  loop->SetMeasures(2);
+  loop->SetMeasures(1);
   EXPECT_EQ(app->loopBank.AddLoop(loop), 1);
   return loop;
 }

@@ -22,7 +22,7 @@ class EditTest : public AppTest {
   std::shared_ptr<CAudioSegment> MakeSegment(const std::vector<int16_t>& samples, uint16_t channels);
   // segment as an extended snippet at 1 s on track, at the project's tempo.
   std::shared_ptr<CAudioSnippet> TrackSnippet(const std::shared_ptr<CAudioSegment>& segment, int track);
-  // segment as a two-measure loop appended to the Loop Bank.
+  // segment as a one-measure loop appended to the Loop Bank.
   std::shared_ptr<CAudioLoop> BankLoop(const std::shared_ptr<CAudioSegment>& segment);
   // The names of the audio files in the temporary folder, sorted.
   std::vector<std::string> TempFiles() const;

@@ -310,5 +310,65 @@ TEST_F(ProjectLimitTest, AConvertedLoopTrackKeepsItsEffectsAndSettings) {
   }
 }
 
+// Four beats to a measure: one second of audio holds one measure at 240 BPM, two at 480.
+TEST_F(ProjectLimitTest, ALoopWhoseMeasuresGiveATempoAbove250IsRefused) {
+  const Case cases[] = {
+      {"Create Loop: two measures of one second",
+       [this] { app->SetEditorIndependentAudio(MakeSegment(Constant(44100, 2, 3, 3), 2)); },
+       [this] { router.DispatchMessage(msg::kCreateLoopFromEditor); }},
+      {"Create Audio Loop: a take shorter than one measure at 250",
+       [this] { app->SetEditorIndependentAudio(MakeSegment(Constant(30000, 2, 3, 3), 2)); },
+       [this] { Run(kCreateAudioLoop, ViewModeEditor); }},
+      {"Loop Properties: three measures in two seconds",
+       [this] {
+         BankLoop(88200);
+         seams.ui.ExpectRequest<LoopPropertiesRequest>([](const LoopPropertiesRequest& r) {
+           return LoopPropertiesRequest::Result{r.title, 3, 360.0f};
+         });
+       },
+       [this] { app->OnLoopProperties(); }},
+      {"cutting a two-measure loop of two seconds to one and a half",
+       [this] {
+         std::shared_ptr<CAudioLoop> loop = BankLoop(88200);
+         loop->SetMeasures(2);
+         loop->Segment()->tempo = 240.0f;
+         app->OpenLoopInEditor(loop);
+         Highlight(*app->GetEditorSegment(), 0, 22050);
+       },
+       [this] { Run(kCutHighlighted, ViewModeEditor); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fresh();
+    c.setUp();
+    const std::vector<std::string> before = Arrangement();
+    const std::vector<std::string> files = TempFiles();
+    std::vector<std::pair<int16_t, float>> loops;
+    std::shared_ptr<CAudioLoop> loop;
+    app->loopBank.ResetIterator();
+    while (app->loopBank.GetNextLoop(&loop) == 1) loops.emplace_back(loop->GetMeasures(), loop->Segment()->tempo);
+    const size_t records = app->undoList.GetCount();
+    seams.ui.ExpectBox(kTooFast);
+    c.command();
+    seams.ui.CheckDone();
+    EXPECT_EQ(Arrangement(), before);
+    EXPECT_EQ(TempFiles(), files);
+    EXPECT_EQ(app->undoList.GetCount(), records);
+    EXPECT_EQ(app->audioClipboard, nullptr);
+    std::vector<std::pair<int16_t, float>> after;
+    app->loopBank.ResetIterator();
+    while (app->loopBank.GetNextLoop(&loop) == 1) after.emplace_back(loop->GetMeasures(), loop->Segment()->tempo);
+    EXPECT_EQ(after, loops);
+  }
+  // Two seconds hold two measures at 240 BPM: that loop is made.
+  app->loopBank.RemoveAllNodes();
+  app->SetEditorIndependentAudio(MakeSegment(Constant(88200, 2, 3, 3), 2));
+  router.DispatchMessage(msg::kCreateLoopFromEditor);
+  ASSERT_EQ(app->loopBank.GetCount(), 1);
+  std::shared_ptr<CAudioLoop> made;
+  ASSERT_EQ(app->loopBank.FindLoop(0, &made), 1);
+  EXPECT_FLOAT_EQ(made->Segment()->tempo, 240.0f);
+}
+
 }  // namespace
 }  // namespace tessiro::test

@@ -54,6 +54,15 @@ TEST(PropertiesDialogs, LoopPropertiesSpinRetimesAndALoopInUseRefuses) {
   spin->stepUp();
   EXPECT_EQ(measures->text(), "2");
   EXPECT_EQ(Item<QLabel>(&dialog, CAudioLoopPropertiesDialog::kTempo)->text(), "240.00");
+  // Three measures in two seconds would be 360 BPM: refused, the spin stays.
+  spin->stepUp();
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(told[0], "Cannot perform this operation.  The loop's measures would give a tempo greater than the 250 BPM "
+                     "limit.");
+  EXPECT_EQ(measures->text(), "2");
+  EXPECT_EQ(spin->value(), 2);
+  EXPECT_EQ(Item<QLabel>(&dialog, CAudioLoopPropertiesDialog::kTempo)->text(), "240.00");
+  told.clear();
   TypeInto(Item<QLineEdit>(&dialog, CAudioLoopPropertiesDialog::kTitle), "Groove");
   Item<QPushButton>(&dialog, kOkId)->click();
   EXPECT_EQ(dialog.result(), QDialog::Accepted);

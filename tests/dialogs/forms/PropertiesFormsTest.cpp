@@ -30,26 +30,32 @@ TEST(LoopPropertiesForm, ShowsTheLoopAndRetimesItByItsMeasures) {
   EXPECT_EQ(form.LengthText(), "00:02.000");
   EXPECT_EQ(form.AudioFile(), "/audio/qvk_temp/loop.pcm");
 
-  // Two seconds hold n measures of four beats at 60 / (2 / 4n) beats a minute.
+  // Two seconds hold n measures of four beats at 60 / (2 / 4n) beats a minute;
+  // past 250 the measures are refused and stay as they were.
   const struct {
     int position;
+    bool taken;
     int measures;
     const char* tempo;
-  } steps[] = {{2, 2, "240.00"}, {3, 3, "360.00"}, {1, 1, "120.00"}, {16, 16, "1920.00"}, {17, 16, "1920.00"},
-               {0, 1, "120.00"}};
-  std::string refusal;
+  } steps[] = {{2, true, 2, "240.00"}, {3, false, 2, "240.00"}, {1, true, 1, "120.00"},
+               {16, false, 1, "120.00"}, {17, false, 1, "120.00"}, {0, true, 1, "120.00"}};
   for (const auto& step : steps) {
-    EXPECT_TRUE(form.SetMeasures(step.position, &refusal));
+    std::string refusal;
+    EXPECT_EQ(form.SetMeasures(step.position, &refusal), step.taken) << step.position;
+    EXPECT_EQ(refusal, step.taken ? ""
+                                  : "Cannot perform this operation.  The loop's measures would give a tempo greater "
+                                    "than the 250 BPM limit.")
+        << step.position;
     EXPECT_EQ(form.measures, step.measures) << step.position;
     EXPECT_EQ(form.TempoText(), step.tempo) << step.position;
   }
-  EXPECT_TRUE(refusal.empty());
+  std::string refusal;
   form.title = "Groove";
-  form.SetMeasures(4, &refusal);
+  form.SetMeasures(2, &refusal);
   const LoopPropertiesRequest::Result result = form.Accept();
   EXPECT_EQ(result.title, "Groove");
-  EXPECT_EQ(result.measures, 4);
-  EXPECT_FLOAT_EQ(result.tempo, 480.0f);
+  EXPECT_EQ(result.measures, 2);
+  EXPECT_FLOAT_EQ(result.tempo, 240.0f);
 }
 
 TEST(LoopPropertiesForm, ALoopInUseKeepsItsMeasuresAndAnEmptyOneItsTempo) {
