@@ -24,6 +24,10 @@ constexpr int kLineLimitsNoFirst = 1397;
 constexpr int kLineLimitsNoLast = 1402;
 constexpr int kLineMatchingNoOther = 1587;
 
+bool StartsEarlier(const std::shared_ptr<CAudioSnippet>& a, const std::shared_ptr<CAudioSnippet>& b) {
+  return a->start < b->start;
+}
+
 uint32_t WindowEnd(uint32_t position, uint32_t frames) {
   const uint64_t end = uint64_t{position} + frames;
   return end > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(end);
@@ -46,21 +50,23 @@ void CAudioSnippetList::CountLoopUse(const CAudioSnippet& snippet, int delta, in
   loop->useCount = std::max(0, loop->useCount + delta);
 }
 
+// The report line of a snippet the list does not take, 0 when it takes it.
+int CAudioSnippetList::RefusalLine(const CAudioSnippet* snippet) const {
+  if (!snippet) return kLineAddNoSnippet;
+  if (listMode_ == kModeProject && snippet->kind == CAudioSnippet::kKindLoop) {
+    const auto* loopSnippet = dynamic_cast<const CAudioSnippetLoop*>(snippet);
+    if (!loopSnippet || !loopSnippet->GetLoop()) return kLineAddNoLoop;
+  }
+  return 0;
+}
+
 int CAudioSnippetList::AddSnippet(std::shared_ptr<CAudioSnippet> snippet) {
-  if (!snippet) {
-    ReportError(__FILE__, kLineAddNoSnippet, "");
+  if (const int line = RefusalLine(snippet.get())) {
+    ReportError(__FILE__, line, "");
     return 3;
   }
-  if (listMode_ == kModeProject && snippet->kind == CAudioSnippet::kKindLoop) {
-    const auto* loopSnippet = dynamic_cast<const CAudioSnippetLoop*>(snippet.get());
-    if (!loopSnippet || !loopSnippet->GetLoop()) {
-      ReportError(__FILE__, kLineAddNoLoop, "");
-      return 3;
-    }
-  }
-  const uint32_t start = snippet->start;
-  auto at = std::find_if(snippets_.begin(), snippets_.end(),
-                         [start](const std::shared_ptr<CAudioSnippet>& s) { return s->start >= start; });
+  // The list is in start order: the first node that starts at the same frame or later.
+  auto at = std::lower_bound(snippets_.begin(), snippets_.end(), snippet, StartsEarlier);
   try {
     snippets_.insert(at, snippet);
   } catch (const std::bad_alloc&) {
@@ -70,6 +76,39 @@ int CAudioSnippetList::AddSnippet(std::shared_ptr<CAudioSnippet> snippet) {
   CountLoopUse(*snippet, +1, kLineAddNoLoop);
   RecomputeExtent();
   return 1;
+}
+
+// Inserting one by one puts each snippet before those already there with the
+// same start: among equal starts the one added last comes first. So the
+// added ones are sorted by start, later ones first on ties, and merged in
+// front of the nodes of their start.
+int CAudioSnippetList::AddSnippets(const std::vector<std::shared_ptr<CAudioSnippet>>& snippets) {
+  int result = 1;
+  std::vector<std::shared_ptr<CAudioSnippet>> added;
+  try {
+    added.reserve(snippets.size());
+    for (const std::shared_ptr<CAudioSnippet>& snippet : snippets) {
+      if (const int line = RefusalLine(snippet.get())) {
+        ReportError(__FILE__, line, "");
+        result = 3;
+      } else {
+        added.push_back(snippet);
+      }
+    }
+    std::reverse(added.begin(), added.end());
+    std::stable_sort(added.begin(), added.end(), StartsEarlier);
+    std::vector<std::shared_ptr<CAudioSnippet>> merged;
+    merged.reserve(snippets_.size() + added.size());
+    std::merge(added.begin(), added.end(), snippets_.begin(), snippets_.end(), std::back_inserter(merged),
+               StartsEarlier);
+    snippets_.swap(merged);
+  } catch (const std::bad_alloc&) {
+    ReportError(__FILE__, kLineAddNoMemory, "");
+    return 3;
+  }
+  for (const auto& snippet : added) CountLoopUse(*snippet, +1, kLineAddNoLoop);
+  RecomputeExtent();
+  return result;
 }
 
 int CAudioSnippetList::RemoveSnippet(uint32_t identifier) {
@@ -91,8 +130,10 @@ int CAudioSnippetList::RemoveAllNodes() {
   return 1;
 }
 
+// RemoveSnippet for each, front to back, in one pass.
 int CAudioSnippetList::RemoveAllSnippets() {
-  while (!snippets_.empty()) RemoveSnippet(snippets_.front()->GetIdentifier());
+  for (const auto& s : snippets_) CountLoopUse(*s, -1, kLineRemoveNoLoop);
+  snippets_.clear();
   RecomputeExtent();
   trackPitch = 0.0f;
   return 0;
@@ -106,6 +147,7 @@ int CAudioSnippetList::DeleteAllSnippets() {
 }
 
 int CAudioSnippetList::SortByStart() {
+  ++shape_;
   std::stable_sort(snippets_.begin(), snippets_.end(),
                    [](const std::shared_ptr<CAudioSnippet>& a, const std::shared_ptr<CAudioSnippet>& b) {
                      return a->start < b->start;
@@ -137,11 +179,18 @@ int CAudioSnippetList::HitTest(int32_t x, int32_t y, std::shared_ptr<CAudioSnipp
   return 3;
 }
 
-void CAudioSnippetList::ResetIterator() { cursorA_ = Cursor{0, firstStart_, lastEnd_}; }
-void CAudioSnippetList::ResetIterator2() { cursorB_ = Cursor{0, firstStart_, lastEnd_}; }
+void CAudioSnippetList::Restart(Cursor& cursor, uint32_t first, uint32_t end) {
+  cursor.node = 0;
+  cursor.windowStart = first;
+  cursor.windowEnd = end;
+  cursor.sweep.ready = false;
+}
+
+void CAudioSnippetList::ResetIterator() { Restart(cursorA_, firstStart_, lastEnd_); }
+void CAudioSnippetList::ResetIterator2() { Restart(cursorB_, firstStart_, lastEnd_); }
 
 void CAudioSnippetList::SetWindow(uint32_t first, uint32_t end) {
-  cursorA_ = Cursor{0, first, end};
+  Restart(cursorA_, first, end);
   while (cursorA_.node < snippets_.size()) {
     const CAudioSnippet& s = *snippets_[cursorA_.node];
     if (s.start < end && s.end > first) break;
@@ -149,7 +198,7 @@ void CAudioSnippetList::SetWindow(uint32_t first, uint32_t end) {
   }
 }
 
-void CAudioSnippetList::SetWindow2(uint32_t first, uint32_t end) { cursorB_ = Cursor{0, first, end}; }
+void CAudioSnippetList::SetWindow2(uint32_t first, uint32_t end) { Restart(cursorB_, first, end); }
 
 int CAudioSnippetList::GetNextSnippet(CAudioSnippet** out) {
   while (cursorA_.node < snippets_.size()) {
@@ -163,66 +212,162 @@ int CAudioSnippetList::GetNextSnippet(CAudioSnippet** out) {
   return 0;
 }
 
-int CAudioSnippetList::NextVisiblePiece(Cursor& cursor, bool selectedOnly, CAudioSnippet** out,
-                                        uint32_t* pieceStart, uint32_t* pieceEnd) const {
+size_t CAudioSnippetList::WalkToNextPiece(Cursor& cursor, bool selectedOnly, uint32_t* pieceStart,
+                                          uint32_t* pieceEnd) const {
   const uint32_t ws = cursor.windowStart;
   const uint32_t we = cursor.windowEnd;
-  CAudioSnippet* candidate = nullptr;
+  size_t candidate = kNoNode;
   uint32_t candidateLayer = 0;
   uint32_t e = we;
-  for (const auto& node : snippets_) {
-    CAudioSnippet* s = node.get();
-    if (selectedOnly && !s->selected) continue;
-    if (s->start >= we || s->end <= ws) continue;
-    if (!candidate) {
-      candidate = s;
-      candidateLayer = s->layer;
-      e = s->end;
+  for (size_t i = 0; i < snippets_.size(); ++i) {
+    const CAudioSnippet& s = *snippets_[i];
+    if (selectedOnly && !s.selected) continue;
+    if (s.start >= we || s.end <= ws) continue;
+    if (candidate == kNoNode) {
+      candidate = i;
+      candidateLayer = s.layer;
+      e = s.end;
       continue;
     }
     // Among equal layers the earlier snippet in the list stays on top.
-    if (s->layer <= candidateLayer) continue;
-    if (s->start <= ws) {
-      candidate = s;
-      candidateLayer = s->layer;
-      e = s->end;
-    } else if (s->start < e) {
-      e = s->start;
+    if (s.layer <= candidateLayer) continue;
+    if (s.start <= ws) {
+      candidate = i;
+      candidateLayer = s.layer;
+      e = s.end;
+    } else if (s.start < e) {
+      e = s.start;
     }
   }
-  if (!candidate) {
-    if (out) *out = nullptr;
-    if (pieceStart) *pieceStart = 0;
-    if (pieceEnd) *pieceEnd = 0;
-    return 0;
+  if (candidate == kNoNode) {
+    *pieceStart = *pieceEnd = 0;
+    return kNoNode;
   }
-  if (out) *out = candidate;
-  if (pieceStart) *pieceStart = std::max(candidate->start, ws);
-  if (pieceEnd) *pieceEnd = e;
+  *pieceStart = std::max(snippets_[candidate]->start, ws);
+  *pieceEnd = e;
   cursor.windowStart = e;
-  return 1;
+  return candidate;
+}
+
+namespace {
+
+// Heap order: the highest layer on top, and of equal layers the earliest node.
+struct LowerOnTop {
+  template <typename Open>
+  bool operator()(const Open& a, const Open& b) const {
+    return a.layer < b.layer || (a.layer == b.layer && a.node > b.node);
+  }
+};
+
+}  // namespace
+
+// The walk above gives the window's piece from the snippets that have begun
+// by its start (the highest layer of them, the earliest on ties) and the first
+// higher one to begin after it. In a list in start order those are the open
+// snippets of a sweep along the window and the nodes just past it, and the
+// window's start only moves on: every node is opened, passed and dropped once.
+size_t CAudioSnippetList::SweepToNextPiece(Cursor& cursor, bool selectedOnly, uint32_t* pieceStart,
+                                           uint32_t* pieceEnd) const {
+  Sweep& sweep = cursor.sweep;
+  if (!sweep.ready || sweep.shape != shape_ || sweep.selectedOnly != selectedOnly) {
+    sweep.ready = true;
+    sweep.shape = shape_;
+    sweep.selectedOnly = selectedOnly;
+    sweep.next = 0;
+    sweep.open.clear();
+    sweep.wholeWalks = !std::is_sorted(snippets_.begin(), snippets_.end(), StartsEarlier);
+  }
+  if (sweep.wholeWalks) return WalkToNextPiece(cursor, selectedOnly, pieceStart, pieceEnd);
+  const uint32_t ws = cursor.windowStart;
+  const uint32_t we = cursor.windowEnd;
+  const auto takesPart = [selectedOnly](const CAudioSnippet& s) { return !selectedOnly || s.selected; };
+  for (; sweep.next < snippets_.size(); ++sweep.next) {
+    const CAudioSnippet& s = *snippets_[sweep.next];
+    if (s.start > ws || s.start >= we) break;
+    if (takesPart(s) && s.end > ws) {
+      sweep.open.push_back({s.layer, sweep.next});
+      std::push_heap(sweep.open.begin(), sweep.open.end(), LowerOnTop{});
+    }
+  }
+  while (!sweep.open.empty() && snippets_[sweep.open.front().node]->end <= ws) {
+    std::pop_heap(sweep.open.begin(), sweep.open.end(), LowerOnTop{});
+    sweep.open.pop_back();
+  }
+  size_t candidate = kNoNode;
+  size_t after = sweep.next;
+  if (!sweep.open.empty()) {
+    candidate = sweep.open.front().node;
+  } else {
+    // In a gap: the first snippet to begin inside the window, whatever its layer.
+    for (size_t i = sweep.next; i < snippets_.size() && snippets_[i]->start < we; ++i) {
+      if (takesPart(*snippets_[i])) {
+        candidate = i;
+        break;
+      }
+    }
+    if (candidate == kNoNode) {
+      *pieceStart = *pieceEnd = 0;
+      return kNoNode;
+    }
+    after = candidate + 1;
+  }
+  const CAudioSnippet& top = *snippets_[candidate];
+  uint32_t e = top.end;
+  for (size_t i = after; i < snippets_.size(); ++i) {
+    const CAudioSnippet& s = *snippets_[i];
+    if (s.start >= we || s.start >= e) break;
+    if (takesPart(s) && s.layer > top.layer) {
+      e = s.start;
+      break;
+    }
+  }
+  *pieceStart = std::max(top.start, ws);
+  *pieceEnd = e;
+  cursor.windowStart = e;
+  return candidate;
+}
+
+int CAudioSnippetList::NextVisiblePiece(Cursor& cursor, bool selectedOnly, Walk walk, CAudioSnippet** out,
+                                        uint32_t* pieceStart, uint32_t* pieceEnd) const {
+  uint32_t ps = 0, pe = 0;
+  const size_t node = walk == Walk::kWhole ? WalkToNextPiece(cursor, selectedOnly, &ps, &pe)
+                                           : SweepToNextPiece(cursor, selectedOnly, &ps, &pe);
+  if (out) *out = node == kNoNode ? nullptr : snippets_[node].get();
+  if (pieceStart) *pieceStart = ps;
+  if (pieceEnd) *pieceEnd = pe;
+  return node == kNoNode ? 0 : 1;
 }
 
 int CAudioSnippetList::GetNextVisiblePiece(CAudioSnippet** out, uint32_t* pieceStart, uint32_t* pieceEnd) {
-  return NextVisiblePiece(cursorA_, false, out, pieceStart, pieceEnd);
+  return NextVisiblePiece(cursorA_, false, Walk::kSweep, out, pieceStart, pieceEnd);
+}
+
+int CAudioSnippetList::GetNextVisiblePiece(std::shared_ptr<CAudioSnippet>* out, uint32_t* pieceStart,
+                                           uint32_t* pieceEnd) {
+  uint32_t ps = 0, pe = 0;
+  const size_t node = SweepToNextPiece(cursorA_, false, &ps, &pe);
+  if (out) *out = node == kNoNode ? nullptr : snippets_[node];
+  if (pieceStart) *pieceStart = ps;
+  if (pieceEnd) *pieceEnd = pe;
+  return node == kNoNode ? 0 : 1;
 }
 
 int CAudioSnippetList::GetNextVisiblePiece2(CAudioSnippet** out, uint32_t* pieceStart, uint32_t* pieceEnd) {
-  return NextVisiblePiece(cursorB_, false, out, pieceStart, pieceEnd);
+  return NextVisiblePiece(cursorB_, false, Walk::kSweep, out, pieceStart, pieceEnd);
 }
 
 int CAudioSnippetList::GetNextVisibleSelectedPiece(CAudioSnippet** out, uint32_t* pieceStart,
                                                    uint32_t* pieceEnd) {
-  return NextVisiblePiece(cursorB_, true, out, pieceStart, pieceEnd);
+  return NextVisiblePiece(cursorB_, true, Walk::kSweep, out, pieceStart, pieceEnd);
 }
 
 void CAudioSnippetList::MarkHeard(uint32_t position, uint32_t frames, bool selectedOnly) {
   ++blockSerial_;
   const uint32_t blockEnd = WindowEnd(position, frames);
-  Cursor cursor{0, position, blockEnd};
+  Cursor cursor{0, position, blockEnd, {}};
   CAudioSnippet* s = nullptr;
   uint32_t ps = 0, pe = 0;
-  while (cursor.windowStart < blockEnd && NextVisiblePiece(cursor, selectedOnly, &s, &ps, &pe)) {
+  while (cursor.windowStart < blockEnd && NextVisiblePiece(cursor, selectedOnly, Walk::kWhole, &s, &ps, &pe)) {
     if (std::min(pe, blockEnd) > ps) s->listMark_ = blockSerial_;
   }
 }
@@ -265,10 +410,10 @@ int CAudioSnippetList::RenderBlock(int16_t* block, uint32_t position, uint32_t f
     s.rangeStart_ = first;
     s.RenderRange(first, last - first, frames, nullptr);
   }
-  Cursor cursor{0, position, blockEnd};
+  Cursor cursor{0, position, blockEnd, {}};
   CAudioSnippet* s = nullptr;
   uint32_t ps = 0, pe = 0;
-  while (cursor.windowStart < blockEnd && NextVisiblePiece(cursor, selectedOnly, &s, &ps, &pe)) {
+  while (cursor.windowStart < blockEnd && NextVisiblePiece(cursor, selectedOnly, Walk::kWhole, &s, &ps, &pe)) {
     pe = std::min(pe, blockEnd);
     if (pe <= ps) continue;
     s->AddRendered(block + static_cast<size_t>(ps - position) * 2, ps - s->rangeStart_, pe - ps);
@@ -441,18 +586,21 @@ int CAudioSnippetList::MoveMatchingTo(uint32_t frame, const CAudioSnippetList* o
 }
 
 int CAudioSnippetList::SelectAll() {
+  ++shape_;
   for (const auto& s : snippets_) s->selected = 1;
   selectionAnchor = 0;
   return 1;
 }
 
 int CAudioSnippetList::DeselectAll() {
+  ++shape_;
   for (const auto& s : snippets_) s->selected = 0;
   selectionAnchor = 0;
   return 0;
 }
 
 int CAudioSnippetList::SelectSnippet(uint32_t identifier) {
+  ++shape_;
   auto indexOf = [this](uint32_t id) -> ptrdiff_t {
     for (size_t i = 0; i < snippets_.size(); ++i) {
       if (snippets_[i]->GetIdentifier() == id) return static_cast<ptrdiff_t>(i);
@@ -494,10 +642,10 @@ int CAudioSnippetList::GetSelectionMoveLimits(uint32_t* lowest, uint32_t* highes
   *firstStart = 0;
   *lastEnd = 0;
   bool met = false;
-  Cursor cursor{0, firstStart_, lastEnd_};
+  Cursor cursor{0, firstStart_, lastEnd_, {}};
   CAudioSnippet* s = nullptr;
   uint32_t ps = 0, pe = 0;
-  while (NextVisiblePiece(cursor, false, &s, &ps, &pe)) {
+  while (NextVisiblePiece(cursor, false, Walk::kSweep, &s, &ps, &pe)) {
     if (!s->selected) continue;
     if (!met) *firstStart = s->start;
     met = true;
@@ -509,6 +657,8 @@ int CAudioSnippetList::GetSelectionMoveLimits(uint32_t* lowest, uint32_t* highes
 }
 
 void CAudioSnippetList::RecomputeExtent() {
+  // Called after every change to the snippets or their places.
+  ++shape_;
   if (snippets_.empty()) {
     firstStart_ = lastEnd_ = extentLength_ = 0;
     return;

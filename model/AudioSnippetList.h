@@ -38,6 +38,9 @@ class CAudioSnippetList {
   // Sorted insert: after every snippet that starts earlier, before the first
   // that starts at the same frame or later.
   int AddSnippet(std::shared_ptr<CAudioSnippet> snippet);
+  // The same as AddSnippet for each in turn, in one pass: what a project's
+  // load or a redraw adds by the thousand. 3 when one of them was refused.
+  int AddSnippets(const std::vector<std::shared_ptr<CAudioSnippet>>& snippets);
   // 0 removed, 1 not in the list, 3 fault.
   int RemoveSnippet(uint32_t identifier);
   int RemoveAllNodes();
@@ -59,7 +62,14 @@ class CAudioSnippetList {
   int GetNextSnippet(CAudioSnippet** out);
   // The next stretch of the window one snippet covers on top; 1, or 0 (and
   // start and end 0) when nothing is left. A piece may be empty.
+  //
+  // A walk over a window costs what it yields (plus one look at every snippet
+  // when the window is set), as long as the list is in start order and keeps
+  // its snippets, their places and layers while it is walked; a list put out
+  // of order from outside (a snippet re-timed on its own) is walked whole for
+  // every piece, with the same answers.
   int GetNextVisiblePiece(CAudioSnippet** out, uint32_t* pieceStart, uint32_t* pieceEnd);
+  int GetNextVisiblePiece(std::shared_ptr<CAudioSnippet>* out, uint32_t* pieceStart, uint32_t* pieceEnd);
   int GetNextVisiblePiece2(CAudioSnippet** out, uint32_t* pieceStart, uint32_t* pieceEnd);
   int GetNextVisibleSelectedPiece(CAudioSnippet** out, uint32_t* pieceStart, uint32_t* pieceEnd);
 
@@ -114,13 +124,42 @@ class CAudioSnippetList {
   float trackPitch = 0.0f;       // semitones added to the global pitch
 
  private:
+  static constexpr size_t kNoNode = static_cast<size_t>(-1);
+
+  // A snippet the sweep has passed the start of, with its layer when it was passed.
+  struct OpenSnippet {
+    uint32_t layer;
+    size_t node;
+  };
+  // What a cursor's walk keeps between pieces: the snippets begun by the
+  // window's start, as a heap with the highest layer (then the earliest node)
+  // on top, and the first node not yet begun.
+  struct Sweep {
+    bool ready = false;
+    bool wholeWalks = false;  // the list is out of start order
+    bool selectedOnly = false;
+    uint64_t shape = 0;
+    size_t next = 0;
+    std::vector<OpenSnippet> open;
+  };
   struct Cursor {
     size_t node = 0;
     uint32_t windowStart = 0, windowEnd = 0;
+    Sweep sweep;
   };
 
-  int NextVisiblePiece(Cursor& cursor, bool selectedOnly, CAudioSnippet** out, uint32_t* pieceStart,
+  static void Restart(Cursor& cursor, uint32_t first, uint32_t end);
+  // The node of the next piece of the cursor's window, or kNoNode, from a
+  // walk over every node; it allocates nothing.
+  size_t WalkToNextPiece(Cursor& cursor, bool selectedOnly, uint32_t* pieceStart, uint32_t* pieceEnd) const;
+  // The same answer from the cursor's sweep.
+  size_t SweepToNextPiece(Cursor& cursor, bool selectedOnly, uint32_t* pieceStart, uint32_t* pieceEnd) const;
+  // The player thread walks its blocks whole: a block holds few pieces, and a
+  // sweep would allocate.
+  enum class Walk { kWhole, kSweep };
+  int NextVisiblePiece(Cursor& cursor, bool selectedOnly, Walk walk, CAudioSnippet** out, uint32_t* pieceStart,
                        uint32_t* pieceEnd) const;
+  int RefusalLine(const CAudioSnippet* snippet) const;
   // Marks every snippet that has a non-empty visible piece in the window.
   void MarkHeard(uint32_t position, uint32_t frames, bool selectedOnly);
   int PrefetchBlock(uint32_t position, uint32_t frames, float semitones, bool selectedOnly);
@@ -135,4 +174,7 @@ class CAudioSnippetList {
   TempoPitchSettings settings_;
   std::shared_ptr<CTempoPitchPool> pool_;
   uint64_t blockSerial_ = 0;
+  // Changes whenever the list's snippets, their order, places or selection
+  // may have changed: a sweep made before is made afresh.
+  uint64_t shape_ = 0;
 };

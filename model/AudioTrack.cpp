@@ -104,6 +104,22 @@ int CAudioTrack::AddSnippet(std::shared_ptr<CAudioSnippet> snippet) {
   return snippets_.AddSnippet(std::move(snippet));
 }
 
+int CAudioTrack::AddSnippets(const std::vector<std::shared_ptr<CAudioSnippet>>& snippets) {
+  int result = 1;
+  std::vector<std::shared_ptr<CAudioSnippet>> present;
+  present.reserve(snippets.size());
+  for (const auto& snippet : snippets) {
+    if (!snippet) {
+      ReportError(__FILE__, kLineAddNoSnippet, "");
+      result = 3;
+      continue;
+    }
+    type_ = snippet->kind == CAudioSnippet::kKindLoop ? kTypeLoopBased : kTypeExtended;
+    present.push_back(snippet);
+  }
+  return snippets_.AddSnippets(present) == 1 ? result : 3;
+}
+
 CZelmo* CAudioTrack::Chain() const {
   if (!chains_ || index < 0 || index + 1 >= kEffectChainCount) return nullptr;
   return (*chains_)[index + 1].get();

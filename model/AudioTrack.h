@@ -63,6 +63,8 @@ class CAudioTrack {
   int FreeRing();
   // The type follows the kind of the snippet.
   int AddSnippet(std::shared_ptr<CAudioSnippet> snippet);
+  // AddSnippet for each in turn, in one pass.
+  int AddSnippets(const std::vector<std::shared_ptr<CAudioSnippet>>& snippets);
 
   // The two steps of the mixer for one block of frames at position.
   int PrefetchBlock(uint32_t position, uint32_t frames, float pitch, int bypass);

@@ -645,6 +645,14 @@ int CAudioTrackList::AddSnippetToTrack(std::shared_ptr<CAudioSnippet> snippet, i
   return result;
 }
 
+int CAudioTrackList::AddSnippetsToTrack(const std::vector<std::shared_ptr<CAudioSnippet>>& snippets, int index) {
+  CAudioTrack* track = TrackAt(index, kLineAddSnippetNoTrack);
+  if (!track) return 3;
+  const int result = track->AddSnippets(snippets);
+  projectEnd = std::max(projectEnd, track->Snippets().GetLastEnd());
+  return result;
+}
+
 int CAudioTrackList::RemoveSnippet(int index, uint32_t snippetIdentifier) {
   CAudioTrack* track = TrackAt(index, kLineRemoveSnippetNoTrack);
   if (!track) return 3;

@@ -135,6 +135,8 @@ class CAudioTrackList {
   int FindSnippet(int index, uint32_t snippetIdentifier, std::shared_ptr<CAudioSnippet>* out) const;
   int HitTestSnippet(int32_t x, int32_t y, std::shared_ptr<CAudioSnippet>* out) const;
   int AddSnippetToTrack(std::shared_ptr<CAudioSnippet> snippet, int index);
+  // AddSnippetToTrack for each in turn, in one pass.
+  int AddSnippetsToTrack(const std::vector<std::shared_ptr<CAudioSnippet>>& snippets, int index);
   int RemoveSnippet(int index, uint32_t snippetIdentifier);
   int RemoveAllSnippetNodes();
 
