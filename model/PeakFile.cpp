@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -34,6 +35,10 @@ constexpr WriteSideFaults kWriteFaults = {.title = kSource,
                                           .tellNoHandle = 284,
                                           .tell = 276};
 
+// Peak writes anywhere in the program, counted: a view looks at its file's
+// size on disk again only after one (a redraw asks every snippet for its
+// peaks, and each look is a system call).
+std::atomic<uint64_t> g_peakWrites{0};
 
 uint8_t MaximumByte(int maximum) { return static_cast<uint8_t>(maximum >> 7); }
 
@@ -153,6 +158,7 @@ uint32_t CPeakFile::SizeOnDisk() const {
 // peak files, and the view keeps the file's pages by itself.
 int CPeakFile::MapFile() {
   if (view_.IsMapped()) return 1;
+  writesSeen_ = g_peakWrites.load(std::memory_order_acquire);
   platform::CFile file;
   if (!file.Open(path_, platform::CFile::Mode::ReadRegular)) {
     if (errno != ENOENT || !file.Open(path_, platform::CFile::Mode::ReadWrite)) {
@@ -181,11 +187,15 @@ int CPeakFile::UnmapFile() {
 int CPeakFile::GetData(const uint8_t** data, uint32_t* size) {
   if (data) *data = nullptr;
   if (size) *size = 0;
+  // Whether the file may have grown since it was last looked at.
+  const uint64_t writes = g_peakWrites.load(std::memory_order_acquire);
+  const bool written = writes != writesSeen_;
+  writesSeen_ = writes;
   if (view_.IsMapped()) {
     // A view made before the file grew would leave the new records unseen.
-    if (SizeOnDisk() > view_.Length() && (UnmapFile() != 1 || MapFile() != 1)) return 3;
+    if (written && SizeOnDisk() > view_.Length() && (UnmapFile() != 1 || MapFile() != 1)) return 3;
   } else {
-    if (emptyReported_ && SizeOnDisk() == 0) return 3;
+    if (emptyReported_ && (!written || SizeOnDisk() == 0)) return 3;
     Open(0);
     if (!view_.IsMapped()) return 3;
   }
@@ -195,7 +205,9 @@ int CPeakFile::GetData(const uint8_t** data, uint32_t* size) {
 }
 
 int CPeakFile::Write(const void* bytes, uint32_t count, uint32_t* written) {
-  return writer_.Write(path_, bytes, count, written, &size_);
+  const int result = writer_.Write(path_, bytes, count, written, &size_);
+  g_peakWrites.fetch_add(1, std::memory_order_release);
+  return result;
 }
 
 // Built in chunks on the stack: a write of any length is safe, and the

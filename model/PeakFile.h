@@ -47,7 +47,9 @@ class CPeakFile {
 
   // The mapped records and their byte count, mapping on first use and again
   // when the file has grown; the address stays valid until the next call that
-  // maps, unmaps or closes.
+  // maps, unmaps or closes. The file's size is looked at again only after the
+  // program wrote peaks (to any file): a file grown by another program is seen
+  // once this one writes peaks.
   int GetData(const uint8_t** data, uint32_t* size);
 
   // Appends count bytes of records at the write position.
@@ -85,6 +87,8 @@ class CPeakFile {
   int mode_ = -1;
   // An empty file was reported once; GetData stays quiet until it grows.
   bool emptyReported_ = false;
+  // The program's count of peak writes when the size on disk was last known.
+  uint64_t writesSeen_ = 0;
   // The write session: frames so far, and the extremes of the record still
   // open, in the eight lanes the record builder folds (even lanes left).
   static constexpr size_t kLanes = 8;

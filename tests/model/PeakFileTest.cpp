@@ -175,6 +175,38 @@ TEST(PeakFile, MappingFollowsTheFileAsItGrows) {
   EXPECT_FALSE(peaks.IsMapped());
 }
 
+// A redraw asks every snippet for its peaks: the file system is asked about
+// the file's size only when the program has written peaks since.
+TEST(PeakFile, AViewLooksAtItsFileAgainOnlyAfterPeaksWereWritten) {
+  CTempFolder folder;
+  const std::string path = folder / "made-elsewhere.pek";
+  std::vector<uint8_t> records(16);
+  for (size_t i = 0; i < records.size(); ++i) records[i] = static_cast<uint8_t>(100 + i);
+  platform::CFile outside;
+  ASSERT_TRUE(outside.Open(path, platform::CFile::Mode::Create));
+  ASSERT_EQ(outside.Write(records.data(), 8), 8);
+
+  CPeakFile peaks(path);
+  const uint8_t* data = nullptr;
+  uint32_t size = 0;
+  ASSERT_EQ(peaks.GetData(&data, &size), 1);
+  EXPECT_EQ(size, 8u);
+  ASSERT_EQ(outside.Write(records.data() + 8, 8), 8);
+  for (int redraw = 0; redraw < 3; ++redraw) {
+    ASSERT_EQ(peaks.GetData(&data, &size), 1);
+    EXPECT_EQ(size, 8u);
+  }
+
+  // Peaks written anywhere in the program, here to another file.
+  CPeakFile writer(folder / "take.pek");
+  ASSERT_EQ(writer.Open(1), 1);
+  ASSERT_EQ(writer.Write(records.data(), 4, nullptr), 1);
+  ASSERT_EQ(peaks.GetData(&data, &size), 1);
+  ASSERT_EQ(size, 16u);
+  EXPECT_TRUE(std::equal(records.begin(), records.end(), data));
+  EXPECT_EQ(Reports().Count(), 0u);
+}
+
 TEST(PeakFile, WriteSideFaults) {
   CTempFolder folder;
   CPeakFile peaks(folder / "w.pek");

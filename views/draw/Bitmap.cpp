@@ -41,9 +41,7 @@ CBitmap CBitmap::FromImage(QImage image, double scale) {
   return bitmap;
 }
 
-int CBitmap::Device(int logical) const {
-  return scale_ == 1.0 ? logical : static_cast<int>(std::floor(logical * scale_ + 1e-9));
-}
+int CBitmap::ScaledDevice(int logical) const { return static_cast<int>(std::floor(logical * scale_ + 1e-9)); }
 
 COLORREF CBitmap::Pixel(int x, int y) const {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;

@@ -32,7 +32,7 @@ class CBitmap {
   Rect Bounds() const { return {0, 0, width_, height_}; }
 
   // The first device column (or row) of a logical coordinate; n may run past the bitmap.
-  int Device(int logical) const;
+  int Device(int logical) const { return scale_ == 1.0 ? logical : ScaledDevice(logical); }
 
   // The colour at a logical pixel (its first device pixel); 0 outside the bitmap.
   COLORREF Pixel(int x, int y) const;
@@ -53,6 +53,7 @@ class CBitmap {
   void PaintTo(QPainter& painter, int x, int y) const { PaintTo(painter, x, y, Bounds()); }
 
  private:
+  int ScaledDevice(int logical) const;
   QImage image_;
   double scale_ = 1.0;
   int width_ = 0;

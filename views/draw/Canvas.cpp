@@ -108,6 +108,19 @@ void CCanvas::PlotPenPixel(int x, int y) {
 
 // Bresenham from one point towards another, the end point left out.
 void CCanvas::PlotLine(Point from, Point to, int* dotPhase) {
+  // A level or upright line of a plain one-pixel pen is one span, filled at
+  // once: the sides of snippet boxes and of waveform columns.
+  if (pen_.style == PenStyle::Solid && pen_.width <= 1 && (from.x == to.x || from.y == to.y)) {
+    const auto span = [](int a, int b) { return a <= b ? std::pair{a, b} : std::pair{b + 1, a + 1}; };
+    if (from.x == to.x) {
+      const auto [top, bottom] = span(from.y, to.y);
+      pixels_.Fill({from.x, top, from.x + 1, bottom}, pen_.colour);
+    } else {
+      const auto [left, right] = span(from.x, to.x);
+      pixels_.Fill({left, from.y, right, from.y + 1}, pen_.colour);
+    }
+    return;
+  }
   const int dx = std::abs(to.x - from.x);
   const int dy = -std::abs(to.y - from.y);
   const int stepX = from.x < to.x ? 1 : -1;

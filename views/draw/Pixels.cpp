@@ -22,11 +22,16 @@ QRect CPixelWriter::DeviceRect(const Rect& logical) const {
 }
 
 void CPixelWriter::FillDevice(const QRect& device, QRgb pixel) {
-  if (!bits_ || device.width() <= 0 || device.height() <= 0) return;
-  for (int y = device.top(); y < device.top() + device.height(); ++y) {
-    QRgb* row = reinterpret_cast<QRgb*>(bits_ + y * stride_);
-    std::fill(row + device.left(), row + device.left() + device.width(), pixel);
+  const int width = device.width();
+  int rows = device.height();
+  if (!bits_ || width <= 0 || rows <= 0) return;
+  uchar* row = bits_ + device.top() * stride_ + device.left() * qsizetype{sizeof(QRgb)};
+  // Boxes a pixel or two wide (snippets in a long view) are most of the fills.
+  if (width == 1) {
+    for (; rows > 0; --rows, row += stride_) *reinterpret_cast<QRgb*>(row) = pixel;
+    return;
   }
+  for (; rows > 0; --rows, row += stride_) std::fill_n(reinterpret_cast<QRgb*>(row), width, pixel);
 }
 
 void CPixelWriter::Fill(const Rect& logical, COLORREF colour) {

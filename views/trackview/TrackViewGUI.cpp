@@ -9,6 +9,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
+#include <unordered_set>
+#include <vector>
 
 #include "AudioSegment.h"
 #include "AudioSnippet.h"
@@ -412,10 +415,17 @@ void CTrackViewGUI::DrawSnippets(draw::CCanvas& dc, CAudioTrack& track, int y) {
   CAudioSnippetList& list = track.Snippets();
   CAudioTrack* hitTrack = nullptr;
   hitList_.FindTrack(track.index, &hitTrack);
+  // Each snippet drawn goes on the hit list once, in the order first drawn.
+  std::vector<std::shared_ptr<CAudioSnippet>> drawn;
+  std::unordered_set<const CAudioSnippet*> listed;
+  if (hitTrack) {
+    for (const auto& held : hitTrack->Snippets().Snippets()) listed.insert(held.get());
+  }
   list.SetWindow(s, e);
-  CAudioSnippet* snippet = nullptr;
+  std::shared_ptr<CAudioSnippet> shared;
   uint32_t pieceStart = 0, pieceEnd = 0;
-  while (list.GetNextVisiblePiece(&snippet, &pieceStart, &pieceEnd) == 1) {
+  while (list.GetNextVisiblePiece(&shared, &pieceStart, &pieceEnd) == 1) {
+    CAudioSnippet* snippet = shared.get();
     if (!snippet || pieceEnd <= pieceStart) continue;
     pieceStart = std::clamp(pieceStart, s, e);
     pieceEnd = std::clamp(pieceEnd, s, e);
@@ -423,10 +433,7 @@ void CTrackViewGUI::DrawSnippets(draw::CCanvas& dc, CAudioTrack& track, int y) {
     const int width = static_cast<int>(std::trunc(laneWidth * (pieceEnd - s) / span)) - left;
     const int x = kLaneX + left;
     snippet->AddScreenRect(x, y, x + width, y + b);
-    if (hitTrack && !hitTrack->Snippets().ContainsSnippet(snippet->GetIdentifier())) {
-      std::shared_ptr<CAudioSnippet> shared;
-      if (list.FindSnippet(snippet->GetIdentifier(), &shared) == 1) hitTrack->Snippets().AddSnippet(shared);
-    }
+    if (hitTrack && listed.insert(snippet).second) drawn.push_back(shared);
     std::shared_ptr<CAudioSegment> segment;
     snippet->GetSegment(&segment);
     const double audioLength = segment ? segment->length : 0;
@@ -436,10 +443,12 @@ void CTrackViewGUI::DrawSnippets(draw::CCanvas& dc, CAudioTrack& track, int y) {
     const uint32_t last = static_cast<uint32_t>(std::max(0.0, std::trunc(f1 * audioLength)));
     dc.SelectPen(black);
     dc.SelectBrush(boxBrush);
-    dc.Rectangle(x, y, x + width, y + b);
-    if (segment && width > 0) {
+    if (segment && width > 0 && b > 0) {
+      // Without a frame object of its own the painter draws the box first, with this pen and brush.
       DrawWaveform(segment.get(), &dc, &trackPen, &waveBrush, {}, x, y, static_cast<int16_t>(width),
                    static_cast<int16_t>(b), first, last, nullptr);
+    } else {
+      dc.Rectangle(x, y, x + width, y + b);
     }
     // Black sides where the snippet itself begins and ends; a side cut by the
     // view's edge stays open.
@@ -452,6 +461,7 @@ void CTrackViewGUI::DrawSnippets(draw::CCanvas& dc, CAudioTrack& track, int y) {
     if (first == 0) dc.LineTo(x - 1, y + 1);
     if (snippet->selected) dc.InvertRect(draw::Rect::FromSize(x + 1, y + 2, width - 2, b - 3));
   }
+  if (hitTrack) hitTrack->Snippets().AddSnippets(drawn);
 }
 
 void CTrackViewGUI::DrawRuler(draw::CCanvas& dc) {

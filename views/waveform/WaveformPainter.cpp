@@ -125,9 +125,12 @@ void DrawPeakWaveform(CWaveformSource& source, CCanvas& dc, const CPen& wavePen,
   };
 
   int previous = 0;
-  uint64_t consumed = 0;
-  for (uint64_t at = start; at < walkEnd; at += step, consumed += step) {
-    const int column = static_cast<int>(static_cast<uint64_t>(width) * consumed / spanBytes);
+  // The column of the bytes consumed so far, width * consumed / spanBytes,
+  // followed without a division per record.
+  int column = 0;
+  uint64_t scaled = 0;  // width * consumed
+  for (uint64_t at = start; at < walkEnd; at += step, scaled += static_cast<uint64_t>(width) * step) {
+    while (scaled >= static_cast<uint64_t>(column + 1) * spanBytes) ++column;
     const uint8_t* record = data + at;
     for (int c = 0; c < bands.count; ++c) {
       maxima[c][0] = std::max<int>(maxima[c][0], record[2 * c]);
