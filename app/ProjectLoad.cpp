@@ -7,6 +7,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "AudioPathResolver.h"
 #include "AudioSnippetLoop.h"
 #include "File.h"
 #include "FileReplace.h"
@@ -35,40 +36,6 @@ bool IsRegularFile(const std::string& path) {
   struct stat info;
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
-
-// Where the audio a project names is: as written when that is a file here,
-// else by its file name in the project's folder, the data folder, then the
-// temporary folder (a path of another system, a project moved with its audio).
-class CAudioPathResolver {
- public:
-  explicit CAudioPathResolver(std::vector<std::string> folders) : folders_(std::move(folders)) {}
-
-  // "" when the file is nowhere.
-  const std::string& Find(const std::string& stored) {
-    auto [at, added] = found_.try_emplace(stored);
-    if (!added) return at->second;
-    if (!stored.empty() && stored[0] == '/' && IsRegularFile(stored)) {
-      at->second = stored;
-      return at->second;
-    }
-    const size_t cut = stored.find_last_of("/\\");
-    const std::string name = cut == std::string::npos ? stored : stored.substr(cut + 1);
-    if (name.empty()) return at->second;
-    for (const std::string& folder : folders_) {
-      if (folder.empty()) continue;
-      const std::string candidate = folder + "/" + name;
-      if (IsRegularFile(candidate)) {
-        at->second = candidate;
-        break;
-      }
-    }
-    return at->second;
-  }
-
- private:
-  std::vector<std::string> folders_;
-  std::unordered_map<std::string, std::string> found_;
-};
 
 void SetPercent(COperationDialog& progress, int percent) {
   progress.SetPercent(percent);
@@ -107,6 +74,7 @@ void MapStoredPeaks(CAudioSegment& segment) {
 // What one load needs besides the application.
 struct CProApp::ProjectLoadState {
   CAudioPathResolver resolver;
+  bool tempFolderMade = false;
   std::vector<std::string> missing;
   std::unordered_map<int, std::shared_ptr<CAudioLoop>> loopsByStoredNumber;
   std::array<std::array<short, qvk::kChainSlots>, kEffectChainCount> effectOfSlot{};
@@ -159,7 +127,8 @@ int CProApp::LoadProject(const std::string& path) {
 
 std::shared_ptr<CAudioSegment> CProApp::MakeProjectSegment(const ProjectSegmentRecord& record,
                                                            ProjectLoadState& load) {
-  auto segment = std::make_shared<CAudioSegment>(tempFolder);
+  auto segment = load.tempFolderMade ? std::make_shared<CAudioSegment>(tempFolder, CAudioSegment::FolderExists{})
+                                     : std::make_shared<CAudioSegment>(tempFolder);
   segment->SetFormat(AudioQuality{44100, static_cast<uint16_t>(record.channels), 16});
   segment->tempo = record.tempo;
   const SegmentState& s = record.state;
@@ -173,8 +142,8 @@ std::shared_ptr<CAudioSegment> CProApp::MakeProjectSegment(const ProjectSegmentR
   segment->markerStart = s[kStateMarkerStart];
   segment->markerEnd = s[kStateMarkerEnd];
   segment->markerSize = s[kStateMarkerSize];
-  const std::string pcm = load.resolver.Find(record.pcmPath);
-  const std::string pek = load.resolver.Find(record.pekPath);
+  const std::string pcm(load.resolver.Find(record.pcmPath));
+  const std::string pek(load.resolver.Find(record.pekPath));
   if (pcm.empty() || pek.empty()) {
     unresolvedAudio_.push_back({segment, record.pcmPath, record.pekPath, pcm.empty(), pek.empty()});
     if (pcm.empty()) load.missing.push_back(record.pcmPath);
@@ -182,7 +151,11 @@ std::shared_ptr<CAudioSegment> CProApp::MakeProjectSegment(const ProjectSegmentR
   }
   // Audio found nowhere plays as silence from an empty file of the segment's own.
   if (pcm.empty()) audioJournal_.Note(segment->GetPcmFileName(), segment->GetPeakFileName(), segment->GetChannels());
-  segment->SetPcmFileName(pcm.empty() ? segment->GetPcmFileName() : pcm);
+  if (pcm.empty()) {
+    segment->SetPcmFileName(segment->GetPcmFileName());
+  } else {
+    segment->SetFoundPcmFileName(pcm);
+  }
   // The peak file maps itself when the waveform is first drawn: thousands of
   // snippets would otherwise hold thousands of mappings from the moment of loading.
   if (!pek.empty()) segment->SetPeakFileName(pek);
@@ -257,8 +230,9 @@ void CProApp::LoadProjectPoints(int chainIndex, const ProjectChainRecord& record
 }
 
 void CProApp::ApplyProjectImage(const ProjectImage& image, const std::string& projectFolder) {
-  ProjectLoadState load{CAudioPathResolver({projectFolder, dataFolder, tempFolder}), {}, {}, {}};
-  platform::CreateFolder(tempFolder);  // where the segments are made; it may have been deleted
+  ProjectLoadState load{CAudioPathResolver({projectFolder, dataFolder, tempFolder}), false, {}, {}, {}};
+  // Where the segments are made; it may have been deleted.
+  load.tempFolderMade = platform::CreateFolder(tempFolder);
   BeginProgress(progressWindow, project_text::kLoading);
   // A load cannot stop half-way without leaving half a project.
   progressWindow.DisableCancel();
@@ -313,6 +287,7 @@ void CProApp::ApplyProjectImage(const ProjectImage& image, const std::string& pr
     track->recordingSlot = record.recordSlot;
     track->description = CutText(record.description, CAudioTrack::kMaxDescription);
     track->colors = record.colors;
+    std::vector<std::shared_ptr<CAudioSnippet>> snippets;
     for (const ProjectSnippetRecord& s : record.snippets) {
       std::shared_ptr<CAudioSnippet> snippet;
       if (s.IsExtended()) {
@@ -334,8 +309,9 @@ void CProApp::ApplyProjectImage(const ProjectImage& image, const std::string& pr
       snippet->end = static_cast<uint32_t>(s.end);
       snippet->length = static_cast<uint32_t>(s.length);
       snippet->selected = s.selected;
-      project.AddSnippetToTrack(snippet, t);
+      snippets.push_back(std::move(snippet));
     }
+    project.AddSnippetsToTrack(snippets, t);
     LoadProjectChain(1 + t, record.chain, record.chainBypass, record.levelsLength, load);
     SetPercent(progressWindow, 25 + static_cast<int>(t / 24.0f * 50));
   }

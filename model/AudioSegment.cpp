@@ -1,8 +1,10 @@
 #include "AudioSegment.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <limits>
 #include <mutex>
 
@@ -51,23 +53,42 @@ uint32_t ClampBytes(uint64_t bytes) {
                                                       : static_cast<uint32_t>(bytes);
 }
 
+// The local time stamp of file names, made once a second: a load names thousands of segments.
+void StampNow(char stamp[15]) {
+  thread_local std::time_t madeAt = -1;
+  thread_local char made[15] = "00000000000000";
+  const std::time_t now = std::time(nullptr);
+  if (now != madeAt) {
+    GetTimestampText(made);
+    madeAt = now;
+  }
+  std::memcpy(stamp, made, sizeof made);
+}
+
 }  // namespace
 
-CAudioSegment::CAudioSegment(const std::string& folder)
+CAudioSegment::CAudioSegment(const std::string& folder) : CAudioSegment(folder, true) {}
+
+CAudioSegment::CAudioSegment(const std::string& folder, FolderExists) : CAudioSegment(folder, false) {}
+
+CAudioSegment::CAudioSegment(const std::string& folder, bool checkFolder)
     : identifier_(GetUniqueTickCount()), raw_(std::string()), peaks_(std::string()) {
   std::string where = folder;
-  if (folder.empty() || !platform::FolderExists(folder)) {
+  if (folder.empty() || (checkFolder && !platform::FolderExists(folder))) {
     ReportError(kSource, kLineNoFolder, "");
     // Without a folder the files go where temporary files go, never into
     // whatever folder the program happens to run in.
     if (where.empty()) where = platform::TemporaryFolder();
   }
-  char stamp[15] = "00000000000000";
-  GetTimestampText(stamp);
-  char name[64];
-  std::snprintf(name, sizeof name, "/QRVD_%s_%u", stamp, identifier_);
-  raw_.SetPath(where + name + ".pcm");
-  peaks_.SetPath(where + name + ".pek");
+  char stamp[15];
+  StampNow(stamp);
+  // "<folder>/QRVD_<stamp>_<identifier>", made without a format: a load makes thousands.
+  char number[16];
+  char* const numberEnd = std::to_chars(number, number + sizeof number, identifier_).ptr;
+  std::string name = where;
+  name.append("/QRVD_").append(stamp).append("_").append(number, numberEnd);
+  raw_.SetPath(name + ".pcm");
+  peaks_.SetPath(name + ".pek");
   Link();
 }
 
@@ -255,6 +276,11 @@ void CAudioSegment::SetPcmFileName(const std::string& path) {
   std::lock_guard lock(readLock_);
   raw_.SetPath(path);
   if (raw_.Open(0) == 1) raw_.Close();
+}
+
+void CAudioSegment::SetFoundPcmFileName(const std::string& path) {
+  std::lock_guard lock(readLock_);
+  raw_.SetPath(path);
 }
 
 void CAudioSegment::SetPeakFileName(const std::string& path) { peaks_.SetPath(path); }

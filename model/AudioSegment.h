@@ -30,6 +30,10 @@ class CAudioSegment {
 
   // Names the files "<folder>/QRVD_<time stamp>_<identifier>.pcm" and ".pek".
   explicit CAudioSegment(const std::string& folder);
+  // The same in a folder the caller has just made sure of: a project's load
+  // makes thousands, and a look at the folder is a system call.
+  struct FolderExists {};
+  CAudioSegment(const std::string& folder, FolderExists);
   virtual ~CAudioSegment();
   CAudioSegment(const CAudioSegment&) = delete;
   CAudioSegment& operator=(const CAudioSegment&) = delete;
@@ -65,6 +69,9 @@ class CAudioSegment {
 
   // Points the raw audio at an existing file (an empty one is created when it is missing).
   void SetPcmFileName(const std::string& path);
+  // Points the raw audio at a file the caller found, without opening it: the
+  // first read opens it.
+  void SetFoundPcmFileName(const std::string& path);
   void SetPeakFileName(const std::string& path);
   const std::string& GetPcmFileName() const { return raw_.GetPath(); }
   const std::string& GetPeakFileName() const { return peaks_.GetPath(); }
@@ -115,6 +122,8 @@ class CAudioSegment {
   uint32_t markerStart = kMarkerUnset, markerEnd = kMarkerUnset, markerSize = kMarkerUnset;
 
  private:
+  CAudioSegment(const std::string& folder, bool checkFolder);
+
   // Bytes per frame; 0 (reported with the line given for whichever factor is
   // 0) when the format is not set.
   uint32_t FrameBytes(int lineNoSampleWidth, int lineNoChannels) const;

@@ -3,8 +3,12 @@
 // question before a modified project is given up.
 #include <gtest/gtest.h>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <cstring>
+#include <map>
 
 #include "AudioSnippetLoop.h"
 #include "FileReplace.h"
@@ -320,6 +324,72 @@ TEST_F(ProjectFilesTest, SavedProjectsPlayTheSameAudioAfterTheProgramEndedAndSta
 
   ASSERT_TRUE(Start());
   ASSERT_EQ(app->OpenProject(path), 1);
+  EXPECT_EQ(RenderMix(frames), before);
+}
+
+// The opens of each file of a folder while something runs, counted by the
+// kernel. Closes are watched too: the kernel merges events only when they
+// follow each other alike, so every open is told.
+class COpenCounter {
+ public:
+  explicit COpenCounter(const std::string& folder) : fd_(::inotify_init1(IN_NONBLOCK)) {
+    EXPECT_GE(fd_, 0);
+    EXPECT_GE(::inotify_add_watch(fd_, folder.c_str(), IN_OPEN | IN_CLOSE), 0);
+  }
+  ~COpenCounter() { ::close(fd_); }
+  std::map<std::string, int> Take() {
+    std::map<std::string, int> opens;
+    alignas(inotify_event) char buffer[8192];
+    for (ssize_t got; (got = ::read(fd_, buffer, sizeof buffer)) > 0;) {
+      for (char* at = buffer; at < buffer + got;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(at);
+        if (event->len > 0 && (event->mask & IN_OPEN)) ++opens[event->name];
+        at += sizeof(inotify_event) + event->len;
+      }
+    }
+    return opens;
+  }
+
+ private:
+  int fd_;
+};
+
+TEST_F(ProjectFilesTest, SnippetsSharingATakeOpenItsFilesOnceAndPlayIt) {
+  StartApp();
+  // One take cut into six snippets on two tracks: six records name the same two files.
+  auto take = AddTempSnippet(0, 0, 6000, 2, 5);
+  for (uint32_t k = 1; k < 6; ++k) {
+    std::shared_ptr<CAudioSnippetExtended> cut;
+    ASSERT_EQ(take->Clone(&cut), 1);
+    cut->start = k * 7000;
+    cut->end = cut->start + 6000;
+    ASSERT_EQ(app->project.AddSnippetToTrack(cut, static_cast<int>(k % 2)), 1);
+  }
+  const uint32_t frames = 50000;
+  const std::vector<int16_t> before = RenderMix(frames);
+  const std::string path = audio / "cut.qvk";
+  ASSERT_EQ(app->SaveProject(path), 1);
+  const std::string pcm = take->Segment()->GetPcmFileName();
+  const std::string pek = take->Segment()->GetPeakFileName();
+
+  COpenCounter counter(platform::FolderOfPath(pcm));
+  ASSERT_EQ(app->OpenProject(path), 1);
+  ASSERT_EQ(platform::FolderOfPath(pek), platform::FolderOfPath(pcm));
+  std::map<std::string, int> opens = counter.Take();
+  EXPECT_LE(opens[pcm.substr(pcm.rfind('/') + 1)], 1);
+  EXPECT_LE(opens[pek.substr(pek.rfind('/') + 1)], 1);
+  size_t named = 0;
+  for (int t = 0; t < 2; ++t) {
+    CAudioTrack* track = nullptr;
+    ASSERT_EQ(app->project.FindTrack(t, &track), 1);
+    for (const auto& snippet : track->Snippets().Snippets()) {
+      CAudioSegment* segment = static_cast<CAudioSnippetExtended&>(*snippet).Segment();
+      EXPECT_EQ(segment->GetPcmFileName(), pcm);
+      EXPECT_EQ(segment->GetPeakFileName(), pek);
+      ++named;
+    }
+  }
+  EXPECT_EQ(named, 6u);
   EXPECT_EQ(RenderMix(frames), before);
 }
 
