@@ -4,6 +4,7 @@
 // in name, some snippets selected.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -23,8 +24,10 @@ inline int16_t BusyMusic(uint32_t frame, int channel) {
   return static_cast<int16_t>(std::sin(2 * M_PI * (180 + 90 * channel) * t) * level * 28000);
 }
 
-// Adds snippets spread over the 24 tracks; returns how many were placed.
-inline int FillBusyProject(CProApp& app, const std::string& folder, int snippets) {
+// Adds snippets spread over the first tracks (all 24 unless told); returns how
+// many were placed.
+inline int FillBusyProject(CProApp& app, const std::string& folder, int snippets,
+                           int tracks = CAudioTrackList::kProjectTracks) {
   // An application that never started has no tracks yet.
   if (app.project.GetTrackCount() == 0) {
     app.project.CreateTracks(CAudioSnippetList::kModeProject, CAudioTrack::kTypeExtended, CAudioTrackList::kProjectTracks);
@@ -38,14 +41,15 @@ inline int FillBusyProject(CProApp& app, const std::string& folder, int snippets
                                    {0x00C8E6C8, 0x00308030, 0x00104010, 0x0000F0F0},
                                    {0x00D2C8F0, 0x005030C0, 0x00200060, 0x0000F0F0}};
   std::mt19937 random(7);
-  const int perTrack = (snippets + CAudioTrackList::kProjectTracks - 1) / CAudioTrackList::kProjectTracks;
+  tracks = std::clamp(tracks, 1, static_cast<int>(CAudioTrackList::kProjectTracks));
+  const int perTrack = (snippets + tracks - 1) / tracks;
   const uint32_t slot = CProApp::kMaxProjectFrames / std::max(perTrack, 1);
   int placed = 0;
   for (int track = 0; track < CAudioTrackList::kProjectTracks; ++track) {
     app.project.SetTrackColors(track, colours[track % 3]);
     CAudioTrack* t = nullptr;
     if (app.project.FindTrack(track, &t) == 1 && t) t->description = "Track " + std::to_string(track + 1);
-    for (int k = 0; k < perTrack && placed < snippets; ++k, ++placed) {
+    for (int k = 0; track < tracks && k < perTrack && placed < snippets; ++k, ++placed) {
       const auto& segment = segments[random() % segments.size()];
       auto snippet = std::make_shared<CAudioSnippetExtended>(segment);
       snippet->start = k * slot + static_cast<uint32_t>(random() % (slot / 4));
