@@ -69,7 +69,9 @@ shoot() {
     sleep 0.05
   done
   sleep 0.5
-  [[ -n ${DISPLAY:-} ]] && echo "TITLE $(xdotool search --pid "$pid" --name 'Tessiro' getwindowname 2>/dev/null | tr '\n' '|')" >>"$log"
+  if [[ -n ${DISPLAY:-} ]]; then
+    echo "TITLE $(xdotool search --onlyvisible --pid "$pid" --name . getwindowname %@ 2>/dev/null | tr '\n' '|')" >>"$log"
+  fi
   kill -TERM "$pid" 2>/dev/null || true
   wait "$pid" || true
   [[ -s $picture ]] || { echo "no picture: $(cat "$log")" >&2; return 1; }
