@@ -32,11 +32,6 @@ constexpr size_t kMissingNamesShown = 20;
 // The equalizer's bands and transform size, as every chain has made them.
 const EqualizerInit kEqualizerInit = {{60, 170, 310, 600, 1000, 3000, 6000, 12000, 14000, 16000}, 4096};
 
-bool IsRegularFile(const std::string& path) {
-  struct stat info;
-  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
 void SetPercent(COperationDialog& progress, int percent) {
   progress.SetPercent(percent);
   progress.PumpMessages();
