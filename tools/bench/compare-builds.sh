@@ -20,7 +20,7 @@ trap 'rm -rf "$work"' EXIT
 views() {
   "$1/bin/track_view_bench" --benchmark_filter='w:1900' --benchmark_format=csv 2>/dev/null |
     awk -F, -v b="$2" '
-      NR == 1 { for (i = 1; i <= NF; ++i) col[$i] = i; next }
+      NR == 1 { for (i = 1; i <= NF; ++i) { gsub(/"/, "", $i); col[$i] = i }; next }
       $col["error_occurred"] == "true" { print "FAIL " $1 " " $col["error_message"] > "/dev/stderr"; exit 1 }
       { gsub(/"/, "", $1); split($1, p, "/"); print b, "redraw-" p[2] "-" p[3] "-" p[6], $col["median_ms"] }'
 }
@@ -28,7 +28,7 @@ views() {
 projects() {
   "$1/bin/project_bench" --benchmark_filter='BM_(Open|Save)Project/[0-9]+(/1)?/' --benchmark_format=csv 2>/dev/null |
     awk -F, -v b="$2" '
-      NR == 1 { for (i = 1; i <= NF; ++i) col[$i] = i; next }
+      NR == 1 { for (i = 1; i <= NF; ++i) { gsub(/"/, "", $i); col[$i] = i }; next }
       $col["error_occurred"] == "true" { print "FAIL " $1 " " $col["error_message"] > "/dev/stderr"; exit 1 }
       $1 ~ /_median"?$/ {
         gsub(/"/, "", $1); split($1, p, "/")
