@@ -144,6 +144,8 @@ ProjectImage LargeProject(const std::string& folder, int snippets, bool effects)
     p.levels = {0, 0, image.tempo};
     EncodeEffectParameters(levels.type, p, levels.parameters.data());
     if (effects) track.chain.effects = {echo, levels};
+    // Boxes, waveforms and their outlines as a user sees them in the start-time script's pictures.
+    track.colors = {0x00B4B4B4, 0x00FF8000, 0x00000000, 0x0000F0F0};
   }
   for (int s = 0; s < snippets; ++s) {
     ProjectSnippetRecord& snippet = image.tracks[s % qvk::kTracks].snippets.emplace_back();
