@@ -1,5 +1,6 @@
 // Speed of the application core's imports and mixdowns, headless (scripted
-// seams, the virtual sound card), as the commands run them:
+// seams, the virtual sound card, a program folder that is not a first start),
+// as the commands run them:
 //
 //   import_bench                  Google Benchmark cases: a 10-minute 48 kHz
 //                                 stereo WAV imported into the Audio Editor
@@ -10,8 +11,16 @@
 //   import_bench --import FILE    one import of FILE into the Audio Editor;
 //                                 prints the seconds it took and the frames it
 //                                 made (compare_sox_import.sh times it against sox).
+//   import_bench --check FILE     the same import of FILE (16-bit PCM WAV),
+//                                 checked against the reference; prints the
+//                                 frames and the largest difference beyond
+//                                 rounding, and fails unless that is 0.
 //
-// Files go to $TESSIRO_BENCH_FOLDER, else the temporary folder.
+// Every output is checked outside the timing: an import sample by sample
+// against a linear interpolation of the source computed here in double
+// precision, a mixdown byte for byte against the same mixdown made once on one
+// thread with every effect inline. Files go to $TESSIRO_BENCH_FOLDER, else the
+// temporary folder.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -22,6 +31,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,7 +45,6 @@
 #include "VirtualWaveSystem.h"
 #include "pro.h"
 #include "requests/ImportExportRequests.h"
-#include "requests/StartupRequests.h"
 
 namespace {
 
@@ -44,6 +54,8 @@ constexpr int kTracks = 24;
 constexpr uint32_t kImportRate = 48000;
 constexpr uint32_t kImportSeconds = 600;
 constexpr uint32_t kMixdownSeconds = 60;
+constexpr int kUsage = 2;
+constexpr int kFailed = 1;
 
 std::string BenchFolder(const char* what) {
   const char* chosen = std::getenv("TESSIRO_BENCH_FOLDER");
@@ -53,29 +65,37 @@ std::string BenchFolder(const char* what) {
   return folder;
 }
 
-// A started application on scripted seams, with its own program and audio folders.
+// A started application on scripted seams, with its own program and audio
+// folders and a configuration already there: no first start, so no intro plays.
 class CHeadlessApp {
  public:
   CHeadlessApp() : home_(BenchFolder("home")), audio_(BenchFolder("audio")) {
     ::setenv("TESSIRO_HOME", home_.c_str(), 1);
+    ProConfig config;
+    config.ApplyFirstStartDefaults(audio_, 0);
+    uint8_t image[ProConfig::kBytes];
+    config.Serialize(image);
+    platform::CreateFolder(platform::ProgramFolder());
+    std::ofstream(platform::ProgramFolder() + "/qvk.cfg", std::ios::binary)
+        .write(reinterpret_cast<const char*>(image), sizeof image);
     wave_ = std::make_shared<platform::CVirtualWaveSystem>();
     wave_->AddOutput("Virtual Output");
     platform::SetWaveSystem(wave_);
-    seams.ui.ExpectRequest<InitDialog1Request>();
-    seams.ui.ExpectRequest<InitDialog2Request>(InitDialog2Request::Result{audio_, 0});
     app = std::make_unique<CProApp>(seams.Services());
-    if (!app->InitInstance({})) std::fprintf(stderr, "the application did not start\n");
+    started = app->InitInstance({});
   }
   ~CHeadlessApp() {
     app.reset();
     platform::SetWaveSystem(nullptr);
-    std::filesystem::remove_all(home_);
-    std::filesystem::remove_all(audio_);
+    std::error_code ignored;
+    std::filesystem::remove_all(home_, ignored);
+    std::filesystem::remove_all(audio_, ignored);
   }
   const std::string& Audio() const { return audio_; }
 
   ScriptedServices seams;
   std::unique_ptr<CProApp> app;
+  bool started = false;
 
  private:
   std::string home_, audio_;
@@ -112,6 +132,114 @@ std::string MakeWave(const std::string& folder, uint32_t rate, uint32_t seconds)
   return path;
 }
 
+std::vector<char> Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The samples of a 16-bit PCM WAV file and its rate and channels; false for any other file.
+bool ReadPcmWave(const std::string& path, std::vector<int16_t>* samples, uint32_t* rate, uint16_t* channels) {
+  const std::vector<char> bytes = Slurp(path);
+  if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0) {
+    return false;
+  }
+  auto u16 = [&](size_t at) { return static_cast<uint16_t>(static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8); };
+  auto u32 = [&](size_t at) { return static_cast<uint32_t>(u16(at) | static_cast<uint32_t>(u16(at + 2)) << 16); };
+  bool format = false;
+  for (size_t at = 12; at + 8 <= bytes.size();) {
+    const uint32_t size = u32(at + 4);
+    const size_t body = at + 8;
+    if (std::memcmp(&bytes[at], "fmt ", 4) == 0 && size >= 16 && body + 16 <= bytes.size()) {
+      *channels = u16(body + 2);
+      *rate = u32(body + 4);
+      format = u16(body) == 1 && u16(body + 14) == 16 && (*channels == 1 || *channels == 2);
+    } else if (std::memcmp(&bytes[at], "data", 4) == 0 && format) {
+      const size_t available = std::min<size_t>(size, bytes.size() - body) / 2;
+      samples->resize(available);
+      std::memcpy(samples->data(), &bytes[body], available * 2);
+      return true;
+    }
+    at = body + size + (size & 1);
+  }
+  return false;
+}
+
+// The import against a linear interpolation of the source at the exact rate
+// ratio, truncated toward zero as the converter stores it. The converter keeps
+// its position in single precision, which strays from the exact one: steadily
+// by what that precision adds up to (at most kDriftPerFrame a frame), and to
+// and fro by up to kJitter of a frame. Each window of the import is lined up
+// by the offset that fits it best, which must stay within the steady budget;
+// each sample must then be the source interpolated at a position within the
+// jitter of its own, within rounding. Returns the largest difference beyond
+// that (0: the import is the reference), -1 when the lengths differ by more
+// than a frame, -2 when the position strays beyond the budget.
+int DifferenceFromReference(const std::vector<int16_t>& source, uint32_t sourceRate, const std::vector<int16_t>& imported,
+                            uint32_t importRate, uint16_t channels) {
+  constexpr size_t kWindow = 4096;
+  constexpr double kDriftPerFrame = 1.2e-7;
+  constexpr double kJitter = 2e-3;
+  constexpr double kRounding = 2.0;
+  const size_t sourceFrames = source.size() / channels, importFrames = imported.size() / channels;
+  const double expected = static_cast<double>(sourceFrames) * importRate / sourceRate;
+  if (sourceFrames < 2 || std::abs(static_cast<double>(importFrames) - expected) > 1.0 + 1e-9) return -1;
+  const double step = static_cast<double>(sourceRate) / importRate;
+  // The reference at a source position, and its slope there.
+  auto at = [&](double position, uint16_t c, double* slope) {
+    const size_t held = std::min(static_cast<size_t>(std::max(position, 0.0)), sourceFrames - 2);
+    const double a = source[held * channels + c], b = source[(held + 1) * channels + c];
+    *slope = b - a;
+    return a + (b - a) * (position - static_cast<double>(held));
+  };
+  int worst = 0;
+  double offset = 0;  // follows the drift from window to window
+  for (size_t first = 0; first < importFrames; first += kWindow) {
+    const size_t last = std::min(importFrames, first + kWindow);
+    for (int refine = 0; refine < 3; ++refine) {
+      double moved = 0, weight = 0, slope = 0;
+      for (size_t k = first; k < last; ++k) {
+        for (uint16_t c = 0; c < channels; ++c) {
+          const double off = imported[k * channels + c] - at(static_cast<double>(k) * step + offset, c, &slope);
+          moved += off * slope;
+          weight += slope * slope;
+        }
+      }
+      if (weight > 0) offset += moved / weight;
+    }
+    double slope = 0;
+    if (std::abs(offset) > kDriftPerFrame * static_cast<double>(last) + kJitter) return -2;
+    for (size_t k = first; k < last; ++k) {
+      const double position = static_cast<double>(k) * step + offset;
+      // The interpolation is piecewise linear: over the positions around this
+      // one its extremes lie at the two ends and at a source frame between.
+      const double low = position - kJitter, high = position + kJitter, knot = std::floor(high);
+      for (uint16_t c = 0; c < channels; ++c) {
+        double least = at(low, c, &slope), most = least;
+        for (const double p : {high, knot}) {
+          if (p < low) continue;
+          const double v = at(p, c, &slope);
+          least = std::min(least, v);
+          most = std::max(most, v);
+        }
+        const double v = imported[k * channels + c];
+        const double off = std::max(std::trunc(least) - v, v - std::trunc(most)) - kRounding;
+        if (off > worst) worst = static_cast<int>(std::ceil(off));
+      }
+    }
+  }
+  return worst;
+}
+
+// The audio the editor holds, as it lies in its raw file.
+std::vector<int16_t> EditorSamples(CHeadlessApp& headless) {
+  const std::shared_ptr<CAudioSegment> segment = headless.app->GetEditorSegment();
+  if (!segment) return {};
+  const std::vector<char> bytes = Slurp(segment->GetPcmFileName());
+  std::vector<int16_t> samples(std::min<size_t>(bytes.size() / 2, size_t{segment->length} * segment->GetChannels()));
+  std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+  return samples;
+}
+
 // Imports path into the editor: the seconds it took, and the frames it made.
 double ImportOnce(CHeadlessApp& headless, const std::string& path, uint32_t* frames) {
   headless.seams.ui.ExpectFile(path);
@@ -134,13 +262,30 @@ void RemoveEditorAudio(CHeadlessApp& headless) {
 
 void BM_Import10Minutes48kStereo(benchmark::State& state) {
   CHeadlessApp headless;
+  if (!headless.started) {
+    state.SkipWithError("the application did not start");
+    return;
+  }
   const std::string path = MakeWave(headless.Audio(), kImportRate, kImportSeconds);
-  const uint32_t expected = 44100 * kImportSeconds;
+  std::vector<int16_t> source;
+  uint32_t rate = 0;
+  uint16_t channels = 0;
+  ReadPcmWave(path, &source, &rate, &channels);
   for (auto _ : state) {
     uint32_t frames = 0;
     state.SetIterationTime(ImportOnce(headless, path, &frames));
-    if (frames + 2 < expected || frames > expected + 2) state.SkipWithError("the import's length is wrong");
     state.PauseTiming();
+    if (frames == 0) {
+      state.SkipWithError("the import was refused or failed");
+      break;
+    }
+    const int off = DifferenceFromReference(source, kImportRate, EditorSamples(headless), 44100, 2);
+    if (off != 0) {
+      state.SkipWithError(off == -1   ? "the import's length is wrong"
+                          : off == -2 ? "the import drifts from the source's time"
+                                      : "the import is not the source converted");
+      break;
+    }
     RemoveEditorAudio(headless);
     state.ResumeTiming();
   }
@@ -148,10 +293,8 @@ void BM_Import10Minutes48kStereo(benchmark::State& state) {
 }
 BENCHMARK(BM_Import10Minutes48kStereo)->UseManualTime()->Iterations(3)->Unit(benchmark::kSecond);
 
-// 24 tracks of a minute each, every chain [echo, reverb, equalizer], mixed down to a WAV file.
-void BM_Mixdown24TracksWithEffects(benchmark::State& state) {
-  CHeadlessApp headless;
-  CProApp& app = *headless.app;
+// 24 tracks of a minute each, every chain [echo, reverb, equalizer].
+void FillMixdownProject(CProApp& app) {
   const uint32_t frames = 44100 * kMixdownSeconds;
   std::vector<int16_t> block(65536 * 2);
   for (int t = 0; t < kTracks; ++t) {
@@ -174,35 +317,103 @@ void BM_Mixdown24TracksWithEffects(benchmark::State& state) {
     snippet->SetTempo(app.project.tempo);
     app.project.AddSnippetToTrack(snippet, t);
   }
+}
+
+void BuildChains(CProApp& app) {
   const int effects = bench::kEcho | bench::kReverb | bench::kEqualizer;
-  const auto blockFrames = static_cast<uint32_t>(app.bufferFrames);
-  for (auto& chain : app.effectChains) chain = bench::BuildChain(effects, 2, blockFrames);
+  for (auto& chain : app.effectChains) chain = bench::BuildChain(effects, 2, static_cast<uint32_t>(app.bufferFrames));
+}
+
+bool Mixdown(CHeadlessApp& headless, const std::string& out) {
+  headless.seams.ui.ExpectFile(out);
+  headless.seams.ui.ExpectRequest<WaveQualityRequest>(WaveQualityRequest::Result{});
+  return headless.app->MixdownToWaveFile() == status::kDone;
+}
+
+// The same mixdown the slow way: the tracks one after another on this thread,
+// every effect's channels inline.
+std::vector<char> ReferenceMixdown(CHeadlessApp& headless) {
+  CProApp& app = *headless.app;
+  const unsigned helpers = app.project.GetMixThreads();
+  const bool inlineWorkers = ZelmoInlineWorkers();
+  ZelmoSetInlineWorkers(true);
+  BuildChains(app);
+  app.project.SetMixThreads(0);
+  const std::string path = headless.Audio() + "/reference.wav";
+  const bool made = Mixdown(headless, path);
+  app.project.SetMixThreads(helpers);
+  ZelmoSetInlineWorkers(inlineWorkers);
+  BuildChains(app);
+  std::vector<char> bytes = made ? Slurp(path) : std::vector<char>{};
+  platform::RemoveFile(path);
+  return bytes;
+}
+
+void BM_Mixdown24TracksWithEffects(benchmark::State& state) {
+  CHeadlessApp headless;
+  if (!headless.started) {
+    state.SkipWithError("the application did not start");
+    return;
+  }
+  FillMixdownProject(*headless.app);
+  const std::vector<char> reference = ReferenceMixdown(headless);
+  const size_t leastBytes = 44 + size_t{44100} * kMixdownSeconds * 4;
+  // Silence would pass for a mix: the reference must hold sound where the tracks do.
+  const bool heard = reference.size() >= leastBytes &&
+                     std::any_of(reference.begin() + 44, reference.begin() + 44 + 4 * 44100, [](char b) { return b != 0; });
+  if (!heard) {
+    state.SkipWithError("the reference mixdown failed or is silent");
+    return;
+  }
   const std::string out = headless.Audio() + "/mixdown.wav";
   for (auto _ : state) {
-    headless.seams.ui.ExpectFile(out);
-    headless.seams.ui.ExpectRequest<WaveQualityRequest>(WaveQualityRequest::Result{});
     const auto start = std::chrono::steady_clock::now();
-    if (app.MixdownToWaveFile() != status::kDone) state.SkipWithError("the mixdown failed");
+    const bool made = Mixdown(headless, out);
     state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    if (std::filesystem::file_size(out) < 44 + static_cast<uintmax_t>(frames) * 4) {
-      state.SkipWithError("the mixdown is shorter than the project");
+    if (!made) {
+      state.SkipWithError("the mixdown failed");
+      break;
+    }
+    if (Slurp(out) != reference) {
+      state.SkipWithError("the mixdown differs from the one-thread, all-inline reference");
+      break;
     }
   }
   state.counters["x_realtime"] = benchmark::Counter(kMixdownSeconds * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_Mixdown24TracksWithEffects)->UseManualTime()->Iterations(3)->Unit(benchmark::kSecond);
 
+int ImportFile(const char* path, bool check) {
+  std::vector<int16_t> source;
+  uint32_t rate = 0;
+  uint16_t channels = 0;
+  if (check && !ReadPcmWave(path, &source, &rate, &channels)) {
+    std::fprintf(stderr, "%s is not a 16-bit PCM WAV file\n", path);
+    return kUsage;
+  }
+  CHeadlessApp headless;
+  uint32_t frames = 0;
+  const double seconds = headless.started ? ImportOnce(headless, path, &frames) : 0.0;
+  if (frames == 0) {
+    std::fprintf(stderr, "the import was refused or failed\n");
+    return kFailed;
+  }
+  if (!check) {
+    std::printf("%.4f %u\n", seconds, frames);
+    return 0;
+  }
+  const int off = DifferenceFromReference(source, rate, EditorSamples(headless), 44100, channels);
+  std::printf("%u %d\n", frames, off);
+  return off == 0 ? 0 : kFailed;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::strcmp(argv[1], "--import") == 0) {
-    CHeadlessApp headless;
-    uint32_t frames = 0;
-    const double seconds = ImportOnce(headless, argv[2], &frames);
-    std::printf("%.4f %u\n", seconds, frames);
-    return frames > 0 ? 0 : 1;
-  }
+  if (argc == 3 && std::strcmp(argv[1], "--import") == 0) return ImportFile(argv[2], false);
+  if (argc == 3 && std::strcmp(argv[1], "--check") == 0) return ImportFile(argv[2], true);
   benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return kUsage;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;

@@ -5,7 +5,10 @@
 # single core, and prints medians, minima and the ratio ours/sox (below 1: we
 # are faster). sox runs with its default rate quality and with -q; our time is
 # the import command's own, and the whole process's (start-up, import, exit).
-# The first pair only warms the page cache. Both write into the same folder.
+# Each run takes the three in turn; the first only warms the page cache. Both
+# write into the same folder. The outputs are checked: ours sample by sample
+# against the source interpolated at the exact rate (one import before the
+# timing, import_bench --check), then every one by its length, as is sox's.
 #
 #   tools/bench/imports/compare_sox_import.sh   # RUNS=7 CORE=2 BUILD=build/release TESSIRO_BENCH_FOLDER=/tmp
 set -euo pipefail
@@ -39,8 +42,13 @@ def timed(argv):
     result = subprocess.run(["taskset", "-c", core] + argv, capture_output=True, text=True, env=env)
     elapsed = time.perf_counter() - start
     if result.returncode != 0:
-        sys.exit(f"{argv[0]} failed: {result.stderr}")
+        sys.exit(f"{argv[0]} failed: {result.stdout}{result.stderr}")
     return elapsed, result.stdout
+
+_, out = timed([bench, "--check", source])
+frames, off = out.split()
+if abs(int(frames) - expected) > 2 or int(off) != 0:
+    sys.exit(f"our import ({frames} frames) is not the source converted (off by {off})")
 
 times = {"ours (import)": [], "ours (process)": [], "sox": [], "sox -q": []}
 for run in range(runs + 1):
