@@ -307,21 +307,31 @@ void BM_SaveProject(benchmark::State& state) {
 
 void BM_ParseProject(benchmark::State& state) {
   Bench& b = Shared(2000);
+  ProjectImage image;
   for (auto _ : state) {
-    ProjectImage image;
+    image = ProjectImage{};
     std::string problem;
     if (!ParseProject(b.bytes.data(), b.bytes.size(), &image, &problem)) state.SkipWithError(problem.c_str());
     benchmark::DoNotOptimize(image);
   }
+  if (!(image == b.image)) state.SkipWithError("the parsed project is not the one written");
 }
 
+// The writer's bytes, read back by the parser, must give the image again, and
+// the same bytes every time.
 void BM_SerializeProject(benchmark::State& state) {
   Bench& b = Shared(2000);
+  std::vector<uint8_t> out;
   for (auto _ : state) {
-    std::vector<uint8_t> out;
+    out.clear();
     std::string problem;
     SerializeProject(b.image, &out, &problem);
     benchmark::DoNotOptimize(out.data());
+  }
+  ProjectImage back;
+  std::string problem;
+  if (out != b.bytes || !ParseProject(out.data(), out.size(), &back, &problem) || !(back == b.image)) {
+    state.SkipWithError("the written project does not read back as the image");
   }
 }
 

@@ -9,7 +9,9 @@
 // cache and flushes its copy. On a folder in memory (tmpfs, ramfs) there is
 // no disk below: mode 1 then measures the flush calls over memory, and the
 // run says so in its label. Files go to $TESSIRO_BENCH_FOLDER, else the
-// temporary folder. Every block read back is compared whole with what was written.
+// temporary folder. Every block read back is compared whole with what was
+// written, and every peak file and peak block with the peak rule worked out
+// frame by frame (the tests' slow reference).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -29,6 +31,7 @@
 
 #include "AudioSegment.h"
 #include "Folders.h"
+#include "PeakReference.h"
 #include "ReportSink.h"
 
 extern char** environ;
@@ -57,6 +60,30 @@ const std::vector<int16_t>& NoiseBlock() {
     return samples;
   }();
   return block;
+}
+
+// The peak file of the whole take, worked out frame by frame: what a write
+// session of it must leave, however its blocks were cut.
+const std::vector<uint8_t>& TakePeaks() {
+  static const std::vector<uint8_t> peaks = [] {
+    const std::vector<int16_t>& block = NoiseBlock();
+    std::vector<int16_t> take(static_cast<size_t>(kFrames) * kChannels);
+    for (size_t at = 0; at < take.size(); at += block.size()) {
+      std::copy_n(block.begin(), std::min(block.size(), take.size() - at), take.begin() + static_cast<ptrdiff_t>(at));
+    }
+    return ReferencePeaks(take, kFrames, kChannels);
+  }();
+  return peaks;
+}
+
+std::vector<uint8_t> FileBytes(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  if (FILE* file = std::fopen(path.c_str(), "rb")) {
+    uint8_t chunk[65536];
+    for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.insert(bytes.end(), chunk, chunk + got);
+    std::fclose(file);
+  }
+  return bytes;
 }
 
 // Whether a folder lives in memory, where "the disk" is the page cache itself.
@@ -101,9 +128,12 @@ bool WriteTake(benchmark::State& state, CAudioSegment& segment, bool peaks = tru
   if (segment.Close() != 1) return Fail(state, "close failed");
   segment.length = kFrames;
   if (FileSize(segment.GetPcmFileName()) != int64_t{kFrames} * 4) return Fail(state, "wrong raw audio size");
-  const int64_t records = int64_t{kFrames / kWriteBlock} * (kWriteBlock / 64) + (kFrames % kWriteBlock) / 64;
-  if (peaks && FileSize(segment.GetPeakFileName()) != records * 4) return Fail(state, "wrong peak file size");
   return true;
+}
+
+// The written peak file against the reference, outside any timing.
+bool PeaksAreRight(benchmark::State& state, CAudioSegment& segment) {
+  return FileBytes(segment.GetPeakFileName()) == TakePeaks() || Fail(state, "the peak file is not the take's peaks");
 }
 
 // Reads the take back as playback does, in blocks of the given frames into a
@@ -180,6 +210,7 @@ void BM_StorageAgainstCp(benchmark::State& state) {
     const double ours = MsSince(begin);
     state.SetIterationTime(ours / 1000.0);
     oursMs += ours;
+    if (!PeaksAreRight(state, segment)) break;
 
     if (disk && !FlushAndDrop(segment.GetPcmFileName())) {
       state.SkipWithError("flush failed");
@@ -217,6 +248,7 @@ void BM_StorageWrite(benchmark::State& state) {
     CAudioSegment segment(folder);
     if (!WriteTake(state, segment, state.range(0) != 0)) break;
     state.PauseTiming();
+    if (state.range(0) != 0 && !PeaksAreRight(state, segment)) break;
     platform::RemoveFile(segment.GetPcmFileName());
     platform::RemoveFile(segment.GetPeakFileName());
     state.ResumeTiming();
@@ -230,10 +262,15 @@ BENCHMARK(BM_StorageWrite)->ArgName("peaks")->Arg(1)->Arg(0)->Unit(benchmark::kM
 void BM_PeakRecords(benchmark::State& state) {
   const std::vector<int16_t>& block = NoiseBlock();
   std::vector<uint8_t> records(kWriteBlock / 64 * 4);
+  size_t made = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(MakePeakRecords(block.data(), kWriteBlock, kChannels, 0, kWriteBlock / 64, records.data()));
+    made = MakePeakRecords(block.data(), kWriteBlock, kChannels, 0, kWriteBlock / 64, records.data());
+    benchmark::DoNotOptimize(made);
     benchmark::ClobberMemory();
   }
+  // One write of the block: a record per 64 frames, the last closed by the block's end.
+  const std::vector<uint8_t> reference = ReferencePeaks(block, kWriteBlock, kChannels);
+  if (made != records.size() || records != reference) state.SkipWithError("the records are not the block's peaks");
   state.SetBytesProcessed(state.iterations() * int64_t{kWriteBlock} * 4);
 }
 BENCHMARK(BM_PeakRecords)->Unit(benchmark::kMicrosecond);

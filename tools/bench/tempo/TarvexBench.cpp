@@ -32,9 +32,9 @@ struct Settings {
   int quality = 1;
 };
 
-// Streams the whole input and returns the frames made.
+// Streams the whole input and returns the frames made; keeps them in output when given.
 uint64_t Stream(const Settings& s, const std::vector<int16_t>& in, uint32_t block,
-                std::vector<double>* blockMs = nullptr) {
+                std::vector<double>* blockMs = nullptr, std::vector<int16_t>* output = nullptr) {
   static const float kShave[] = {0.0f, 0.08f, 0.15f, 0.08f, 0.13f};
   static const float kLimit[] = {0.0f, 0.05f, 0.10f, 0.05f, 0.08f};
   CTarvex t;
@@ -58,6 +58,7 @@ uint64_t Stream(const Settings& s, const std::vector<int16_t>& in, uint32_t bloc
     if (blockMs && got == block) {
       blockMs->push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
+    if (output) output->insert(output->end(), out.begin(), out.begin() + static_cast<ptrdiff_t>(got) * 2);
     benchmark::DoNotOptimize(out.data());
     fed += n;
     made += got;
@@ -67,8 +68,19 @@ uint64_t Stream(const Settings& s, const std::vector<int16_t>& in, uint32_t bloc
   do {
     t.FlushStorage(out.data(), block, &got);
     made += got;
+    if (output) output->insert(output->end(), out.begin(), out.begin() + static_cast<ptrdiff_t>(got) * 2);
   } while (got == block);
   return made;
+}
+
+// The timed stream, run once more outside the timing, against the same
+// stream in the smaller blocks a playing snippet takes: how blocks are cut
+// must not change what comes out.
+bool SameInOtherBlocks(const Settings& s, const std::vector<int16_t>& in) {
+  std::vector<int16_t> timed, small;
+  Stream(s, in, 32768, nullptr, &timed);
+  Stream(s, in, 8192, nullptr, &small);
+  return !timed.empty() && timed == small;
 }
 
 void Run(benchmark::State& state, const Settings& s) {
@@ -80,6 +92,10 @@ void Run(benchmark::State& state, const Settings& s) {
   // A broken fast path must not pass for a fast one.
   if (std::abs(static_cast<double>(made) - expected) > 2 * 3616) {
     state.SkipWithError("output length is off");
+    return;
+  }
+  if (!SameInOtherBlocks(s, in)) {
+    state.SkipWithError("blocks of 32768 frames differ from the stream in blocks of 8192");
     return;
   }
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(frames));
@@ -96,20 +112,47 @@ void Rate(benchmark::State& state) {
   const float rate = 44100.0f / static_cast<float>(state.range(0));
   // Material at the source rate: as many frames as kSeconds of it holds.
   const std::vector<int16_t> in(all.begin(), all.begin() + static_cast<size_t>(state.range(0)) * kSeconds * 2);
+  const Settings s{1.0f, 0, rate, 1};
   uint64_t made = 0;
-  for (auto _ : state) made = Stream({1.0f, 0, rate, 1}, in, 32768);
-  if (std::abs(static_cast<double>(made) - 44100.0 * kSeconds) > 4) state.SkipWithError("output length is off");
+  for (auto _ : state) made = Stream(s, in, 32768);
+  if (std::abs(static_cast<double>(made) - 44100.0 * kSeconds) > 4) {
+    state.SkipWithError("output length is off");
+    return;
+  }
+  if (!SameInOtherBlocks(s, in)) {
+    state.SkipWithError("blocks of 32768 frames differ from the stream in blocks of 8192");
+    return;
+  }
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(in.size() / 2));
 }
 
 // One playing snippet's blocks: the median and worst time per 8192-frame block
-// against the 186 ms the device gives it.
+// against the 186 ms the device gives it. The blocks, joined, must be the
+// stream the processor gives in blocks of 32768 frames (how a block is cut
+// must not change what is heard) and about as long as the tempo makes it.
 void SnippetBlocks(benchmark::State& state) {
   const Settings s{2.0f, static_cast<float>(state.range(0)), 1, 2};
+  std::vector<int16_t> reference;
+  Stream(s, StereoNoise(), 32768, nullptr, &reference);
   std::vector<double> times;
+  std::vector<int16_t> output;
+  output.reserve(reference.size() + 2 * 8192);
   for (auto _ : state) {
     times.clear();
-    Stream(s, StereoNoise(), 8192, &times);
+    output.clear();
+    Stream(s, StereoNoise(), 8192, &times, &output);
+  }
+  // Playback hands the last windows of the tempo stage back unstretched: its
+  // factor is the tempo times the pitch's speed-up.
+  const double expected = static_cast<double>(StereoNoise().size() / 2) * s.tempo;
+  const double stretch = s.tempo * std::exp2(std::max(0.0f, s.semitones) / 12.0);
+  if (std::abs(static_cast<double>(output.size() / 2) - expected) > 2 * 3616 * stretch) {
+    state.SkipWithError("output length is off");
+    return;
+  }
+  if (output != reference) {
+    state.SkipWithError("blocks of 8192 frames differ from the stream in blocks of 32768");
+    return;
   }
   std::sort(times.begin(), times.end());
   state.counters["median_block_ms"] = times[times.size() / 2];
