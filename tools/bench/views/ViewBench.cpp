@@ -5,7 +5,8 @@
 // drawing: 2 ms.
 //
 // Each case reports the median and the worst composition; a composition that
-// leaves the editor's pixels or the frame out of the buffer fails the case.
+// is not the editor's buffer, every pixel of it in the editor's area, and the
+// frame beside it fails the case.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -35,6 +36,7 @@ class CBufferEditor final : public view::ILoopBankEditor {
   void CreateBackBuffer() override {}
   void Redraw() override {}
   void Draw(draw::CCanvas& dc) override { dc.Blit(area_.x, area_.y, buffer_); }
+  const view::EditorArea& Area() const { return area_; }
   void HideControls() override {}
   void SetInputLocked(int) override {}
   void OnLButtonDown(unsigned, int, int) override {}
@@ -65,7 +67,9 @@ void BM_ComposeView(benchmark::State& state) {
   tools::QuietServices seams;
   CProApp app(seams.Services());
   CProView view(&app);
-  view.InstallLoopBank(std::make_unique<CBufferEditor>());
+  auto made = std::make_unique<CBufferEditor>();
+  const CBufferEditor& editor = *made;
+  view.InstallLoopBank(std::move(made));
   view.viewMode = ViewModeLoopBank;
   view.resize(width, height);
   view.show();
@@ -77,7 +81,12 @@ void BM_ComposeView(benchmark::State& state) {
     benchmark::ClobberMemory();
   }
   const draw::CBitmap& buffer = view.BackBuffer();
-  if (buffer.Pixel(width / 2, height / 2) != kEditorPixels || buffer.Pixel(6, height / 2) != kFrame) {
+  const view::EditorArea& area = editor.Area();
+  bool whole = area.width > 0 && area.height > 0;
+  for (int y = area.y; whole && y < area.y + area.height; ++y) {
+    for (int x = area.x; whole && x < area.x + area.width; ++x) whole = buffer.Pixel(x, y) == kEditorPixels;
+  }
+  if (!whole || buffer.Pixel(6, height / 2) != kFrame) {
     state.SkipWithError("the composition is wrong");
     return;
   }
