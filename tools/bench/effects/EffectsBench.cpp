@@ -4,6 +4,9 @@
 //
 // Counters: items_per_second = input frames per second; realtime = that over
 // 44100; worst_ms = the slowest block against budget_ms, the block's own length.
+// Every block the chain gives is hashed; the same blocks from a chain with the
+// other placement of its channel work (inline for a threaded chain, threaded
+// for an inline one), made after the timing, must hash the same.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -27,6 +30,27 @@ std::vector<short> Signal(size_t samples) {
   return out;
 }
 
+uint64_t Hash(uint64_t h, const short* samples, size_t count) {
+  for (size_t i = 0; i < count; ++i) h = (h ^ static_cast<uint16_t>(samples[i])) * 1099511628211ull;
+  return h;
+}
+
+// The blocks the timed loop feeds, in its order: the hash of what comes out.
+uint64_t HashOfBlocks(CZelmo& chain, const std::vector<short>& source, short channels, uint32_t block, int64_t blocks) {
+  const size_t samples = size_t{block} * channels;
+  std::vector<short> work(size_t{block + 16384} * channels);
+  uint64_t h = 1469598103934665603ull;
+  size_t at = 0;
+  for (int64_t i = 0; i < blocks; ++i) {
+    const uint32_t frames = chain.GetMinSamplesNeededForOutput();
+    std::memcpy(work.data(), source.data() + at, size_t{frames} * channels * sizeof(short));
+    chain.ProcessAudio(work.data(), frames);
+    h = Hash(h, work.data(), samples);
+    at = (at + samples) % (samples * 8);
+  }
+  return h;
+}
+
 void ChainBench(benchmark::State& state) {
   const int bits = static_cast<int>(state.range(0));
   const short channels = static_cast<short>(state.range(1));
@@ -44,18 +68,30 @@ void ChainBench(benchmark::State& state) {
   size_t at = 0;
   double worst = 0;
   int64_t changed = 0;
+  uint64_t hash = 1469598103934665603ull;
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
     const uint32_t frames = chain->GetMinSamplesNeededForOutput();
     std::memcpy(work.data(), source.data() + at, size_t{frames} * channels * sizeof(short));
     chain->ProcessAudio(work.data(), frames);
     worst = std::max(worst, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    hash = Hash(hash, work.data(), samples);
     changed += !std::equal(work.begin(), work.begin() + static_cast<long>(samples), source.begin() + static_cast<long>(at));
     benchmark::DoNotOptimize(work.data());
     at = (at + samples) % (samples * 8);
   }
   // A chain that leaves every block as it came is broken, not fast.
-  if (changed == 0) state.SkipWithError("the chain changed no block");
+  if (changed == 0) {
+    state.SkipWithError("the chain changed no block");
+    return;
+  }
+  ZelmoSetInlineWorkers(!inlineWorkers);
+  auto other = bench::BuildChain(bits, channels, block);
+  ZelmoSetInlineWorkers(false);
+  if (HashOfBlocks(*other, source, channels, block, state.iterations()) != hash) {
+    state.SkipWithError("the blocks differ from the chain's with its channel work placed the other way");
+    return;
+  }
   state.SetItemsProcessed(state.iterations() * int64_t{block});
   state.counters["realtime"] = benchmark::Counter(double(state.iterations()) * block / 44100.0, benchmark::Counter::kIsRate);
   state.counters["worst_ms"] = worst;
