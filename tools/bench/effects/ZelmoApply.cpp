@@ -6,6 +6,13 @@
 //   zelmo_apply reverb-taps GAIN DECAY          the same for a reverb, whose copies sit
 //                                               one delay apart from the first delay on
 //   zelmo_apply diff A.raw B.raw                largest sample difference over the shorter file
+//   zelmo_apply check OURS.raw IN.raw EFFECT ARGS
+//                                               OURS against the effect worked out here
+//                                               plainly from IN (chorus, flange, equalizer;
+//                                               stereo, the whole file at once, in double
+//                                               precision): prints the largest difference
+//                                               beyond rounding, the differing samples and
+//                                               the samples compared; fails unless all agree
 //   zelmo_apply [--mono] [--block N] [--inline] IN.raw OUT.raw EFFECT ARGS... [EFFECT ARGS...]
 //     echo DRY GAIN DECAY DELAY_MS | reverb DRY GAIN DECAY DELAY_MS |
 //     chorus|flange DRY WET LFO_HZ PHASE_DEG DELAY_MS DEPTH_MS | equalizer DB0 ... DB9
@@ -13,6 +20,7 @@
 // The run prints the processing time (without file input and output) on stderr.
 #include <algorithm>
 #include <chrono>
+#include <complex>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +32,9 @@
 #include "BenchChains.h"
 
 namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr int kUsage = 2;
 
 bool ReadFile(const char* path, std::vector<short>& out) {
   FILE* f = std::fopen(path, "rb");
@@ -198,6 +209,189 @@ int Apply(int argc, char** argv) {
   return written ? 0 : 1;
 }
 
+
+// ---- Plain references of the modulated delay and the equalizer --------------
+//
+// Written from the effects' rules, not from their code: the whole file at
+// once, one channel at a time, in double precision. What separates them from
+// the chain is rounding: a 16-bit result may differ by kRounding, and the
+// chain places a modulated read in single precision, within kPlacement of a
+// frame, so there the reference is the range the interpolation spans around
+// the exact place.
+
+constexpr double kRounding = 2.0;
+constexpr double kPlacement = 0.01;
+
+short Clip(double v) { return static_cast<short>(std::clamp(std::trunc(v), -32767.0, 32767.0)); }
+
+struct Span {
+  double least, most;
+};
+
+// Chorus and flange: the first `delay` samples dry, then each sample mixed with
+// the input read `delay - table x depth` samples back, interpolated linearly;
+// the table is one period of the LFO, from 0 to 1.
+std::vector<Span> ReferencePhaser(const std::vector<short>& in, int channel, const ChorusFlangeParams& p) {
+  const size_t frames = in.size() / 2;
+  const auto x = [&](size_t i) { return static_cast<double>(in[std::min(i, frames - 1) * 2 + channel]); };
+  const uint32_t delay = static_cast<uint32_t>(p.delayMsLeft / 1000.0f * 44100.0f);
+  const uint32_t depth = static_cast<uint32_t>(p.depthMsLeft / 1000.0f * 44100.0f);
+  const uint32_t n = static_cast<uint32_t>(44100.0f / p.lfoHzLeft);
+  std::vector<double> table(n);
+  for (uint32_t i = 0; i < n; ++i) {
+    table[i] = std::sin(p.lfoPhaseDegLeft * kPi / 360 + i * 2 * kPi / n - kPi / 4) * 0.5 + 0.5;
+  }
+  std::vector<Span> out(frames);
+  for (size_t g = 0; g < frames; ++g) {
+    const double dry = p.dryGainLeft * x(g);
+    if (g < delay) {
+      out[g] = {std::trunc(dry), std::trunc(dry)};
+      continue;
+    }
+    const size_t m = g - delay;
+    const double place = static_cast<double>(m) + table[m % n] * depth;
+    const auto at = [&](double where) {
+      const double k = std::floor(where);
+      const size_t i = static_cast<size_t>(std::max(k, 0.0));
+      return p.wetGainLeft * (x(i) + (where - k) * (x(i + 1) - x(i))) + dry;
+    };
+    double least = at(place - kPlacement), most = least;
+    for (const double where : {place + kPlacement, std::floor(place + kPlacement)}) {
+      if (where < place - kPlacement) continue;
+      least = std::min(least, at(where));
+      most = std::max(most, at(where));
+    }
+    out[g] = {static_cast<double>(Clip(least)), static_cast<double>(Clip(most))};
+  }
+  return out;
+}
+
+// An in-place radix-2 transform of complex values; inverse without the 1/N.
+void Transform(std::vector<std::complex<double>>& a, bool inverse) {
+  const size_t n = a.size();
+  static std::vector<std::complex<double>> turns;  // e^(-2 pi i k / n)
+  if (turns.size() != n / 2) {
+    turns.resize(n / 2);
+    for (size_t k = 0; k < n / 2; ++k) turns[k] = std::polar(1.0, -2 * kPi * static_cast<double>(k) / static_cast<double>(n));
+  }
+  for (size_t i = 1, j = 0; i < n; ++i) {
+    size_t bit = n >> 1;
+    for (; j & bit; bit >>= 1) j ^= bit;
+    j ^= bit;
+    if (i < j) std::swap(a[i], a[j]);
+  }
+  for (size_t len = 2; len <= n; len <<= 1) {
+    const size_t stride = n / len;
+    for (size_t i = 0; i < n; i += len) {
+      for (size_t k = 0; k < len / 2; ++k) {
+        const std::complex<double> w = inverse ? std::conj(turns[k * stride]) : turns[k * stride];
+        const std::complex<double> u = a[i + k], v = a[i + k + len / 2] * w;
+        a[i + k] = u + v;
+        a[i + k + len / 2] = u - v;
+      }
+    }
+  }
+}
+
+// The equalizer: frames of N samples a hop of N/2 apart, each windowed (Hann
+// over N - 1), its spectrum scaled bin by bin by the gain curve, transformed
+// back and overlap-added to the second half of the frame before; the first
+// frame's first half is zeros. Output k is the input at k filtered, no later.
+std::vector<Span> ReferenceEqualizer(const std::vector<short>& in, int channel, const EqualizerInit& init,
+                                     const EqualizerBands& bands) {
+  const size_t n = static_cast<size_t>(init.fftSize), half = n / 2;
+  const size_t frames = in.size() / 2;
+  const auto x = [&](size_t i) { return i < frames ? static_cast<double>(in[i * 2 + channel]) : 0.0; };
+  int bin[kEqualizerBandCount];
+  for (int b = 0; b < kEqualizerBandCount; ++b) {
+    bin[b] = static_cast<int>(static_cast<double>(n) * 0.5 / 22050 * init.centreHz[b] + 0.5);
+  }
+  std::vector<double> curve(half);
+  for (size_t k = 0; k < half; ++k) {
+    const int kk = static_cast<int>(k);
+    if (kk <= bin[0]) {
+      curve[k] = bands.gains[0];
+    } else if (kk >= bin[kEqualizerBandCount - 1]) {
+      curve[k] = bands.gains[kEqualizerBandCount - 1];
+    } else {
+      int c = 0;
+      while (!(bin[c] < kk && kk <= bin[c + 1])) ++c;
+      const double f = static_cast<double>(kk - bin[c]) / (bin[c + 1] - bin[c]);
+      curve[k] = bands.gains[c] + f * (bands.gains[c + 1] - bands.gains[c]);
+    }
+  }
+  // One frame's result, the input from `first` windowed from window place `offset`.
+  std::vector<std::complex<double>> a(n);
+  std::vector<double> frame(n), hann(n);
+  for (size_t i = 0; i < n; ++i) hann[i] = 0.5 - 0.5 * std::cos(2 * kPi * static_cast<double>(i) / static_cast<double>(n - 1));
+  const auto transform = [&](size_t first, size_t offset, size_t count) {
+    std::fill(a.begin(), a.end(), 0.0);
+    for (size_t i = 0; i < count; ++i) a[offset + i] = x(first + i) * hann[offset + i] / 32768;
+    Transform(a, false);
+    // Bin k by its own gain; the rule's walk from both ends gives the top bin the lowest band's.
+    for (size_t k = 0; k < half; ++k) {
+      a[k] *= curve[k];
+      if (k > 0) a[n - k] *= curve[k];
+    }
+    a[half] *= curve[0];
+    Transform(a, true);
+    for (size_t i = 0; i < n; ++i) frame[i] = Clip(a[i].real() / static_cast<double>(n) * 32768);
+  };
+  std::vector<Span> out(frames);
+  transform(0, half, half);
+  std::vector<double> tail(frame.begin() + static_cast<ptrdiff_t>(half), frame.end());
+  for (size_t at = 0; at < frames; at += half) {
+    transform(at, 0, n);
+    for (size_t k = 0; k < half && at + k < frames; ++k) {
+      const double v = Clip(tail[k] + frame[k]);
+      out[at + k] = {v, v};
+    }
+    std::copy(frame.begin() + static_cast<ptrdiff_t>(half), frame.end(), tail.begin());
+  }
+  return out;
+}
+
+int Check(int argc, char** argv) {
+  if (argc < 5) return kUsage;
+  std::vector<short> ours, in;
+  if (!ReadFile(argv[2], ours) || !ReadFile(argv[3], in) || in.size() % 2 != 0) return 1;
+  const std::string name = argv[4];
+  int i = 5;
+  std::vector<Span> expected[2];
+  if (name == "chorus" || name == "flange") {
+    ChorusFlangeParams p;
+    p.dryGainLeft = Arg(argv, i, argc);
+    p.wetGainLeft = Arg(argv, i, argc);
+    p.lfoHzLeft = Arg(argv, i, argc);
+    p.lfoPhaseDegLeft = Arg(argv, i, argc);
+    p.delayMsLeft = Arg(argv, i, argc);
+    p.depthMsLeft = Arg(argv, i, argc);
+    for (int c = 0; c < 2; ++c) expected[c] = ReferencePhaser(in, c, p);
+  } else if (name == "equalizer") {
+    EqualizerBands bands;
+    for (int b = 0; b < kEqualizerBandCount; ++b) {
+      bands.gains[b] = static_cast<float>(std::pow(10.0, Arg(argv, i, argc) / 20.0));
+    }
+    for (int c = 0; c < 2; ++c) expected[c] = ReferenceEqualizer(in, c, bench::ProgramBands(), bands);
+  } else {
+    std::fprintf(stderr, "no reference for %s\n", name.c_str());
+    return kUsage;
+  }
+  const size_t samples = std::min(ours.size(), in.size());
+  double worst = 0;
+  size_t differing = 0;
+  for (size_t s = 0; s < samples; ++s) {
+    const Span& e = expected[s % 2][s / 2];
+    const double off = std::max(e.least - ours[s], ours[s] - e.most) - kRounding;
+    if (off > 0) {
+      ++differing;
+      worst = std::max(worst, off);
+    }
+  }
+  std::printf("%.0f %zu %zu\n", std::ceil(worst), differing, samples);
+  return differing == 0 && ours.size() == in.size() ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -207,5 +401,6 @@ int main(int argc, char** argv) {
     return PrintReverbTaps(std::strtof(argv[2], nullptr), std::strtof(argv[3], nullptr));
   }
   if (argc == 4 && !std::strcmp(argv[1], "diff")) return Diff(argv[2], argv[3]);
+  if (argc >= 5 && !std::strcmp(argv[1], "check")) return Check(argc, argv);
   return Apply(argc, argv);
 }

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Echo and reverb, whose copies are plain delayed taps, through our chain and
 # through `sox ... echo` with the same taps (delay k x D, gain of tap k): wall
-# time of each (file in and out included, median of five runs), the ratio
-# ours/sox, and the largest sample difference. The same algorithm runs on both
+# time of each (file in and out included, median of five rounds in which the
+# three runs take turns), the ratio ours/sox, and the largest sample difference. The same algorithm runs on both
 # sides, so a difference beyond the rounding of the two (kBound below) fails
 # the run, and so does any difference between our threaded and inline runs.
 #
@@ -28,9 +28,10 @@ for effect in echo reverb; do
   soxtaps=()
   for k in "${!taps[@]}"; do soxtaps+=("$(( (k + 1) * delay ))" "${taps[$k]}"); done
   args=("$effect" $dry $gain $decay $delay)
-  ours=$(median_seconds "$dir/ours.raw" "$apply" --block $block "$dir/in.raw" "$dir/ours.raw" "${args[@]}")
-  ours_inline=$(median_seconds "$dir/ours-inline.raw" "$apply" --inline --block $block "$dir/in.raw" "$dir/ours-inline.raw" "${args[@]}")
-  theirs=$(median_seconds "$dir/sox.raw" sox -D "${raw[@]}" "$dir/in.raw" "${raw[@]}" "$dir/sox.raw" echo $dry 1 "${soxtaps[@]}")
+  { read -r ours; read -r ours_inline; read -r theirs; } < <(in_turns \
+    "$dir/ours.raw" "$apply" --block $block "$dir/in.raw" "$dir/ours.raw" "${args[@]}" -- \
+    "$dir/ours-inline.raw" "$apply" --inline --block $block "$dir/in.raw" "$dir/ours-inline.raw" "${args[@]}" -- \
+    "$dir/sox.raw" sox -D "${raw[@]}" "$dir/in.raw" "${raw[@]}" "$dir/sox.raw" echo $dry 1 "${soxtaps[@]}")
   read -r worst differing total < <("$apply" diff "$dir/ours.raw" "$dir/sox.raw")
   read -r same _ _ < <("$apply" diff "$dir/ours.raw" "$dir/ours-inline.raw")
   bound=$(bound_for "${#taps[@]}")
