@@ -8,7 +8,7 @@
 //   zelmo_apply diff A.raw B.raw                largest sample difference over the shorter file
 //   zelmo_apply check OURS.raw IN.raw EFFECT ARGS
 //                                               OURS against the effect worked out here
-//                                               plainly from IN (chorus, flange, equalizer;
+//                                               plainly from IN (reverb, chorus, flange, equalizer;
 //                                               stereo, the whole file at once, in double
 //                                               precision): prints the largest difference
 //                                               beyond rounding, the differing samples and
@@ -266,6 +266,33 @@ std::vector<Span> ReferencePhaser(const std::vector<short>& in, int channel, con
   return out;
 }
 
+// The reverb: the input, times the dry gain, with copies of it every second
+// half delay (the delay in samples halved, doubled), the gain falling by half
+// the decay step per half delay. Each copy is added on its own, so each may
+// round its own way: the slack grows by one a copy.
+std::vector<Span> ReferenceReverb(const std::vector<short>& in, int channel, const ReverbParams& p) {
+  const size_t frames = in.size() / 2;
+  const uint32_t half = static_cast<uint32_t>(p.delayMsLeft / 1000.0f * 44100.0f) >> 1;
+  std::vector<std::pair<size_t, double>> copies;
+  float u = p.reverbGainLeft;
+  for (uint32_t k = 0; u >= 0.001f; ++k) {
+    if (k & 1) copies.push_back({size_t{k + 1} * half, u});
+    const float next = std::trunc((u - p.decayLeft * p.reverbGainLeft * 0.5f) * 1000.0f + 0.5f) / 1000.0f;
+    if (!(next < u)) break;
+    u = next;
+  }
+  std::vector<Span> out(frames);
+  const double slack = static_cast<double>(copies.size());
+  for (size_t g = 0; g < frames; ++g) {
+    double v = p.dryGainLeft == 1.0f ? in[g * 2 + channel] : std::trunc(p.dryGainLeft * in[g * 2 + channel]);
+    for (const auto& [back, gain] : copies) {
+      if (g >= back) v += gain * in[(g - back) * 2 + channel];
+    }
+    out[g] = {static_cast<double>(Clip(v - slack)), static_cast<double>(Clip(v + slack))};
+  }
+  return out;
+}
+
 // An in-place radix-2 transform of complex values; inverse without the 1/N.
 void Transform(std::vector<std::complex<double>>& a, bool inverse) {
   const size_t n = a.size();
@@ -367,6 +394,13 @@ int Check(int argc, char** argv) {
     p.delayMsLeft = Arg(argv, i, argc);
     p.depthMsLeft = Arg(argv, i, argc);
     for (int c = 0; c < 2; ++c) expected[c] = ReferencePhaser(in, c, p);
+  } else if (name == "reverb") {
+    ReverbParams p;
+    p.dryGainLeft = Arg(argv, i, argc);
+    p.reverbGainLeft = Arg(argv, i, argc);
+    p.decayLeft = Arg(argv, i, argc);
+    p.delayMsLeft = Arg(argv, i, argc);
+    for (int c = 0; c < 2; ++c) expected[c] = ReferenceReverb(in, c, p);
   } else if (name == "equalizer") {
     EqualizerBands bands;
     for (int b = 0; b < kEqualizerBandCount; ++b) {

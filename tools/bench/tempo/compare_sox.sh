@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Times tarvex_stretch against sox on one 10-minute stereo file (a 441 Hz tone),
-# both pinned to the same core, and prints the ratio
+# both pinned to the same core and taking turns run by run, and prints the ratio
 # ours/sox per case (below 1: we are faster). sox's tempo factor is a speed,
 # so our tempo T is its 1/T; both use 82 ms windows, a 14 ms search and a
 # 12 ms overlap. Pitch runs twice on sox's side: its own `pitch` effect, and
@@ -39,18 +39,24 @@ rough_hz() { sox "${raw[@]}" "$1" -n stat 2>&1 | awk '/Rough   frequency/ {print
 # are measured against the input's estimate.
 input_hz=$(rough_hz "$input")
 
-# median_seconds command...: median wall time of RUNS runs after one warm-up.
-median_seconds() {
-  "$@" >/dev/null 2>&1
-  local times=()
-  for ((i = 0; i < runs; i++)); do
-    local start end
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1
-    end=$(date +%s%N)
-    times+=("$(( end - start ))")
+# in_turns "OURS" "SOX": the median wall time of RUNS runs of each after one
+# warm-up of each, the two taking turns run by run.
+in_turns() {
+  local -a commands=("$1" "$2") times=("" "")
+  for command in "${commands[@]}"; do eval "$command" >/dev/null 2>&1; done
+  for ((r = 0; r < runs; r++)); do
+    for i in 0 1; do
+      local start end
+      start=$(date +%s%N)
+      eval "${commands[$i]}" >/dev/null 2>&1
+      end=$(date +%s%N)
+      times[i]+="$(( end - start )) "
+    done
   done
-  printf '%s\n' "${times[@]}" | sort -n | sed -n "$(( (runs + 1) / 2 ))p" | awk '{printf "%.3f", $1 / 1e9}'
+  for i in 0 1; do
+    printf '%s\n' ${times[i]} | sort -n | sed -n "$(( (runs + 1) / 2 ))p" | awk '{printf "%.3f ", $1 / 1e9}'
+  done
+  echo
 }
 
 # check NAME FILE LENGTH_FACTOR FREQUENCY_FACTOR: length within one window
@@ -90,9 +96,7 @@ for entry in "${cases[@]}"; do
   # shellcheck disable=SC2086
   sox -D -V1 --single-threaded "${raw[@]}" "$input" "${raw[@]}" "$work/sox.raw" $theirs
   check "$name, sox" "$work/sox.raw" "$length" "$pitch"
-  # shellcheck disable=SC2086
-  a=$(median_seconds taskset -c "$core" "$stretch" $ours --quality "$quality" "$input" /dev/null)
-  # shellcheck disable=SC2086
-  b=$(median_seconds taskset -c "$core" sox -D -V1 --single-threaded "${raw[@]}" "$input" -t raw /dev/null $theirs)
+  read -r a b < <(in_turns "taskset -c $core $stretch $ours --quality $quality $input /dev/null" \
+    "taskset -c $core sox -D -V1 --single-threaded ${raw[*]} $input -t raw /dev/null $theirs")
   awk -v n="$name" -v a="$a" -v b="$b" 'BEGIN {printf "%-34s %10.3f %10.3f %8.3f\n", n, a, b, a / b}'
 done
