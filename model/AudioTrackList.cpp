@@ -362,17 +362,24 @@ int CAudioTrackList::MixAllTracks(int16_t* out, uint32_t position, uint32_t fram
     struct SpreadJob {
       MixJob mix;
       float pitch;
-    } spreadJob{job, pitch};
+      int16_t* block;
+    } spreadJob{job, pitch, mix};
     const auto readAndRender = [](void* context, size_t index) {
       auto& each = *static_cast<SpreadJob*>(context);
       each.mix.list->mixOrder_[index]->PrefetchBlock(each.mix.position, each.mix.frames, each.pitch, each.mix.bypass);
       RenderTrackForMix(&each.mix, index);
     };
-    workers_->Run(mixOrder_.size(), readAndRender, &spreadJob);
+    // The player adds each track in the mix order as soon as it and those
+    // before it are rendered, while the helpers finish the last ones.
+    const auto add = [](void* context, size_t index) {
+      auto& each = *static_cast<SpreadJob*>(context);
+      each.mix.list->mixOrder_[index]->AddForMix(each.block);
+    };
+    workers_->Run(mixOrder_.size(), readAndRender, &spreadJob, add);
   } else {
     for (size_t i = 0; i < mixOrder_.size(); ++i) RenderTrackForMix(&job, i);
+    for (CAudioTrack* t : mixOrder_) t->AddForMix(mix);
   }
-  for (CAudioTrack* t : mixOrder_) t->AddForMix(mix);
   if (masterEffects) {
     // Measured: handing the master chain's second channels to other threads
     // costs more in wake-ups than it saves, most of all on a busy machine.
