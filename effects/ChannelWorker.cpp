@@ -47,24 +47,35 @@ class CChannelCrew {
   }
   int Threads() const { return count_; }
 
+  // Offers the worker's channel to an idle member: false when none is idle.
   bool Hand(CChannelWorker* worker) {
     uint32_t idle = idle_.load(std::memory_order_acquire);
     while (idle != 0) {
       const uint32_t bit = idle & (~idle + 1);
       if (idle_.compare_exchange_weak(idle, idle & ~bit, std::memory_order_acq_rel)) {
-        Member& m = members_[std::countr_zero(bit)];
-        m.job = worker;
-        m.go.release();
+        const int index = std::countr_zero(bit);
+        worker->member_ = index;
+        members_[index].job.store(worker, std::memory_order_release);
+        members_[index].go.release();
         return true;
       }
     }
     return false;
   }
 
+  // Takes an offer back that its member has not started: true when the
+  // channel is the caller's again.
+  bool TakeBack(CChannelWorker* worker) {
+    CChannelWorker* offered = worker;
+    return members_[worker->member_].job.compare_exchange_strong(offered, nullptr, std::memory_order_acq_rel);
+  }
+
  private:
   struct Member {
     std::binary_semaphore go{0};
-    CChannelWorker* job = nullptr;  // written before go is released, read after it is acquired
+    // The offer: taken by the member when it wakes, or back by the caller
+    // when the member was too slow; whoever empties it runs the channel.
+    std::atomic<CChannelWorker*> job{nullptr};
     std::thread thread;
   };
 
@@ -88,10 +99,11 @@ class CChannelCrew {
     for (;;) {
       m.go.acquire();
       if (stopping_.load()) return;
-      CChannelWorker* worker = m.job;
-      worker->Run();
-      // Nothing of the worker is touched after this: its effect may go at once.
-      worker->done_.release();
+      if (CChannelWorker* worker = m.job.exchange(nullptr, std::memory_order_acq_rel)) {
+        worker->Run();
+        // Nothing of the worker is touched after this: its effect may go at once.
+        worker->done_.release();
+      }
       idle_.fetch_or(1u << index, std::memory_order_release);
     }
   }
@@ -122,6 +134,12 @@ void CChannelWorker::Signal() {
 void CChannelWorker::Wait() {
   if (!handedOver_) return;
   handedOver_ = false;
+  // A member the system has not run yet would keep the caller waiting for its
+  // wake-up: the caller runs the channel itself instead.
+  if (CChannelCrew::Instance().TakeBack(this)) {
+    Run();
+    return;
+  }
   done_.acquire();
 }
 

@@ -1,11 +1,13 @@
 // One channel of an effect's block, run beside the caller's.
 //
-// RunChannels hands every channel but the first to an idle thread of the
+// RunChannels offers every channel but the first to an idle thread of the
 // library's channel crew, runs the first on the calling thread (player or
-// edit) and waits for the rest. Between the hand-over and the wait the crew
-// thread owns that channel's samples and state, outside that window it
-// touches nothing; the semaphores order every write of one side before the
-// other side's reads, so no state needs atomics.
+// edit), then takes back every offer no crew thread has started yet and runs
+// those itself, and waits for the rest: a caller never waits for a crew thread
+// to be woken, only for a channel that is running. Whoever takes an offer owns
+// that channel's samples and state until it is done; the exchange on the offer
+// and the semaphores order every write of one side before the other side's
+// reads, so no state needs atomics.
 //
 // A channel runs on the caller instead when no crew thread is idle, when the
 // crew could not start, when its worker was made while workers run inline, or
@@ -32,9 +34,9 @@ class CChannelWorker {
   // Sets what the worker runs. False when workers are threaded but no crew
   // thread could start; the channel then runs on the caller.
   bool Start(Body body, void* owner, int channel);
-  // Hands the channel to an idle crew thread, or runs it here.
+  // Offers the channel to an idle crew thread, or runs it here.
   void Signal();
-  // Returns once a handed-over channel is done.
+  // Returns once the channel is done: run here when no crew thread took it.
   void Wait();
   bool IsThreaded() const { return threaded_; }
 
@@ -48,6 +50,7 @@ class CChannelWorker {
   int channel_ = 0;
   bool threaded_ = false;
   bool handedOver_ = false;  // the last Signal went to the crew (caller's side only)
+  int member_ = 0;           // the crew member it went to
   std::binary_semaphore done_{0};
 };
 
