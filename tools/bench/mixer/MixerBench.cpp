@@ -14,14 +14,19 @@
 // when the sources run out, so every block is a real one. Every block of every
 // variant is checked, outside the timing, against the same block of a
 // reference run on one thread with every effect inline (a hash of its
-// samples); a plain mix is also checked against the sum of its sources.
-// Files go to $TESSIRO_BENCH_FOLDER, else the temporary folder.
+// samples); a plain mix is also checked against the sum of its sources. A
+// block that takes longer than it plays would be a dropout on the device: the
+// variant fails. Files go to $TESSIRO_BENCH_FOLDER, else the temporary folder;
+// with $TESSIRO_BENCH_WINDOWS set, each variant appends the monotonic clock's
+// seconds at the start and end of its timed blocks to that file, for a trace
+// of the same run (mix-waits.sh).
 #include <benchmark/benchmark.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -164,6 +169,24 @@ double ProcessCpuSeconds() {
   return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
 }
 
+double MonotonicSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
+}
+
+void WriteWindow(const benchmark::State& state, double start, double end) {
+  const char* path = std::getenv("TESSIRO_BENCH_WINDOWS");
+  if (!path || !*path) return;
+  if (FILE* file = std::fopen(path, "a")) {
+    std::fprintf(file, "block:%lld/tempo:%lld/effects:%lld/helpers:%lld/inline:%lld/on_mix:%lld %.6f %.6f\n",
+                 static_cast<long long>(state.range(0)), static_cast<long long>(state.range(1)),
+                 static_cast<long long>(state.range(2)), static_cast<long long>(state.range(3)),
+                 static_cast<long long>(state.range(4)), static_cast<long long>(state.range(5)), start, end);
+    std::fclose(file);
+  }
+}
+
 uint64_t Hash(const std::vector<int16_t>& samples) {
   uint64_t h = 1469598103934665603ull;
   for (int16_t s : samples) h = (h ^ static_cast<uint16_t>(s)) * 1099511628211ull;
@@ -232,6 +255,8 @@ void BM_Mix(benchmark::State& state) {
   double wall = 0.0, cpu = 0.0;
   int64_t loud = 0, block = 0;
   bool sane = true, same = true;
+  int64_t late = 0;
+  const double windowStart = MonotonicSeconds();
   for (auto _ : state) {
     position = project.Next(position, blockFrames);
     const double cpu0 = ProcessCpuSeconds();
@@ -241,6 +266,7 @@ void BM_Mix(benchmark::State& state) {
     cpu += ProcessCpuSeconds() - cpu0;
     const double seconds = std::chrono::duration<double>(t1 - t0).count();
     wall += seconds;
+    late += seconds * 44100.0 > blockFrames;
     if (position == 0) {
       startSeconds = std::max(startSeconds, seconds);
     } else {
@@ -258,6 +284,7 @@ void BM_Mix(benchmark::State& state) {
     position += blockFrames;
     ++block;
   }
+  WriteWindow(state, windowStart, MonotonicSeconds());
   const double audio = static_cast<double>(state.iterations()) * blockFrames / 44100.0;
   if (!sane || loud < static_cast<int64_t>(state.iterations()) * blockFrames / 2) {
     state.SkipWithError("the mix is not what the tracks add up to");
@@ -265,6 +292,12 @@ void BM_Mix(benchmark::State& state) {
   }
   if (!same) {
     state.SkipWithError("the mix differs from the one-thread, all-inline reference");
+    return;
+  }
+  if (late > 0) {
+    static std::string why;
+    why = std::to_string(late) + " blocks took longer than they play: dropouts";
+    state.SkipWithError(why.c_str());
     return;
   }
   std::sort(blockSeconds.begin(), blockSeconds.end());
