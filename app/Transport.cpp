@@ -86,14 +86,9 @@ bool CProApp::RefuseDuringPlayback() {
   return true;
 }
 
-void CProApp::StopDevice(std::mutex* around) {
+void CProApp::StopDevice() {
   const uint32_t type = devices.GetLastStartType();
-  if (around) {
-    std::lock_guard<std::mutex> hold(*around);
-    devices.Stop();
-  } else {
-    devices.Stop();
-  }
+  devices.Stop();
   // A stop of playback only asks the player thread; until it has acted on it
   // a fill or an end of audio of this run may still come.
   if ((type == kPobixPlay || type == kPobixPlayAndRecord) && devices.player) {

@@ -301,7 +301,9 @@ void CProApp::StopLoopPreview() {
   mixing = 0;
   project.playing = 0;
   if (services.view.IsLevelWindowShown()) services.view.StopLevelMeters();
-  StopDevice(&previewLock);
+  // Not under the preview lock (see its declaration): the mixing flag is down
+  // already, and the segment is let go under the lock once the player has stopped.
+  StopDevice();
   if (!services.view.HasView()) ReportError(kSource, kLinePreviewStopNoView, "");
   services.view.StopLoopPlayhead();
   std::shared_ptr<CAudioSegment> segment;

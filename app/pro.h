@@ -491,6 +491,10 @@ class CProApp final : public ui::IMessageReceiver {
   EffectChainArray effectChains;
   std::array<std::shared_ptr<CAudioSegment>, kRecordSlots> recordSegments;
   COperationDialog progressWindow;
+  // Lock order: the device object's lock, then this one, never the other way.
+  // CPobix::Start fills the first buffers under its own lock on this thread,
+  // and the preview's fill takes this lock there; so nothing that holds this
+  // lock may call CPobix::Start or CPobix::Stop.
   std::mutex previewLock;
   CVorn metronome;
   CTarvex importConverter;
@@ -604,8 +608,7 @@ class CProApp final : public ui::IMessageReceiver {
   // Transport.
   // Stops the device and waits until no callback of the run can still come;
   // from then on the run's posted messages are stale.
-  // around: a lock held over the device's stop only (the preview's).
-  void StopDevice(std::mutex* around = nullptr);
+  void StopDevice();
   void ResetEffectChains();
   void StartPlayTimer();
   // The play start that Play and Record share (steps 3 and 4 of Play).
