@@ -64,7 +64,7 @@ std::vector<std::string> TrackTest::Arrangement() {
     CAudioTrack* t = nullptr;
     app->snippetClipboard->ResetIterator();
     while (app->snippetClipboard->GetNextTrack(&t) == 1 && t) {
-      for (const auto& s : t->Snippets().Snippets()) clipped += " " + std::to_string(s->GetIdentifier());
+      for (const auto& s : t->Snippets().Snippets()) clipped.append(" ").append(std::to_string(s->GetIdentifier()));
     }
   }
   lines.push_back(clipped);
