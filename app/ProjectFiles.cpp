@@ -49,6 +49,11 @@ std::string ProjectRefusalText(const std::string& path, const std::string& probl
   return "The project " + path + " cannot be opened: " + problem + ".";
 }
 
+std::string ReadOnlyProjectText(const std::string& path) {
+  return "Cannot save the project.  The file " + path +
+         " is read-only.\nWould you like to save the project under another name?";
+}
+
 void CProApp::OpenStartupProject(const std::string& commandLineProject) {
   if (!commandLineProject.empty()) {
     // A project that cannot be opened still leaves the program with one.

@@ -41,6 +41,9 @@ bool ReadProjectFile(const std::string& path, ProjectImage* image, std::string* 
 // The one message that refuses a project file: its path and what is wrong.
 std::string ProjectRefusalText(const std::string& path, const std::string& problem);
 
+// Save's refusal of a read-only project file, with the question that offers Save As.
+std::string ReadOnlyProjectText(const std::string& path);
+
 // Opens the progress window with text, also right after a cancelled one.
 void BeginProgress(COperationDialog& progress, const std::string& text);
 
@@ -54,8 +57,9 @@ std::string ProjectTitleOf(const std::string& path);
 
 // Writes bytes to path so that path holds either its old contents or all of
 // the new ones, whatever happens: a temporary file beside it, flushed to disk,
-// then renamed over it. false with errno set on failure; the old file is then
-// untouched and the temporary file removed.
+// then renamed over it. A symbolic link stays: the file it names is the one
+// replaced. A read-only file is not replaced. false with errno set on failure;
+// the old file is then untouched and the temporary file removed.
 bool WriteFileReplacing(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // Tests only: called between the complete temporary file and the rename; a

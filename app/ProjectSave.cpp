@@ -19,6 +19,7 @@
 namespace {
 
 constexpr size_t kMaxPathBytes = qvk::kPathBytes - 1;
+constexpr const char* kTemporarySuffix = ".tmp";
 
 std::function<bool(const std::string&)>& ReplaceFaultHook() {
   static std::function<bool(const std::string&)> hook;
@@ -130,11 +131,14 @@ bool CaptureChain(CZelmo* chain, const std::string& name, ProjectChainRecord* ou
 void SetReplaceFaultHookForTest(std::function<bool(const std::string&)> hook) { ReplaceFaultHook() = std::move(hook); }
 
 bool WriteFileReplacing(const std::string& path, const std::vector<uint8_t>& bytes) {
-  const std::string folder = platform::FolderOfPath(path);
-  const std::string name = NameOf(path);
+  // Through a link: the file it names, so that the link stays and that file gets the save.
+  const std::string target = platform::ReplacedFile(path);
+  const std::string folder = platform::FolderOfPath(target);
+  const std::string prefix =
+      platform::FittingUniquePrefix(folder, std::string(".").append(NameOf(target)).append("."), kTemporarySuffix);
   // What a killed save of this file left beside it.
-  platform::RemoveAbandonedUniqueFiles(folder, "." + name + ".", ".tmp");
-  const std::string temporary = platform::MakeUniqueFile(folder, "." + name + ".", ".tmp");
+  platform::RemoveAbandonedUniqueFiles(folder, prefix, kTemporarySuffix);
+  const std::string temporary = platform::MakeUniqueFile(folder, prefix, kTemporarySuffix);
   if (temporary.empty()) return false;
   platform::CTemporaryFileGuard guard(temporary);
   platform::CFile file;
@@ -152,7 +156,7 @@ bool WriteFileReplacing(const std::string& path, const std::vector<uint8_t>& byt
     errno = EIO;
     return false;
   }
-  if (!platform::ReplaceFileWith(temporary, path)) return false;
+  if (!platform::ReplaceFileWith(temporary, target)) return false;
   guard.Release();
   return true;
 }
@@ -322,6 +326,14 @@ bool CProApp::CaptureProjectImage(ProjectImage* image, std::string* problem) {
 int CProApp::SaveProject(const std::string& given) {
   if (RefuseDuringPlayback()) return status::kFaultReported;
   const std::string path = platform::AbsolutePath(given);
+  // The user keeps this file as it is: nothing moves, and another name is offered.
+  if (platform::IsReadOnlyFile(platform::ReplacedFile(path))) {
+    if (services.ui.MessageBox(ReadOnlyProjectText(path), ui::Icon::Information, ui::Buttons::YesNo) ==
+        ui::kAnswerYes) {
+      return OnFileSaveAs();
+    }
+    return status::kCancelled;
+  }
   std::string problem;
   ProjectImage image;
   std::vector<uint8_t> bytes;

@@ -162,6 +162,8 @@ class CProApp final : public ui::IMessageReceiver {
   int QuerySaveModified();
   // Writes the project to path (its audio moved from the temporary folder to
   // the data folder first); 1 saved, 3 refused or failed (said so, project still modified).
+  // A read-only file is not written: Save As is offered, and its result returned
+  // when taken; 2 when declined.
   int SaveProject(const std::string& path);
   // The file commands: New 32969, Open 32924, Save 32923, Save As 32935.
   int OnFileNew();

@@ -18,6 +18,8 @@ constexpr char kUniqueLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRS
 constexpr size_t kUniqueLength = 6;
 // The kernel gives up on longer chains of links (ELOOP) as well.
 constexpr int kMaxLinkHops = 40;
+// The longest file name of the usual Linux file systems.
+constexpr size_t kDefaultNameMax = 255;
 
 bool IsUniqueLetter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
@@ -63,6 +65,28 @@ std::string ReplacedFile(const std::string& path) {
     at = target[0] == '/' ? target : FolderOfPath(at) + "/" + target;
   }
   return at;
+}
+
+bool IsReadOnlyFile(const std::string& path) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) return false;
+  // The bits first: a user who may write anything still made this file read-only.
+  return (info.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+std::string CutAtCharacter(const std::string& text, size_t bytes) {
+  if (text.size() <= bytes) return text;
+  size_t end = bytes;
+  // Back to the first byte of the character the cut would split.
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  return text.substr(0, end);
+}
+
+std::string FittingUniquePrefix(const std::string& folder, const std::string& prefix, const std::string& suffix) {
+  const long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+  const size_t limit = longest > 0 ? static_cast<size_t>(longest) : kDefaultNameMax;
+  const size_t fixed = kUniqueLength + suffix.size();
+  return CutAtCharacter(prefix, limit > fixed ? limit - fixed : 0);
 }
 
 std::string MakeUniqueFile(const std::string& folder, const std::string& prefix, const std::string& suffix) {
@@ -112,6 +136,10 @@ int RemoveAbandonedUniqueFiles(const std::string& folder, const std::string& pre
 }
 
 bool ReplaceFileWith(const std::string& temporary, const std::string& destination) {
+  if (IsReadOnlyFile(destination)) {
+    errno = EACCES;
+    return false;
+  }
   const int fd = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   // The user chose who may read the file they replace; the new contents keep that.

@@ -18,6 +18,19 @@ std::string AbsolutePath(const std::string& path);
 // so that replacing it keeps the link.
 std::string ReplacedFile(const std::string& path);
 
+// True when path names a file the user keeps from being written: no write
+// permission for anyone, none for this process, or a read-only file system.
+// False for a file that does not exist.
+bool IsReadOnlyFile(const std::string& path);
+
+// text cut to at most bytes, never inside a UTF-8 character.
+std::string CutAtCharacter(const std::string& text, size_t bytes);
+
+// prefix, cut where needed, so that "<prefix>XXXXXX<suffix>" still fits the
+// longest file name of folder's file system: a temporary name beside a file
+// whose own name is near that limit. Give the answer to both calls below.
+std::string FittingUniquePrefix(const std::string& folder, const std::string& prefix, const std::string& suffix);
+
 // Creates a new empty file "<folder>/<prefix>XXXXXX<suffix>" with a unique name
 // and the permissions a new file gets (0666 less the umask); returns its path,
 // "" on failure (errno set).
@@ -30,8 +43,8 @@ int RemoveAbandonedUniqueFiles(const std::string& folder, const std::string& pre
 
 // Flushes the complete temporary file to disk and renames it over destination
 // (give it ReplacedFile's answer), which keeps the permission bits an existing
-// destination had. On failure (errno set) the destination is as it was and
-// temporary still exists.
+// destination had. A read-only destination is never replaced (EACCES). On
+// failure (errno set) the destination is as it was and temporary still exists.
 bool ReplaceFileWith(const std::string& temporary, const std::string& destination);
 
 // Removes a temporary file when it goes out of scope, unless released. While it

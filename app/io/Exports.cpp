@@ -21,6 +21,11 @@ constexpr const char* kWaveExtension = "wav";
 constexpr const char* kMp3Extension = "mp3";
 constexpr const char* kExportFilters = "wav (*.wav);;mp3 (*.mp3)";
 
+// The refusal of an export to a file the user keeps as it is.
+std::string ReadOnlyExportText(const std::string& path) {
+  return "Cannot write the audio file.  The file " + path + " is read-only.\nPlease choose another name.";
+}
+
 struct ExportFile {
   std::string path;
   AudioFileType type;
@@ -39,14 +44,19 @@ std::optional<ExportFile> ChooseExportFile(CProApp& app, AudioFileType only, con
   chooser.defaultExtension = only == AudioFileType::Mp3 ? kMp3Extension : kWaveExtension;
   chooser.initialPath = app.audioFolder;
   if (!proposedTitle.empty()) chooser.initialPath += "/" + proposedTitle + "." + chooser.defaultExtension;
-  const std::optional<std::string> chosen = app.services.ui.ChooseFile(chooser);
-  if (!chosen || chosen->empty()) return std::nullopt;
-  ExportFile file{platform::AbsolutePath(*chosen), AudioFileTypeOf(*chosen)};
-  if (file.type == AudioFileType::None || (only != AudioFileType::None && file.type != only)) {
-    file.type = only == AudioFileType::Mp3 ? AudioFileType::Mp3 : AudioFileType::Wave;
-    file.path += std::string(".") + (file.type == AudioFileType::Mp3 ? kMp3Extension : kWaveExtension);
+  for (;;) {
+    const std::optional<std::string> chosen = app.services.ui.ChooseFile(chooser);
+    if (!chosen || chosen->empty()) return std::nullopt;
+    ExportFile file{platform::AbsolutePath(*chosen), AudioFileTypeOf(*chosen)};
+    if (file.type == AudioFileType::None || (only != AudioFileType::None && file.type != only)) {
+      file.type = only == AudioFileType::Mp3 ? AudioFileType::Mp3 : AudioFileType::Wave;
+      file.path += std::string(".") + (file.type == AudioFileType::Mp3 ? kMp3Extension : kWaveExtension);
+    }
+    // Told before the audio is rendered; the encoders would not replace it either.
+    if (!platform::IsReadOnlyFile(platform::ReplacedFile(file.path))) return file;
+    app.services.ui.Inform(ReadOnlyExportText(file.path));
+    chooser.initialPath = file.path;
   }
-  return file;
 }
 
 // The WAV format to write, offered as the audio's own.

@@ -122,8 +122,9 @@ PresetFileContents ReadPresetFile(const std::string& path, const std::string& ke
 }
 
 bool WritePresetFile(const std::string& path, const std::vector<CPresetRecord>& records) {
-  platform::CTemporaryFileGuard temporary(
-      platform::MakeUniqueFile(platform::FolderOfPath(platform::AbsolutePath(path)), ".presets", ".tmp"));
+  // Through a link: the file it names is replaced, and the link stays.
+  const std::string target = platform::ReplacedFile(platform::AbsolutePath(path));
+  platform::CTemporaryFileGuard temporary(platform::MakeUniqueFile(platform::FolderOfPath(target), ".presets", ".tmp"));
   if (temporary.Path().empty()) return false;
   platform::CFile file;
   if (!file.Open(temporary.Path(), platform::CFile::Mode::Create)) return false;
@@ -131,7 +132,7 @@ bool WritePresetFile(const std::string& path, const std::vector<CPresetRecord>& 
     const auto size = static_cast<int64_t>(record.Bytes().size());
     if (file.Write(record.Bytes().data(), record.Bytes().size()) != size) return false;
   }
-  if (!file.Close() || !platform::ReplaceFileWith(temporary.Path(), path)) return false;
+  if (!file.Close() || !platform::ReplaceFileWith(temporary.Path(), target)) return false;
   temporary.Release();
   return true;
 }

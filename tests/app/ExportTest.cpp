@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <mutex>
 
@@ -178,6 +181,38 @@ TEST_F(ExportTest, ACancelledOrFailedExportLeavesTheExistingFileAsItWas) {
   EXPECT_EQ(Reports().Take().size(), 1u);
   EXPECT_EQ(ReadBytes(audio / "keep.wav"), kept);
   EXPECT_EQ(TempAudio(), before);
+}
+
+// A read-only file is the user's to keep: the export says so before it renders
+// and asks for another name; the one chosen then gets the audio.
+TEST_F(ExportTest, AReadOnlyFileIsNotExportedOverAndAnotherNameIsAsked) {
+  const std::vector<uint8_t> kept(1000, 0x42);
+  const std::string locked = audio / "locked.wav";
+  WriteBytes(locked, kept);
+  ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
+  const std::string link = audio / "to-locked.wav";
+  ASSERT_EQ(::symlink(locked.c_str(), link.c_str()), 0);
+  const std::vector<int16_t> mono = Staircase(50000, 1);
+  app->SetEditorIndependentAudio(MakeSegment(mono, 1));
+  for (const std::string& refused : {locked, link}) {
+    SCOPED_TRACE(refused);
+    const std::string other = audio / "other.wav";
+    std::remove(other.c_str());
+    seams.ui.ExpectFile(refused);
+    seams.ui.ExpectBox("Cannot write the audio file.  The file " + refused +
+                       " is read-only.\nPlease choose another name.");
+    EXPECT_EQ(Write(&CProApp::ExportCurrentAudioAsAudioFile, other, Quality{1, 44100, 16}), status::kDone);
+    EXPECT_EQ(seams.ui.FileChoosers().back().initialPath, refused);
+    EXPECT_EQ(ReadBack(other), mono);
+    EXPECT_EQ(ReadBytes(locked), kept);
+  }
+  // Cancelled at the second name: nothing is written anywhere.
+  seams.ui.ExpectFile(locked);
+  seams.ui.ExpectBoxWhere([](const std::string& text) { return text.find("read-only") != std::string::npos; });
+  seams.ui.ExpectFile(std::nullopt);
+  EXPECT_EQ(app->ExportCurrentAudioAsAudioFile(), status::kNothingDone);
+  EXPECT_EQ(ReadBytes(locked), kept);
+  ::chmod(locked.c_str(), 0644);
 }
 
 TEST_F(ExportTest, MixdownToTrackRendersTheTickedTracksOntoTheTarget) {

@@ -116,6 +116,38 @@ TEST(FileReplace, UniqueFilesAreNewEachTimeWithUsualPermissions) {
   EXPECT_TRUE(platform::MakeUniqueFile(folder / "missing", "x", "").empty());
 }
 
+TEST(FileReplace, AReadOnlyFileIsNeverReplaced) {
+  CTempFolder folder;
+  const std::string doc = folder / "doc";
+  for (const mode_t mode : {0444, 0000, 0644, 0200}) {
+    SCOPED_TRACE(mode);
+    const bool readOnly = (mode & 0222) == 0;
+    tessiro::test::WriteBytes(doc, {'o', 'l', 'd'});
+    ASSERT_EQ(::chmod(doc.c_str(), mode), 0);
+    tessiro::test::WriteBytes(folder / "new", {'n', 'e', 'w'});
+    EXPECT_EQ(platform::IsReadOnlyFile(doc), readOnly);
+    errno = 0;
+    EXPECT_EQ(platform::ReplaceFileWith(folder / "new", doc), !readOnly);
+    EXPECT_EQ(platform::FileExists(folder / "new"), readOnly);
+    if (readOnly) {
+      EXPECT_EQ(errno, EACCES);
+    }
+    ::chmod(doc.c_str(), 0644);
+    EXPECT_EQ(tessiro::test::ReadBytes(doc)[0], readOnly ? 'o' : 'n');
+  }
+  EXPECT_FALSE(platform::IsReadOnlyFile(folder / "missing")) << "a new file is no read-only one";
+}
+
+TEST(FileReplace, TextIsCutOnACharacterNeverInsideOne) {
+  const std::string e = "\xC3\xA9", euro = "\xE2\x82\xAC";
+  const struct {
+    std::string text;
+    size_t bytes;
+    std::string cut;
+  } cuts[] = {{"abcd", 3, "abc"}, {"a" + e, 2, "a"}, {"a" + e, 3, "a" + e}, {e + euro, 4, e}, {"abc", 0, ""}};
+  for (const auto& c : cuts) EXPECT_EQ(platform::CutAtCharacter(c.text, c.bytes), c.cut) << c.text << " " << c.bytes;
+}
+
 TEST(FileReplace, ReplacementTakesPlaceOnlyWhenItCanComplete) {
   CTempFolder folder;
   tessiro::test::WriteBytes(folder / "doc", {'o', 'l', 'd'});
