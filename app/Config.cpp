@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "AudioFolder.h"
 #include "BrowseFolderDialog.h"
 #include "File.h"
 #include "FileReplace.h"
@@ -50,38 +51,40 @@ bool CProApp::LoadConfig() {
     ReportError(kSource, kLineShortRead, message);
     return false;
   }
-  audioFolderAbandoned_ = !EnsureWritableAudioFolder();
+  configFilled_ = true;
+  audioFolderAbandoned_ = !TakeUsableAudioFolder(config.GetAudioFolder());
   return true;
 }
 
-bool CProApp::EnsureWritableAudioFolder() {
-  while (!CanWriteToFolder(config.GetAudioFolder().c_str())) {
-    char text[600];
-    std::snprintf(text, sizeof text, "Error: Audio Path %s is invalid.  Please choose a new audio directory.",
-                  config.GetAudioFolder().c_str());
-    services.ui.MessageBox(text, ui::Icon::Error, ui::Buttons::Ok);
+bool CProApp::TakeUsableAudioFolder(std::string folder) {
+  for (FolderCheck check; (check = CheckAudioFolder(folder)) != FolderCheck::Accepted;) {
+    services.ui.MessageBox(FolderRefusalText(folder, check), ui::Icon::Error, ui::Buttons::Ok);
     std::string chosen = platform::DefaultAudioFolder();
     // Without a folder there is nowhere to record to; the user may still leave, told why.
     if (CBrowseFolderDialog(services.ui).BrowseForFolder(chosen) != 1) {
       services.ui.MessageBox(kNoAudioFolderText, ui::Icon::Error, ui::Buttons::Ok);
       return false;
     }
-    config.SetAudioFolder(chosen);
+    folder = chosen;
   }
-  return true;
+  return config.SetAudioFolder(folder);
 }
 
 void CProApp::SaveConfig() {
+  if (!configFilled_) return;
   config.useTrackColors = useTrackColors;
   uint8_t image[ProConfig::kBytes];
   config.Serialize(image);
   const std::string path = GetConfigPath();
-  const std::string folder = platform::FolderOfPath(path);
-  platform::CreateFolder(folder);
-  // The old file stays whole until the new one is complete on disk.
-  platform::CTemporaryFileGuard temporary(platform::MakeUniqueFile(folder, ".qvk.cfg-", ".tmp"));
+  platform::CreateFolder(platform::FolderOfPath(path));
+  // Through a link: the file it names gets the settings, and the link stays.
+  const std::string target = platform::ReplacedFile(path);
+  // The old file stays whole until the new one is complete on disk; a
+  // read-only one is not replaced at all.
+  platform::CTemporaryFileGuard temporary(
+      platform::MakeUniqueFile(platform::FolderOfPath(target), ".qvk.cfg-", ".tmp"));
   bool written = !temporary.Path().empty() && WriteWhole(temporary.Path(), image, sizeof image) &&
-                 platform::ReplaceFileWith(temporary.Path(), path);
+                 platform::ReplaceFileWith(temporary.Path(), target);
   if (written) {
     temporary.Release();
     return;

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "AudioFolder.h"
 #include "File.h"
 #include "FileReplace.h"
 #include "Folders.h"
@@ -159,11 +160,15 @@ bool CProApp::InitInstance(const StartupOptions& options) {
       folder = chosen->audioPath;
       device = chosen->outputDevice;
     }
-    platform::CreateFolder(folder);
+    // A folder too long to be kept is neither made nor cut: it is asked for again below.
+    if (CheckAudioFolderLength(folder) == FolderCheck::Accepted) platform::CreateFolder(folder);
     config.ApplyFirstStartDefaults(folder, device);
+    configFilled_ = true;
     if (IsDevicePresent("M-AUDIO")) services.ui.Request(MAudioFoundRequest{});
+    if (!TakeUsableAudioFolder(folder)) return false;
+  } else if (audioFolderAbandoned_) {
+    return false;
   }
-  if (audioFolderAbandoned_ || !EnsureWritableAudioFolder()) return false;
 
   progressWindow.SetMessage("Performing Initialization...", 1);
   progressWindow.Begin();

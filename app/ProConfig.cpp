@@ -20,10 +20,10 @@ std::string ProConfig::GetAudioFolder() const {
 }
 
 bool ProConfig::SetAudioFolder(const std::string& folder) {
+  if (folder.size() > kAudioFolderChars) return false;
   audioFolder.fill(0);
-  size_t n = folder.size() < kAudioFolderChars ? folder.size() : kAudioFolderChars;
-  std::memcpy(audioFolder.data(), folder.data(), n);
-  return n == folder.size();
+  std::memcpy(audioFolder.data(), folder.data(), folder.size());
+  return true;
 }
 
 void ProConfig::ApplyFirstStartDefaults(const std::string& folder, int32_t device) {

@@ -65,7 +65,8 @@ struct ProConfig {
   int32_t metronomeVolume = 0;
 
   std::string GetAudioFolder() const;
-  // Cut to 260 characters; false when it had to be cut.
+  // false, and the record as it was, for a folder longer than 260 bytes:
+  // a cut would name another folder.
   bool SetAudioFolder(const std::string& folder);
 
   // The first-start defaults; fields the defaults do not name keep their value.

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "AudioFolder.h"
 #include "Folders.h"
 #include "Generic.h"
 #include "ReportErrorDll.h"
@@ -164,10 +165,14 @@ int CProApp::OnApplicationSettings() {
 
   ApplyOutputSettings(answer->outputDevice, std::clamp(answer->bufferLevel, 1, 8) * AppSettingsRequest::kBufferUnitFrames);
 
-  if (answer->audioPath != audioFolder && !answer->audioPath.empty()) {
-    // The dialog took only a folder it could write to; the program's subfolders go under it.
+  const bool folderKept = answer->audioPath.empty() || answer->audioPath == audioFolder;
+  const FolderCheck folderCheck = folderKept ? FolderCheck::Accepted : CheckAudioFolder(answer->audioPath);
+  if (folderCheck != FolderCheck::Accepted) {
+    // The dialog takes only a usable folder; whatever else comes is refused here, the old one kept.
+    services.ui.MessageBox(FolderRefusalText(answer->audioPath, folderCheck), ui::Icon::Error);
+  } else if (!folderKept && config.SetAudioFolder(answer->audioPath)) {
+    // The program's subfolders go under it.
     audioFolder = answer->audioPath;
-    config.SetAudioFolder(audioFolder);
     tempFolder = audioFolder + "/qvk_temp";
     dataFolder = audioFolder + "/qvk_data";
     platform::CreateFolder(tempFolder);

@@ -123,11 +123,14 @@ class CProApp final : public ui::IMessageReceiver {
   std::string GetConfigPath() const;
   bool ConfigExists() const;
   bool LoadConfig();
+  // Nothing is written before the record was read or a first start filled it.
   void SaveConfig();
   void ApplyQualityPreset(int level);
-  // Asks for a new audio folder until the configuration's one can be written.
-  // false when the user gave up choosing one (start-up then ends, saying why).
-  bool EnsureWritableAudioFolder();
+  // Takes folder into the configuration once it is one the program can use
+  // (it can be written, and it fits the configuration and the project files),
+  // asking for another until then. false when the user gave up choosing one
+  // (start-up then ends, saying why); the configuration is then as it was.
+  bool TakeUsableAudioFolder(std::string folder);
   static constexpr const char* kNoAudioFolderText =
       "Tessiro cannot run without an audio folder it can write to, so it will close now.\n\n"
       "Start it again to choose a folder for your recordings.";
@@ -590,6 +593,10 @@ class CProApp final : public ui::IMessageReceiver {
 
   bool firstStart_ = false;
   bool audioFolderAbandoned_ = false;
+  // The record holds settings to keep: read whole, or filled by a first start.
+  // Until then there is nothing to save (an empty record would be taken for
+  // a configuration with no audio folder).
+  bool configFilled_ = false;
   friend void NoteCreatedAudio(void* app, const CAudioSegment& segment);
   CAudioJournal audioJournal_;
 

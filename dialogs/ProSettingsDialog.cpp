@@ -165,8 +165,9 @@ void CProSettingsDialog::Browse() {
     const std::optional<std::string> chosen = browsing_.chooseFolder(from);
     // A cancel keeps the folder the dialog had, which was usable.
     if (!chosen || chosen->empty()) break;
-    if (form_.OnFolderChosen(*chosen) == forms::FolderCheck::Accepted) break;
-    if (browsing_.tell) browsing_.tell(forms::InvalidFolderText(*chosen), true);
+    const FolderCheck check = form_.OnFolderChosen(*chosen);
+    if (check == FolderCheck::Accepted) break;
+    if (browsing_.tell) browsing_.tell(FolderRefusalText(*chosen, check), true);
     from = *chosen;
   }
   Render();

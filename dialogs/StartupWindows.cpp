@@ -119,14 +119,31 @@ CInitWindow2::CInitWindow2(const InitDialog2Request& request, StartupServices se
 
 void CInitWindow2::Browse() {
   if (!services_.browseFolder) return;
-  form_.ApplyBrowsed(services_.browseFolder(form_.AudioPath()));
+  std::string from = form_.AudioPath();
+  for (;;) {
+    const std::optional<std::string> chosen = services_.browseFolder(from);
+    const FolderCheck check = form_.ApplyBrowsed(chosen);
+    if (check == FolderCheck::Accepted) break;
+    Refuse(FolderRefusalText(*chosen, check));
+    from = *chosen;
+  }
   path_->setText(QString::fromStdString(form_.AudioPath()));
 }
 
 void CInitWindow2::accept() {
-  // A folder that cannot be made is refused again by the core, which says why.
-  form_.OnOK();
+  // A folder that cannot be made is refused again by the core, which says why;
+  // one too long to be kept stays here to be changed.
+  const FolderCheck check = form_.OnOK();
+  if (check == FolderCheck::TooLong) {
+    Refuse(FolderRefusalText(form_.AudioPath(), check));
+    path_->setFocus();
+    return;
+  }
   QDialog::accept();
+}
+
+void CInitWindow2::Refuse(const std::string& text) {
+  if (services_.refuse) services_.refuse(text);
 }
 
 CNoticeWindow::CNoticeWindow(const forms::NoticeForm& notice, QWidget* parent) : QDialog(parent) {

@@ -22,6 +22,8 @@ struct StartupServices {
   std::function<QWidget*()> parent;  // the window the dialogs are shown over
   // The folder browser of "Browse...": the chosen folder, nothing on cancel.
   std::function<std::optional<std::string>(const std::string& initial)> browseFolder;
+  // A refusal with the stop icon (a folder the page does not take).
+  std::function<void(const std::string& text)> refuse;
   // Instead of the modal loop when set: acts on the window and closes it (the tests).
   std::function<void(QDialog&)> run;
 };
@@ -41,6 +43,7 @@ class CInitWindow2 : public QDialog {
 
  private:
   void Browse();
+  void Refuse(const std::string& text);
 
   forms::CInitDialog2 form_;
   StartupServices services_;

@@ -247,6 +247,7 @@ void CProgram::RegisterDialogs() {
   dialogs::StartupServices startup;
   startup.parent = [this]() -> QWidget* { return frame_.get(); };
   startup.browseFolder = [this](const std::string& initial) { return BrowseFolder(initial); };
+  startup.refuse = [this](const std::string& text) { ui_.MessageBox(text, ui::Icon::Error); };
   dialogs::AnswerStartupRequests(ui_.Handlers(), startup);
   dialogs::AnswerNoticeRequests(ui_.Handlers(), startup);
   recordingWindows_ = std::make_unique<dialogs::CRecordingWindows>(

@@ -2,18 +2,7 @@
 
 #include <algorithm>
 
-#include "Generic.h"
-
 namespace forms {
-
-FolderCheck CheckAudioFolder(const std::string& folder) {
-  if (folder.empty() || folder.size() > kMaxAudioFolderChars) return FolderCheck::NotUsable;
-  return CanWriteToFolder(folder.c_str()) ? FolderCheck::Accepted : FolderCheck::NotUsable;
-}
-
-std::string InvalidFolderText(const std::string& folder) {
-  return "Error: Audio Path " + folder + " is invalid.  Please choose a new audio directory.";
-}
 
 AppSettingsForm::AppSettingsForm(const AppSettingsRequest& request)
     : outputs_(request.outputDevices), initialBufferFrames_(request.bufferFrames) {

@@ -1,26 +1,15 @@
 // "Application Settings": the program's settings as the dialog holds them
-// while it is open, and the check of a chosen audio folder.
+// while it is open.
 #pragma once
 
 #include <array>
 #include <string>
 #include <vector>
 
+#include "AudioFolder.h"
 #include "requests/SettingsRequests.h"
 
 namespace forms {
-
-// Longest audio folder whose audio paths still fit the project file's 260-character
-// fields: "/qvk_data/QRVD_<14 digits>_<up to 10 digits>.pcm" is 44 characters.
-constexpr size_t kMaxAudioFolderChars = 260 - 44;
-
-enum class FolderCheck {
-  Accepted,
-  NotUsable,  // cannot be written, or too long for the project files
-};
-
-FolderCheck CheckAudioFolder(const std::string& folder);
-std::string InvalidFolderText(const std::string& folder);
 
 class AppSettingsForm {
  public:

@@ -60,11 +60,17 @@ void CInitDialog2::SelectOutputDevice(int index) {
   if (index >= 0 && static_cast<size_t>(index) < outputDevices_.size()) outputDevice_ = index;
 }
 
-void CInitDialog2::ApplyBrowsed(const std::optional<std::string>& chosen) {
-  if (chosen && !chosen->empty()) audioPath_ = *chosen;
+FolderCheck CInitDialog2::ApplyBrowsed(const std::optional<std::string>& chosen) {
+  if (!chosen || chosen->empty()) return FolderCheck::Accepted;
+  const FolderCheck check = CheckAudioFolderLength(*chosen);
+  if (check == FolderCheck::Accepted) audioPath_ = *chosen;
+  return check;
 }
 
-bool CInitDialog2::OnOK() { return !audioPath_.empty() && platform::CreateFolder(audioPath_); }
+FolderCheck CInitDialog2::OnOK() {
+  if (CheckAudioFolderLength(audioPath_) == FolderCheck::TooLong) return FolderCheck::TooLong;
+  return !audioPath_.empty() && platform::CreateFolder(audioPath_) ? FolderCheck::Accepted : FolderCheck::NotUsable;
+}
 
 InitDialog2Request::Result CInitDialog2::Result() const {
   InitDialog2Request::Result result;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "AudioFolder.h"
 #include "requests/StartupRequests.h"
 
 namespace forms {
@@ -54,12 +55,14 @@ class CInitDialog2 {
 
   const std::string& AudioPath() const { return audioPath_; }
   void SetAudioPath(const std::string& typed) { audioPath_ = typed; }
-  // The folder browser's answer: a chosen folder replaces the path, a cancel keeps it.
-  void ApplyBrowsed(const std::optional<std::string>& chosen);
+  // The folder browser's answer: a chosen folder replaces the path, a cancel
+  // keeps it. A folder too long to be kept is refused (TooLong, path kept).
+  FolderCheck ApplyBrowsed(const std::optional<std::string>& chosen);
 
-  // OK: makes the folder (an existing one is fine). False when it could not
-  // be made; the core checks the folder again before it uses it.
-  bool OnOK();
+  // OK: refuses a path too long to be kept (TooLong, nothing made); otherwise
+  // makes the folder (an existing one is fine): NotUsable when it could not be
+  // made, which the core asks about again before it uses the folder.
+  FolderCheck OnOK();
   InitDialog2Request::Result Result() const;
 
  private:

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "AppFixture.h"
+#include "AudioFolder.h"
 #include "BrowseFolderDialog.h"
 #include "ByteFields.h"
 #include "Folders.h"
@@ -271,6 +272,96 @@ TEST_F(AppTest, AFailedSaveKeepsTheOldConfigurationAndSaysSo) {
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(reports[0].report.line, 20086);
   EXPECT_EQ(reports[0].report.message, "Failed to write to Quillon config file (" + ConfigPath() + ")");
+}
+
+TEST_F(AppTest, AProgramThatEndsBeforeItsStartWritesNoConfiguration) {
+  MakeApp();
+  Stop();
+  EXPECT_FALSE(platform::FileExists(ConfigPath())) << "an empty record would pass for settings with no audio folder";
+  ExpectFirstStart(audio.Path());
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(app->IsFirstStart());
+}
+
+TEST_F(AppTest, TheConfigurationIsWrittenThroughALinkAndNeverOverAReadOnlyFile) {
+  const std::string kept = audio / "settings/kept.cfg";
+  ASSERT_TRUE(platform::CreateFolder(audio / "settings"));
+  for (const bool readOnly : {false, true}) {
+    SCOPED_TRACE(readOnly ? "read-only" : "a link");
+    WriteConfig(audio.Path(), [](ProConfig& c) { c.metronomeVolume = 21; });
+    std::rename(ConfigPath().c_str(), kept.c_str());
+    ASSERT_EQ(::symlink(kept.c_str(), ConfigPath().c_str()), 0);
+    if (readOnly) {
+      ASSERT_EQ(::chmod(kept.c_str(), 0444), 0);
+    }
+    const std::vector<uint8_t> before = ReadFile(kept);
+    ASSERT_TRUE(Start());
+    app->config.metronomeVolume = 44;
+    Stop();
+    char text[4096] = {};
+    EXPECT_GT(::readlink(ConfigPath().c_str(), text, sizeof text - 1), 0) << "the link stays a link";
+    EXPECT_EQ(std::string(text), kept);
+    const std::vector<uint8_t> after = ReadFile(kept);
+    ASSERT_EQ(after.size(), 1264u);
+    EXPECT_EQ(U32At(after, ProConfig::kOffMetronomeVolume), readOnly ? 21u : 44u);
+    std::vector<RecordedReport> reports = Reports().Take();
+    ASSERT_EQ(reports.size(), readOnly ? 1u : 0u);
+    if (readOnly) {
+      EXPECT_EQ(reports[0].report.message, "Failed to write to Quillon config file (" + ConfigPath() + ")");
+      EXPECT_EQ(after, before);
+    }
+    ::chmod(kept.c_str(), 0644);
+    std::remove(ConfigPath().c_str());
+  }
+}
+
+// A folder longer than the program can keep is refused with its own message
+// and asked for again; never cut (a cut names another folder, or falls inside
+// a character). The chosen folder then goes into the configuration whole.
+TEST_F(AppTest, AnAudioFolderTooLongToKeepIsAskedForAgainAtTheFirstStart) {
+  const std::string base = audio.Path();
+  const auto filled = [&base](size_t bytes, const std::string& tail) {
+    return base + "/" + std::string(bytes - base.size() - 1 - tail.size(), 'x') + tail;
+  };
+  std::string dots = base;
+  while (dots.size() < ProConfig::kAudioFolderChars) dots += "/.";
+  dots.resize(ProConfig::kAudioFolderChars);
+  const struct {
+    const char* name;
+    std::string folder;
+  } cases[] = {
+      {"one byte over the limit", filled(kMaxAudioFolderBytes + 1, "")},
+      // Its first 260 bytes name the test's own folder, where the cut put the program's folders.
+      {"a cut that names another folder", dots + "/deeper"},
+      {"a cut inside a character", filled(ProConfig::kAudioFolderChars + 1, "\xC3\xA9")},
+  };
+  const std::string chosen = audio / "chosen";
+  ASSERT_TRUE(platform::CreateFolder(chosen));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ExpectFirstStart(c.folder);
+    seams.ui.ExpectBox(TooLongFolderText(c.folder));
+    seams.ui.ExpectFolder(chosen);
+    ASSERT_TRUE(Start());
+    seams.ui.CheckDone();
+    EXPECT_EQ(seams.ui.Boxes().back().icon, ui::Icon::Error);
+    EXPECT_EQ(app->audioFolder, chosen);
+    EXPECT_TRUE(platform::FolderExists(chosen + "/qvk_temp"));
+    EXPECT_FALSE(platform::FolderExists(base + "/qvk_temp"));
+    EXPECT_FALSE(platform::FolderExists(c.folder)) << "a folder refused is not made";
+    Stop();
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(ReadFile(ConfigPath()).data() + ProConfig::kOffAudioFolder)),
+              chosen);
+    std::remove(ConfigPath().c_str());
+  }
+  // A configuration an older version wrote with such a folder: asked for again at start.
+  const std::string stored = filled(250, "");
+  ASSERT_TRUE(platform::CreateFolder(stored));
+  WriteConfig(stored);
+  seams.ui.ExpectBox(TooLongFolderText(stored));
+  seams.ui.ExpectFolder(audio.Path());
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(app->audioFolder, audio.Path());
 }
 
 TEST_F(AppTest, TheMAudioNoticeFollowsTheFirstStartPagesWhenSuchADeviceIsPresent) {

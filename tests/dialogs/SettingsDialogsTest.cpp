@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <fstream>
 
+#include "Folders.h"
 #include "ProSettingsDialog.h"
 #include "DialogDriving.h"
 #include "MixdownDialog.h"
@@ -105,7 +106,11 @@ TEST(SettingsDialogs, BrowseAsksAgainUntilTheFolderCanBeWritten) {
   std::vector<std::string> told;
   const std::string notAFolder = folder / "take.pcm";
   std::ofstream(notAFolder) << "not a folder";
-  std::vector<std::optional<std::string>> answers = {std::string("/no/such/folder"), notAFolder, folder.Path()};
+  // Writable, but too long to be kept whole.
+  const std::string tooLong = folder.Path() + "/" + std::string(kMaxAudioFolderBytes - folder.Path().size(), 'x');
+  ASSERT_TRUE(platform::CreateFolder(tooLong));
+  std::vector<std::optional<std::string>> answers = {std::string("/no/such/folder"), notAFolder, tooLong,
+                                                     folder.Path()};
   size_t asked = 0;
   FolderBrowsing browsing{[&](const std::string&) { return answers.at(asked++); },
                           [&](const std::string& text, bool stop) { told.push_back((stop ? "stop: " : "") + text); }};
@@ -113,10 +118,12 @@ TEST(SettingsDialogs, BrowseAsksAgainUntilTheFolderCanBeWritten) {
   request.audioPath = "/before";
   CProSettingsDialog dialog(request, browsing);
   Item<QPushButton>(&dialog, CProSettingsDialog::kBrowse)->click();
-  EXPECT_EQ(asked, 3u);
+  EXPECT_EQ(asked, 4u);
   EXPECT_EQ(told, (std::vector<std::string>{
                       "stop: Error: Audio Path /no/such/folder is invalid.  Please choose a new audio directory.",
-                      "stop: Error: Audio Path " + notAFolder + " is invalid.  Please choose a new audio directory."}));
+                      "stop: Error: Audio Path " + notAFolder + " is invalid.  Please choose a new audio directory.",
+                      "stop: Error: Audio Path " + tooLong + " is too long (217 bytes, at most 216).  Please choose "
+                      "an audio directory with a shorter path."}));
   EXPECT_EQ(Item<QLineEdit>(&dialog, CProSettingsDialog::kAudioPath)->text(), QString::fromStdString(folder.Path()));
 
   // A cancel keeps what the dialog had.

@@ -85,6 +85,48 @@ TEST(StartupWindows, FirstStartPagesTypedAndClicked) {
   EXPECT_EQ(shown, (std::vector<std::string>{"298", "299", "CMAudioFoundDialog"}));
 }
 
+// A folder too long to be kept, browsed or typed, is refused on the page with
+// its message; browsing asks again, OK leaves the page open for a shorter one.
+TEST(StartupWindows, AFolderTooLongToKeepIsRefusedOnThePage) {
+  tessiro::test::CTempFolder temp;
+  const std::string tooLong = temp.Path() + "/" + std::string(kMaxAudioFolderBytes - temp.Path().size(), 'x');
+  const std::string shorter = temp / "shorter";
+  std::vector<std::string> refused;
+  std::vector<std::optional<std::string>> browsed = {tooLong, shorter};
+  size_t asked = 0;
+  bool stayedOpen = false;
+  StartupServices services;
+  services.browseFolder = [&](const std::string&) { return browsed.at(asked++); };
+  services.refuse = [&](const std::string& text) { refused.push_back(text); };
+  services.run = [&](QDialog& window) {
+    QLineEdit* path = Control<QLineEdit>(window, 1331);
+    QPushButton* ok = Control<QPushButton>(window, 1);
+    ASSERT_TRUE(path && ok);
+    QTest::mouseClick(Control<QPushButton>(window, 1104), Qt::LeftButton);
+    EXPECT_EQ(path->text().toStdString(), shorter) << "asked again after the refusal";
+    path->selectAll();
+    QTest::keyClicks(path, QString::fromStdString(tooLong));
+    QTest::mouseClick(ok, Qt::LeftButton);
+    stayedOpen = window.result() != QDialog::Accepted;
+    path->selectAll();
+    QTest::keyClicks(path, QString::fromStdString(shorter));
+    QTest::mouseClick(ok, Qt::LeftButton);
+  };
+  Front front;
+  dialogs::AnswerStartupRequests(front.handlers, services);
+  InitDialog2Request page;
+  page.audioPath = temp / "orvane_audio";
+  page.outputDevices = {"Out 1"};
+  std::optional<InitDialog2Request::Result> chosen = front.Request(page);
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(asked, 2u);
+  EXPECT_TRUE(stayedOpen);
+  EXPECT_EQ(refused, (std::vector<std::string>(2, TooLongFolderText(tooLong))));
+  EXPECT_EQ(chosen->audioPath, shorter);
+  struct stat info {};
+  EXPECT_NE(::stat(tooLong.c_str(), &info), 0) << "the refused folder was not made";
+}
+
 TEST(StartupWindows, NoOutputDeviceReportedAndPageStillAnswers) {
   tessiro::test::CTempFolder temp;
   StartupServices services;

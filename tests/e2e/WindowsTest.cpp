@@ -19,12 +19,17 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
+
+#include "AudioFixtures.h"
+#include "AudioFolder.h"
 #include "AudioSegment.h"
 #include "AudioSnippet.h"
 #include "BrowseFolderDialog.h"
 #include "DialogKit.h"
 #include "Folders.h"
 #include "Program.h"
+#include "ProjectFiles.h"
 #include "ReportRecorder.h"
 #include "Walk.h"
 #include "WaveAudio.h"
@@ -48,6 +53,7 @@ constexpr int kEditSnippet = 32915;
 constexpr int kTrackViewCommand = 32944, kEditorView = 32945, kLoopBankView = 32946;
 constexpr int kProjectSettings = 32913, kApplicationSettings = 32787;
 constexpr int kBrowseInSettings = 1312, kBrowseOnFirstStart = 1104;
+constexpr int kSaveProject = 32923, kSaveProjectAs = 32935;
 constexpr int kMonoChoice = 1022, kStereoChoice = 1023;
 
 // What a message box said, answered with its OK.
@@ -355,6 +361,81 @@ TEST_F(Windows, TheFolderChooserHasOneTitleEverywhere) {
   });
   ASSERT_TRUE(walk.Pick(kApplicationSettings));
   EXPECT_EQ(inSettings, QString::fromUtf8(CBrowseFolderDialog::kTitle));
+}
+
+// A folder too long to be kept whole, typed on the first start's page or
+// browsed in Application Settings: refused with its message, the folder kept.
+TEST_F(Windows, AnAudioFolderTooLongToKeepIsRefusedWhereverItIsChosen) {
+  const std::string base = walk.AudioFolder().Path();
+  const std::string tooLong = base + "/" + std::string(kMaxAudioFolderBytes - base.size(), 'x');
+  ASSERT_TRUE(platform::CreateFolder(tooLong));
+  QString onPage, inSettings;
+  walk.Driver().On(QStringLiteral("QMessageBox"), [&](QWidget& box) {
+    walk.Shot("audio-folder-too-long-first-start");
+    ReadBox(&onPage)(box);
+  });
+  Start([&](QWidget& page) {
+    auto* path = Control<QLineEdit>(&page, 1331);
+    ASSERT_NE(path, nullptr);
+    path->setFocus();
+    path->selectAll();
+    QTest::keyClicks(path, QString::fromStdString(tooLong));
+    ClickOk(page);  // refused: the page stays for the walk's own folder
+    EXPECT_TRUE(page.isVisible());
+  });
+  EXPECT_EQ(onPage.toStdString(), TooLongFolderText(tooLong));
+  EXPECT_EQ(App().audioFolder, base);
+
+  int choosers = 0;
+  walk.Driver().On(QStringLiteral("QFileDialog"), [&](QWidget& chooser) {
+    if (choosers++ == 0) {
+      walk.ChooseFile(tooLong)(chooser);
+    } else {
+      CancelChooser(nullptr, walk, "chooser-after-the-refusal")(chooser);
+    }
+  });
+  walk.Driver().On(QStringLiteral("QMessageBox"), [&](QWidget& box) {
+    walk.Shot("audio-folder-too-long-settings");
+    ReadBox(&inSettings)(box);
+  });
+  walk.Driver().On(QStringLiteral("dlg288"), [](QWidget& dialog) {
+    ClickButton(dialog, kBrowseInSettings);
+    ClickOk(dialog);
+  });
+  ASSERT_TRUE(walk.Pick(kApplicationSettings));
+  EXPECT_EQ(choosers, 2);
+  EXPECT_EQ(inSettings.toStdString(), TooLongFolderText(tooLong));
+  EXPECT_EQ(App().audioFolder, base);
+}
+
+// Save of a read-only project says so and offers Save As: No leaves the file
+// as it is, Yes saves under the name then chosen.
+TEST_F(Windows, SavingAReadOnlyProjectOffersSaveAs) {
+  Start();
+  const std::string locked = walk.AudioFolder() / "locked.qvk";
+  const std::string copy = walk.AudioFolder() / "copy.qvk";
+  walk.Driver().On(QStringLiteral("QFileDialog"), walk.ChooseFile(locked));
+  ASSERT_TRUE(walk.Pick(kSaveProjectAs));
+  ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
+  const std::vector<uint8_t> before = ReadBytes(locked);
+  for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+    QString said;
+    walk.Driver().On(QStringLiteral("QMessageBox"), [&](QWidget& window) {
+      if (answer == QMessageBox::No) walk.Shot("read-only-project");
+      auto* box = qobject_cast<QMessageBox*>(&window);
+      ASSERT_NE(box, nullptr);
+      said = box->text();
+      ASSERT_NE(box->button(answer), nullptr);
+      QTest::mouseClick(box->button(answer), Qt::LeftButton);
+    });
+    walk.Driver().On(QStringLiteral("QFileDialog"), walk.ChooseFile(copy));
+    ASSERT_TRUE(walk.Pick(kSaveProject));
+    EXPECT_EQ(said.toStdString(), ReadOnlyProjectText(locked));
+    EXPECT_EQ(ReadBytes(locked), before);
+    EXPECT_EQ(platform::FileExists(copy), answer == QMessageBox::Yes);
+  }
+  EXPECT_EQ(Frame().windowTitle(), QStringLiteral("copy - Tessiro"));
+  ::chmod(locked.c_str(), 0644);
 }
 
 // A second start whose audio folder has gone: asked for one, the user cancels

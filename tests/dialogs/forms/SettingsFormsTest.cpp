@@ -159,18 +159,25 @@ TEST(AppSettingsForm, OnlyAFolderThatCanBeWrittenAndFitsTheProjectFilesIsTaken) 
   AppSettingsForm form(request);
   const std::string mixedCase = folder / "Mixed Case";
   ASSERT_TRUE(platform::CreateFolder(mixedCase));
-  const std::string tooLong = folder.Path() + "/" + std::string(kMaxAudioFolderChars, 'x');
+  const std::string tooLong = folder.Path() + "/" + std::string(kMaxAudioFolderBytes, 'x');
   ASSERT_TRUE(platform::CreateFolder(tooLong));  // writable, but its audio paths would not fit
+  const std::string longest = tooLong.substr(0, kMaxAudioFolderBytes);
+  ASSERT_TRUE(platform::CreateFolder(longest));
   const struct {
     std::string folder;
     FolderCheck check;
   } cases[] = {{folder / "missing", FolderCheck::NotUsable},
-               {tooLong, FolderCheck::NotUsable},
+               {tooLong, FolderCheck::TooLong},
                {"", FolderCheck::NotUsable},
+               {longest, FolderCheck::Accepted},
                {mixedCase, FolderCheck::Accepted}};
   for (const auto& c : cases) EXPECT_EQ(form.OnFolderChosen(c.folder), c.check) << c.folder;
   EXPECT_EQ(form.AudioPath(), mixedCase);  // as chosen, case kept
-  EXPECT_EQ(InvalidFolderText("/x"), "Error: Audio Path /x is invalid.  Please choose a new audio directory.");
+  EXPECT_EQ(FolderRefusalText("/x", FolderCheck::NotUsable),
+            "Error: Audio Path /x is invalid.  Please choose a new audio directory.");
+  EXPECT_EQ(FolderRefusalText(tooLong, FolderCheck::TooLong),
+            "Error: Audio Path " + tooLong + " is too long (" + std::to_string(tooLong.size()) +
+                " bytes, at most 216).  Please choose an audio directory with a shorter path.");
 }
 
 TEST(MetronomeForm, TheSliderStandsForTheLevelUpsideDown) {

@@ -69,22 +69,43 @@ TEST(InitDialog2Form, AudioPathTypedBrowsedAndMade) {
   form.ApplyBrowsed(std::string());
   EXPECT_EQ(form.AudioPath(), proposed) << "an empty answer names no folder";
   const std::string browsed = temp / "browsed/deeper";
-  form.ApplyBrowsed(browsed);
+  EXPECT_EQ(form.ApplyBrowsed(browsed), FolderCheck::Accepted);
   EXPECT_EQ(form.AudioPath(), browsed);
+  // Too long to be kept: refused, never cut (a cut would name another folder).
+  const std::string deep = temp.Path() + "/" + std::string(kMaxAudioFolderBytes - temp.Path().size(), 'x');
+  ASSERT_EQ(deep.size(), kMaxAudioFolderBytes + 1);
+  EXPECT_EQ(form.ApplyBrowsed(deep), FolderCheck::TooLong);
+  EXPECT_EQ(form.AudioPath(), browsed);
+  EXPECT_EQ(form.ApplyBrowsed(deep.substr(0, kMaxAudioFolderBytes)), FolderCheck::Accepted);
+  form.ApplyBrowsed(browsed);
 
-  EXPECT_TRUE(form.OnOK());
+  EXPECT_EQ(form.OnOK(), FolderCheck::Accepted);
   EXPECT_TRUE(IsFolder(browsed)) << "OK makes the folder with its parents";
-  EXPECT_TRUE(form.OnOK()) << "an existing folder is fine";
+  EXPECT_EQ(form.OnOK(), FolderCheck::Accepted) << "an existing folder is fine";
   EXPECT_EQ(form.Result().audioPath, browsed);
 
-  form.SetAudioPath("");
-  EXPECT_FALSE(form.OnOK()) << "an empty path is no folder made";
   const std::string blocked = temp / "file";
   std::FILE* f = std::fopen(blocked.c_str(), "w");
   ASSERT_NE(f, nullptr);
   std::fclose(f);
-  form.SetAudioPath(blocked + "/audio");
-  EXPECT_FALSE(form.OnOK()) << "a path through a file cannot be made";
+  const struct {
+    std::string typed;
+    FolderCheck check;
+    const char* why;
+  } refused[] = {
+      {"", FolderCheck::NotUsable, "an empty path is no folder made"},
+      {blocked + "/audio", FolderCheck::NotUsable, "a path through a file cannot be made"},
+      {deep, FolderCheck::TooLong, "a path too long to be kept is not made"},
+      // 216 bytes end in the middle of the last "é": the whole path is refused, not cut there.
+      {temp.Path() + "/" + std::string(kMaxAudioFolderBytes - temp.Path().size() - 2, 'x') + "\xC3\xA9",
+       FolderCheck::TooLong, "a path whose last character passes the limit"},
+  };
+  for (const auto& c : refused) {
+    form.SetAudioPath(c.typed);
+    EXPECT_EQ(form.OnOK(), c.check) << c.why;
+    if (!c.typed.empty()) EXPECT_FALSE(IsFolder(c.typed)) << c.why;
+    EXPECT_EQ(form.Result().audioPath, c.typed) << c.why;
+  }
 }
 
 TEST(NoticeForms, DontShowAgainOnlyWhenTicked) {
