@@ -1,6 +1,23 @@
 #include "AudioFolder.h"
 
+#include "FileReplace.h"
 #include "Generic.h"
+
+namespace {
+
+// A folder this long has no place to break in a box: its start and its end
+// are shown, on whole characters, and its length is said.
+constexpr size_t kShownHeadBytes = 60;
+constexpr size_t kShownTailBytes = 40;
+
+std::string Shortened(const std::string& folder) {
+  if (folder.size() <= kShownHeadBytes + kShownTailBytes) return folder;
+  size_t tail = folder.size() - kShownTailBytes;
+  while (tail < folder.size() && (static_cast<unsigned char>(folder[tail]) & 0xC0) == 0x80) ++tail;
+  return platform::CutAtCharacter(folder, kShownHeadBytes) + "..." + folder.substr(tail);
+}
+
+}  // namespace
 
 FolderCheck CheckAudioFolderLength(const std::string& folder) {
   return folder.size() > kMaxAudioFolderBytes ? FolderCheck::TooLong : FolderCheck::Accepted;
@@ -18,7 +35,7 @@ std::string InvalidFolderText(const std::string& folder) {
 }
 
 std::string TooLongFolderText(const std::string& folder) {
-  return "Error: Audio Path " + folder + " is too long (" + std::to_string(folder.size()) + " bytes, at most " +
+  return "Error: Audio Path " + Shortened(folder) + " is too long (" + std::to_string(folder.size()) + " bytes, at most " +
          std::to_string(kMaxAudioFolderBytes) + ").  Please choose an audio directory with a shorter path.";
 }
 

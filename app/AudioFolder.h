@@ -23,6 +23,7 @@ FolderCheck CheckAudioFolder(const std::string& folder);
 FolderCheck CheckAudioFolderLength(const std::string& folder);
 
 std::string InvalidFolderText(const std::string& folder);
+// Shows the folder's start and end only: it is too long for one line.
 std::string TooLongFolderText(const std::string& folder);
 // The message for a folder CheckAudioFolder did not accept.
 std::string FolderRefusalText(const std::string& folder, FolderCheck check);

@@ -50,8 +50,8 @@ std::string ProjectRefusalText(const std::string& path, const std::string& probl
 }
 
 std::string ReadOnlyProjectText(const std::string& path) {
-  return "Cannot save the project.  The file " + path +
-         " is read-only.\nWould you like to save the project under another name?";
+  return "Cannot save the project.  The file is read-only:\n" + path +
+         "\n\nWould you like to save the project under another name?";
 }
 
 void CProApp::OpenStartupProject(const std::string& commandLineProject) {

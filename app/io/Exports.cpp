@@ -23,7 +23,7 @@ constexpr const char* kExportFilters = "wav (*.wav);;mp3 (*.mp3)";
 
 // The refusal of an export to a file the user keeps as it is.
 std::string ReadOnlyExportText(const std::string& path) {
-  return "Cannot write the audio file.  The file " + path + " is read-only.\nPlease choose another name.";
+  return "Cannot write the audio file.  The file is read-only:\n" + path + "\n\nPlease choose another name.";
 }
 
 struct ExportFile {

@@ -199,8 +199,8 @@ TEST_F(ExportTest, AReadOnlyFileIsNotExportedOverAndAnotherNameIsAsked) {
     const std::string other = audio / "other.wav";
     std::remove(other.c_str());
     seams.ui.ExpectFile(refused);
-    seams.ui.ExpectBox("Cannot write the audio file.  The file " + refused +
-                       " is read-only.\nPlease choose another name.");
+    seams.ui.ExpectBox("Cannot write the audio file.  The file is read-only:\n" + refused +
+                       "\n\nPlease choose another name.");
     EXPECT_EQ(Write(&CProApp::ExportCurrentAudioAsAudioFile, other, Quality{1, 44100, 16}), status::kDone);
     EXPECT_EQ(seams.ui.FileChoosers().back().initialPath, refused);
     EXPECT_EQ(ReadBack(other), mono);

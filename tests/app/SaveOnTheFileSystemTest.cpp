@@ -140,7 +140,7 @@ TEST_F(SaveTest, AReadOnlyProjectIsNotWrittenAndSaveAsIsOffered) {
     }
   }
   EXPECT_EQ(ReadOnlyProjectText("/a/b.qvk"),
-            "Cannot save the project.  The file /a/b.qvk is read-only.\n"
+            "Cannot save the project.  The file is read-only:\n/a/b.qvk\n\n"
             "Would you like to save the project under another name?");
 }
 

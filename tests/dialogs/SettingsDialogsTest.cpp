@@ -122,8 +122,7 @@ TEST(SettingsDialogs, BrowseAsksAgainUntilTheFolderCanBeWritten) {
   EXPECT_EQ(told, (std::vector<std::string>{
                       "stop: Error: Audio Path /no/such/folder is invalid.  Please choose a new audio directory.",
                       "stop: Error: Audio Path " + notAFolder + " is invalid.  Please choose a new audio directory.",
-                      "stop: Error: Audio Path " + tooLong + " is too long (217 bytes, at most 216).  Please choose "
-                      "an audio directory with a shorter path."}));
+                      "stop: " + TooLongFolderText(tooLong)}));
   EXPECT_EQ(Item<QLineEdit>(&dialog, CProSettingsDialog::kAudioPath)->text(), QString::fromStdString(folder.Path()));
 
   // A cancel keeps what the dialog had.

@@ -53,7 +53,7 @@ constexpr int kEditSnippet = 32915;
 constexpr int kTrackViewCommand = 32944, kEditorView = 32945, kLoopBankView = 32946;
 constexpr int kProjectSettings = 32913, kApplicationSettings = 32787;
 constexpr int kBrowseInSettings = 1312, kBrowseOnFirstStart = 1104;
-constexpr int kSaveProject = 32923, kSaveProjectAs = 32935;
+constexpr int kSaveProject = 32923, kSaveProjectAs = 32935, kExportProject = 32914;
 constexpr int kMonoChoice = 1022, kStereoChoice = 1023;
 
 // What a message box said, answered with its OK.
@@ -409,8 +409,8 @@ TEST_F(Windows, AnAudioFolderTooLongToKeepIsRefusedWhereverItIsChosen) {
 }
 
 // Save of a read-only project says so and offers Save As: No leaves the file
-// as it is, Yes saves under the name then chosen.
-TEST_F(Windows, SavingAReadOnlyProjectOffersSaveAs) {
+// as it is, Yes saves under the name then chosen. An export says so too.
+TEST_F(Windows, SavingOrExportingOverAReadOnlyFileOffersAnotherName) {
   Start();
   const std::string locked = walk.AudioFolder() / "locked.qvk";
   const std::string copy = walk.AudioFolder() / "copy.qvk";
@@ -436,6 +436,33 @@ TEST_F(Windows, SavingAReadOnlyProjectOffersSaveAs) {
   }
   EXPECT_EQ(Frame().windowTitle(), QStringLiteral("copy - Tessiro"));
   ::chmod(locked.c_str(), 0644);
+
+  // An export to a read-only file says so and asks for another name (cancelled here).
+  const std::string lockedWave = walk.AudioFolder() / "locked.wav";
+  WriteBytes(lockedWave, {'o', 'l', 'd'});
+  ASSERT_EQ(::chmod(lockedWave.c_str(), 0444), 0);
+  int choosers = 0;
+  walk.Driver().On(QStringLiteral("QFileDialog"), [&](QWidget& chooser) {
+    if (choosers++ == 0) {
+      walk.ChooseFile(lockedWave)(chooser);
+    } else {
+      qobject_cast<QDialog*>(&chooser)->reject();
+    }
+  });
+  QString said;
+  walk.Driver().On(QStringLiteral("QMessageBox"), [&](QWidget& window) {
+    // The chooser's own question first: the user does want to replace it.
+    if (QAbstractButton* replace = qobject_cast<QMessageBox*>(&window)->button(QMessageBox::Yes)) {
+      QTest::mouseClick(replace, Qt::LeftButton);
+      return;
+    }
+    walk.Shot("read-only-export");
+    ReadBox(&said)(window);
+  });
+  ASSERT_TRUE(walk.Pick(kExportProject));
+  EXPECT_EQ(choosers, 2);
+  EXPECT_TRUE(said.contains(QString::fromStdString(lockedWave))) << said.toStdString();
+  EXPECT_EQ(ReadBytes(lockedWave), (std::vector<uint8_t>{'o', 'l', 'd'}));
 }
 
 // A second start whose audio folder has gone: asked for one, the user cancels

@@ -175,9 +175,13 @@ TEST(AppSettingsForm, OnlyAFolderThatCanBeWrittenAndFitsTheProjectFilesIsTaken) 
   EXPECT_EQ(form.AudioPath(), mixedCase);  // as chosen, case kept
   EXPECT_EQ(FolderRefusalText("/x", FolderCheck::NotUsable),
             "Error: Audio Path /x is invalid.  Please choose a new audio directory.");
-  EXPECT_EQ(FolderRefusalText(tooLong, FolderCheck::TooLong),
-            "Error: Audio Path " + tooLong + " is too long (" + std::to_string(tooLong.size()) +
-                " bytes, at most 216).  Please choose an audio directory with a shorter path.");
+  // Its start and end on whole characters: a path this long has no place to break in a box.
+  const std::string e = "\xC3\xA9";
+  std::string accented = "/";
+  for (int i = 0; i < 110; ++i) accented += e;
+  EXPECT_EQ(FolderRefusalText(accented, FolderCheck::TooLong),
+            "Error: Audio Path /" + accented.substr(1, 58) + "..." + accented.substr(accented.size() - 40) +
+                " is too long (221 bytes, at most 216).  Please choose an audio directory with a shorter path.");
 }
 
 TEST(MetronomeForm, TheSliderStandsForTheLevelUpsideDown) {

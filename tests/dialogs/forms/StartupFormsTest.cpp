@@ -103,7 +103,9 @@ TEST(InitDialog2Form, AudioPathTypedBrowsedAndMade) {
   for (const auto& c : refused) {
     form.SetAudioPath(c.typed);
     EXPECT_EQ(form.OnOK(), c.check) << c.why;
-    if (!c.typed.empty()) EXPECT_FALSE(IsFolder(c.typed)) << c.why;
+    if (!c.typed.empty()) {
+      EXPECT_FALSE(IsFolder(c.typed)) << c.why;
+    }
     EXPECT_EQ(form.Result().audioPath, c.typed) << c.why;
   }
 }
