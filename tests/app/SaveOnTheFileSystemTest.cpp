@@ -124,6 +124,7 @@ TEST_F(SaveTest, AReadOnlyProjectIsNotWrittenAndSaveAsIsOffered) {
     if (c.savedAs) seams.ui.ExpectFile(copy);
     EXPECT_EQ(c.beforeNew ? app->NewProject() : app->OnFileSave(), c.result);
     seams.ui.CheckDone();
+    ASSERT_FALSE(seams.ui.Boxes().empty());
     EXPECT_EQ(seams.ui.Boxes().back().buttons, ui::Buttons::YesNo);
     EXPECT_EQ(ReadFile(file), before) << "the read-only file is as it was";
     EXPECT_EQ(LinkText(link), file);

@@ -344,14 +344,16 @@ TEST_F(AppTest, AnAudioFolderTooLongToKeepIsAskedForAgainAtTheFirstStart) {
     seams.ui.ExpectFolder(chosen);
     ASSERT_TRUE(Start());
     seams.ui.CheckDone();
+    ASSERT_FALSE(seams.ui.Boxes().empty());
     EXPECT_EQ(seams.ui.Boxes().back().icon, ui::Icon::Error);
     EXPECT_EQ(app->audioFolder, chosen);
     EXPECT_TRUE(platform::FolderExists(chosen + "/qvk_temp"));
     EXPECT_FALSE(platform::FolderExists(base + "/qvk_temp"));
     EXPECT_FALSE(platform::FolderExists(c.folder)) << "a folder refused is not made";
     Stop();
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(ReadFile(ConfigPath()).data() + ProConfig::kOffAudioFolder)),
-              chosen);
+    const std::vector<uint8_t> saved = ReadFile(ConfigPath());
+    ASSERT_EQ(saved.size(), ProConfig::kBytes);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(saved.data() + ProConfig::kOffAudioFolder)), chosen);
     std::remove(ConfigPath().c_str());
   }
   // A configuration an older version wrote with such a folder: asked for again at start.
