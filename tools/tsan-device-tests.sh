@@ -11,7 +11,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSIRO_TSAN
 cmake --build "$build" -j4 --target deviceio_tests platform_tests
 
 # A report fails the test that raised it; second_deadlock_stack makes lock reports readable.
-export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
+export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tools/tsan-suppressions.txt"
 for ((run = 1; run <= runs; ++run)); do
   echo "run $run of $runs"
   ctest --test-dir "$build" -L '^(deviceio|platform)_tests$' -j4 --output-on-failure --timeout 300 >"$build/tsan-run-$run.log" 2>&1 ||
