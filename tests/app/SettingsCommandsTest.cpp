@@ -192,8 +192,12 @@ TEST_F(SettingsTest, AnAudioFolderTooLongToKeepIsRefusedAndTheOldOneKept) {
     a.outputDevice = r.outputDevice;
     a.timeDisplay = r.timeDisplay;
     a.snapToGrid = r.snapToGrid;
+    a.followWaveform = r.followWaveform;
+    a.editorUsesProjectSettings = r.editorUsesProjectSettings;
     a.qualityLevel = r.qualityLevel;
     a.bufferLevel = r.bufferFrames / AppSettingsRequest::kBufferUnitFrames;
+    a.extendPlaybackSeconds = r.extendPlaybackSeconds;
+    a.unlimitedUndo = r.unlimitedUndo;
     a.undoLevels = r.undoLevels;
     return a;
   });
