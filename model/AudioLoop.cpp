@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "FileReplace.h"
 #include "Generic.h"
 
 namespace {
@@ -39,13 +40,7 @@ const char* RefuseLoopCreateLength(uint32_t frames) {
 
 const char* RefuseLoopTempo(float tempo) { return tempo > kMaxLoopTempo ? kLoopTempoTooHighText : nullptr; }
 
-std::string CutText(const std::string& text, size_t maxBytes) {
-  if (text.size() <= maxBytes) return text;
-  size_t end = maxBytes;
-  // Step back over continuation bytes (10xxxxxx) to the start of the character that does not fit.
-  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-  return text.substr(0, end);
-}
+std::string CutText(const std::string& text, size_t maxBytes) { return platform::CutAtCharacter(text, maxBytes); }
 
 CAudioLoop::CAudioLoop() : identifier_(GetUniqueTickCount()) {}
 

@@ -53,7 +53,9 @@ std::string AbsolutePath(const std::string& path) {
   return base + path;
 }
 
-std::string ReplacedFile(const std::string& path) {
+namespace {
+
+std::string FollowLinks(const std::string& path) {
   std::string at = path;
   for (int hop = 0; hop < kMaxLinkHops; ++hop) {
     struct stat info;
@@ -64,6 +66,17 @@ std::string ReplacedFile(const std::string& path) {
     target.resize(static_cast<size_t>(n));
     at = target[0] == '/' ? target : FolderOfPath(at) + "/" + target;
   }
+  return at;
+}
+
+}  // namespace
+
+std::string ReplacedFile(const std::string& path) {
+  const std::string at = FollowLinks(path);
+  // Only a plain file, or a name not taken yet, is written through a link; a
+  // device, a pipe or a folder it names stays as it is (the link is replaced).
+  struct stat info;
+  if (at != path && ::stat(at.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return path;
   return at;
 }
 
@@ -138,6 +151,12 @@ int RemoveAbandonedUniqueFiles(const std::string& folder, const std::string& pre
 bool ReplaceFileWith(const std::string& temporary, const std::string& destination) {
   if (IsReadOnlyFile(destination)) {
     errno = EACCES;
+    return false;
+  }
+  // A device node is never renamed away, whoever runs the program.
+  struct stat entry;
+  if (::lstat(destination.c_str(), &entry) == 0 && (S_ISCHR(entry.st_mode) || S_ISBLK(entry.st_mode))) {
+    errno = EPERM;
     return false;
   }
   const int fd = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);

@@ -15,7 +15,8 @@ std::string AbsolutePath(const std::string& path);
 
 // The file that writing to path replaces: path itself, or, when path is a
 // symbolic link, the file the link finally names (which need not exist yet),
-// so that replacing it keeps the link.
+// so that replacing it keeps the link. A link to anything but a plain file
+// (a device, a pipe, a folder) is itself what is replaced.
 std::string ReplacedFile(const std::string& path);
 
 // True when path names a file the user keeps from being written: no write
@@ -43,7 +44,8 @@ int RemoveAbandonedUniqueFiles(const std::string& folder, const std::string& pre
 
 // Flushes the complete temporary file to disk and renames it over destination
 // (give it ReplacedFile's answer), which keeps the permission bits an existing
-// destination had. A read-only destination is never replaced (EACCES). On
+// destination had. A read-only destination is never replaced (EACCES), nor
+// a device (EPERM). On
 // failure (errno set) the destination is as it was and temporary still exists.
 bool ReplaceFileWith(const std::string& temporary, const std::string& destination);
 

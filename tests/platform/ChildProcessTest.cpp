@@ -2,6 +2,7 @@
 // codecs stand on.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -136,6 +137,28 @@ TEST(FileReplace, AReadOnlyFileIsNeverReplaced) {
     EXPECT_EQ(tessiro::test::ReadBytes(doc)[0], readOnly ? 'o' : 'n');
   }
   EXPECT_FALSE(platform::IsReadOnlyFile(folder / "missing")) << "a new file is no read-only one";
+}
+
+// Never a device: made in the test's folder, so a fault here harms nothing else.
+TEST(FileReplace, ADeviceIsNeitherWrittenThroughALinkNorReplaced) {
+  CTempFolder folder;
+  const std::string device = folder / "null";
+  if (::mknod(device.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) != 0) GTEST_SKIP() << "making a device needs root";
+  const std::string link = folder / "to-null";
+  ASSERT_EQ(::symlink(device.c_str(), link.c_str()), 0);
+  EXPECT_EQ(platform::ReplacedFile(link), link) << "the link is what a save replaces";
+  tessiro::test::WriteBytes(folder / "new", {'n', 'e', 'w'});
+  errno = 0;
+  EXPECT_FALSE(platform::ReplaceFileWith(folder / "new", device));
+  EXPECT_EQ(errno, EPERM);
+  struct stat info {};
+  ASSERT_EQ(::lstat(device.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISCHR(info.st_mode));
+  EXPECT_TRUE(platform::ReplaceFileWith(folder / "new", link));
+  ASSERT_EQ(::lstat(link.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+  ASSERT_EQ(::lstat(device.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISCHR(info.st_mode)) << "the device it named is untouched";
 }
 
 TEST(FileReplace, TextIsCutOnACharacterNeverInsideOne) {

@@ -176,7 +176,7 @@ TEST(Presets, AddAndRemoveRefuseWhatTheyMust) {
   fade.form.OnRemovePreset(0);
   EXPECT_EQ(fade.told, (std::vector<std::string>{"You must enter a preset name.",
                                                  "Sorry, this is a default preset.  Cannot delete."}));
-  for (int i = 0; i < 58; ++i) fade.form.OnAddPreset("P" + std::to_string(i));
+  for (int i = 0; i < 58; ++i) fade.form.OnAddPreset(std::string("P").append(std::to_string(i)));
   EXPECT_EQ(fade.form.PresetNames().size(), 64u);
   fade.told.clear();
   fade.form.OnAddPreset("one too many");
@@ -248,7 +248,7 @@ TEST(Presets, DamagedFilesLoadTheirSoundRecordsAndStayUntilTheUserSaves) {
   std::fill(noNul.begin(), noNul.begin() + 128, 'x');
   std::vector<uint8_t> many;
   for (int i = 0; i < 70; ++i) {
-    const std::vector<uint8_t> r = Record("stretch_compress", "R" + std::to_string(i));
+    const std::vector<uint8_t> r = Record("stretch_compress", std::string("R").append(std::to_string(i)));
     many.insert(many.end(), r.begin(), r.end());
   }
   const std::vector<Case> cases = {
