@@ -14,6 +14,8 @@ namespace {
 
 // LAME writes its progress in pieces of about this size; reading more at once gains nothing.
 constexpr size_t kPieceBytes = 256;
+// Audio goes through its pipes in pieces of this size.
+constexpr size_t kAudioBytes = 256 * 1024;
 constexpr size_t kTailBytes = 2048;
 constexpr size_t kShownTailBytes = 400;
 
@@ -35,7 +37,8 @@ class CProgressRelay {
  public:
   using Clock = std::chrono::steady_clock;
 
-  explicit CProgressRelay(LunderProgressCallback progress) : progress_(progress), last_(Clock::now()) {}
+  CProgressRelay(LunderProgressCallback progress, short first)
+      : progress_(progress), last_(Clock::now()), percent_(first) {}
 
   // false when the caller cancelled.
   bool Report(short percent) {
@@ -43,6 +46,7 @@ class CProgressRelay {
     return Call();
   }
   bool KeepAlive() { return MsUntilDue() > 0 || Call(); }
+  short Percent() const { return percent_; }
   int MsUntilDue() const {
     if (!progress_) return platform::CChildProcess::kWaitForever;
     const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - last_).count();
@@ -60,17 +64,27 @@ class CProgressRelay {
 
   LunderProgressCallback progress_;
   Clock::time_point last_;
-  short percent_ = 0;
+  short percent_;
 };
+
+CLameAudio::Step CLameAudio::Give(uint8_t*, size_t, size_t* got) {
+  *got = 0;
+  return Step::Ended;
+}
+
+CLameAudio::Step CLameAudio::Take(const uint8_t*, size_t, short) { return Step::Go; }
+
+CLameAudio::Step CLameAudio::Finish() { return Step::Go; }
 
 CLameProcess::CLameProcess(const char* sourceTitle, int linePipe, int lineStart)
     : source_(sourceTitle), linePipe_(linePipe), lineStart_(lineStart) {}
 
-bool CLameProcess::Start(const std::vector<std::string>& arguments) {
+bool CLameProcess::Start(const std::vector<std::string>& arguments, platform::ChildStreams streams) {
   std::vector<std::string> argv{kLameProgram};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
+  streams_ = streams;
   // Numbers in LAME's messages and arguments stay in the C locale's form.
-  const auto failure = child_.Start(argv, {"LC_ALL=C"});
+  const auto failure = child_.Start(argv, {"LC_ALL=C"}, streams);
   if (failure == platform::CChildProcess::StartFailure::Pipe) {
     ReportErrorDll(source_, linePipe_, "Could not make a pipe to read the MP3 encoder's progress.");
     return false;
@@ -88,28 +102,35 @@ bool CLameProcess::LowerPriority() {
   return child_.LowerPriority() || errno == ESRCH;
 }
 
-CLameProcess::End CLameProcess::Run(CLameProgress& parser, LunderProgressCallback progress) {
-  CProgressRelay relay(progress);
-  char piece[kPieceBytes];
+CLameProcess::End CLameProcess::Run(CLameProgress* parser, LunderProgressCallback progress, CLameAudio* audio) {
+  using Step = CLameAudio::Step;
+  CProgressRelay relay(progress, parser ? 0 : kLunderNoPercent);
+  if (audio) audioBuffer_.resize(kAudioBytes);
+  bool messages = true;
+  bool data = audio && streams_.data;
+  bool input = audio && streams_.input;
   std::vector<short> percents;
-  for (bool more = true; more;) {
-    const int64_t n = child_.ReadOutput(piece, sizeof piece, relay.MsUntilDue());
+  while (messages || data || input) {
+    using platform::CChildProcess;
+    const unsigned wanted = (messages ? CChildProcess::kOutputReady : 0u) | (data ? CChildProcess::kDataReady : 0u) |
+                            (input ? CChildProcess::kInputReady : 0u);
+    const int ready = child_.WaitReady(wanted, relay.MsUntilDue());
     percents.clear();
-    if (n > 0) {
-      KeepTail(piece, static_cast<size_t>(n));
-      LookForFatalWords(piece, static_cast<size_t>(n));
-      parser.Feed(piece, static_cast<size_t>(n), &percents);
-    } else if (n == 0) {
-      parser.Finish(&percents);
-      more = false;
-    } else if (n != platform::CChildProcess::kReadTimedOut) {
+    if (ready < 0 || ((ready & CChildProcess::kOutputReady) && !ReadMessages(parser, &percents, &messages))) {
       ReportErrorDll(source_, __LINE__, "Could not read the MP3 encoder's output; it was stopped.");
       child_.Kill();
       return End::Failed;
     }
     bool going = true;
     for (size_t i = 0; going && i < percents.size(); ++i) going = relay.Report(percents[i]);
-    if (!going || !relay.KeepAlive()) {
+    Step step = Step::Go;
+    if (going && (ready & CChildProcess::kDataReady)) step = Drain(*audio, relay.Percent(), &data);
+    if (going && step == Step::Go && (ready & CChildProcess::kInputReady)) step = Feed(*audio, &input);
+    if (step == Step::Failed) {
+      child_.Kill();
+      return End::Failed;
+    }
+    if (!going || step == Step::Cancelled || !relay.KeepAlive()) {
       child_.Kill();
       return End::Cancelled;
     }
@@ -129,11 +150,74 @@ CLameProcess::End CLameProcess::Run(CLameProgress& parser, LunderProgressCallbac
   } else if (saidFatal_) {
     std::snprintf(text, sizeof text,
                   "The MP3 encoder program \"lame\" reported a fatal error; its output is not used.");
+  } else if (stoppedReading_) {
+    std::snprintf(text, sizeof text,
+                  "The MP3 encoder program \"lame\" stopped reading the audio before its end; its output is not "
+                  "used.");
   } else {
-    return End::Finished;
+    return audio && audio->Finish() != Step::Go ? End::Failed : End::Finished;
   }
   ReportFailure(text);
   return End::Failed;
+}
+
+// One read of LAME's messages; false on a failure. *open turns false at their end.
+bool CLameProcess::ReadMessages(CLameProgress* parser, std::vector<short>* percents, bool* open) {
+  char piece[kPieceBytes];
+  const int64_t n = child_.ReadOutput(piece, sizeof piece);
+  if (n < 0) return false;
+  if (n == 0) {
+    if (parser) parser->Finish(percents);
+    *open = false;
+    return true;
+  }
+  KeepTail(piece, static_cast<size_t>(n));
+  LookForFatalWords(piece, static_cast<size_t>(n));
+  if (parser) parser->Feed(piece, static_cast<size_t>(n), percents);
+  return true;
+}
+
+// Hands LAME's input what it takes now, asking the audio for more once all
+// given before has gone. *open turns false once the input is closed.
+CLameAudio::Step CLameProcess::Feed(CLameAudio& audio, bool* open) {
+  using Step = CLameAudio::Step;
+  if (pendingAt_ == pendingEnd_) {
+    size_t got = 0;
+    const Step step = audio.Give(audioBuffer_.data(), audioBuffer_.size(), &got);
+    if (step == Step::Ended || (step == Step::Go && got == 0)) {
+      child_.CloseInput();
+      *open = false;
+      return Step::Go;
+    }
+    if (step != Step::Go) return step;
+    pendingAt_ = 0;
+    pendingEnd_ = std::min(got, audioBuffer_.size());
+  }
+  const int64_t n = child_.WriteInput(audioBuffer_.data() + pendingAt_, pendingEnd_ - pendingAt_);
+  if (n < 0) {
+    // LAME no longer reads: its exit status and its words tell why.
+    stoppedReading_ = true;
+    child_.CloseInput();
+    *open = false;
+    return Step::Go;
+  }
+  pendingAt_ += static_cast<size_t>(n);
+  return Step::Go;
+}
+
+// One read of what LAME wrote, handed to the audio. *open turns false at its end.
+CLameAudio::Step CLameProcess::Drain(CLameAudio& audio, short percent, bool* open) {
+  const int64_t n = child_.ReadData(audioBuffer_.data(), audioBuffer_.size());
+  if (n < 0) {
+    ReportErrorDll(source_, __LINE__, "Could not read the audio the MP3 decoder wrote; it was stopped.");
+    return CLameAudio::Step::Failed;
+  }
+  if (n == 0) {
+    *open = false;
+    return CLameAudio::Step::Go;
+  }
+  const CLameAudio::Step step = audio.Take(audioBuffer_.data(), static_cast<size_t>(n), percent);
+  return step == CLameAudio::Step::Ended ? CLameAudio::Step::Go : step;
 }
 
 // LAME may close its output before it ends; it can still be cancelled meanwhile.

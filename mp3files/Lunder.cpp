@@ -27,13 +27,32 @@ unsigned int CLunder::Decode(const char* mp3Path, LunderProgressCallback progres
   return decoder->Decode();
 }
 
-unsigned int CLunder::Encode(const char* rawInputPath, short kbps, AudioQuality format, const char* destinationPath,
-                             LunderProgressCallback progress) {
-  std::unique_ptr<lunder::CMP3Encoder> encoder(
-      new (std::nothrow) lunder::CMP3Encoder(rawInputPath, kbps, format, destinationPath, progress));
+namespace {
+
+unsigned int RunEncoder(const char* rawInputPath, OmbrelEncodeCallback pull, short kbps, AudioQuality format,
+                        const char* destinationPath, LunderProgressCallback progress, LunderPriority priority) {
+  std::unique_ptr<lunder::CMP3Encoder> encoder(new (std::nothrow) lunder::CMP3Encoder(
+      rawInputPath, pull, kbps, format, destinationPath, progress, priority));
   if (!encoder) {
     ReportErrorDll(kSource, kLineEncode, "");
     return kLunderNoWorker;
   }
   return encoder->Encode();
+}
+
+}  // namespace
+
+unsigned int CLunder::Encode(const char* rawInputPath, short kbps, AudioQuality format, const char* destinationPath,
+                             LunderProgressCallback progress, LunderPriority priority) {
+  return RunEncoder(rawInputPath, nullptr, kbps, format, destinationPath, progress, priority);
+}
+
+unsigned int CLunder::EncodeStream(OmbrelEncodeCallback pull, short kbps, AudioQuality format,
+                                   const char* destinationPath, LunderProgressCallback progress,
+                                   LunderPriority priority) {
+  if (!pull) {
+    ReportErrorDll(kSource, __LINE__, "The MP3 export was given no audio.");
+    return kLunderDone;
+  }
+  return RunEncoder(nullptr, pull, kbps, format, destinationPath, progress, priority);
 }

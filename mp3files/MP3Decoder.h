@@ -1,6 +1,5 @@
-// Decodes one MP3 file: LAME writes it as a temporary WAV file, which the WAV
-// codec then hands to the caller block by block. The temporary file is removed
-// whatever happens.
+// Decodes one MP3 file: LAME writes it as a WAV stream through a pipe, which
+// goes on to the caller block by block while LAME decodes.
 #pragma once
 
 #include <string>

@@ -57,6 +57,31 @@ void ReportAbout(int line, const std::string& text, const std::string& path) {
   ReportAboutFile(kSource, line, text, path);
 }
 
+constexpr const char* kLameInput = "-";
+
+// The caller's PCM, pulled as LAME takes it.
+class CPulledAudio final : public CLameAudio {
+ public:
+  explicit CPulledAudio(OmbrelEncodeCallback pull) : pull_(pull) {}
+
+  Step Give(uint8_t* buffer, size_t capacity, size_t* got) override {
+    OmbrelByteCount count = 0;
+    int cancel = 0;
+    pull_(buffer, static_cast<OmbrelByteCount>(capacity), &count, &cancel);
+    *got = 0;
+    if (cancel) return Step::Cancelled;
+    if (count > capacity) {
+      ReportErrorDll(kSource, __LINE__, "The audio to encode overran its buffer.");
+      return Step::Failed;
+    }
+    *got = count;
+    return count == 0 ? Step::Ended : Step::Go;
+  }
+
+ private:
+  OmbrelEncodeCallback pull_;
+};
+
 }  // namespace
 
 std::vector<std::string> LameEncodeArguments(short kbps, const AudioQuality& format, const std::string& rawPath,
@@ -69,25 +94,29 @@ std::vector<std::string> LameEncodeArguments(short kbps, const AudioQuality& for
   }
   args.insert(args.end(), {"-s", KilohertzText(format.samplesPerSecond), "--bitwidth",
                            std::to_string(format.bitsPerSample), "-m", format.channels == 1 ? "m" : "s",
-                           platform::AbsolutePath(rawPath), platform::AbsolutePath(mp3Path)});
+                           rawPath == kLameInput ? rawPath : platform::AbsolutePath(rawPath),
+                           platform::AbsolutePath(mp3Path)});
   return args;
 }
 
-CMP3Encoder::CMP3Encoder(const char* rawInputPath, short kbps, AudioQuality format, const char* destinationPath,
-                         LunderProgressCallback progress)
-    : rawPath_(rawInputPath ? rawInputPath : ""),
+CMP3Encoder::CMP3Encoder(const char* rawInputPath, OmbrelEncodeCallback pull, short kbps, AudioQuality format,
+                         const char* destinationPath, LunderProgressCallback progress, LunderPriority priority)
+    : rawPath_(pull ? kLameInput : rawInputPath ? rawInputPath : ""),
+      pull_(pull),
       destinationPath_(destinationPath ? destinationPath : ""),
-      hasPaths_(rawInputPath && *rawInputPath && destinationPath && *destinationPath),
+      hasPaths_(!rawPath_.empty() && destinationPath && *destinationPath),
       kbps_(kbps),
       format_(format),
-      progress_(progress) {}
+      progress_(progress),
+      priority_(priority) {}
 
 CMP3Encoder::~CMP3Encoder() = default;
 
-unsigned int CMP3Encoder::Encode() {
+// What LAME cannot be asked for, reported.
+bool CMP3Encoder::Refused() {
   if (!hasPaths_) {
     ReportErrorDll(kSource, __LINE__, "The MP3 export was given no source or no destination file.");
-    return kLunderDone;
+    return true;
   }
   if ((format_.channels != 1 && format_.channels != 2) ||
       (format_.bitsPerSample != 8 && format_.bitsPerSample != 16) || format_.samplesPerSecond == 0 || kbps_ <= 0) {
@@ -96,12 +125,17 @@ unsigned int CMP3Encoder::Encode() {
                   static_cast<unsigned>(format_.channels), static_cast<unsigned>(format_.bitsPerSample),
                   static_cast<unsigned>(format_.samplesPerSecond), static_cast<int>(kbps_));
     ReportAbout(__LINE__, text, destinationPath_);
-    return kLunderDone;
+    return true;
   }
-  if (!CanRead(rawPath_)) {
+  if (!pull_ && !CanRead(rawPath_)) {
     ReportAbout(__LINE__, "The audio to encode could not be read.", rawPath_);
-    return kLunderDone;
+    return true;
   }
+  return false;
+}
+
+unsigned int CMP3Encoder::Encode() {
+  if (Refused()) return kLunderDone;
   // Beside the file replaced (through a link: beside its target).
   const std::string target = platform::ReplacedFile(platform::AbsolutePath(destinationPath_));
   platform::CTemporaryFileGuard mp3(
@@ -112,10 +146,14 @@ unsigned int CMP3Encoder::Encode() {
   }
 
   CLameProcess lame(kSource, kLinePipe, kLineStart);
-  if (!lame.Start(LameEncodeArguments(kbps_, format_, rawPath_, mp3.Path()))) return kLunderDone;
-  if (!lame.LowerPriority()) ReportErrorDll(kSource, kLinePriority, "");
+  platform::ChildStreams streams;
+  streams.input = pull_ != nullptr;
+  if (!lame.Start(LameEncodeArguments(kbps_, format_, rawPath_, mp3.Path()), streams)) return kLunderDone;
+  if (priority_ == LunderPriority::Lowest && !lame.LowerPriority()) ReportErrorDll(kSource, kLinePriority, "");
+  // LAME reading a stream knows no total: its percents would all be 0.
   CLameProgress parser(CLameProgress::Kind::Encode);
-  switch (lame.Run(parser, progress_)) {
+  CPulledAudio pulled(pull_);
+  switch (pull_ ? lame.Run(nullptr, progress_, &pulled) : lame.Run(&parser, progress_)) {
     case CLameProcess::End::Cancelled: return kLunderCancelled;
     case CLameProcess::End::Failed: return kLunderDone;
     case CLameProcess::End::Finished: break;

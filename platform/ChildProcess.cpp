@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <pthread.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -59,13 +60,20 @@ std::vector<std::string> ProgramCandidates(const std::string& name) {
   return candidates;
 }
 
-// Starts the program with the pipe's write end as its output and error output.
+// The descriptors the child's standard streams become; input -1 is /dev/null.
+struct ChildFds {
+  int input = -1;
+  int output = -1;
+  int error = -1;
+};
+
+// Starts the program on the given standard streams.
 // The child is killed when this process dies, even by SIGKILL, so it never
 // outlives the program; the kernel ties that to the thread that forks, so the
 // caller's thread must outlive the child (the user-interface thread does).
 // Returns the child's id, or -1 with errno set.
 pid_t SpawnTiedToParent(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
-                        int outputFd) {
+                        ChildFds fds) {
   // Everything the child needs is made before the fork: after it, only
   // async-signal-safe calls may run there.
   std::vector<std::string> args = argv;
@@ -97,9 +105,9 @@ pid_t SpawnTiedToParent(const std::vector<std::string>& argv, const std::vector<
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    const int input = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (input < 0 || ::dup2(input, STDIN_FILENO) < 0 || ::dup2(outputFd, STDOUT_FILENO) < 0 ||
-        ::dup2(outputFd, STDERR_FILENO) < 0) {
+    const int input = fds.input >= 0 ? fds.input : ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (input < 0 || ::dup2(input, STDIN_FILENO) < 0 || ::dup2(fds.output, STDOUT_FILENO) < 0 ||
+        ::dup2(fds.error, STDERR_FILENO) < 0) {
       const int error = errno;
       [[maybe_unused]] ssize_t written = ::write(report[1], &error, sizeof error);
       ::_exit(127);
@@ -129,58 +137,175 @@ pid_t SpawnTiedToParent(const std::vector<std::string>& argv, const std::vector<
   return pid;
 }
 
-}  // namespace
+// One pipe to the child: the end this side keeps, the end the child gets.
+struct Pipe {
+  int ours = -1;
+  int theirs = -1;
+};
 
-CChildProcess::~CChildProcess() {
-  Kill();
-  CloseOutput();
-}
-
-void CChildProcess::CloseOutput() {
-  if (outputFd_ >= 0) ::close(outputFd_);
-  outputFd_ = -1;
-}
-
-CChildProcess::StartFailure CChildProcess::Start(const std::vector<std::string>& argv,
-                                                 const std::vector<std::string>& environment) {
-  if (pid_ > 0 || argv.empty()) {
-    errno = EINVAL;
-    return StartFailure::Spawn;
-  }
+// The child's end of a read pipe is its write end, and the other way round.
+bool MakePipe(bool childWrites, Pipe* pipe) {
   int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0) return StartFailure::Pipe;
-  const pid_t pid = SpawnTiedToParent(argv, environment, fds[1]);
-  const int error = errno;
-  ::close(fds[1]);
-  if (pid < 0) {
-    ::close(fds[0]);
-    errno = error;
-    return StartFailure::Spawn;
-  }
-  pid_ = pid;
-  outputFd_ = fds[0];
-  return StartFailure::None;
+  if (::pipe2(fds, O_CLOEXEC) != 0) return false;
+  pipe->ours = childWrites ? fds[0] : fds[1];
+  pipe->theirs = childWrites ? fds[1] : fds[0];
+  return true;
 }
 
-int64_t CChildProcess::ReadOutput(void* buffer, size_t bytes, int timeoutMs) {
-  if (outputFd_ < 0) {
+void Close(int* fd) {
+  if (*fd >= 0) ::close(*fd);
+  *fd = -1;
+}
+
+// Audio streams better through a pipe larger than the 64 KB a pipe starts with;
+// a system that refuses keeps the smaller one.
+constexpr int kAudioPipeBytes = 1 << 20;
+
+int64_t ReadFrom(int fd, void* buffer, size_t bytes, int timeoutMs) {
+  if (fd < 0) {
     errno = EBADF;
     return -1;
   }
-  if (timeoutMs != kWaitForever) {
-    pollfd ready{outputFd_, POLLIN, 0};
+  if (timeoutMs != CChildProcess::kWaitForever) {
+    pollfd ready{fd, POLLIN, 0};
     int n;
     do {
       n = ::poll(&ready, 1, timeoutMs);
     } while (n < 0 && errno == EINTR);
     if (n < 0) return -1;
-    if (n == 0) return kReadTimedOut;
+    if (n == 0) return CChildProcess::kReadTimedOut;
   }
   for (;;) {
-    const ssize_t n = ::read(outputFd_, buffer, bytes);
+    const ssize_t n = ::read(fd, buffer, bytes);
     if (n >= 0) return n;
     if (errno != EINTR) return -1;
   }
+}
+
+}  // namespace
+
+CChildProcess::~CChildProcess() {
+  Kill();
+  ClosePipes();
+}
+
+void CChildProcess::ClosePipes() {
+  Close(&outputFd_);
+  Close(&dataFd_);
+  Close(&inputFd_);
+}
+
+CChildProcess::StartFailure CChildProcess::Start(const std::vector<std::string>& argv,
+                                                 const std::vector<std::string>& environment, ChildStreams streams) {
+  if (pid_ > 0 || argv.empty()) {
+    errno = EINVAL;
+    return StartFailure::Spawn;
+  }
+  Pipe output, data, input;
+  auto closeAll = [&](bool theirsOnly) {
+    for (Pipe* p : {&output, &data, &input}) {
+      Close(&p->theirs);
+      if (!theirsOnly) Close(&p->ours);
+    }
+  };
+  if (!MakePipe(true, &output) || (streams.data && !MakePipe(true, &data)) ||
+      (streams.input && !MakePipe(false, &input))) {
+    const int error = errno;
+    closeAll(false);
+    errno = error;
+    return StartFailure::Pipe;
+  }
+  for (const Pipe* p : {&data, &input}) {
+    if (p->ours >= 0) ::fcntl(p->ours, F_SETPIPE_SZ, kAudioPipeBytes);
+  }
+  // The input is written without waiting, so that the child's messages are read meanwhile.
+  if (input.ours >= 0 && ::fcntl(input.ours, F_SETFL, ::fcntl(input.ours, F_GETFL) | O_NONBLOCK) != 0) {
+    const int error = errno;
+    closeAll(false);
+    errno = error;
+    return StartFailure::Pipe;
+  }
+  const ChildFds fds{input.theirs, streams.data ? data.theirs : output.theirs, output.theirs};
+  const pid_t pid = SpawnTiedToParent(argv, environment, fds);
+  const int error = errno;
+  closeAll(pid >= 0);
+  if (pid < 0) {
+    errno = error;
+    return StartFailure::Spawn;
+  }
+  pid_ = pid;
+  outputFd_ = output.ours;
+  dataFd_ = data.ours;
+  inputFd_ = input.ours;
+  return StartFailure::None;
+}
+
+int64_t CChildProcess::ReadOutput(void* buffer, size_t bytes, int timeoutMs) {
+  return ReadFrom(outputFd_, buffer, bytes, timeoutMs);
+}
+
+int64_t CChildProcess::ReadData(void* buffer, size_t bytes, int timeoutMs) {
+  return ReadFrom(dataFd_, buffer, bytes, timeoutMs);
+}
+
+int64_t CChildProcess::WriteInput(const void* data, size_t bytes) {
+  if (inputFd_ < 0) {
+    errno = EBADF;
+    return -1;
+  }
+  // A write to a pipe nobody reads raises SIGPIPE, which ends a program: it is
+  // held back on this thread for the write and taken away again, unless it
+  // was already waiting for someone else.
+  sigset_t pipeSignal, before, waiting;
+  sigemptyset(&pipeSignal);
+  sigaddset(&pipeSignal, SIGPIPE);
+  ::pthread_sigmask(SIG_BLOCK, &pipeSignal, &before);
+  sigpending(&waiting);
+  const bool wasWaiting = sigismember(&waiting, SIGPIPE) == 1;
+  ssize_t n;
+  do {
+    n = ::write(inputFd_, data, bytes);
+  } while (n < 0 && errno == EINTR);
+  const int error = errno;
+  if (n < 0 && error == EPIPE && !wasWaiting) {
+    const timespec now{};
+    while (::sigtimedwait(&pipeSignal, nullptr, &now) < 0 && errno == EINTR) {
+    }
+  }
+  ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  if (n >= 0) return n;
+  if (error == EAGAIN || error == EWOULDBLOCK) return 0;
+  errno = error;
+  return -1;
+}
+
+void CChildProcess::CloseInput() { Close(&inputFd_); }
+
+int CChildProcess::WaitReady(unsigned which, int timeoutMs) {
+  pollfd fds[3];
+  unsigned masks[3];
+  nfds_t count = 0;
+  const struct {
+    unsigned mask;
+    int fd;
+    short events;
+  } pipes[] = {{kOutputReady, outputFd_, POLLIN}, {kDataReady, dataFd_, POLLIN}, {kInputReady, inputFd_, POLLOUT}};
+  for (const auto& p : pipes) {
+    if ((which & p.mask) == 0 || p.fd < 0) continue;
+    fds[count] = pollfd{p.fd, p.events, 0};
+    masks[count++] = p.mask;
+  }
+  if (count == 0) return 0;
+  int n;
+  do {
+    n = ::poll(fds, count, timeoutMs);
+  } while (n < 0 && errno == EINTR);
+  if (n <= 0) return n;
+  int ready = 0;
+  for (nfds_t i = 0; i < count; ++i) {
+    if (fds[i].revents != 0) ready |= static_cast<int>(masks[i]);
+  }
+  return ready;
 }
 
 bool CChildProcess::LowerPriority() {
@@ -211,7 +336,7 @@ bool CChildProcess::Wait(ChildExit* result, int timeoutMs) {
   }
   if (done < 0) return false;
   pid_ = -1;
-  CloseOutput();
+  ClosePipes();
   if (result) {
     result->exited = WIFEXITED(status);
     result->code = result->exited ? WEXITSTATUS(status) : 0;

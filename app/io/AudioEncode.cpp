@@ -3,9 +3,6 @@
 #include <algorithm>
 
 #include "ExportSource.h"
-#include "File.h"
-#include "FileReplace.h"
-#include "Folders.h"
 #include "Generic.h"
 #include "IoCommon.h"
 #include "Lunder.h"
@@ -14,11 +11,6 @@
 
 namespace io {
 namespace {
-
-constexpr const char* kRawPrefix = "QRVD_mp3_";
-constexpr const char* kRawSuffix = ".pcm";  // removed at exit with the other temporary audio
-constexpr const char* kNoRawFileText = "No file for the audio to encode could be made in the audio folder.";
-constexpr const char* kRawWriteText = "The audio to encode could not be written to the audio folder.";
 
 CAudioEncode* g_running = nullptr;
 
@@ -85,55 +77,20 @@ int CAudioEncode::WriteMp3(const std::string& path, short kbps) {
   if (g_running || !app_.workBuffer.Data()) return status::kFaultReported;
   CReportWatch watch;
   if (Begin() != status::kDone) return status::kFaultReported;
-  std::string raw = source_.RawFile();
-  platform::CTemporaryFileGuard rawGuard;
-  if (raw.empty()) {
-    platform::CreateFolder(app_.tempFolder);  // it may have been deleted
-    raw = platform::MakeUniqueFile(app_.tempFolder, kRawPrefix, kRawSuffix);
-    if (raw.empty()) ReportError(kSource, __LINE__, kNoRawFileText);
-    rawGuard.Reset(raw);
-    const int written = raw.empty() ? status::kFaultReported : WriteRaw(raw);
-    if (written != status::kDone) {
-      app_.progressWindow.End();
-      return written;
-    }
-  }
-  app_.progressWindow.SetMessage(kEncodingMp3Caption, 1);
+  // LAME gives way to audio that plays; otherwise it runs as fast as it can.
+  const LunderPriority priority = app_.playing.load() == 1 ? LunderPriority::Lowest : LunderPriority::Normal;
+  const std::string raw = source_.RawFile();
   g_running = this;
-  const unsigned int result = CLunder().Encode(raw.c_str(), kbps, from_, path.c_str(), &ExportProgressCallback);
+  unsigned int result = 0;
+  if (!raw.empty()) {
+    app_.progressWindow.SetMessage(kEncodingMp3Caption, 1);
+    result = CLunder().Encode(raw.c_str(), kbps, from_, path.c_str(), &ExportProgressCallback, priority);
+  } else {
+    // LAME takes the audio through its input as it is made; the progress is ours.
+    to_ = from_;
+    result = CLunder().EncodeStream(&ExportDataCallback, kbps, from_, path.c_str(), &ExportProgressCallback, priority);
+  }
   return Finish(result, watch.Count());
-}
-
-int CAudioEncode::WriteRaw(const std::string& rawPath) {
-  platform::CFile file;
-  if (!file.Open(rawPath, platform::CFile::Mode::Create)) {
-    ReportError(kSource, __LINE__, kNoRawFileText);
-    return status::kFaultReported;
-  }
-  const uint32_t frameBytes = FrameBytes(from_);
-  const uint32_t workFrames = app_.workBufferSize / frameBytes;
-  auto* work = static_cast<unsigned char*>(app_.workBuffer.Data());
-  for (;;) {
-    const uint32_t before = source_.FramesDone();
-    uint32_t got = 0;
-    if (!ReadSource(workFrames, &got)) return status::kFaultReported;
-    if (got == 0) break;
-    const int64_t bytes = static_cast<int64_t>(got) * frameBytes;
-    if (file.Write(work, static_cast<size_t>(bytes)) != bytes) {
-      ReportError(kSource, __LINE__, kRawWriteText);
-      return status::kFaultReported;
-    }
-    app_.progressWindow.AddDone(source_.FramesDone() - before);
-    if (app_.progressWindow.IsCancelled()) {
-      cancelled_ = true;
-      return status::kCancelled;
-    }
-  }
-  if (!file.Close()) {
-    ReportError(kSource, __LINE__, kRawWriteText);
-    return status::kFaultReported;
-  }
-  return status::kDone;
 }
 
 bool CAudioEncode::ReadSource(uint32_t frames, uint32_t* got) {
@@ -177,7 +134,7 @@ void CAudioEncode::OnProgress(short percent, int* cancel) {
     *cancel = 1;
     return;
   }
-  app_.progressWindow.SetPercent(percent);
+  if (percent != kLunderNoPercent) app_.progressWindow.SetPercent(percent);
   *cancel = 0;
 }
 

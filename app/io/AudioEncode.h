@@ -3,9 +3,9 @@
 //
 // WAV: the codec pulls blocks (ExportDataCallback), each converted from the
 // source's 44100 Hz 16-bit to the chosen channels, rate and bits; a rate
-// converter of its own is drained at the end. MP3: the source goes to a
-// headerless file first (a segment's own file when it holds exactly the
-// audio), which LAME then encodes. The codecs write beside the destination
+// converter of its own is drained at the end. MP3: LAME reads a segment's own
+// file when it holds exactly the audio; anything else (a mix) streams through
+// LAME's input while it is made, so rendering and encoding overlap. The codecs write beside the destination
 // and rename only a complete file over it, so a cancelled or failed write
 // leaves an existing file as it was.
 //
@@ -44,7 +44,6 @@ class CAudioEncode {
   // Converted frames into buffer (capacityFrames of the chosen format); false after a fault.
   bool Fill(unsigned char* buffer, uint32_t capacityFrames, uint32_t* made);
   bool ReadSource(uint32_t frames, uint32_t* got);
-  int WriteRaw(const std::string& rawPath);
   int Begin();
   int Finish(unsigned int codecResult, int reports);
 

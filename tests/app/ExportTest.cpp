@@ -10,7 +10,9 @@
 #include "AudioLoop.h"
 #include "AudioSnippetExtended.h"
 #include "ByteFields.h"
+#include "Folders.h"
 #include "ImportFixture.h"
+#include "ProgramStub.h"
 #include "ReportRecorder.h"
 #include "requests/EditRequests.h"
 #include "requests/ImportExportRequests.h"
@@ -213,6 +215,65 @@ TEST_F(ExportTest, AReadOnlyFileIsNotExportedOverAndAnotherNameIsAsked) {
   EXPECT_EQ(app->ExportCurrentAudioAsAudioFile(), status::kNothingDone);
   EXPECT_EQ(ReadBytes(locked), kept);
   ::chmod(locked.c_str(), 0644);
+}
+
+// A LAME that writes the first bytes of an MP3 frame as its output, its last argument.
+std::string WritesMp3(const std::string& before) {
+  return before + "\nfor last; do :; done\nprintf '\\377\\373\\220\\144MP3' > \"$last\"";
+}
+
+TEST_F(ExportTest, AnMp3MixdownStreamsTheMixToLameWhileItIsMadeAndShowsItsProgress) {
+  Place(0, Staircase(300000, 2), 2, 0);
+  Place(1, Constant(200000, 1, 1000, 0), 1, 50000);
+  {
+    CProgramStub reader("lame", WritesMp3("cat > \"$(dirname \"$0\")/received.raw\""));
+    const size_t percentsBefore = seams.progress.Percents().size();
+    ASSERT_EQ(Write(&CProApp::MixdownToMp3File, audio / "mix.mp3", std::nullopt), status::kDone);
+    const std::vector<std::string> percents(seams.progress.Percents().begin() + percentsBefore,
+                                            seams.progress.Percents().end());
+    // Block by block as the mix is made: 65,536 frames each.
+    ASSERT_GE(percents.size(), 4u);
+    for (size_t i = 1; i < percents.size(); ++i) EXPECT_GT(std::stoi(percents[i]), std::stoi(percents[i - 1]));
+    EXPECT_GE(std::stoi(percents.back()), 90);
+    ASSERT_EQ(Write(&CProApp::MixdownToWaveFile, audio / "mix.wav"), status::kDone);
+    const std::vector<uint8_t> wave = ReadBytes(audio / "mix.wav");
+    ASSERT_GT(wave.size(), 44u);
+    EXPECT_EQ(ReadBytes(reader / "bin/received.raw"), std::vector<uint8_t>(wave.begin() + 44, wave.end()))
+        << "LAME read the mix a WAV mixdown writes";
+  }
+  EXPECT_EQ(TempAudio().size(), 4u) << "the two tracks' audio and peaks, nothing more";
+}
+
+TEST_F(ExportTest, AnMp3MixdownKeepsTheOldFileWhenLameFailsPartWayIsMissingOrIsCancelled) {
+  Place(0, Staircase(600000, 2), 2, 0);  // 2.4 MB: more than LAME's input pipe holds
+  const std::vector<uint8_t> kept(1000, 0x42);
+  WriteBytes(audio / "keep.mp3", kept);
+  const std::vector<std::string> folderBefore = platform::ListFolder(audio.Path());
+  const std::vector<std::string> tempBefore = TempAudio();
+  struct Case {
+    const char* name;
+    std::string lame;  // "": not installed
+    int cancelAtPump;
+    int status;
+    size_t reports;
+  } cases[] = {
+      {"fails part way", "head -c 200000 > /dev/null\nexit 2", 0, status::kFaultReported, 1},
+      {"stops reading part way", WritesMp3("head -c 200000 > /dev/null"), 0, status::kFaultReported, 1},
+      {"missing", "", 0, status::kFaultReported, 1},
+      {"cancelled", WritesMp3("cat > /dev/null"), 3, status::kCancelled, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CProgramStub lame("lame", c.lame);
+    if (c.cancelAtPump > 0) seams.progress.CancelAtPump(c.cancelAtPump, &app->progressWindow);
+    EXPECT_EQ(Write(&CProApp::MixdownToMp3File, audio / "keep.mp3", std::nullopt), c.status);
+    EXPECT_EQ(Reports().Take().size(), c.reports);
+    EXPECT_EQ(ReadBytes(audio / "keep.mp3"), kept);
+    EXPECT_EQ(platform::ListFolder(audio.Path()), folderBefore) << "no half-written file left";
+    EXPECT_EQ(TempAudio(), tempBefore);
+    EXPECT_TRUE(NoChildProcesses());
+    EXPECT_FALSE(seams.progress.Exists()) << "the progress window is closed";
+  }
 }
 
 TEST_F(ExportTest, MixdownToTrackRendersTheTickedTracksOntoTheTarget) {

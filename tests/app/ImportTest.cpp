@@ -8,6 +8,7 @@
 #include "EditRunning.h"
 #include "ImportFixture.h"
 #include "ProConfig.h"
+#include "ProgramStub.h"
 #include "ReportRecorder.h"
 #include "requests/ImportExportRequests.h"
 
@@ -81,6 +82,41 @@ TEST_F(ImportTest, AFileCutShortImportsWhatItHoldsAndSaysSoOnce) {
             status::kDone);
   EXPECT_EQ(ReadSamples(*app->GetEditorSegment()), held);
   EXPECT_EQ(seams.ui.Boxes().size(), 1u);
+}
+
+TEST_F(ImportTest, AnMp3ImportWhoseDecoderFailsPartWayIsMissingOrIsCancelledLeavesNothing) {
+  // What the stand-in for LAME writes to its output: a WAV stream, whole or not.
+  const std::vector<int16_t> samples = Staircase(600000, 2);
+  const std::string wave = WriteWave("decoded.wav", 44100, 2, samples);
+  const std::string mp3 = audio / "song.mp3";
+  WriteBytes(mp3, {1, 2, 3});
+  struct Case {
+    const char* name;
+    std::string lame;  // "": not installed
+    int cancelAtPump;
+    int status;
+    size_t reports;
+  } cases[] = {
+      {"fails part way", "head -c 1000044 '" + wave + "'\nexit 1", 0, status::kFaultReported, 1},
+      {"ends short of its header", "head -c 1000044 '" + wave + "'", 0, status::kFaultReported, 1},
+      {"missing", "", 0, status::kFaultReported, 1},
+      {"cancelled while it writes", "cat '" + wave + "'\nsleep 30", 3, status::kCancelled, 0},
+  };
+  const std::vector<std::string> before = TempAudio();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CProgramStub lame("lame", c.lame);
+    if (c.cancelAtPump > 0) seams.progress.CancelAtPump(c.cancelAtPump, &app->progressWindow);
+    EXPECT_EQ(Import(Target::Editor, mp3), c.status);
+    EXPECT_EQ(Reports().Take().size(), c.reports);
+    EXPECT_EQ(app->GetEditorSegment(), nullptr);
+    EXPECT_EQ(app->undoList.GetCurrent(), nullptr);
+    EXPECT_EQ(TempAudio(), before) << "no part of the audio left behind";
+    EXPECT_TRUE(NoChildProcesses());
+  }
+  // The same stream whole imports as it is.
+  CProgramStub lame("lame", "cat '" + wave + "'");
+  EXPECT_EQ(ImportSamples(Target::Editor, mp3), samples);
 }
 
 TEST_F(ImportTest, RatesTheConverterCannotTakeAreRefusedBeforeAnythingIsWritten) {

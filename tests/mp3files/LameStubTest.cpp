@@ -168,24 +168,54 @@ TEST_F(LameStub, EncodeRequestsLameCannotServeAreRefusedBeforeStartingIt) {
   EXPECT_EQ(Names(work_), std::vector<std::string>{"input.pcm"});
 }
 
-TEST_F(LameStub, DecodeReadsLamesWaveAndRemovesIt) {
+TEST_F(LameStub, DecodeReadsLamesWaveThroughAPipeWhileLameRuns) {
   const std::vector<int16_t> signal = Sine(30000, 2, 5000, 300, 44100);
   WriteBytes(folder_ / "decoded.wav", MakePcmWave({44100, 2, 16}, Pcm16Bytes(signal)));
-  InstallLame("printf 'input: x.mp3\\n\\rFrame#  1250/5000    128 kbps  \\rFrame#  5000/5000 '\n"
-              "cp '" + folder_ / "decoded.wav" + "' \"$3\"\n");
+  // As LAME does with "-": the WAV on its output, its words on its error output.
+  InstallLame("printf 'input: x.mp3\\n\\rFrame#  1250/5000    128 kbps  \\rFrame#  5000/5000 ' >&2\n"
+              "cat '" + folder_ / "decoded.wav" + "'\n");
   const std::string mp3 = work_ + "/in.mp3";
   WriteBytes(mp3, {1, 2, 3});
   EXPECT_EQ(CLunder().Decode(mp3.c_str(), RecordProgress, CaptureDecoded), kLunderDone);
   EXPECT_EQ(Progression(), (std::vector<short>{25, 100}));
   EXPECT_EQ(Capture().AllSamples16(), signal);
-  const std::vector<std::string> args = Lines(argsFile_);
-  ASSERT_EQ(args.size(), 3u);
-  EXPECT_EQ(args[0], "--decode");
-  EXPECT_EQ(args[1], mp3);
-  EXPECT_EQ(args[2].rfind(tmp_ + "/QRVD-MP3", 0), 0u) << args[2];
-  // The decoded WAV is gone once the audio was handed on.
-  EXPECT_TRUE(Names(tmp_).empty());
+  for (const DecodedBlock& b : Capture().blocks) EXPECT_EQ(b.bytes.size() % 4, 0u) << "whole frames only";
+  EXPECT_EQ(Lines(argsFile_), (std::vector<std::string>{"--decode", mp3, "-"}));
+  EXPECT_TRUE(Names(tmp_).empty()) << "no temporary file";
   EXPECT_TRUE(NoChildProcesses());
+}
+
+TEST_F(LameStub, DecodeOfAStreamTakesTheSizeItsHeaderGivesOrReadsToTheEnd) {
+  const std::vector<int16_t> signal = Sine(20000, 1, 5000, 300, 44100);
+  const std::vector<uint8_t> whole = MakePcmWave({44100, 1, 16}, Pcm16Bytes(signal));
+  auto withSize = [&](uint32_t size, size_t keep, const std::vector<uint8_t>& extra) {
+    std::vector<uint8_t> file(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(44 + keep));
+    for (int i = 0; i < 4; ++i) file[40 + i] = static_cast<uint8_t>(size >> (8 * i));
+    file.insert(file.end(), extra.begin(), extra.end());
+    return file;
+  };
+  const std::vector<uint8_t> odd = {9};  // half a frame
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> stream;
+    size_t samples;  // delivered
+  } cases[] = {
+      {"open size, as LAME writes it", withSize(0x7FFFFFFF, 40000, {}), 20000},
+      {"open size ending in half a frame", withSize(0xFFFFFFFF, 40000, odd), 20000},
+      {"a size it keeps to", withSize(30000, 40000, {}), 15000},
+  };
+  const std::string mp3 = work_ + "/in.mp3";
+  WriteBytes(mp3, {1});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteBytes(folder_ / "stream.wav", c.stream);
+    InstallLame("cat '" + folder_ / "stream.wav" + "'\n");
+    ResetCapture();
+    EXPECT_EQ(CLunder().Decode(mp3.c_str(), nullptr, CaptureDecoded), kLunderDone);
+    const std::vector<int16_t> got = Capture().AllSamples16();
+    EXPECT_EQ(got, std::vector<int16_t>(signal.begin(), signal.begin() + static_cast<std::ptrdiff_t>(c.samples)));
+    EXPECT_TRUE(Reports().Take().empty());
+  }
 }
 
 TEST_F(LameStub, DecodeFailureIsReportedWithoutAudio) {
@@ -203,7 +233,7 @@ TEST_F(LameStub, DecodeFailureIsReportedWithoutAudio) {
 }
 
 TEST_F(LameStub, DecodeCancelledDuringLameLeavesNothing) {
-  InstallLame("printf 'Frame#  1/9 '\nsleep 30\n");
+  InstallLame("printf 'Frame#  1/9 ' >&2\nsleep 30\n");
   g_cancelAtPercent = 11;
   const std::string mp3 = work_ + "/in.mp3";
   WriteBytes(mp3, {1, 2, 3});
@@ -213,14 +243,19 @@ TEST_F(LameStub, DecodeCancelledDuringLameLeavesNothing) {
   EXPECT_TRUE(NoChildProcesses());
 }
 
-TEST_F(LameStub, DecodeCancelledWhileReadingTheWaveReturnsCancelled) {
-  WriteBytes(folder_ / "decoded.wav", MakePcmWave({44100, 2, 16}, Pcm16Bytes(Sine(60000, 2, 5000, 300, 44100))));
-  InstallLame("cp '" + folder_ / "decoded.wav" + "' \"$3\"\n");
+TEST_F(LameStub, DecodeCancelledWhileReadingTheWaveEndsLame) {
+  // Longer than the pipes hold, so LAME is still writing when the cancel comes.
+  WriteBytes(folder_ / "decoded.wav", MakePcmWave({44100, 2, 16}, Pcm16Bytes(Sine(1000000, 2, 5000, 300, 44100))));
+  InstallLame("cat '" + folder_ / "decoded.wav" + "'\nsleep 30\n");
   Capture().cancelAtBlock = 1;
   const std::string mp3 = work_ + "/in.mp3";
   WriteBytes(mp3, {1});
+  const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(CLunder().Decode(mp3.c_str(), nullptr, CaptureDecoded), kLunderCancelled);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   EXPECT_EQ(Capture().blocks.size(), 2u);
+  EXPECT_TRUE(NoChildProcesses());
+  EXPECT_FALSE(ProcessRunning(StubPid()));
   EXPECT_TRUE(Names(tmp_).empty());
 }
 

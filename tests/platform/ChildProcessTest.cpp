@@ -6,8 +6,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 
+#include <algorithm>
 #include <set>
+#include <vector>
 
 #include "AudioFixtures.h"
 #include "ChildProcess.h"
@@ -190,4 +193,75 @@ TEST(FileReplace, ReplacementTakesPlaceOnlyWhenItCanComplete) {
   EXPECT_EQ(platform::FolderOfPath("a/b/c"), "a/b");
   EXPECT_EQ(platform::AbsolutePath("/x/y"), "/x/y");
   EXPECT_EQ(platform::AbsolutePath("-x")[0], '/');
+}
+
+TEST(ChildProcess, AudioStreamsThroughInputAndOutputWhileMessagesAreRead) {
+  CChildProcess child;
+  platform::ChildStreams streams;
+  streams.input = streams.data = true;
+  ASSERT_EQ(child.Start({"sh", "-c", "echo begin >&2; cat; echo end >&2"}, {}, streams),
+            CChildProcess::StartFailure::None);
+  // More than the pipes hold both ways: written and read in turns, or both sides would wait.
+  std::vector<uint8_t> sent(3 << 20);
+  for (size_t i = 0; i < sent.size(); ++i) sent[i] = static_cast<uint8_t>(i * 7 + i / 4093);
+  std::vector<uint8_t> back;
+  std::string messages;
+  size_t at = 0;
+  bool input = true, data = true, output = true;
+  while (input || data || output) {
+    const unsigned wanted = (input ? CChildProcess::kInputReady : 0u) | (data ? CChildProcess::kDataReady : 0u) |
+                            (output ? CChildProcess::kOutputReady : 0u);
+    const int ready = child.WaitReady(wanted, 5000);
+    ASSERT_GT(ready, 0);
+    uint8_t piece[65536];
+    if (ready & CChildProcess::kInputReady) {
+      const int64_t n = child.WriteInput(sent.data() + at, std::min<size_t>(100000, sent.size() - at));
+      ASSERT_GE(n, 0);
+      at += static_cast<size_t>(n);
+      if (at == sent.size()) {
+        child.CloseInput();
+        input = false;
+      }
+    }
+    if (ready & CChildProcess::kDataReady) {
+      const int64_t n = child.ReadData(piece, sizeof piece);
+      ASSERT_GE(n, 0);
+      back.insert(back.end(), piece, piece + n);
+      data = n > 0;
+    }
+    if (ready & CChildProcess::kOutputReady) {
+      const int64_t n = child.ReadOutput(piece, sizeof piece);
+      ASSERT_GE(n, 0);
+      messages.append(reinterpret_cast<const char*>(piece), static_cast<size_t>(n));
+      output = n > 0;
+    }
+  }
+  EXPECT_EQ(back, sent);
+  EXPECT_EQ(messages, "begin\nend\n");
+  platform::ChildExit exit;
+  ASSERT_TRUE(child.Wait(&exit));
+  EXPECT_TRUE(exit.exited);
+  EXPECT_EQ(exit.code, 0);
+}
+
+TEST(ChildProcess, AChildThatStopsReadingGivesAFailedWriteNotASignal) {
+  CChildProcess child;
+  platform::ChildStreams streams;
+  streams.input = true;
+  ASSERT_EQ(child.Start({"sh", "-c", "head -c 1000 > /dev/null"}, {}, streams), CChildProcess::StartFailure::None);
+  // SIGPIPE, as a program has it by default, would end this test here.
+  const std::vector<uint8_t> block(65536, 1);
+  int64_t n = 0;
+  errno = 0;
+  for (int i = 0; i < 1000 && n >= 0; ++i) {
+    ASSERT_GT(child.WaitReady(CChildProcess::kInputReady, 5000), 0);
+    n = child.WriteInput(block.data(), block.size());
+  }
+  EXPECT_EQ(n, -1);
+  EXPECT_EQ(errno, EPIPE);
+  sigset_t waiting;
+  sigpending(&waiting);
+  EXPECT_FALSE(sigismember(&waiting, SIGPIPE)) << "no signal left behind";
+  ASSERT_TRUE(child.Wait(nullptr));
+  EXPECT_TRUE(tessiro::test::NoChildProcesses());
 }
