@@ -1,6 +1,7 @@
 #include "AudioDecode.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 
@@ -16,6 +17,9 @@ namespace io {
 namespace {
 
 constexpr uint32_t kLowestRate = 1000;
+// More than the converter drifts over 90 minutes at any rate (some 150 frames at 1000 Hz).
+constexpr uint32_t kHeldFrames = 4096;
+constexpr int kTopUpRounds = 4;
 constexpr uint32_t kHighestRate = 384000;
 // Data sizes a writer leaves in the header when it could not know the length.
 constexpr uint32_t kOpenSizeZero = 0;
@@ -192,33 +196,88 @@ bool CAudioDecode::Prepare(const AudioQuality& format) {
 bool CAudioDecode::Convert(const unsigned char* samples, uint32_t bytes) {
   const uint32_t frameBytes = source_.channels * (source_.bitsPerSample / 8u);
   const uint32_t frames = bytes / frameBytes;
-  auto* work = static_cast<int16_t*>(app_.workBuffer.Data());
-  const uint32_t workBytes = capacityFrames_ * target_.channels * 2u;
+  if (frames == 0) return true;
+  sourceFrames_ += frames;
+  lastFrame_.assign(samples + static_cast<size_t>(frames - 1) * frameBytes,
+                    samples + static_cast<size_t>(frames) * frameBytes);
   for (uint32_t done = 0; done < frames;) {
     const uint32_t n = std::min(pieceFrames_, frames - done);
-    const unsigned char* piece = samples + static_cast<size_t>(done) * frameBytes;
-    uint32_t made = 0;
-    ConvertAudioFormat(&source_, &target_, piece, work, n * frameBytes, workBytes, &app_.importConverter, &made);
-    if (!Append(work, made)) return false;
-    // A full buffer may leave frames in the converter; they come out before the next piece goes in.
-    while (made == capacityFrames_) {
-      ConvertAudioFormat(&source_, &target_, piece, work, 0, workBytes, &app_.importConverter, &made);
-      if (!Append(work, made)) return false;
-    }
+    if (!ConvertPiece(samples + static_cast<size_t>(done) * frameBytes, n)) return false;
     done += n;
   }
   return true;
 }
 
-bool CAudioDecode::Flush() {
-  if (!resampling_) return true;
+bool CAudioDecode::ConvertPiece(const unsigned char* piece, uint32_t frames) {
+  const uint32_t frameBytes = source_.channels * (source_.bitsPerSample / 8u);
+  auto* work = static_cast<int16_t*>(app_.workBuffer.Data());
+  const uint32_t workBytes = capacityFrames_ * target_.channels * 2u;
+  uint32_t made = 0;
+  ConvertAudioFormat(&source_, &target_, piece, work, frames * frameBytes, workBytes, &app_.importConverter, &made);
+  if (!Hold(work, made)) return false;
+  // A full buffer may leave frames in the converter; they come out before the next piece goes in.
+  while (made == capacityFrames_) {
+    ConvertAudioFormat(&source_, &target_, piece, work, 0, workBytes, &app_.importConverter, &made);
+    if (!Hold(work, made)) return false;
+  }
+  return true;
+}
+
+bool CAudioDecode::Hold(const int16_t* frames, uint32_t count) {
+  if (!resampling_) return Append(frames, count);
+  const size_t ch = target_.channels;
+  if (count >= kHeldFrames) {
+    // What was held, and all of these but their end, go on.
+    const uint32_t passed = count - kHeldFrames;
+    if (!Append(held_.data(), static_cast<uint32_t>(held_.size() / ch)) || !Append(frames, passed)) return false;
+    held_.assign(frames + passed * ch, frames + static_cast<size_t>(count) * ch);
+    return true;
+  }
+  held_.insert(held_.end(), frames, frames + static_cast<size_t>(count) * ch);
+  const size_t over = held_.size() / ch > kHeldFrames ? held_.size() / ch - kHeldFrames : 0;
+  if (over == 0) return true;
+  if (!Append(held_.data(), static_cast<uint32_t>(over))) return false;
+  held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(over * ch));
+  return true;
+}
+
+uint64_t CAudioDecode::Converted() const { return segment_->length + held_.size() / target_.channels; }
+
+bool CAudioDecode::Drain() {
   auto* work = static_cast<int16_t*>(app_.workBuffer.Data());
   for (;;) {
     uint32_t made = 0;
     app_.importConverter.FlushStorage(work, capacityFrames_, &made);
-    if (!Append(work, made)) return false;
+    if (!Hold(work, made)) return false;
     if (made < capacityFrames_) return true;
   }
+}
+
+// Enough repeats of the file's last frame to make the missing frames, and a few more.
+bool CAudioDecode::TopUp(uint64_t missing) {
+  const double ratio = static_cast<double>(target_.samplesPerSecond) / source_.samplesPerSecond;
+  const auto repeats = static_cast<uint32_t>(std::min<double>(pieceFrames_, std::ceil(missing / ratio) + 2));
+  std::vector<uint8_t> pad;
+  pad.reserve(static_cast<size_t>(repeats) * lastFrame_.size());
+  for (uint32_t i = 0; i < repeats; ++i) pad.insert(pad.end(), lastFrame_.begin(), lastFrame_.end());
+  return ConvertPiece(pad.data(), repeats);
+}
+
+bool CAudioDecode::Flush() {
+  if (!resampling_) return true;
+  const uint64_t from = source_.samplesPerSecond;
+  const uint64_t wanted = (sourceFrames_ * target_.samplesPerSecond * 2 + from) / (2 * from);
+  for (int round = 0; round < kTopUpRounds; ++round) {
+    if (!Drain()) return false;
+    if (Converted() >= wanted) break;
+    if (!TopUp(wanted - Converted())) return false;
+  }
+  // What ran past the length goes.
+  const uint64_t appended = segment_->length;
+  const uint64_t keep = wanted > appended ? std::min<uint64_t>(wanted - appended, held_.size() / target_.channels) : 0;
+  const bool kept = Append(held_.data(), static_cast<uint32_t>(keep));
+  held_.clear();
+  return kept;
 }
 
 bool CAudioDecode::PadToOneSecond() {

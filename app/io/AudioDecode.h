@@ -4,8 +4,11 @@
 // checked, converted to 44100 Hz 16-bit with the file's channels through the
 // application's import converter, in pieces whose result fits the work
 // buffer, and appended to the segment. The converter starts afresh for every
-// decode and is drained at its end, so no frame of one import reaches the
-// next and none is lost. Each block lets the progress window handle one
+// decode, so no frame of one import reaches the next. A converted file keeps
+// its length to the frame (its frames x 44100 / its rate, rounded): the
+// converter keeps a frame back at the end and drifts by a few frames over an
+// hour, so its last frames are held back until the end, where the file's
+// last frame, repeated, carries it far enough and what runs past is cut. Each block lets the progress window handle one
 // pending event; its Cancel ends the decode.
 //
 // Threads: the user-interface thread; the codecs call back on it.
@@ -14,6 +17,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "AudioQuality.h"
 #include "IoCommon.h"
@@ -55,6 +59,12 @@ class CAudioDecode {
   // The first block fixes the formats and prepares the converter.
   bool Prepare(const AudioQuality& format);
   bool Convert(const unsigned char* samples, uint32_t bytes);
+  // Converts and passes on, holding the last converted frames back.
+  bool ConvertPiece(const unsigned char* piece, uint32_t frames);
+  bool Hold(const int16_t* frames, uint32_t count);
+  uint64_t Converted() const;
+  bool Drain();
+  bool TopUp(uint64_t missing);
   bool Flush();
   bool PadToOneSecond();
   bool Append(const int16_t* frames, uint32_t count);
@@ -73,6 +83,9 @@ class CAudioDecode {
   AudioQuality target_{};
   uint32_t pieceFrames_ = 0;     // source frames converted per step
   uint32_t capacityFrames_ = 0;  // target frames the work buffer holds
+  uint64_t sourceFrames_ = 0;    // frames the file has given
+  std::vector<uint8_t> lastFrame_;  // the file's last frame, as it gave it
+  std::vector<int16_t> held_;       // converted frames not yet appended
 };
 
 // Whether a WAV file ends before its data chunk does, as a file cut short

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "AudioFixtures.h"
 #include "AudioLoop.h"
@@ -65,10 +67,13 @@ class ImportFormatTest : public ImportTest {
           ASSERT_EQ(got, channels);
           const size_t frames = samples.size() / channels;
           const size_t expected = static_cast<size_t>(std::lround(kSeconds * 44100));
-          // Within one source frame of the exact length, beyond it only what a block codec pads.
-          const size_t sourceFrame = 44100 / rate + 1;
-          EXPECT_GE(frames + sourceFrame, expected);
-          EXPECT_LE(frames, expected + encoding.paddingFrames * 44100 / rate + sourceFrame);
+          // The exact length, beyond it only what a block codec pads.
+          if (encoding.paddingFrames == 0) {
+            EXPECT_EQ(frames, expected);
+          } else {
+            EXPECT_GE(frames, expected);
+            EXPECT_LE(frames, expected + encoding.paddingFrames * 44100 / rate + 44100 / rate + 1);
+          }
           for (int c = 0; c < channels; ++c) {
             const double hz = kHz * (1 + c / 2.0);
             EXPECT_NEAR(FrequencyOf(samples, channels, c, frames / 10, frames * 7 / 10, hz), hz, hz * 0.01);
@@ -97,6 +102,37 @@ TEST_F(ImportFormatTest, A44100Hz16BitFileArrivesBitExactInEveryTarget) {
     for (Target target : {Target::Track, Target::Editor, Target::LoopBank}) {
       EXPECT_EQ(ImportSamples(target, path), source);
     }
+  }
+}
+
+TEST_F(ImportFormatTest, AConvertedFileKeepsItsLengthToTheFrameAndItsLastFrames) {
+  // A ramp, which linear interpolation keeps: every frame, the last ones too, lies on it.
+  struct Case {
+    uint32_t rate;
+    uint32_t frames;
+    uint16_t channels;
+  } cases[] = {{8000, 12001, 1},  {11025, 33077, 2}, {16000, 16003, 1},  {22050, 22051, 2},  {32000, 64001, 1},
+               {37800, 37811, 2}, {48000, 48001, 2}, {48000, 95999, 1}, {50000, 100003, 1}, {88200, 88201, 2},
+               {96000, 96007, 1}, {176400, 176399, 2}, {192000, 200001, 1}, {384000, 384011, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.rate) + " Hz, " + std::to_string(c.frames) + " frames");
+    std::vector<int16_t> ramp;
+    auto at = [&](double t) { return -16000.0 + 32000.0 * std::min(t, c.frames - 1.0) / (c.frames - 1); };
+    for (uint32_t f = 0; f < c.frames; ++f) {
+      for (uint16_t ch = 0; ch < c.channels; ++ch) ramp.push_back(static_cast<int16_t>(std::lround(at(f))));
+    }
+    const std::vector<int16_t> samples =
+        ImportSamples(Target::Editor, WriteWave("ramp.wav", c.rate, c.channels, ramp));
+    // As sox makes it: the frames times 44100 over the rate, rounded.
+    const uint64_t expected = (uint64_t{c.frames} * 44100 * 2 + c.rate) / (2 * c.rate);
+    ASSERT_EQ(samples.size() / c.channels, expected);
+    const double step = static_cast<double>(c.rate) / 44100;
+    int worst = 0;
+    for (size_t k = 0; k < expected; ++k) {
+      const int off = std::abs(samples[k * c.channels] - static_cast<int>(std::lround(at(k * step))));
+      worst = std::max(worst, off);
+    }
+    EXPECT_LE(worst, 2);
   }
 }
 
