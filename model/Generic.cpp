@@ -537,7 +537,7 @@ int SetupRateConversion(CTarvex* converter, const AudioQuality* source, const Au
     converter->SetSizeOutputBufferSample(static_cast<uint32_t>(ratio * (perChannel / 2) + 0.5));
     converter->SetChannels(static_cast<int16_t>(source->channels));
   }
-  converter->SetRate(ratio);
+  converter->SetRateRatio(target->samplesPerSecond, source->samplesPerSecond);
   converter->Init();
   return 0;
 }

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 #include "ReportErrorDll.h"
 
@@ -16,6 +17,11 @@ namespace {
 constexpr size_t kPieceBytes = 256;
 // Audio goes through its pipes in pieces of this size.
 constexpr size_t kAudioBytes = 256 * 1024;
+// LAME reads and writes its pipes 4 KB at a time: woken for each, both sides
+// spend more on waking than on the audio. After a small piece this side waits
+// a moment for the pipes to fill or empty, far less than they hold.
+constexpr auto kPipePatience = std::chrono::milliseconds(2);
+constexpr size_t kSmallPiece = kAudioBytes / 4;
 constexpr size_t kTailBytes = 2048;
 constexpr size_t kShownTailBytes = 400;
 
@@ -124,8 +130,9 @@ CLameProcess::End CLameProcess::Run(CLameProgress* parser, LunderProgressCallbac
     bool going = true;
     for (size_t i = 0; going && i < percents.size(); ++i) going = relay.Report(percents[i]);
     Step step = Step::Go;
-    if (going && (ready & CChildProcess::kDataReady)) step = Drain(*audio, relay.Percent(), &data);
-    if (going && step == Step::Go && (ready & CChildProcess::kInputReady)) step = Feed(*audio, &input);
+    size_t moved = 0;
+    if (going && (ready & CChildProcess::kDataReady)) step = Drain(*audio, relay.Percent(), &data, &moved);
+    if (going && step == Step::Go && (ready & CChildProcess::kInputReady)) step = Feed(*audio, &input, &moved);
     if (step == Step::Failed) {
       child_.Kill();
       return End::Failed;
@@ -134,6 +141,7 @@ CLameProcess::End CLameProcess::Run(CLameProgress* parser, LunderProgressCallbac
       child_.Kill();
       return End::Cancelled;
     }
+    if ((data || input) && ready > 0 && moved < kSmallPiece) std::this_thread::sleep_for(kPipePatience);
   }
   platform::ChildExit exit;
   bool cancelled = false;
@@ -161,25 +169,29 @@ CLameProcess::End CLameProcess::Run(CLameProgress* parser, LunderProgressCallbac
   return End::Failed;
 }
 
-// One read of LAME's messages; false on a failure. *open turns false at their end.
+// LAME's messages as far as they have come, piece by piece; false on a
+// failure. *open turns false at their end.
 bool CLameProcess::ReadMessages(CLameProgress* parser, std::vector<short>* percents, bool* open) {
   char piece[kPieceBytes];
-  const int64_t n = child_.ReadOutput(piece, sizeof piece);
-  if (n < 0) return false;
-  if (n == 0) {
-    if (parser) parser->Finish(percents);
-    *open = false;
-    return true;
+  for (int timeout = platform::CChildProcess::kWaitForever;; timeout = 0) {
+    const int64_t n = child_.ReadOutput(piece, sizeof piece, timeout);
+    if (n == platform::CChildProcess::kReadTimedOut) return true;
+    if (n < 0) return false;
+    if (n == 0) {
+      if (parser) parser->Finish(percents);
+      *open = false;
+      return true;
+    }
+    KeepTail(piece, static_cast<size_t>(n));
+    LookForFatalWords(piece, static_cast<size_t>(n));
+    if (parser) parser->Feed(piece, static_cast<size_t>(n), percents);
+    if (static_cast<size_t>(n) < sizeof piece) return true;
   }
-  KeepTail(piece, static_cast<size_t>(n));
-  LookForFatalWords(piece, static_cast<size_t>(n));
-  if (parser) parser->Feed(piece, static_cast<size_t>(n), percents);
-  return true;
 }
 
 // Hands LAME's input what it takes now, asking the audio for more once all
 // given before has gone. *open turns false once the input is closed.
-CLameAudio::Step CLameProcess::Feed(CLameAudio& audio, bool* open) {
+CLameAudio::Step CLameProcess::Feed(CLameAudio& audio, bool* open, size_t* moved) {
   using Step = CLameAudio::Step;
   if (pendingAt_ == pendingEnd_) {
     size_t got = 0;
@@ -202,11 +214,12 @@ CLameAudio::Step CLameProcess::Feed(CLameAudio& audio, bool* open) {
     return Step::Go;
   }
   pendingAt_ += static_cast<size_t>(n);
+  *moved += static_cast<size_t>(n);
   return Step::Go;
 }
 
 // One read of what LAME wrote, handed to the audio. *open turns false at its end.
-CLameAudio::Step CLameProcess::Drain(CLameAudio& audio, short percent, bool* open) {
+CLameAudio::Step CLameProcess::Drain(CLameAudio& audio, short percent, bool* open, size_t* moved) {
   const int64_t n = child_.ReadData(audioBuffer_.data(), audioBuffer_.size());
   if (n < 0) {
     ReportErrorDll(source_, __LINE__, "Could not read the audio the MP3 decoder wrote; it was stopped.");
@@ -216,6 +229,7 @@ CLameAudio::Step CLameProcess::Drain(CLameAudio& audio, short percent, bool* ope
     *open = false;
     return CLameAudio::Step::Go;
   }
+  *moved += static_cast<size_t>(n);
   const CLameAudio::Step step = audio.Take(audioBuffer_.data(), static_cast<size_t>(n), percent);
   return step == CLameAudio::Step::Ended ? CLameAudio::Step::Go : step;
 }

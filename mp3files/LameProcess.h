@@ -58,8 +58,9 @@ class CLameProcess {
 
  private:
   bool ReadMessages(CLameProgress* parser, std::vector<short>* percents, bool* open);
-  CLameAudio::Step Feed(CLameAudio& audio, bool* open);
-  CLameAudio::Step Drain(CLameAudio& audio, short percent, bool* open);
+  // *moved grows by the audio bytes that went through the pipe.
+  CLameAudio::Step Feed(CLameAudio& audio, bool* open, size_t* moved);
+  CLameAudio::Step Drain(CLameAudio& audio, short percent, bool* open, size_t* moved);
   void KeepTail(const char* piece, size_t bytes);
   void LookForFatalWords(const char* piece, size_t bytes);
   bool WaitForExit(CProgressRelay& relay, platform::ChildExit* exit, bool* cancelled);

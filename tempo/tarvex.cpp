@@ -191,7 +191,15 @@ void CTarvex::SetTempo(float factor) {
 
 void CTarvex::SetRate(float factor) {
   rate_ = factor;
+  exactRate_ = factor;
   effectiveRate_ = factor * pitch_;
+  exactEffectiveRate_ = exactRate_ * pitch_;
+}
+
+void CTarvex::SetRateRatio(uint32_t toHz, uint32_t fromHz) {
+  SetRate(fromHz == 0 ? 0.0f : static_cast<float>(static_cast<double>(toHz) / fromHz));
+  if (fromHz != 0) exactRate_ = static_cast<double>(toHz) / fromHz;
+  exactEffectiveRate_ = exactRate_ * pitch_;
 }
 
 void CTarvex::SetPitch(float factor) {
@@ -216,6 +224,7 @@ void CTarvex::CalculateRateAndTempoForPitch() {
     }
   }
   effectiveRate_ = rate_ * pitch_;
+  exactEffectiveRate_ = exactRate_ * pitch_;
 }
 
 uint32_t CTarvex::GetBestFitCorrLimit() const {
@@ -312,7 +321,7 @@ unsigned CTarvex::Reset() {
 unsigned CTarvex::Restart() {
   Reset();
   carry_ = 0.0f;
-  interpolatorPhase_ = 0.0f;
+  interpolatorPhase_ = 0.0;
   return 0;
 }
 
@@ -470,22 +479,24 @@ uint32_t CTarvex::Interpolate(float rate, const int16_t* in, uint32_t inFrames, 
                               uint32_t* consumed, int16_t* const (&heldState)[C]) {
   *consumed = 0;
   if (inFrames == 0) return 0;
-  const float step = 1.0f / rate;
+  // In double, from the exact rate when it is the one in use: in float the
+  // timeline would drift by frames over an hour.
+  const double step = rate == effectiveRate_ ? 1.0 / exactEffectiveRate_ : 1.0 / rate;
   uint32_t read = 0;
   if (interpolatorFirst_) {
-    interpolatorPhase_ = 0.0f;
+    interpolatorPhase_ = 0.0;
     for (int c = 0; c < C; ++c) *heldState[c] = in[c];
     interpolatorFirst_ = 0;
     read = 1;
   }
-  float phase = interpolatorPhase_;
+  double phase = interpolatorPhase_;
   int held[C];
   for (int c = 0; c < C; ++c) held[c] = *heldState[c];
   auto advance = [&] {
-    while (phase >= 1.0f && read < inFrames) {
+    while (phase >= 1.0 && read < inFrames) {
       for (int c = 0; c < C; ++c) held[c] = in[C * read + c];
       ++read;
-      phase -= 1.0f;
+      phase -= 1.0;
     }
   };
   advance();
@@ -493,8 +504,7 @@ uint32_t CTarvex::Interpolate(float rate, const int16_t* in, uint32_t inFrames, 
   for (; made < maxOut && read < inFrames; ++made) {
     for (int c = 0; c < C; ++c) {
       const int next = in[C * read + c];
-      out[C * made + c] =
-          static_cast<int16_t>(static_cast<float>(next - held[c]) * phase + static_cast<float>(held[c]));
+      out[C * made + c] = static_cast<int16_t>((next - held[c]) * phase + held[c]);
     }
     phase += step;
     advance();

@@ -36,6 +36,9 @@ class CTarvex {
 
   void SetTempo(float factor);
   void SetRate(float factor);
+  // The rate that turns frames of fromHz into frames of toHz, kept exact: a
+  // float's rounding would shift an hour of converted audio by frames.
+  void SetRateRatio(uint32_t toHz, uint32_t fromHz);
   void SetPitch(float factor);
   // +12 semitones halves the pitch factor (an octave up).
   void SetPitchViaSemitones(float semitones);
@@ -140,6 +143,8 @@ class CTarvex {
   float lastTempoQuery_ = 1.0f;
   float effectiveTempo_ = 1.0f;  // tempo / pitch: what the tempo stage applies
   float effectiveRate_ = 1.0f;   // rate * pitch: what the rate stage applies
+  double exactRate_ = 1.0;       // the rate as given, before a float rounds it
+  double exactEffectiveRate_ = 1.0;
   uint32_t frequency_ = 44100;
 
   Store input_, rateStore_, tempoStore_;
@@ -164,7 +169,7 @@ class CTarvex {
 
   int16_t lastMono_ = 0, lastLeft_ = 0, lastRight_ = 0;  // the interpolator's held frame
   int interpolatorFirst_ = 1;
-  float interpolatorPhase_ = 0.0f;  // 0 <= phase < 1 between calls
+  double interpolatorPhase_ = 0.0;  // 0 <= phase < 1 between calls
 
   int16_t channelsAtInit_ = 0;  // the arrays are laid out for this many channels
   std::unique_ptr<Pages> pages_;

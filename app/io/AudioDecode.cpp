@@ -17,7 +17,7 @@ namespace io {
 namespace {
 
 constexpr uint32_t kLowestRate = 1000;
-// More than the converter drifts over 90 minutes at any rate (some 150 frames at 1000 Hz).
+// More than the repeated last frame can make past the length (some 130 frames from 1000 Hz).
 constexpr uint32_t kHeldFrames = 4096;
 constexpr int kTopUpRounds = 4;
 constexpr uint32_t kHighestRate = 384000;

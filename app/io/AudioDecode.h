@@ -5,10 +5,10 @@
 // application's import converter, in pieces whose result fits the work
 // buffer, and appended to the segment. The converter starts afresh for every
 // decode, so no frame of one import reaches the next. A converted file keeps
-// its length to the frame (its frames x 44100 / its rate, rounded): the
-// converter keeps a frame back at the end and drifts by a few frames over an
-// hour, so its last frames are held back until the end, where the file's
-// last frame, repeated, carries it far enough and what runs past is cut. Each block lets the progress window handle one
+// its length to the frame (its frames x 44100 / its rate, rounded, as sox
+// makes it): the converter keeps the last frame back, so the file's last
+// frame, repeated, carries it far enough, and the converted frames are held
+// back a little so that what runs past the length can still be cut. Each block lets the progress window handle one
 // pending event; its Cancel ends the decode.
 //
 // Threads: the user-interface thread; the codecs call back on it.

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "PageBuffer.h"
 #include "ReportRecorder.h"
@@ -222,6 +225,37 @@ TEST(TarvexStream, InterpolatesBetweenNeighbours) {
     const size_t interpolated = static_cast<size_t>(299 * rate);
     ASSERT_GE(out.size(), interpolated) << rate;
     for (size_t j = 0; j < interpolated; ++j) EXPECT_NEAR(out[j], 100.0 * j / rate, 1.0) << rate << " " << j;
+  }
+}
+
+TEST(TarvexStream, AnExactRateKeepsTheTimelineOfAnHourToTheFrame) {
+  // Frame k lies at k x from / to of the input, and is made while the input
+  // holds the frame after that: in float the rate's rounding moved an hour of
+  // 48 kHz by nine frames.
+  struct Case {
+    uint32_t from, to;
+    uint64_t frames;
+  } cases[] = {{48000, 44100, 48000ull * 3600}, {50000, 44100, 50000ull * 1200}, {44100, 48000, 44100ull * 1200}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.from) + " to " + std::to_string(c.to));
+    CTarvex t;
+    t.SetChannels(1);
+    t.SetSizeOutputBufferSample(1 << 20);
+    t.SetRateRatio(c.to, c.from);
+    t.Init();
+    const std::vector<int16_t> silence(1 << 21, 0);
+    std::vector<int16_t> out(1 << 20);
+    uint64_t fed = 0, made = 0;
+    for (;;) {
+      const auto n = static_cast<uint32_t>(
+          std::min<uint64_t>({t.GetMinSamplesNeededForOutput(), silence.size(), c.frames - fed}));
+      uint32_t got = 0;
+      t.ProcessAudio(silence.data(), n, out.data(), &got);
+      made += got;
+      fed += n;
+      if (fed == c.frames && got == 0) break;
+    }
+    EXPECT_EQ(made, ((c.frames - 1) * c.to + c.from - 1) / c.from);
   }
 }
 
