@@ -19,7 +19,8 @@
 // follows sox's conversion (signal to difference above 40 dB); our import of
 // an MP3 holds exactly the samples lame --decode writes; our WAV mixdown holds
 // exactly the samples of sox's mix; our MP3 is byte for byte the file lame
-// writes alone from the same mix. A check that fails ends the run with status 1.
+// writes alone from the same mix. A check that fails is shown as FAILED on its
+// line, and the run ends with status 1.
 //
 //   files_bench [--minutes 1,10,60] [--rounds 5,3,2] [--cases import-wav,import-mp3,export-wav,export-mp3]
 //
@@ -306,6 +307,15 @@ struct Row {
   std::string check;
 };
 
+bool g_failed = false;
+
+// The row's check: the last round's words, and a failure in any round stays.
+void Check(Row* row, bool good, const std::string& words) {
+  if (row->check.rfind("FAILED", 0) == 0) return;
+  row->check = (good ? "" : "FAILED: ") + words;
+  g_failed = g_failed || !good;
+}
+
 void Print(uint32_t minutes, const std::vector<Row>& rows) {
   for (const Row& r : rows) {
     if (r.ours.empty()) continue;
@@ -386,14 +396,12 @@ void Measure(const std::string& folder, uint32_t minutes, int rounds, const Case
                importWave.theirs.push_back(Timed({"sox", "-D", "-V1", source48, "-r", "44100", soxOut}));
              });
       const DataChunk soxData = FindData(soxOut);
-      const Comparison wave = Compare(segment->GetPcmFileName(), 0, soxOut, soxData.offset, soxData.bytes);
-      if (segment->length != soxData.bytes / 4 || segment->length != importFrames) {
-        Die("the WAV import made " + std::to_string(segment->length) + " frames, sox " +
-            std::to_string(soxData.bytes / 4) + ", exactly " + std::to_string(importFrames));
-      }
-      if (wave.Db() < 40) Die("the WAV import strays from sox's conversion: " + std::to_string(wave.Db()) + " dB");
-      std::snprintf(text, sizeof text, "%u frames as sox, %.1f dB to sox", segment->length, wave.Db());
-      importWave.check = text;
+      const Comparison wave = Compare(segment->GetPcmFileName(), 0, soxOut, soxData.offset,
+                                      std::min<uint64_t>(soxData.bytes, segment->length * 4ull));
+      const bool whole = segment->length == soxData.bytes / 4 && segment->length == importFrames;
+      std::snprintf(text, sizeof text, "%u frames (sox %llu), %.1f dB to sox", segment->length,
+                    static_cast<unsigned long long>(soxData.bytes / 4), wave.Db());
+      Check(&importWave, whole && wave.Db() >= 40, text);
       headless.DropEditorAudio();
     }
 
@@ -406,17 +414,18 @@ void Measure(const std::string& folder, uint32_t minutes, int rounds, const Case
                decodeSeconds = Timed({"lame", "--quiet", "--decode", song, decoded});
              });
       const DataChunk lameData = FindData(decoded);
-      const Comparison mp3 = Compare(segment->GetPcmFileName(), 0, decoded, lameData.offset, lameData.bytes);
-      if (segment->length != lameData.bytes / 4 || mp3.differing != 0) {
-        Die("the MP3 import is not what lame --decode writes: " + std::to_string(segment->length) + " frames, " +
-            std::to_string(mp3.differing) + " samples differ");
-      }
-      std::snprintf(text, sizeof text, "%u frames, the samples of lame --decode", segment->length);
-      importMp3.check = importMp3Sum.check = text;
+      const Comparison mp3 = Compare(segment->GetPcmFileName(), 0, decoded, lameData.offset,
+                                     std::min<uint64_t>(lameData.bytes, segment->length * 4ull));
+      std::snprintf(text, sizeof text, "%u frames (lame %llu), %llu samples differ from lame --decode", segment->length,
+                    static_cast<unsigned long long>(lameData.bytes / 4),
+                    static_cast<unsigned long long>(mp3.differing));
+      const bool same = segment->length == lameData.bytes / 4 && mp3.differing == 0;
+      Check(&importMp3, same, text);
+      Check(&importMp3Sum, same, text);
       headless.DropEditorAudio();
       std::shared_ptr<CAudioSegment> again;
       const double waveOfDecoded = headless.Import(decoded, &again);
-      if (again->length != lameData.bytes / 4) Die("the import of lame's WAV has another length");
+      if (again->length != lameData.bytes / 4) Check(&importMp3Sum, false, "our import of lame's WAV is cut");
       headless.DropEditorAudio();
       importMp3.ours.push_back(mp3Seconds);
       importMp3.theirs.push_back(decodeSeconds);
@@ -433,12 +442,12 @@ void Measure(const std::string& folder, uint32_t minutes, int rounds, const Case
       inTurn([&] { exportWave.ours.push_back(headless.Mixdown(false, ourWave)); },
              [&] { exportWave.theirs.push_back(Timed(soxMixWave)); });
       const DataChunk ourMix = FindData(ourWave), theirMix = FindData(soxMix);
-      if (ourMix.bytes != theirMix.bytes || ourMix.bytes != frames * 4 ||
-          Compare(ourWave, ourMix.offset, soxMix, theirMix.offset, ourMix.bytes).differing != 0) {
-        Die("our WAV mixdown is not sox's mix");
-      }
-      std::snprintf(text, sizeof text, "%llu frames, the samples of sox -m", static_cast<unsigned long long>(frames));
-      exportWave.check = text;
+      const uint64_t differing =
+          Compare(ourWave, ourMix.offset, soxMix, theirMix.offset, std::min(ourMix.bytes, theirMix.bytes)).differing;
+      std::snprintf(text, sizeof text, "%llu frames (sox %llu), %llu samples differ from sox -m",
+                    static_cast<unsigned long long>(ourMix.bytes / 4),
+                    static_cast<unsigned long long>(theirMix.bytes / 4), static_cast<unsigned long long>(differing));
+      Check(&exportWave, ourMix.bytes == theirMix.bytes && ourMix.bytes == frames * 4 && differing == 0, text);
     }
 
     // Export MP3, against lame alone on the mix and the pipeline from sox.
@@ -452,12 +461,12 @@ void Measure(const std::string& folder, uint32_t minutes, int rounds, const Case
              });
       exportMp3Pipe.ours.push_back(exportMp3.ours.back());
       exportMp3Pipe.theirs.push_back(pipeSeconds);
-      if (!SameBytes(ourMp3, work + "/alone.mp3") || !SameBytes(ourMp3, work + "/pipe.mp3")) {
-        Die("our MP3 differs from lame's own");
-      }
-      std::snprintf(text, sizeof text, "%llu bytes, as lame writes",
-                    static_cast<unsigned long long>(std::filesystem::file_size(ourMp3)));
-      exportMp3.check = exportMp3Pipe.check = text;
+      const bool same = SameBytes(ourMp3, work + "/alone.mp3") && SameBytes(ourMp3, work + "/pipe.mp3");
+      std::snprintf(text, sizeof text, "%llu bytes, %s",
+                    static_cast<unsigned long long>(std::filesystem::file_size(ourMp3)),
+                    same ? "as lame writes" : "other than lame writes");
+      Check(&exportMp3, same, text);
+      Check(&exportMp3Pipe, same, text);
     }
   }
   Print(minutes, {importWave, importMp3, importMp3Sum, exportWave, exportMp3, exportMp3Pipe});
@@ -495,5 +504,5 @@ int main(int argc, char** argv) {
   }
   std::printf("load average after: %s\n", LoadAverage().c_str());
   std::filesystem::remove_all(folder);
-  return 0;
+  return g_failed ? 1 : 0;
 }
