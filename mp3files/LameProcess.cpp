@@ -13,8 +13,10 @@
 namespace lunder {
 namespace {
 
-// LAME writes its progress in pieces of about this size; reading more at once gains nothing.
+// LAME writes its progress in pieces of about this size; they are read as such,
+// as many as have come (within a bound, so the audio's pipes are seen to as well).
 constexpr size_t kPieceBytes = 256;
+constexpr int kPiecesAtOnce = 64;
 // Audio goes through its pipes in pieces of this size.
 constexpr size_t kAudioBytes = 256 * 1024;
 // LAME reads and writes its pipes 4 KB at a time: woken for each, both sides
@@ -173,7 +175,8 @@ CLameProcess::End CLameProcess::Run(CLameProgress* parser, LunderProgressCallbac
 // failure. *open turns false at their end.
 bool CLameProcess::ReadMessages(CLameProgress* parser, std::vector<short>* percents, bool* open) {
   char piece[kPieceBytes];
-  for (int timeout = platform::CChildProcess::kWaitForever;; timeout = 0) {
+  int timeout = platform::CChildProcess::kWaitForever;
+  for (int pieces = 0; pieces < kPiecesAtOnce; ++pieces, timeout = 0) {
     const int64_t n = child_.ReadOutput(piece, sizeof piece, timeout);
     if (n == platform::CChildProcess::kReadTimedOut) return true;
     if (n < 0) return false;
@@ -187,6 +190,7 @@ bool CLameProcess::ReadMessages(CLameProgress* parser, std::vector<short>* perce
     if (parser) parser->Feed(piece, static_cast<size_t>(n), percents);
     if (static_cast<size_t>(n) < sizeof piece) return true;
   }
+  return true;
 }
 
 // Hands LAME's input what it takes now, asking the audio for more once all
@@ -196,7 +200,7 @@ CLameAudio::Step CLameProcess::Feed(CLameAudio& audio, bool* open, size_t* moved
   if (pendingAt_ == pendingEnd_) {
     size_t got = 0;
     const Step step = audio.Give(audioBuffer_.data(), audioBuffer_.size(), &got);
-    if (step == Step::Ended || (step == Step::Go && got == 0)) {
+    if (step == Step::Ended) {
       child_.CloseInput();
       *open = false;
       return Step::Go;
