@@ -25,6 +25,8 @@ struct Pulled {
   std::string probeNice;  // a process whose scheduling priority the last call reads
   int niceSeen = -100;
 };
+constexpr int kNoCancel = 1000;  // a percent never given
+
 Pulled& Pull() {
   static Pulled pulled;
   return pulled;
@@ -62,6 +64,8 @@ class LameStream : public LameStub {
  protected:
   void SetUp() override {
     LameStub::SetUp();
+    // The fixture's "never" is -1, which is what a stream's progress hears.
+    g_cancelAtPercent = kNoCancel;
     Pull() = Pulled{};
     // Four times what LAME's pipe holds: a LAME that stops reading is found out.
     Pull().audio = Pcm16Bytes(Sine(1 << 20, 2, 8000, 440, 44100));
@@ -142,7 +146,7 @@ TEST_F(LameStream, ACancelOnEitherSideEndsLameAndKeepsTheDestination) {
     int cancelAtCall;     // of the audio's callback
     int cancelAtPercent;  // of the progress callback
   } cases[] = {
-      {"from the audio", "cat > /dev/null\n" + WriteMp3Output(), 2, -1},
+      {"from the audio", "cat > /dev/null\n" + WriteMp3Output(), 2, kNoCancel},
       // LAME takes nothing: the pipe fills, and only the progress callback is heard.
       {"while LAME hangs", "sleep 30", -1, kLunderNoPercent},
   };
