@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "Generic.h"
+#include "WaveHeader.h"
 #include "LameProcess.h"
 #include "Ombrel.h"
 

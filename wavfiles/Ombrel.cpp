@@ -6,8 +6,8 @@
 #include <memory>
 #include <new>
 
-#include "Generic.h"
-#include "LargeFile.h"
+#include "WaveHeader.h"
+#include "SectorFile.h"
 #include "ReportErrorDll.h"
 #include "WaveDecoder.h"
 #include "WaveEncoder.h"

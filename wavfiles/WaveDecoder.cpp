@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "FileReport.h"
-#include "LargeFile.h"
+#include "SectorFile.h"
 #include "ReportErrorDll.h"
 
 namespace ombrel {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "Generic.h"
+#include "WaveHeader.h"
 #include "Ombrel.h"
 
 namespace ombrel {

@@ -8,7 +8,7 @@
 #include "EncodeTemporary.h"
 #include "FileReplace.h"
 #include "FileReport.h"
-#include "LargeFile.h"
+#include "SectorFile.h"
 #include "ReportErrorDll.h"
 
 namespace ombrel {

@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "EditOperation.h"
+#include "edit/EditOperation.h"
 
 class CAudioSegment;
 

@@ -6,7 +6,7 @@
 
 #include "FloatText.h"
 #include "Generic.h"
-#include "Levels.h"
+#include "LevelChannels.h"
 
 namespace forms {
 

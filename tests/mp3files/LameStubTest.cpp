@@ -191,7 +191,7 @@ TEST_F(LameStub, DecodeOfAStreamTakesTheSizeItsHeaderGivesOrReadsToTheEnd) {
   auto withSize = [&](uint32_t size, size_t keep, const std::vector<uint8_t>& extra) {
     std::vector<uint8_t> file(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(44 + keep));
     for (int i = 0; i < 4; ++i) file[40 + i] = static_cast<uint8_t>(size >> (8 * i));
-    file.insert(file.end(), extra.begin(), extra.end());
+    for (uint8_t byte : extra) file.push_back(byte);  // g++ 12 warns falsely on an insert of none
     return file;
   };
   const std::vector<uint8_t> odd = {9};  // half a frame

@@ -6,7 +6,7 @@
 #include <random>
 
 #include "AudioFixtures.h"
-#include "Generic.h"
+#include "WaveHeader.h"
 #include "Ombrel.h"
 #include "ReportRecorder.h"
 #include "TempFolder.h"

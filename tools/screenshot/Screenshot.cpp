@@ -15,7 +15,7 @@
 #include "Folders.h"
 #include "Program.h"
 #include "StartupWindows.h"
-#include "dialogs/AboutDlg.h"
+#include "AboutDlg.h"
 #include "frame/MainFrame.h"
 #include "frame/MyMenu.h"
 #include "pro.h"

@@ -1,4 +1,4 @@
-#include "MenuResources.h"
+#include "frame/MenuResources.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "Generic.h"
+#include "WaveHeader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ombrel::CMemorySource source(data, size);

@@ -4,7 +4,7 @@
 
 #include "AboutInfo.h"
 #include "controls/HyperLink.h"
-#include "dialogs/AboutDlg.h"
+#include "AboutDlg.h"
 
 namespace {
 

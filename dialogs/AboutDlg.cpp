@@ -1,4 +1,4 @@
-#include "dialogs/AboutDlg.h"
+#include "AboutDlg.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

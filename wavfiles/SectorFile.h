@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "File.h"
-#include "Generic.h"
+#include "WaveHeader.h"
 
 namespace ombrel {
 

@@ -18,7 +18,7 @@
 #include "QtUiThread.h"
 #include "QtUserInterface.h"
 #include "UiServices.h"
-#include "dialogs/OperationDialogWindow.h"
+#include "OperationDialogWindow.h"
 #include "frame/FrameViewHost.h"
 
 class CMainFrame;

@@ -7,7 +7,7 @@
 
 #include "OperationDialog.h"
 #include "controls/SkinProgress.h"
-#include "dialogs/OperationDialogWindow.h"
+#include "OperationDialogWindow.h"
 
 namespace {
 

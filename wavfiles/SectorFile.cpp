@@ -1,4 +1,4 @@
-#include "LargeFile.h"
+#include "SectorFile.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "dialogs/OperationDialogWindow.h"
+#include "OperationDialogWindow.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCloseEvent>

@@ -18,7 +18,7 @@
 #include "StartupWindows.h"
 #include "commands/CommandTable.h"
 #include "controls/HyperLink.h"
-#include "dialogs/AboutDlg.h"
+#include "AboutDlg.h"
 #include "editor/AudioEditorToolDialog.h"
 #include "ZelmoSettingsDialog.h"
 #include "LevelCallbacks.h"

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "Levels.h"
+#include "LevelChannels.h"
 #include "PresetFile.h"
 #include "SliderMath.h"
 #include "requests/EditRequests.h"

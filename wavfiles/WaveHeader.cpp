@@ -1,4 +1,4 @@
-#include "Generic.h"
+#include "WaveHeader.h"
 
 #include <algorithm>
 #include <cstring>

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "AudioFixtures.h"
-#include "LargeFile.h"
+#include "SectorFile.h"
 #include "ReportRecorder.h"
 #include "TempFolder.h"
 
