@@ -64,7 +64,7 @@ bool Shoot(const QString& folder, const std::string& audio, int loops, int width
   }
   app->config.showEmptyLoopBankNotice = 0;
   CProView view(app.get());
-  seams.view.view = &view;
+  seams.view.SetView(&view);
   auto editor = std::make_unique<CLoopBankGUI>(app.get());
   CLoopBankGUI* bank = editor.get();
   uint32_t milliseconds = 0;
@@ -91,7 +91,7 @@ bool Shoot(const QString& folder, const std::string& audio, int loops, int width
   const QString path = folder + QStringLiteral("/loop-bank-%1-%2.png").arg(loops).arg(QLatin1String(size));
   const bool saved = view.grab().save(path);
   if (!saved) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-  seams.view.view = nullptr;
+  seams.view.SetView(nullptr);
   return saved;
 }
 

@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
   }
   app->initialised = 1;
   CProView view(app.get());
-  seams.view.view = &view;
+  seams.view.SetView(&view);
   view.InstallTrackView(std::make_unique<CTrackViewGUI>(app.get()));
   view.resize(kWindowViewWidth, kWindowViewHeight);
   view.show();
@@ -103,6 +103,6 @@ int main(int argc, char** argv) {
   saved = view.grab().save(folder + QStringLiteral("/view-track-view-playing.png")) && saved;
   view.LockInput(0);
   app->playing = 0;
-  seams.view.view = nullptr;
+  seams.view.SetView(nullptr);
   return saved ? 0 : 1;
 }

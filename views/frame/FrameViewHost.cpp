@@ -9,8 +9,6 @@
 #include "pro.h"
 #include "view/ProView.h"
 
-bool CFrameViewHost::HasView() const { return view_ != nullptr; }
-
 void CFrameViewHost::ShowMainWindow(bool restorePlacement) {
   if (frame_) frame_->ShowMainWindow(restorePlacement);
 }
@@ -33,41 +31,17 @@ void CFrameViewHost::SwitchView(int mode) {
 
 void CFrameViewHost::LockInput(int lock) {
   locked_ = lock;
-  if (view_) view_->LockInput(lock);
+  CProViewHost::LockInput(lock);
 }
 
 int CFrameViewHost::IsInputLocked() const { return view_ ? view_->IsInputLocked() : locked_; }
 
-void CFrameViewHost::RefreshCurrentView() {
-  if (view_) view_->RefreshCurrentView();
-}
-
-void CFrameViewHost::RefreshTrackView() {
-  if (view_) view_->RefreshTrackView();
-}
-
-void CFrameViewHost::RefreshAllViews() {
-  if (view_) view_->RefreshAllViews();
-}
-
-void CFrameViewHost::Relayout() {
-  if (view_) view_->Relayout(view_->clientWidth, view_->clientHeight);
-}
-
 void CFrameViewHost::SetSnapToGrid(int snap) {
   snapToGrid_ = snap;
-  if (view_) view_->SetSnapToGrid(snap);
+  CProViewHost::SetSnapToGrid(snap);
 }
 
 int CFrameViewHost::GetSnapToGrid() const { return view_ ? view_->GetSnapToGrid() : snapToGrid_; }
-
-void CFrameViewHost::RefreshLoopBank() {
-  if (view_) view_->RefreshLoopBank();
-}
-
-void CFrameViewHost::RefreshLoopBankRow(int loopNumber) {
-  if (view_) view_->RefreshLoopBankRow(loopNumber);
-}
 
 // The Track View menu's Insert Loop submenu takes the Loop Bank's entries in
 // place of its "Loop Bank is Empty" item.
@@ -89,24 +63,8 @@ void CFrameViewHost::SetEditorColors(const TrackColorSet& colors) {
   if (view::IWaveformEditor* editor = view_ ? view_->AudioEditor() : nullptr) editor->SetColors(colors);
 }
 
-void CFrameViewHost::MoveTrackingBar(uint32_t frame, bool follow) {
-  if (view_) view_->MoveTrackingBar(frame, follow);
-}
-
-void CFrameViewHost::ResetTrackingBar(uint32_t) {
-  if (view_) view_->ResetTrackingBar();
-}
-
 void CFrameViewHost::SyncTrackingBar(uint32_t) {
   if (view_) view_->RefreshTrackingBar();
-}
-
-void CFrameViewHost::SetTempoText(float bpm) {
-  if (view_) view_->SetTempoText(bpm);
-}
-
-void CFrameViewHost::SetPitchText(float semitones) {
-  if (view_) view_->SetPitchText(semitones);
 }
 
 void CFrameViewHost::StartEditorTracking(bool loopWrap) {
@@ -144,14 +102,6 @@ void CFrameViewHost::StopLoopPlayhead() {
 
 void CFrameViewHost::ResetLoopPlayButton() {
   if (view::ILoopBankEditor* editor = view_ ? view_->LoopBank() : nullptr) editor->ResetPlayButton();
-}
-
-bool CFrameViewHost::GetCurrentSnippet(int* trackIndex, uint32_t* snippetIdentifier) const {
-  return view_ && view_->GetCurrentSnippet(trackIndex, snippetIdentifier);
-}
-
-void CFrameViewHost::ClearCurrentSnippet() {
-  if (view_) view_->ClearCurrentSnippet();
 }
 
 void CFrameViewHost::PressLoopRowButton(int loopNumber) {

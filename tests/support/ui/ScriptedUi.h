@@ -20,6 +20,7 @@
 #include <typeindex>
 #include <vector>
 
+#include "QuietViewHost.h"
 #include "UiServices.h"
 
 class COperationDialog;
@@ -186,7 +187,7 @@ class CScriptedThread final : public ui::IUiThread {
 
 // Records every call the core makes on the windows, in order, as text
 // ("LockInput(1)"), and keeps the state a view would.
-class CScriptedViewHost final : public ui::IViewHost {
+class CScriptedViewHost final : public ui::CQuietViewHost {
  public:
   bool HasFrame() const override { return hasFrame; }
   bool HasView() const override { return hasView; }

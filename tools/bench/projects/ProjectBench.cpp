@@ -31,9 +31,10 @@
 
 #include "FileReplace.h"
 #include "Folders.h"
-#include "NullViewHost.h"
 #include "PeakFile.h"
 #include "ProjectFiles.h"
+#include "QuietProgress.h"
+#include "QuietViewHost.h"
 #include "VirtualWaveSystem.h"
 #include "pro.h"
 
@@ -56,23 +57,7 @@ class CQuietUi final : public ui::IUserInterface {
   std::any Ask(std::type_index, const void*, const char*) override { return {}; }
 };
 
-class CQuietProgress final : public ui::IProgressDisplay {
- public:
-  bool Create(const std::string&) override { return exists_ = true; }
-  void Destroy() override { exists_ = false; }
-  bool Exists() const override { return exists_; }
-  void SetMessageText(const std::string&) override {}
-  void SetPercentText(const std::string&) override {}
-  void SetRemainingText(const std::string&) override {}
-  void SetBarPosition(int) override {}
-  void DisableCancel() override {}
-  bool PumpOne() override { return false; }
-
- private:
-  bool exists_ = false;
-};
-
-class CQuietView final : public tools::CNullViewHost {
+class CQuietView final : public ui::CQuietViewHost {
  public:
   bool HasView() const override { return true; }
 };
@@ -203,7 +188,7 @@ bool ReadProject(const std::string& path, ProjectImage* image) {
 struct Bench {
   const int snippets;
   CQuietUi ui;
-  CQuietProgress progress;
+  ui::CQuietProgress progress;
   CQuietView view;
   CQuietThread thread;
   CQuietProfile profile;

@@ -85,7 +85,7 @@ void BM_RedrawBusyProject(benchmark::State& state) {
     return;
   }
   CProView view(&app);
-  seams.view.view = &view;
+  seams.view.SetView(&view);
   auto editor = std::make_unique<CTrackViewGUI>(&app);
   CTrackViewGUI* trackView = editor.get();
   view.InstallTrackView(std::move(editor));
@@ -124,7 +124,7 @@ void BM_RedrawBusyProject(benchmark::State& state) {
   state.counters["median_ms"] = ms[ms.size() / 2];
   state.counters["worst_ms"] = ms.back();
   state.counters["budget_ms"] = 8.0;
-  seams.view.view = nullptr;
+  seams.view.SetView(nullptr);
 }
 
 constexpr int64_t kAll = CProApp::kMaxProjectFrames;

@@ -1,8 +1,8 @@
 // The core's view host in the Qt program: the frame's part of each call goes to
 // the main frame (title, menus and bands of a view mode, the position and
 // length texts, the position slider, the tool windows), the rest to the view
-// and its editors. Before the view exists the host keeps what a view would
-// (mode, lock, snap) so that the core can start.
+// (as CProViewHost passes it) and its editors. Before the view exists the host
+// keeps what a view would (mode, lock, snap) so that the core can start.
 //
 // Threads: user-interface thread only.
 #pragma once
@@ -14,9 +14,9 @@
 #include <memory>
 
 #include "UiServices.h"
+#include "frame/ProViewHost.h"
 
 class CMainFrame;
-class CProView;
 
 // The two recording windows, which live with the dialogs; the program hands them to the host.
 class IRecordingWindows {
@@ -29,24 +29,18 @@ class IRecordingWindows {
   virtual void CloseRecordSegmentWindow() = 0;
 };
 
-class CFrameViewHost final : public ui::IViewHost {
+class CFrameViewHost final : public CProViewHost {
  public:
   void SetFrame(CMainFrame* frame) { frame_ = frame; }
-  void SetView(CProView* view) { view_ = view; }
   void SetRecordingWindows(IRecordingWindows* windows) { recordingWindows_ = windows; }
 
   bool HasFrame() const override { return frame_ != nullptr; }
-  bool HasView() const override;
   void ShowMainWindow(bool restorePlacement) override;
   void SetTitle(const std::string& documentTitle) override;
   int GetViewMode() const override;
   void SwitchView(int mode) override;
   void ShowMenuAndToolBarForView(int mode) override;
   void LockInput(int lock) override;
-  void RefreshCurrentView() override;
-  void RefreshTrackView() override;
-  void RefreshAllViews() override;
-  void Relayout() override;
   void SetSnapToGrid(int snap) override;
   int GetSnapToGrid() const override;
   bool RebuildLoopMenu() override;
@@ -55,10 +49,6 @@ class CFrameViewHost final : public ui::IViewHost {
   void SetLengthText(const std::string& text) override;
   void SetPositionSlider(int value) override;
   void EnablePositionSlider(bool enable) override;
-  void MoveTrackingBar(uint32_t frame, bool follow) override;
-  void ResetTrackingBar(uint32_t frame) override;
-  void SetTempoText(float bpm) override;
-  void SetPitchText(float semitones) override;
   void StartEditorTracking(bool loopWrap) override;
   void StopEditorTracking() override;
   void UpdateEditorTimes() override;
@@ -80,10 +70,6 @@ class CFrameViewHost final : public ui::IViewHost {
   void SetToolWindowMaker(ui::ToolWindow window, ToolWindowMaker maker);
   QWidget* ToolWindowWidget(ui::ToolWindow window) const;
 
-  bool GetCurrentSnippet(int* trackIndex, uint32_t* snippetIdentifier) const override;
-  void ClearCurrentSnippet() override;
-  void RefreshLoopBank() override;
-  void RefreshLoopBankRow(int loopNumber) override;
   void RebuildEffectsTabs() override;
   void ShowRecordingWindow() override;
   void CloseRecordingWindow() override;
@@ -102,7 +88,6 @@ class CFrameViewHost final : public ui::IViewHost {
 
  private:
   CMainFrame* frame_ = nullptr;
-  CProView* view_ = nullptr;
   IRecordingWindows* recordingWindows_ = nullptr;
   std::map<ui::ToolWindow, ToolWindowMaker> makers_;
   std::map<ui::ToolWindow, QPointer<QWidget>> toolWindows_;

@@ -1,17 +1,20 @@
-// A view host for a core run outside the program (previews, benchmarks): it
-// has a frame, shows nothing and answers every question with "no". Hosts that
-// pass some calls on to a real view override just those.
+// A view host that has a frame, shows nothing and answers every question with
+// "no": a core run without windows (benchmarks) takes it as it is, and every
+// other host (the frame's, the previews', the tests' scripted one) overrides
+// only the calls it answers itself, so a call added to IViewHost is written
+// once here.
+//
+// Threads: user-interface thread only.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "TrackColorSet.h"
 #include "UiServices.h"
 
-namespace tools {
+namespace ui {
 
-class CNullViewHost : public ui::IViewHost {
+class CQuietViewHost : public IViewHost {
  public:
   bool HasFrame() const override { return true; }
   bool HasView() const override { return false; }
@@ -65,9 +68,9 @@ class CNullViewHost : public ui::IViewHost {
   void StopLevelMeters() override {}
   void ZoomShownEditor(bool) override {}
   void PageShownEditorRows(bool) override {}
-  bool IsToolWindowShown(ui::ToolWindow) const override { return false; }
-  void ShowToolWindow(ui::ToolWindow, bool) override {}
-  void RefreshToolWindow(ui::ToolWindow) override {}
+  bool IsToolWindowShown(ToolWindow) const override { return false; }
+  void ShowToolWindow(ToolWindow, bool) override {}
+  void RefreshToolWindow(ToolWindow) override {}
 };
 
-}  // namespace tools
+}  // namespace ui
