@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "AudioLoop.h"
+#include "PreviewMain.h"
 #include "QuietServices.h"
 #include "loopbank/LoopBankGUI.h"
 #include "pro.h"
@@ -98,28 +99,16 @@ bool Shoot(const QString& folder, const std::string& audio, int loops, int width
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: loopbank_preview <folder>\n");
-    return 2;
-  }
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  const QString home = QDir::temp().filePath(QStringLiteral("loopbank-preview-home"));
-  QDir().mkpath(home);
-  if (std::getenv("TESSIRO_HOME") == nullptr) setenv("TESSIRO_HOME", qPrintable(home), 1);
-  if (std::getenv("TESSIRO_AUDIO") == nullptr) setenv("TESSIRO_AUDIO", "virtual", 1);
-  QApplication application(argc, argv);
-  QFont font(QStringLiteral("Liberation Sans"));
-  font.setPixelSize(12);
-  QApplication::setFont(font);
-  const QString folder = QString::fromLocal8Bit(argv[1]);
-  QDir().mkpath(folder);
-  const QString audio = QDir::temp().filePath(QStringLiteral("loopbank-preview-audio"));
-  QDir().mkpath(audio);
-  bool saved = true;
-  for (int loops : {1, 8, 32}) {
-    saved = Shoot(folder, audio.toStdString(), loops, 835, 440, "window") && saved;
-    saved = Shoot(folder, audio.toStdString(), loops, 838, 600, "838x600") && saved;
-  }
-  QDir(audio).removeRecursively();
-  return saved ? 0 : 1;
+  return tools::RunViewPreview(argc, argv, "loopbank_preview <folder>", "loopbank-preview-home",
+                               [](const QString& folder, const QString&) {
+    const QString audio = QDir::temp().filePath(QStringLiteral("loopbank-preview-audio"));
+    QDir().mkpath(audio);
+    bool saved = true;
+    for (int loops : {1, 8, 32}) {
+      saved = Shoot(folder, audio.toStdString(), loops, 835, 440, "window") && saved;
+      saved = Shoot(folder, audio.toStdString(), loops, 838, 600, "838x600") && saved;
+    }
+    QDir(audio).removeRecursively();
+    return saved;
+  });
 }

@@ -2,13 +2,13 @@
 // the size the view has in a main window of 835 x 550 and at 838 x 600, with
 // a project when one is named ("busy" makes one of 2,000 snippets), and the
 // Track View while the project plays.
-#include <QApplication>
 #include <QDir>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 
 #include "BusyProject.h"
+#include "PreviewMain.h"
 #include "QuietServices.h"
 #include "pro.h"
 #include "trackview/TrackViewGUI.h"
@@ -56,53 +56,40 @@ bool SaveModes(CProView& view, const QString& folder, const char* size) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: view_preview <folder> [project]\n");
-    return 2;
-  }
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   // The program's own files of a preview stay out of the user's.
-  const QString home = QDir::temp().filePath(QStringLiteral("view-preview-home"));
-  QDir().mkpath(home);
-  if (std::getenv("TESSIRO_HOME") == nullptr) setenv("TESSIRO_HOME", qPrintable(home), 1);
-  if (std::getenv("TESSIRO_AUDIO") == nullptr) setenv("TESSIRO_AUDIO", "virtual", 1);
-  QApplication application(argc, argv);
-  QFont font(QStringLiteral("Liberation Sans"));
-  font.setPixelSize(12);
-  QApplication::setFont(font);
-  const QString folder = QString::fromLocal8Bit(argv[1]);
-  QDir().mkpath(folder);
-
-  tools::QuietServices seams;
-  auto app = std::make_unique<CProApp>(seams.Services());
-  const std::string project = argc > 2 ? argv[2] : "";
-  if (project == "busy") {
-    const std::string audio = home.toStdString() + "/busy-audio";
-    QDir().mkpath(QString::fromStdString(audio));
-    tools::FillBusyProject(*app, audio, 2000);
-    app->project.viewEnd = app->project.viewWidth = 44100 * 120;
-  } else if (!project.empty() && app->OpenProject(project) != status::kDone) {
-    std::fprintf(stderr, "could not open %s\n", project.c_str());
-  }
-  app->initialised = 1;
-  CProView view(app.get());
-  seams.view.SetView(&view);
-  view.InstallTrackView(std::make_unique<CTrackViewGUI>(app.get()));
-  view.resize(kWindowViewWidth, kWindowViewHeight);
-  view.show();
-  bool saved = SaveModes(view, folder, "window");
-  view.SwitchView(ViewModeTrack);
-  saved = SaveDetails(view.grab().toImage(), folder) && saved;
-  view.resize(838, 600);
-  saved = SaveModes(view, folder, "838x600") && saved;
-  // While the project plays: the mouse locked out, the bar moved by the play timer.
-  view.SwitchView(ViewModeTrack);
-  app->playing = 1;
-  view.LockInput(1);
-  view.MoveTrackingBar(app->project.viewStart + app->project.viewWidth / 3, true);
-  saved = view.grab().save(folder + QStringLiteral("/view-track-view-playing.png")) && saved;
-  view.LockInput(0);
-  app->playing = 0;
-  seams.view.SetView(nullptr);
-  return saved ? 0 : 1;
+  return tools::RunViewPreview(argc, argv, "view_preview <folder> [project]", "view-preview-home",
+                               [&](const QString& folder, const QString& home) {
+    tools::QuietServices seams;
+    auto app = std::make_unique<CProApp>(seams.Services());
+    const std::string project = argc > 2 ? argv[2] : "";
+    if (project == "busy") {
+      const std::string audio = home.toStdString() + "/busy-audio";
+      QDir().mkpath(QString::fromStdString(audio));
+      tools::FillBusyProject(*app, audio, 2000);
+      app->project.viewEnd = app->project.viewWidth = 44100 * 120;
+    } else if (!project.empty() && app->OpenProject(project) != status::kDone) {
+      std::fprintf(stderr, "could not open %s\n", project.c_str());
+    }
+    app->initialised = 1;
+    CProView view(app.get());
+    seams.view.SetView(&view);
+    view.InstallTrackView(std::make_unique<CTrackViewGUI>(app.get()));
+    view.resize(kWindowViewWidth, kWindowViewHeight);
+    view.show();
+    bool saved = SaveModes(view, folder, "window");
+    view.SwitchView(ViewModeTrack);
+    saved = SaveDetails(view.grab().toImage(), folder) && saved;
+    view.resize(838, 600);
+    saved = SaveModes(view, folder, "838x600") && saved;
+    // While the project plays: the mouse locked out, the bar moved by the play timer.
+    view.SwitchView(ViewModeTrack);
+    app->playing = 1;
+    view.LockInput(1);
+    view.MoveTrackingBar(app->project.viewStart + app->project.viewWidth / 3, true);
+    saved = view.grab().save(folder + QStringLiteral("/view-track-view-playing.png")) && saved;
+    view.LockInput(0);
+    app->playing = 0;
+    seams.view.SetView(nullptr);
+    return saved;
+  });
 }
