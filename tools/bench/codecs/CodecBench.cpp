@@ -21,10 +21,10 @@
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
 #include "Folders.h"
 #include "Lunder.h"
 #include "Ombrel.h"
+#include "../RunProgram.h"
 
 namespace {
 
@@ -50,15 +50,7 @@ double Seconds(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-bool Run(const std::vector<std::string>& argv) {
-  platform::CChildProcess child;
-  if (child.Start(argv) != platform::CChildProcess::StartFailure::None) return false;
-  char discard[4096];
-  while (child.ReadOutput(discard, sizeof discard) > 0) {
-  }
-  platform::ChildExit exit;
-  return child.Wait(&exit) && exit.exited && exit.code == 0;
-}
+using bench::Run;
 
 std::vector<char> Slurp(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

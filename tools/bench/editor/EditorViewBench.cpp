@@ -12,10 +12,8 @@
 // case. The waveform painter itself is checked against the audio in views_bench.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -25,6 +23,7 @@
 #include "WaveformFixtures.h"
 #include "editor/WaveformEditorGUI.h"
 #include "pro.h"
+#include "../views/ViewBenchMain.h"
 
 namespace {
 
@@ -155,18 +154,6 @@ BENCHMARK(BM_CursorTick)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  qputenv("TESSIRO_AUDIO", "virtual");
-  const std::string home = platform::TemporaryFolder() + "/tessiro-editor-bench";
-  std::filesystem::create_directories(home);
-  if (qEnvironmentVariableIsEmpty("TESSIRO_HOME")) qputenv("TESSIRO_HOME", home.c_str());
-  g_folder = home;
-  QApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  g_segment.reset();
-  std::error_code ignored;
-  std::filesystem::remove_all(home, ignored);
-  return 0;
+  g_folder = platform::TemporaryFolder() + "/tessiro-editor-bench";
+  return tools::RunViewBenchmarks(argc, argv, g_folder, [] { g_segment.reset(); });
 }

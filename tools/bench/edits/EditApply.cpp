@@ -33,6 +33,7 @@
 #include "PageBuffer.h"
 #include "Zelmo.h"
 #include "edit/EditWorkers.h"
+#include "../SampleDifference.h"
 
 namespace {
 
@@ -82,15 +83,8 @@ bool ReadAll(const char* path, std::vector<int16_t>& out) {
 int Compare(const char* a, const char* b) {
   std::vector<int16_t> x, y;
   if (!ReadAll(a, x) || !ReadAll(b, y)) return kFailed;
-  const size_t n = std::min(x.size(), y.size());
-  int worst = 0;
-  size_t differing = 0;
-  for (size_t i = 0; i < n; ++i) {
-    const int d = std::abs(x[i] - y[i]);
-    worst = std::max(worst, d);
-    differing += d != 0;
-  }
-  std::printf("%d %zu %zu %zu\n", worst, differing, x.size(), y.size());
+  const bench::SampleDifference d = bench::Difference(x, y);
+  std::printf("%d %zu %zu %zu\n", d.worst, d.differing, x.size(), y.size());
   return 0;
 }
 

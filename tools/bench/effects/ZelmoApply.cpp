@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "BenchChains.h"
+#include "../SampleDifference.h"
 
 namespace {
 
@@ -101,15 +102,8 @@ int PrintReverbTaps(float gain, float decay) {
 int Diff(const char* a, const char* b) {
   std::vector<short> x, y;
   if (!ReadFile(a, x) || !ReadFile(b, y)) return 1;
-  const size_t n = std::min(x.size(), y.size());
-  int worst = 0;
-  size_t differing = 0;
-  for (size_t i = 0; i < n; ++i) {
-    const int d = std::abs(x[i] - y[i]);
-    worst = std::max(worst, d);
-    differing += d != 0;
-  }
-  std::printf("%d %zu %zu\n", worst, differing, n);
+  const bench::SampleDifference d = bench::Difference(x, y);
+  std::printf("%d %zu %zu\n", d.worst, d.differing, std::min(x.size(), y.size()));
   return 0;
 }
 

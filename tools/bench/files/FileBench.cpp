@@ -44,13 +44,13 @@
 #include <vector>
 
 #include "AudioSnippetExtended.h"
-#include "ChildProcess.h"
 #include "Folders.h"
 #include "ProConfig.h"
 #include "ScriptedUi.h"
 #include "VirtualWaveSystem.h"
 #include "pro.h"
 #include "requests/ImportExportRequests.h"
+#include "../RunProgram.h"
 
 namespace {
 
@@ -76,16 +76,7 @@ std::string LoadAverage() {
   return a + " " + b + " " + c;
 }
 
-// Runs a program to its end, its output discarded; false when it fails.
-bool Run(const std::vector<std::string>& argv) {
-  platform::CChildProcess child;
-  if (child.Start(argv) != platform::CChildProcess::StartFailure::None) return false;
-  char discard[4096];
-  while (child.ReadOutput(discard, sizeof discard) > 0) {
-  }
-  platform::ChildExit exit;
-  return child.Wait(&exit) && exit.exited && exit.code == 0;
-}
+using bench::Run;
 
 double Timed(const std::vector<std::string>& argv) {
   const auto start = Clock::now();

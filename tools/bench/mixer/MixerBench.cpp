@@ -40,6 +40,7 @@
 #include "AudioSnippetExtended.h"
 #include "AudioTrackList.h"
 #include "Folders.h"
+#include "../SourceAudio.h"
 
 namespace {
 
@@ -48,11 +49,7 @@ constexpr uint32_t kSourceFrames = 40 * 44100;  // per track
 constexpr double kAudioSecondsPerRun = 60.0;
 constexpr int64_t kLeastBlocks = 200;  // enough for a 99th percentile below the worst
 
-// Noise at a level where 24 tracks add up to a loud but mostly unclipped mix.
-int16_t Source(uint32_t frame, int channel, int track) {
-  const uint32_t mixed = (frame + static_cast<uint32_t>(track) * 104729u) * 2654435761u + channel * 40503u;
-  return static_cast<int16_t>(static_cast<int16_t>(mixed >> 16) >> 3);
-}
+using bench::Source;
 
 class CSources {
  public:
@@ -61,23 +58,7 @@ class CSources {
     folder_ = std::string(chosen && *chosen ? chosen : platform::TemporaryFolder().c_str()) + "/tessiro-mixer-bench-" +
               std::to_string(::getpid());
     platform::CreateFolder(folder_);
-    std::vector<int16_t> block(8192 * 2);
-    for (int t = 0; t < kTracks; ++t) {
-      auto segment = std::make_shared<CAudioSegment>(folder_);
-      segment->SetFormat(AudioQuality{44100, 2, 16});
-      segment->Open(1);
-      for (uint32_t done = 0; done < kSourceFrames; done += 8192) {
-        for (uint32_t f = 0; f < 8192; ++f) {
-          for (int c = 0; c < 2; ++c) block[f * 2 + c] = Source(done + f, c, t);
-        }
-        uint32_t written = 0;
-        segment->Write(block.data(), 8192, &written);
-      }
-      segment->Close();
-      segment->length = kSourceFrames;
-      segment->tempo = 100.0f;
-      segments_.push_back(segment);
-    }
+    for (int t = 0; t < kTracks; ++t) segments_.push_back(bench::SourceSegment(folder_, t, kSourceFrames, 100.0f));
   }
   ~CSources() {
     segments_.clear();

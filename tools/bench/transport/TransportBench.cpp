@@ -38,6 +38,7 @@
 #include "ScriptedUi.h"
 #include "VirtualWaveSystem.h"
 #include "pro.h"
+#include "../SourceAudio.h"
 
 namespace {
 
@@ -47,10 +48,7 @@ constexpr int kTracks = 24;
 constexpr uint32_t kBufferFrames = 8192;
 constexpr uint32_t kSourceFrames = 30 * 44100;
 
-int16_t Source(uint32_t frame, int channel, int track) {
-  const uint32_t mixed = (frame + static_cast<uint32_t>(track) * 104729u) * 2654435761u + channel * 40503u;
-  return static_cast<int16_t>(static_cast<int16_t>(mixed >> 16) >> 3);
-}
+using bench::Source;
 
 // What a project of the kTracks sources plays at a frame: each track added in
 // turn, saturating, as the mixer adds them, with unit gains.
@@ -170,21 +168,8 @@ class CBenchProgram {
     app = std::make_unique<CProApp>(seams.Services());
     app->InitInstance({});
 
-    std::vector<int16_t> block(8192 * 2);
     for (int t = 0; t < kTracks; ++t) {
-      auto segment = std::make_shared<CAudioSegment>(app->tempFolder);
-      segment->SetFormat(AudioQuality{44100, 2, 16});
-      segment->Open(1);
-      for (uint32_t done = 0; done < kSourceFrames; done += 8192) {
-        for (uint32_t f = 0; f < 8192; ++f) {
-          for (int c = 0; c < 2; ++c) block[f * 2 + c] = Source(done + f, c, t);
-        }
-        uint32_t written = 0;
-        segment->Write(block.data(), 8192, &written);
-      }
-      segment->Close();
-      segment->length = kSourceFrames;
-      segment->tempo = 120.0f;
+      std::shared_ptr<CAudioSegment> segment = bench::SourceSegment(app->tempFolder, t, kSourceFrames, 120.0f);
       segment->GetPeakFile().Open(0);
       segments.push_back(segment);
       auto snippet = std::make_shared<CAudioSnippetExtended>(segment);

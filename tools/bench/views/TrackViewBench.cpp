@@ -13,7 +13,6 @@
 // at frame 0 is put behind the others, where no window ever meets it.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -23,6 +22,7 @@
 #include "BusyProject.h"
 #include "Folders.h"
 #include "QuietServices.h"
+#include "ViewBenchMain.h"
 #include "pro.h"
 #include "trackview/TrackViewGUI.h"
 
@@ -150,17 +150,8 @@ BENCHMARK(BM_RedrawBusyProject)
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  qputenv("TESSIRO_AUDIO", "virtual");
   const std::string home = platform::TemporaryFolder() + "/tessiro-track-view-bench";
   g_folder = home + "/audio";
   std::filesystem::create_directories(g_folder);
-  if (qEnvironmentVariableIsEmpty("TESSIRO_HOME")) qputenv("TESSIRO_HOME", home.c_str());
-  QApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  std::error_code ignored;
-  std::filesystem::remove_all(home, ignored);
-  return 0;
+  return tools::RunViewBenchmarks(argc, argv, home);
 }

@@ -9,15 +9,14 @@
 // frame beside it fails the case.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <memory>
 #include <vector>
 
 #include "Folders.h"
 #include "QuietServices.h"
+#include "ViewBenchMain.h"
 #include "pro.h"
 
 namespace {
@@ -102,17 +101,5 @@ BENCHMARK(BM_ComposeView)->Args({835, 440})->Args({1900, 940})->Args({2540, 1340
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  qputenv("TESSIRO_AUDIO", "virtual");
-  // The configuration the application writes at its end stays out of the user's.
-  const std::string home = platform::TemporaryFolder() + "/tessiro-view-bench";
-  std::filesystem::create_directories(home);
-  if (qEnvironmentVariableIsEmpty("TESSIRO_HOME")) qputenv("TESSIRO_HOME", home.c_str());
-  QApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  std::error_code ignored;
-  std::filesystem::remove_all(home, ignored);
-  return 0;
+  return tools::RunViewBenchmarks(argc, argv, platform::TemporaryFolder() + "/tessiro-view-bench");
 }
