@@ -4,7 +4,9 @@
 // GetParameters gives.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <variant>
 
@@ -41,34 +43,28 @@ struct OperationDialogRequest {
   using Result = OperationDialogValues;
 };
 
-struct MuteDialogRequest : OperationDialogRequest {
-  static constexpr const char* kKind = "CMuteDialog";
+// A dialog kind's name as a template argument: one type per kind, named once.
+template <size_t N>
+struct DialogKindName {
+  constexpr DialogKindName(const char (&name)[N]) { std::copy_n(name, N, text); }
+  char text[N];
 };
-struct MixPasteDialogRequest : OperationDialogRequest {
-  static constexpr const char* kKind = "CMixPasteDialog";
+
+template <DialogKindName Kind>
+struct OperationDialogOf : OperationDialogRequest {
+  static constexpr const char* kKind = Kind.text;
 };
-struct VolumeDialogRequest : OperationDialogRequest {
-  static constexpr const char* kKind = "CVolumeDialog";
-};
-struct FadeDialogRequest : OperationDialogRequest {
-  static constexpr const char* kKind = "CFadeDialog";
-};
-struct ReverseDialogRequest : OperationDialogRequest {
-  static constexpr const char* kKind = "CReverseDialog";
-};
-struct SwapDialogRequest : OperationDialogRequest {
-  static constexpr const char* kKind = "CSwapDialog";
-};
-struct CopyChannelDialogRequest : OperationDialogRequest {
-  static constexpr const char* kKind = "CCopyChannelDialog";
-};
-struct StretchCompressDialogRequest : OperationDialogRequest {
-  static constexpr const char* kKind = "CStretchCompressDialog";
-};
+
+using MuteDialogRequest = OperationDialogOf<"CMuteDialog">;
+using MixPasteDialogRequest = OperationDialogOf<"CMixPasteDialog">;
+using VolumeDialogRequest = OperationDialogOf<"CVolumeDialog">;
+using FadeDialogRequest = OperationDialogOf<"CFadeDialog">;
+using ReverseDialogRequest = OperationDialogOf<"CReverseDialog">;
+using SwapDialogRequest = OperationDialogOf<"CSwapDialog">;
+using CopyChannelDialogRequest = OperationDialogOf<"CCopyChannelDialog">;
+using StretchCompressDialogRequest = OperationDialogOf<"CStretchCompressDialog">;
 // Its values are pitch factors: 1 / 2^(semitones / 12).
-struct PitchShiftDialogRequest : OperationDialogRequest {
-  static constexpr const char* kKind = "CPitchShiftDialog";
-};
+using PitchShiftDialogRequest = OperationDialogOf<"CPitchShiftDialog">;
 
 // The effect holder's panels, numbered as the holder numbers them.
 enum HolderEffectType : int32_t {
