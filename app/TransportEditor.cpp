@@ -76,29 +76,54 @@ AudioQuality Format(uint16_t channels) {
 
 // ---- Audio Editor playback ---------------------------------------------------------
 
-void CProApp::OnEditorPlay() {
-  if (playing.load() == 1 || recording.load() == 1) return;
+CAudioSegment* CProApp::EditorSegmentToPlay(bool loop, int noViewLine, int noSegmentLine) {
   if (!services.view.HasView()) {
-    ReportError(kSource, kLineEditorPlayNoView, "");
-    return;
+    ReportError(kSource, noViewLine, "");
+    return nullptr;
+  }
+  if (loop && editorSource == EditorSourceSnippet && editorUsesProjectSettings) {
+    services.ui.Inform(kLoopWithProjectText);
+    return nullptr;
   }
   if (editorSource == EditorSourceNothing || editorSource == 0) {
     services.ui.Inform(kNothingToPlayText);
-    return;
+    return nullptr;
   }
   CAudioSegment* segment = editorSegment.get();
   if (!segment) {
-    ReportError(kSource, kLineEditorPlayNoSegment, "");
-    return;
+    ReportError(kSource, noSegmentLine, "");
+    return nullptr;
   }
-  if (segment->length == 0) {
+  // Loop Play lets empty audio fall to the tracker's check, and its message.
+  if (!loop && segment->length == 0) {
     services.ui.Inform(kNoEditorAudioText);
-    return;
+    return nullptr;
   }
   if (segment->trackerStart >= segment->length) {
     services.ui.Inform(kAtEditorEndText);
-    return;
+    return nullptr;
   }
+  return segment;
+}
+
+void CProApp::StartEditorRun(bool loop, uint32_t start, uint32_t end, PobixOutputCallback output) {
+  editorPlayStart = start;
+  editorPlayEnd = end;
+  editorPlayLength = end - start;
+  mixing = 1;
+  services.view.StartEditorTracking(loop);
+  if (services.view.IsLevelWindowShown()) services.view.RunLevelMeters();
+  devices.UpdateOutputStereoCallback(output);
+  devices.UpdateEndOfAudioCallback(&EditorEndOfAudioCallback);
+  if (editorPlayUsesProject_) ResetEffectChains();
+  runKind_ = RunKind::Editor;
+  devices.Start(kPobixPlay);
+}
+
+void CProApp::OnEditorPlay() {
+  if (playing.load() == 1 || recording.load() == 1) return;
+  CAudioSegment* segment = EditorSegmentToPlay(false, kLineEditorPlayNoView, kLineEditorPlayNoSegment);
+  if (!segment) return;
   if (!outputOpen) {
     services.ui.Inform(kNoOutputText);
     return;
@@ -132,19 +157,9 @@ void CProApp::OnEditorPlay() {
     }
     mixPosition = start;
   }
-  editorPlayStart = start;
   playing = 1;
   project.playing = 1;
-  mixing = 1;
-  editorPlayEnd = end;
-  editorPlayLength = end - start;
-  services.view.StartEditorTracking(false);
-  if (services.view.IsLevelWindowShown()) services.view.RunLevelMeters();
-  devices.UpdateOutputStereoCallback(output);
-  devices.UpdateEndOfAudioCallback(&EditorEndOfAudioCallback);
-  if (editorPlayUsesProject_) ResetEffectChains();
-  runKind_ = RunKind::Editor;
-  devices.Start(kPobixPlay);
+  StartEditorRun(false, start, end, output);
 }
 
 int CProApp::CheckLoopPlayLength(uint32_t start, uint32_t end) const {
@@ -153,27 +168,8 @@ int CProApp::CheckLoopPlayLength(uint32_t start, uint32_t end) const {
 
 void CProApp::OnEditorPlayLoop() {
   if (mixing.load() == 1 || recording.load() == 1) return;
-  if (!services.view.HasView()) {
-    ReportError(kSource, kLineEditorLoopNoView, "");
-    return;
-  }
-  if (editorSource == EditorSourceSnippet && editorUsesProjectSettings) {
-    services.ui.Inform(kLoopWithProjectText);
-    return;
-  }
-  if (editorSource == EditorSourceNothing || editorSource == 0) {
-    services.ui.Inform(kNothingToPlayText);
-    return;
-  }
-  CAudioSegment* segment = editorSegment.get();
-  if (!segment) {
-    ReportError(kSource, kLineEditorLoopNoSegment, "");
-    return;
-  }
-  if (segment->trackerStart >= segment->length) {
-    services.ui.Inform(kAtEditorEndText);
-    return;
-  }
+  CAudioSegment* segment = EditorSegmentToPlay(true, kLineEditorLoopNoView, kLineEditorLoopNoSegment);
+  if (!segment) return;
   const uint32_t start = segment->trackerStart;
   const uint32_t end = RegionEnd(*segment);
   if (!CheckLoopPlayLength(start, end)) {
@@ -194,16 +190,7 @@ void CProApp::OnEditorPlayLoop() {
   if (editorSource == EditorSourceSnippet) project.playing = 1;
   playing = 1;
   mixPosition = start;
-  editorPlayStart = start;
-  editorPlayEnd = end;
-  editorPlayLength = end - start;
-  mixing = 1;
-  services.view.StartEditorTracking(true);
-  if (services.view.IsLevelWindowShown()) services.view.RunLevelMeters();
-  devices.UpdateOutputStereoCallback(&EditorLoopOutputCallback);
-  devices.UpdateEndOfAudioCallback(&EditorEndOfAudioCallback);
-  runKind_ = RunKind::Editor;
-  devices.Start(kPobixPlay);
+  StartEditorRun(true, start, end, &EditorLoopOutputCallback);
 }
 
 void CProApp::OnStopPlayback() {

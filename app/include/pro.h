@@ -212,6 +212,12 @@ class CProApp final : public ui::IMessageReceiver {
 
   void OnEditorPlay();
   void OnEditorPlayLoop();
+  // The checks Play and Loop Play share, in their order: the editor's segment
+  // when it has audio to play from the tracker, else null with the reason told.
+  // loop adds Loop Play's refusal of a snippet played with project settings.
+  CAudioSegment* EditorSegmentToPlay(bool loop, int noViewLine, int noSegmentLine);
+  // The run's region, its tracking and meters, and the device started.
+  void StartEditorRun(bool loop, uint32_t start, uint32_t end, PobixOutputCallback output);
   // 1 when the editor's region is at least one output buffer long.
   int CheckLoopPlayLength(uint32_t start, uint32_t end) const;
   void OnStopPlayback();
