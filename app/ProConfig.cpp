@@ -83,13 +83,7 @@ void ProConfig::Serialize(uint8_t out[kBytes]) const {
   std::memcpy(out + kOffReserved, reserved.data(), reserved.size());
   std::memcpy(out + kOffAudioFolder, audioFolder.data(), audioFolder.size());
   for (const IntField& f : kIntFields) bytes::PutI32(out + f.offset, this->*f.field);
-  for (int i = 0; i < kColorSets; ++i) {
-    uint8_t* at = out + kOffColorSets + 16 * i;
-    bytes::PutU32(at, colorSets[i].snippetBox);
-    bytes::PutU32(at + 4, colorSets[i].waveformFill);
-    bytes::PutU32(at + 8, colorSets[i].waveformOutline);
-    bytes::PutU32(at + 12, colorSets[i].marker);
-  }
+  for (int i = 0; i < kColorSets; ++i) bytes::Put(out + kOffColorSets + 16 * i, colorSets[i]);
 }
 
 void ProConfig::Parse(const uint8_t* in, size_t count) {
@@ -104,10 +98,7 @@ void ProConfig::Parse(const uint8_t* in, size_t count) {
   std::memcpy(audioFolder.data(), image + kOffAudioFolder, audioFolder.size());
   audioFolder[kAudioFolderBytes - 1] = 0;
   for (const IntField& f : kIntFields) this->*f.field = bytes::GetI32(image + f.offset);
-  for (int i = 0; i < kColorSets; ++i) {
-    const uint8_t* at = image + kOffColorSets + 16 * i;
-    colorSets[i] = {bytes::GetU32(at), bytes::GetU32(at + 4), bytes::GetU32(at + 8), bytes::GetU32(at + 12)};
-  }
+  for (int i = 0; i < kColorSets; ++i) bytes::Get(image + kOffColorSets + 16 * i, &colorSets[i]);
 }
 
 bool GetQualityPreset(int level, QualityPreset* out) {

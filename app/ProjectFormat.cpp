@@ -35,6 +35,103 @@ constexpr float ChorusFlangeParams::*kChorusFlangeFields[] = {
     &ChorusFlangeParams::depthMsLeft,     &ChorusFlangeParams::depthMsRight,
 };
 
+// ---- Fields, listed once for both ways -----------------------------------
+// Each record's fixed fields are named once, in a list that the reader walks
+// with bytes::FieldReader and the writer with bytes::FieldWriter, so that what
+// is written is what is read.
+
+// Entry is Zelmo_Level_Entry, const for writing; the same for the lists below.
+template <class Entry, class Field>
+void LevelEntryFields(Entry& e, const Field& field) {
+  field(0, e.identifier);
+  field(4, e.tempo);
+  field(8, e.gain);
+  field(12, e.position);
+  field(16, e.samplePosition);
+}
+
+template <class Levels, class Field>
+void LevelsParameterFields(Levels& p, const Field& field) {
+  field(0, p.currentSample);
+  field(4, p.projectLength);
+  field(8, p.currentTempo);
+}
+
+// The segment's fields but its two paths, which the reader and the writer check each its own way.
+template <class Segment, class Field>
+void SegmentFields(Segment& s, const Field& field) {
+  field(kSegOffTempo, s.tempo);
+  field(kSegOffChannels, s.channels);
+  field(kSegOffState, s.state);
+}
+
+// A snippet's fields but its segment and its loop number, one of which it holds.
+template <class Snippet, class Field>
+void SnippetFields(Snippet& s, const Field& field) {
+  field(kSnipOffId, s.savedId);
+  field(kSnipOffKind, s.kind);
+  field(kSnipOffSelected, s.selected);
+  field(kSnipOffTempo, s.tempo);
+  field(kSnipOffRatio, s.ratio);
+  field(kSnipOffStart, s.start);
+  field(kSnipOffEnd, s.end);
+  field(kSnipOffLength, s.length);
+  field(kSnipOffCarry, s.carry);
+}
+
+// A track's fields but its description, its snippet count and its chain.
+template <class Track, class Field>
+void TrackFields(Track& t, const Field& field) {
+  field(kTrackOffType, t.type);
+  field(kTrackOffPitch, t.pitch);
+  field(kTrackOffGainLeft, t.gainLeft);
+  field(kTrackOffGainRight, t.gainRight);
+  field(kTrackOffArmed, t.armed);
+  field(kTrackOffSolo, t.solo);
+  field(kTrackOffMute, t.mute);
+  field(kTrackOffSelected, t.selected);
+  field(kTrackOffRecordSlot, t.recordSlot);
+  field(kTrackOffLevelsLength, t.levelsLength);
+  field(kTrackOffColors, t.colors);
+  field(kTrackOffChainBypass, t.chainBypass);
+}
+
+// A loop's fields but its title and its segment.
+template <class Loop, class Field>
+void LoopFields(Loop& l, const Field& field) {
+  field(kLoopOffNumber, l.number);
+  field(kLoopOffMeasures, l.measures);
+  field(kLoopOffWord, l.loopWord);
+}
+
+// The editor's fields but its segment, which only an independent source holds.
+template <class Editor, class Field>
+void EditorFields(Editor& e, const Field& field) {
+  field(kOffEditorSource, e.source);
+  field(kOffEditorSnippetId, e.savedSnippetId);
+  field(kOffEditorTrack, e.trackIndex);
+  field(kOffEditorLoop, e.loopNumber);
+}
+
+// The header's settings. The solo flag read here is made again from the
+// tracks once they are read.
+template <class Image, class Field>
+void HeaderFields(Image& image, const Field& field) {
+  field(kOffGenre, image.tags.genre);
+  field(kOffTempo, image.tempo);
+  field(kOffPitch, image.pitch);
+  field(kOffMasterGainLeft, image.masterGainLeft);
+  field(kOffMasterGainRight, image.masterGainRight);
+  field(kOffViewStart, image.viewStart);
+  field(kOffViewEnd, image.viewEnd);
+  field(kOffViewSpan, image.viewSpan);
+  field(kOffMasterLevelsLength, image.masterLevelsLength);
+  field(kOffSoloActive, image.soloActive);
+  field(kOffBypassAll, image.bypassAll);
+}
+
+// ---- Effect parameter records, by kind ------------------------------------
+
 template <class R, size_t N>
 void PutFloats(uint8_t* block, const R& record, float R::*const (&fields)[N]) {
   for (size_t i = 0; i < N; ++i) bytes::PutF32(block + 4 * i, record.*fields[i]);
@@ -67,24 +164,6 @@ bool GetEqualizer(const uint8_t* block, EqualizerParams* p) {
     finite = finite && std::isfinite(p->left.gains[b]) && std::isfinite(p->right.gains[b]);
   }
   return finite;
-}
-
-void PutLevelEntry(uint8_t* at, const Zelmo_Level_Entry& e) {
-  bytes::PutU32(at, e.identifier);
-  bytes::PutF32(at + 4, e.tempo);
-  bytes::PutF32(at + 8, e.gain);
-  bytes::PutU32(at + 12, e.position);
-  bytes::PutU32(at + 16, e.samplePosition);
-}
-
-Zelmo_Level_Entry GetLevelEntry(const uint8_t* at) {
-  Zelmo_Level_Entry e{};
-  e.identifier = bytes::GetU32(at);
-  e.tempo = bytes::GetF32(at + 4);
-  e.gain = bytes::GetF32(at + 8);
-  e.position = bytes::GetU32(at + 12);
-  e.samplePosition = bytes::GetU32(at + 16);
-  return e;
 }
 
 bool SameEntry(const Zelmo_Level_Entry& a, const Zelmo_Level_Entry& b) {
@@ -148,9 +227,7 @@ bool ReadPath(const uint8_t* at, std::string* out) {
 
 // Segment fields from where they begin; what is wrong with them, or "".
 std::string ReadSegment(const uint8_t* at, ProjectSegmentRecord* s) {
-  s->tempo = bytes::GetF32(at + kSegOffTempo);
-  s->channels = bytes::GetI16(at + kSegOffChannels);
-  for (int i = 0; i < kSegmentStateValues; ++i) s->state[i] = bytes::GetU32(at + kSegOffState + 4 * i);
+  SegmentFields(*s, bytes::FieldReader{at});
   if (s->channels != 1 && s->channels != 2) return Format("has %g channels", s->channels);
   if (!(std::isfinite(s->tempo) && s->tempo > 0.0f)) return "has no usable tempo";
   if (!ReadPath(at + kSegOffPcm, &s->pcmPath) || !ReadPath(at + kSegOffPek, &s->pekPath)) {
@@ -213,7 +290,8 @@ bool ReadPoints(const uint8_t*& at, int32_t count, const std::string& chain, std
                 std::string* problem) {
   out->resize(count);
   for (int32_t k = 0; k < count; ++k, at += kLevelEntryBytes) {
-    Zelmo_Level_Entry e = GetLevelEntry(at);
+    Zelmo_Level_Entry e{};
+    LevelEntryFields(e, bytes::FieldReader{at});
     if (!(std::isfinite(e.tempo) && e.tempo > 0.0f) || !InRange(e.gain, 0.0f, kMaxGain)) {
       return Fail(problem, chain + " has a level point that is not usable");
     }
@@ -236,15 +314,7 @@ const uint8_t* TrackRecord(const uint8_t* data, int t) { return data + kOffTrack
 
 bool ReadSnippet(const uint8_t* at, const std::string& track, const std::vector<ProjectLoopRecord>& loops,
                  ProjectSnippetRecord* s, std::string* problem) {
-  s->savedId = bytes::GetI32(at + kSnipOffId);
-  s->kind = bytes::GetI16(at + kSnipOffKind);
-  s->selected = bytes::GetI32(at + kSnipOffSelected);
-  s->tempo = bytes::GetF32(at + kSnipOffTempo);
-  s->ratio = bytes::GetF32(at + kSnipOffRatio);
-  s->start = bytes::GetI32(at + kSnipOffStart);
-  s->end = bytes::GetI32(at + kSnipOffEnd);
-  s->length = bytes::GetI32(at + kSnipOffLength);
-  s->carry = bytes::GetF32(at + kSnipOffCarry);
+  SnippetFields(*s, bytes::FieldReader{at});
   // Beyond these the tempo/pitch processor would need absurd buffers or positions would overflow.
   if (!InRange(s->tempo, 1.0f, 1.0e6f) || !InRange(s->ratio, 0.001f, 1000.0f) || !InRange(s->carry, -1.0f, 1.0f)) {
     return Fail(problem, "a snippet on " + track + " has timing values that are not usable");
@@ -278,9 +348,7 @@ bool ReadLoops(const uint8_t* data, std::vector<ProjectLoopRecord>* loops, std::
   for (int i = 0; i < count; ++i) {
     const uint8_t* at = data + kOffLoops + kLoopRecordBytes * i;
     ProjectLoopRecord& loop = (*loops)[i];
-    loop.number = bytes::GetI16(at + kLoopOffNumber);
-    loop.measures = bytes::GetI16(at + kLoopOffMeasures);
-    loop.loopWord = bytes::GetI32(at + kLoopOffWord);
+    LoopFields(loop, bytes::FieldReader{at});
     if (loop.number < 0 || loop.number >= kMaxLoops) return Fail(problem, Format("it holds a loop numbered %g", loop.number));
     if (used[loop.number]) return Fail(problem, Format("it holds loop %g twice", loop.number));
     used[loop.number] = true;
@@ -302,37 +370,22 @@ bool ReadTags(const uint8_t* data, ProjectTags* tags, std::string* problem) {
                           ReadText(data + kOffAlbum, kTitleBytes, &tags->album) &&
                           ReadText(data + kOffYear, kYearBytes, &tags->year) &&
                           ReadText(data + kOffDescription, kDescriptionBytes, &tags->description);
-  tags->genre = data[kOffGenre];
   return terminated || Fail(problem, "one of its description fields does not end inside its field");
 }
 
 bool ReadTrack(const uint8_t* data, int t, ProjectTrackRecord* track, ChainCounts* counts, std::string* problem) {
   const uint8_t* at = TrackRecord(data, t);
   const std::string name = TrackName(t);
-  track->type = bytes::GetI16(at + kTrackOffType);
+  TrackFields(*track, bytes::FieldReader{at});
   if (track->type != 0 && track->type != 1) return Fail(problem, name + Format(" has an unknown type (%g)", track->type));
   if (!ReadText(at + kTrackOffDescription, kTrackDescriptionBytes, &track->description)) {
     return Fail(problem, "the description of " + name + " does not end inside its field");
   }
-  track->pitch = bytes::GetF32(at + kTrackOffPitch);
-  track->gainLeft = bytes::GetF32(at + kTrackOffGainLeft);
-  track->gainRight = bytes::GetF32(at + kTrackOffGainRight);
   if (!std::isfinite(track->pitch) || !InRange(track->gainLeft, 0.0f, kMaxGain) ||
       !InRange(track->gainRight, 0.0f, kMaxGain)) {
     return Fail(problem, name + " has a pitch or volume that is not usable");
   }
   track->pitch = std::clamp(track->pitch, -12.0f, 12.0f);
-  track->armed = bytes::GetI32(at + kTrackOffArmed);
-  track->solo = bytes::GetI32(at + kTrackOffSolo);
-  track->mute = bytes::GetI32(at + kTrackOffMute);
-  track->selected = bytes::GetI32(at + kTrackOffSelected);
-  track->recordSlot = bytes::GetI32(at + kTrackOffRecordSlot);
-  track->levelsLength = bytes::GetI32(at + kTrackOffLevelsLength);
-  track->colors.snippetBox = bytes::GetU32(at + kTrackOffColors);
-  track->colors.waveformFill = bytes::GetU32(at + kTrackOffColors + 4);
-  track->colors.waveformOutline = bytes::GetU32(at + kTrackOffColors + 8);
-  track->colors.marker = bytes::GetU32(at + kTrackOffColors + 12);
-  track->chainBypass = bytes::GetI32(at + kTrackOffChainBypass);
   return ReadChainCounts(at + kTrackOffChain, "the effects of " + name, counts, problem) &&
          ReadChain(at + kTrackOffChain, "the effects of " + name, *counts, &track->chain, problem);
 }
@@ -366,10 +419,7 @@ void MendTracks(ProjectImage* image) {
 
 void MendEditor(const uint8_t* data, ProjectImage* image) {
   ProjectEditorRecord& e = image->editor;
-  e.source = bytes::GetI32(data + kOffEditorSource);
-  e.savedSnippetId = bytes::GetI32(data + kOffEditorSnippetId);
-  e.trackIndex = bytes::GetI16(data + kOffEditorTrack);
-  e.loopNumber = bytes::GetI16(data + kOffEditorLoop);
+  EditorFields(e, bytes::FieldReader{data});
   bool usable = e.source >= kEditorNothing && e.source <= kEditorLoop;
   if (e.source == kEditorIndependent) {
     usable = ReadSegment(data + kOffEditorTempo, &e.segment).empty();
@@ -398,9 +448,7 @@ bool PutPath(uint8_t* at, const std::string& path, std::string* problem) {
 }
 
 bool PutSegment(uint8_t* at, const ProjectSegmentRecord& s, std::string* problem) {
-  bytes::PutF32(at + kSegOffTempo, s.tempo);
-  bytes::PutI16(at + kSegOffChannels, s.channels);
-  for (int i = 0; i < kSegmentStateValues; ++i) bytes::PutU32(at + kSegOffState + 4 * i, s.state[i]);
+  SegmentFields(s, bytes::FieldWriter{at});
   return PutPath(at + kSegOffPcm, s.pcmPath, problem) && PutPath(at + kSegOffPek, s.pekPath, problem);
 }
 
@@ -437,23 +485,19 @@ uint64_t ChainPointCount(const ProjectChainRecord& chain) {
 uint8_t* PutChainPoints(uint8_t* at, const ProjectChainRecord& chain) {
   for (const ProjectEffectSlot& slot : chain.effects) {
     if (slot.type != static_cast<int32_t>(ZelmoLevels)) continue;
-    for (const Zelmo_Level_Entry& e : slot.points1) PutLevelEntry(std::exchange(at, at + kLevelEntryBytes), e);
+    for (const Zelmo_Level_Entry& e : slot.points1) {
+      LevelEntryFields(e, bytes::FieldWriter{std::exchange(at, at + kLevelEntryBytes)});
+    }
     if (!slot.channelsIndependent) continue;
-    for (const Zelmo_Level_Entry& e : slot.points2) PutLevelEntry(std::exchange(at, at + kLevelEntryBytes), e);
+    for (const Zelmo_Level_Entry& e : slot.points2) {
+      LevelEntryFields(e, bytes::FieldWriter{std::exchange(at, at + kLevelEntryBytes)});
+    }
   }
   return at;
 }
 
 bool PutSnippet(uint8_t* at, const ProjectSnippetRecord& s, std::string* problem) {
-  bytes::PutI32(at + kSnipOffId, s.savedId);
-  bytes::PutI16(at + kSnipOffKind, s.kind);
-  bytes::PutI32(at + kSnipOffSelected, s.selected);
-  bytes::PutF32(at + kSnipOffTempo, s.tempo);
-  bytes::PutF32(at + kSnipOffRatio, s.ratio);
-  bytes::PutI32(at + kSnipOffStart, s.start);
-  bytes::PutI32(at + kSnipOffEnd, s.end);
-  bytes::PutI32(at + kSnipOffLength, s.length);
-  bytes::PutF32(at + kSnipOffCarry, s.carry);
+  SnippetFields(s, bytes::FieldWriter{at});
   if (!s.IsExtended()) {
     bytes::PutI32(at + kSnipOffLoopNumber, s.loopNumber);
     return true;
@@ -465,23 +509,9 @@ bool PutTrack(uint8_t* at, const ProjectTrackRecord& track, int t, std::string* 
   if (track.snippets.size() > static_cast<size_t>(kMaxSnippetsPerTrack)) {
     return Fail(problem, TrackName(t) + " holds more than 32767 snippets");
   }
-  bytes::PutI16(at + kTrackOffType, track.type);
+  TrackFields(track, bytes::FieldWriter{at});
   PutText(at + kTrackOffDescription, kTrackDescriptionBytes, track.description);
-  bytes::PutF32(at + kTrackOffPitch, track.pitch);
-  bytes::PutF32(at + kTrackOffGainLeft, track.gainLeft);
-  bytes::PutF32(at + kTrackOffGainRight, track.gainRight);
-  bytes::PutI32(at + kTrackOffArmed, track.armed);
-  bytes::PutI32(at + kTrackOffSolo, track.solo);
-  bytes::PutI32(at + kTrackOffMute, track.mute);
-  bytes::PutI32(at + kTrackOffSelected, track.selected);
-  bytes::PutI32(at + kTrackOffRecordSlot, track.recordSlot);
   bytes::PutI16(at + kTrackOffSnippetCount, static_cast<int16_t>(track.snippets.size()));
-  bytes::PutI32(at + kTrackOffLevelsLength, track.levelsLength);
-  bytes::PutU32(at + kTrackOffColors, track.colors.snippetBox);
-  bytes::PutU32(at + kTrackOffColors + 4, track.colors.waveformFill);
-  bytes::PutU32(at + kTrackOffColors + 8, track.colors.waveformOutline);
-  bytes::PutU32(at + kTrackOffColors + 12, track.colors.marker);
-  bytes::PutI32(at + kTrackOffChainBypass, track.chainBypass);
   return PutChain(at + kTrackOffChain, track.chain, "the effects of " + TrackName(t), problem);
 }
 
@@ -496,9 +526,7 @@ bool PutLoops(uint8_t* data, const std::vector<ProjectLoopRecord>& loops, std::s
     }
     used[loop.number] = true;
     uint8_t* at = data + kOffLoops + kLoopRecordBytes * i;
-    bytes::PutI16(at + kLoopOffNumber, loop.number);
-    bytes::PutI16(at + kLoopOffMeasures, loop.measures);
-    bytes::PutI32(at + kLoopOffWord, loop.loopWord);
+    LoopFields(loop, bytes::FieldWriter{at});
     const std::string title = CutText(loop.title, kLoopTitleBytes);
     std::memcpy(at + kLoopOffTitle, title.data(), title.size());
     if (!PutSegment(at + kLoopOffSegment, loop.segment, problem)) return false;
@@ -507,12 +535,8 @@ bool PutLoops(uint8_t* data, const std::vector<ProjectLoopRecord>& loops, std::s
 }
 
 bool PutEditor(uint8_t* data, const ProjectEditorRecord& e, std::string* problem) {
-  bytes::PutI32(data + kOffEditorSource, e.source);
-  if (e.source == kEditorIndependent && !PutSegment(data + kOffEditorTempo, e.segment, problem)) return false;
-  bytes::PutI32(data + kOffEditorSnippetId, e.savedSnippetId);
-  bytes::PutI16(data + kOffEditorTrack, e.trackIndex);
-  bytes::PutI16(data + kOffEditorLoop, e.loopNumber);
-  return true;
+  EditorFields(e, bytes::FieldWriter{data});
+  return e.source != kEditorIndependent || PutSegment(data + kOffEditorTempo, e.segment, problem);
 }
 
 }  // namespace
@@ -567,9 +591,7 @@ bool EncodeEffectParameters(int32_t type, const EffectParameters& r, uint8_t* bl
       PutEqualizer(block, r.equalizer);
       return true;
     case static_cast<int32_t>(ZelmoLevels):
-      bytes::PutU32(block, r.levels.currentSample);
-      bytes::PutU32(block + 4, r.levels.projectLength);
-      bytes::PutF32(block + 8, r.levels.currentTempo);
+      LevelsParameterFields(r.levels, bytes::FieldWriter{block});
       return true;
     default:
       return false;
@@ -588,9 +610,7 @@ bool DecodeEffectParameters(int32_t type, const uint8_t* block, EffectParameters
     case static_cast<int32_t>(ZelmoEqualizer):
       return GetEqualizer(block, &r->equalizer);
     case static_cast<int32_t>(ZelmoLevels):
-      r->levels.currentSample = bytes::GetU32(block);
-      r->levels.projectLength = bytes::GetU32(block + 4);
-      r->levels.currentTempo = bytes::GetF32(block + 8);
+      LevelsParameterFields(r->levels, bytes::FieldReader{block});
       return std::isfinite(r->levels.currentTempo);
     default:
       return false;
@@ -646,29 +666,21 @@ bool ParseProject(const uint8_t* data, size_t size, ProjectImage* image, std::st
   }
   *image = ProjectImage{};
   if (!ReadTags(data, &image->tags, problem)) return false;
-  image->tempo = bytes::GetF32(data + kOffTempo);
+  HeaderFields(*image, bytes::FieldReader{data});
   if (!std::isfinite(image->tempo)) return Fail(problem, "its tempo is not a number");
   if (image->tempo < kMinTempo || image->tempo > kMaxTempo) {
     return Fail(problem, Format("its tempo (%g BPM) lies outside 50 to 250 BPM", image->tempo));
   }
-  image->pitch = bytes::GetF32(data + kOffPitch);
   if (!std::isfinite(image->pitch)) return Fail(problem, "its pitch is not a number");
   image->pitch = std::clamp(image->pitch, -12.0f, 12.0f);
-  image->masterGainLeft = bytes::GetF32(data + kOffMasterGainLeft);
-  image->masterGainRight = bytes::GetF32(data + kOffMasterGainRight);
   if (!InRange(image->masterGainLeft, 0.0f, kMaxGain) || !InRange(image->masterGainRight, 0.0f, kMaxGain)) {
     return Fail(problem, "its master volume is not usable");
   }
-  image->viewStart = bytes::GetI32(data + kOffViewStart);
-  image->viewEnd = bytes::GetI32(data + kOffViewEnd);
-  image->viewSpan = bytes::GetI32(data + kOffViewSpan);
   if (image->viewStart < 0 || image->viewEnd <= image->viewStart) {
     image->viewStart = 0;
     image->viewEnd = 441000;
   }
   image->viewSpan = image->viewEnd - image->viewStart;
-  image->masterLevelsLength = bytes::GetI32(data + kOffMasterLevelsLength);
-  image->bypassAll = bytes::GetI32(data + kOffBypassAll);
 
   ChainCounts master;
   if (!ReadChainCounts(data + kOffMasterChain, "the master effects", &master, problem) ||
@@ -715,18 +727,8 @@ bool SerializeProject(const ProjectImage& image, std::vector<uint8_t>* out, std:
   PutText(data + kOffArtist, kTitleBytes, image.tags.artist);
   PutText(data + kOffAlbum, kTitleBytes, image.tags.album);
   PutText(data + kOffYear, kYearBytes, image.tags.year);
-  data[kOffGenre] = image.tags.genre;
   PutText(data + kOffDescription, kDescriptionBytes, image.tags.description);
-  bytes::PutF32(data + kOffTempo, image.tempo);
-  bytes::PutF32(data + kOffPitch, image.pitch);
-  bytes::PutF32(data + kOffMasterGainLeft, image.masterGainLeft);
-  bytes::PutF32(data + kOffMasterGainRight, image.masterGainRight);
-  bytes::PutI32(data + kOffViewStart, image.viewStart);
-  bytes::PutI32(data + kOffViewEnd, image.viewEnd);
-  bytes::PutI32(data + kOffViewSpan, image.viewSpan);
-  bytes::PutI32(data + kOffMasterLevelsLength, image.masterLevelsLength);
-  bytes::PutI32(data + kOffSoloActive, image.soloActive);
-  bytes::PutI32(data + kOffBypassAll, image.bypassAll);
+  HeaderFields(image, bytes::FieldWriter{data});
   if (!PutChain(data + kOffMasterChain, image.masterChain, "the master effects", problem)) return false;
   // Track records first: loop count and editor source lie in the tails of records before them.
   for (int t = 0; t < kTracks; ++t) {
