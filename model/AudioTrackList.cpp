@@ -67,6 +67,17 @@ inline int16_t Saturate(int32_t value) { return static_cast<int16_t>(std::clamp(
 
 bool HasEffects(CZelmo* chain) { return chain && chain->NumberOfEffects() > 0; }
 
+// Whether the project's chains are known and have a place for the track index.
+bool HoldsChainOf(const EffectChainArray* chains, int index) {
+  return chains && index >= 0 && index < CAudioTrackList::kProjectTracks;
+}
+
+// A fault reported at its line, and the code it answers.
+int Fault(int line) {
+  ReportError(__FILE__, line, "");
+  return 3;
+}
+
 }  // namespace
 
 CAudioTrackList::CAudioTrackList()
@@ -106,10 +117,7 @@ CAudioTrack* CAudioTrackList::SelectedTrack() const { return TrackAt(GetSelected
 int CAudioTrackList::CreateTracks(int listMode, int32_t type, int count) {
   for (int i = 0; i < count; ++i) {
     std::unique_ptr<CAudioTrack> track(new (std::nothrow) CAudioTrack(listMode));
-    if (!track) {
-      ReportError(__FILE__, kLineCreateNoMemory, "");
-      return 3;
-    }
+    if (!track) return Fault(kLineCreateNoMemory);
     track->index = static_cast<int16_t>(i);
     track->SetType(type);
     if (AddTrack(std::move(track)) != 1) return 3;
@@ -118,10 +126,7 @@ int CAudioTrackList::CreateTracks(int listMode, int32_t type, int count) {
 }
 
 int CAudioTrackList::AddTrack(std::unique_ptr<CAudioTrack> track) {
-  if (!track) {
-    ReportError(__FILE__, kLineAddTrackNoTrack, "");
-    return 3;
-  }
+  if (!track) return Fault(kLineAddTrackNoTrack);
   track->SetEffectsChains(chains_);
   track->SetBlockFrames(blockFrames_);
   track->Snippets().SetTempoPitchSettings(settings_);
@@ -182,10 +187,7 @@ int CAudioTrackList::AllocateBuffers(int blocks, uint32_t frames) {
   const uint32_t capacity = frames + kMixSlackFrames;
   const size_t bytes = static_cast<size_t>(capacity) * kFrameBytes;
   platform::CPageBuffer block;
-  if (!block.Reserve(bytes) || !block.Commit(0, bytes)) {
-    ReportError(__FILE__, kLineAllocateNoMemory, "");
-    return 3;
-  }
+  if (!block.Reserve(bytes) || !block.Commit(0, bytes)) return Fault(kLineAllocateNoMemory);
   mixBlock_ = std::move(block);
   mixFrames_ = capacity;
   // The project renders its tracks side by side, one fewer helper than there are cores.
@@ -315,14 +317,8 @@ void CAudioTrackList::WriteOutput(int16_t* out, uint32_t frames) const {
 }
 
 int CAudioTrackList::MixAllTracks(int16_t* out, uint32_t position, uint32_t frames) {
-  if (!mixBlock_.IsReserved()) {
-    ReportError(__FILE__, kLineMixNoMix, "");
-    return 3;
-  }
-  if (!out) {
-    ReportError(__FILE__, kLineMixNoOut, "");
-    return 3;
-  }
+  if (!mixBlock_.IsReserved()) return Fault(kLineMixNoMix);
+  if (!out) return Fault(kLineMixNoOut);
   platform::CLock lock(lock_);
   int16_t* mix = GetMixBlock();
   if (!playing) return 0;
@@ -727,10 +723,7 @@ int CAudioTrackList::MoveSelectedTo(uint32_t frame) {
 }
 
 int CAudioTrackList::MoveMatchingTo(const CAudioTrackList* other, uint32_t frame) {
-  if (!other) {
-    ReportError(__FILE__, kLineMatchingNoOther, "");
-    return 3;
-  }
+  if (!other) return Fault(kLineMatchingNoOther);
   int result = 0;
   for (const auto& o : other->tracks_) {
     CAudioTrack* track = TrackAt(o->index, 0);
@@ -747,10 +740,7 @@ int CAudioTrackList::MoveAllTo(uint32_t frame) {
 }
 
 int CAudioTrackList::AlignTracksTo(const CAudioTrackList* other) {
-  if (!other) {
-    ReportError(__FILE__, kLineAlignNoOther, "");
-    return 3;
-  }
+  if (!other) return Fault(kLineAlignNoOther);
   for (const auto& o : other->tracks_) {
     CAudioTrack* track = TrackAt(o->index, 0);
     const uint32_t first = o->GetFirstStart();
@@ -775,10 +765,7 @@ CAudioTrack* CAudioTrackList::TrackFor(CAudioTrackList* other, int index, int li
 }
 
 int CAudioTrackList::SelectedInto(CAudioTrackList* other, bool plainCopies, const int lines[3]) const {
-  if (!other) {
-    ReportError(__FILE__, lines[0], "");
-    return 3;
-  }
+  if (!other) return Fault(lines[0]);
   CAudioTrack* track = TrackAt(GetSelectedTrackIndex(), lines[1]);
   if (!track) return 3;
   CAudioTrack* target = TrackFor(other, track->index, lines[2]);
@@ -802,10 +789,7 @@ int CAudioTrackList::CopySelectedInto(CAudioTrackList* other) const {
 }
 
 int CAudioTrackList::CopyInto(CAudioTrackList* other) const {
-  if (!other) {
-    ReportError(__FILE__, kLineCopyNoOther, "");
-    return 3;
-  }
+  if (!other) return Fault(kLineCopyNoOther);
   other->projectEnd = 0;
   for (const auto& t : tracks_) {
     CAudioTrack* target = TrackFor(other, t->index, kLineCopyNoMemory);
@@ -825,10 +809,7 @@ int CAudioTrackList::CopyTrackPlainInto(int index, CAudioTrackList* other) const
 }
 
 int CAudioTrackList::TrackInto(int index, CAudioTrackList* other, bool plainCopies) const {
-  if (!other) {
-    ReportError(__FILE__, kLineCopyTrackNoOther, "");
-    return 3;
-  }
+  if (!other) return Fault(kLineCopyTrackNoOther);
   CAudioTrack* track = TrackAt(index, kLineCopyTrackNoTrack);
   if (!track) return 3;
   CAudioTrack* target = TrackFor(other, index, kLineCopyTrackNoMemory);
@@ -839,10 +820,7 @@ int CAudioTrackList::TrackInto(int index, CAudioTrackList* other, bool plainCopi
 }
 
 int CAudioTrackList::RemoveSnippetsOf(const CAudioTrackList* other) {
-  if (!other) {
-    ReportError(__FILE__, kLineRemoveOfNoOther, "");
-    return 3;
-  }
+  if (!other) return Fault(kLineRemoveOfNoOther);
   for (const auto& t : tracks_) {
     for (const auto& o : other->tracks_) t->RemoveSnippetsOf(o.get());
   }
@@ -850,10 +828,7 @@ int CAudioTrackList::RemoveSnippetsOf(const CAudioTrackList* other) {
 }
 
 int CAudioTrackList::MergeFrom(const CAudioTrackList* other) {
-  if (!other) {
-    ReportError(__FILE__, kLineMergeNoOther, "");
-    return 3;
-  }
+  if (!other) return Fault(kLineMergeNoOther);
   for (const auto& o : other->tracks_) {
     for (const auto& t : tracks_) t->MergeFrom(o.get());
     projectEnd = std::max(projectEnd, o->Snippets().GetLastEnd());
@@ -862,10 +837,7 @@ int CAudioTrackList::MergeFrom(const CAudioTrackList* other) {
 }
 
 int CAudioTrackList::DetachTracksFor(CAudioTrackList* other) {
-  if (!other) {
-    ReportError(__FILE__, kLineDetachNoOther, "");
-    return 3;
-  }
+  if (!other) return Fault(kLineDetachNoOther);
   for (const auto& o : other->tracks_) {
     CAudioTrack* track = TrackAt(o->index, 0);
     if (!track) continue;
@@ -875,18 +847,13 @@ int CAudioTrackList::DetachTracksFor(CAudioTrackList* other) {
     track->rightGain = 1.0f;
     track->Snippets().trackPitch = 0.0f;
     // Parked in the record's own list, so each record keeps its own chain.
-    if (chains_ && o->index >= 0 && o->index < kProjectTracks) {
-      other->parked_[o->index] = std::move((*chains_)[o->index + 1]);
-    }
+    if (HoldsChainOf(chains_, o->index)) other->parked_[o->index] = std::move((*chains_)[o->index + 1]);
   }
   return 0;
 }
 
 int CAudioTrackList::ReattachTracksFrom(CAudioTrackList* other) {
-  if (!other) {
-    ReportError(__FILE__, kLineReattachNoOther, "");
-    return 3;
-  }
+  if (!other) return Fault(kLineReattachNoOther);
   for (const auto& o : other->tracks_) {
     CAudioTrack* track = TrackAt(o->index, 0);
     if (!track) continue;
@@ -896,9 +863,7 @@ int CAudioTrackList::ReattachTracksFrom(CAudioTrackList* other) {
     track->leftGain = o->leftGain.load();
     track->rightGain = o->rightGain.load();
     track->Snippets().trackPitch = o->Snippets().trackPitch;
-    if (chains_ && o->index >= 0 && o->index < kProjectTracks) {
-      (*chains_)[o->index + 1] = std::move(other->parked_[o->index]);
-    }
+    if (HoldsChainOf(chains_, o->index)) (*chains_)[o->index + 1] = std::move(other->parked_[o->index]);
   }
   RecomputeProjectEnd();
   return 0;
