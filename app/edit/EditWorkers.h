@@ -19,30 +19,19 @@
 
 class CAudioSegment;
 
-using EditWorker = OperationResult (*)(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result,
-                                       OperationParameters* params);
+// The signature every worker shares, named once; the workers below are declared by it.
+using EditWorkerFunction = OperationResult(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result,
+                                           OperationParameters* params);
+using EditWorker = EditWorkerFunction*;
 
-OperationResult EditCopyRange(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
-OperationResult EditMute(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
-OperationResult EditDeleteRange(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
-OperationResult EditVolume(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
-OperationResult EditFade(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
-OperationResult EditReverse(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
-OperationResult EditSwapChannels(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
-OperationResult EditCopyChannel(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
-OperationResult EditPasteInsert(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
-OperationResult EditPasteOver(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
-OperationResult EditPasteMix(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
-OperationResult EditApplyEffect(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
-OperationResult EditTempoPitch(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result, OperationParameters* params);
-OperationResult EditConvertChannels(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result,
-                                    OperationParameters* params);
+EditWorkerFunction EditCopyRange, EditMute, EditDeleteRange, EditVolume, EditFade, EditReverse, EditSwapChannels,
+    EditCopyChannel, EditPasteInsert, EditPasteOver, EditPasteMix, EditApplyEffect, EditTempoPitch,
+    EditConvertChannels;
 
 // Runs the worker of the record's operation and fixes up the result's view,
 // tracker, markers and tempo. Cut copies the range into the emptied audio
 // clipboard, then deletes it. Any other code than the workers': 1.
-OperationResult RunEditOperation(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result,
-                                 OperationParameters* params);
+EditWorkerFunction RunEditOperation;
 
 // The dispatcher on the source snippet's (or loop's) segment, and the result
 // handed to the result snippet (or loop) with its tempo.
