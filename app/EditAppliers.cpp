@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr const char* kSource = "pro";
 constexpr int kLineNoView = __LINE__;
 constexpr int kLineNoEditedAudio = __LINE__;
 constexpr int kLineNoClone = __LINE__;
@@ -23,11 +22,6 @@ constexpr int kLineNoResultObject = __LINE__;
 constexpr uint32_t kLoopRefusedFrames = 1323001;
 constexpr const char* kLoopTooLongText =
     "Cannot perform this operation.  Loop segments cannot extend beyond the 30 second limit.";
-
-int Reported(int line) {
-  ReportError(kSource, line, "");
-  return OperationResultFault;
-}
 
 // A result that is not kept goes with its files.
 void DiscardResult(const std::shared_ptr<CAudioSegment>& segment) {
@@ -63,7 +57,7 @@ int CProApp::ApplyLoopEdit(int32_t operation, int32_t range) { return ApplyEdit(
 
 int CProApp::ApplyEdit(EditTarget target, int32_t operation, int32_t range) {
   if (IsOperationRunning()) return OperationResultNothing;
-  if (!services.view.HasView()) return Reported(kLineNoView);
+  if (!services.view.HasView()) return ReportedFault(kLineNoView);
   std::shared_ptr<CAudioSegment> edited = GetEditorSegment();
   if (edited && audioClipboard &&
       (operation == EditOpPasteInsert || operation == EditOpPasteOver || operation == EditOpPasteMix)) {
@@ -110,7 +104,7 @@ int CProApp::ApplyEdit(EditTarget target, int32_t operation, int32_t range) {
   if (!GetOperationParameters(params.request, params, edited ? static_cast<int16_t>(edited->GetChannels()) : 0)) {
     return OperationResultNothing;
   }
-  if (!edited) return Reported(kLineNoEditedAudio);
+  if (!edited) return ReportedFault(kLineNoEditedAudio);
   if (resultSegment) edited->CopyAttributesTo(resultSegment.get());
 
   auto record = std::make_unique<COperation>(params.undoKind);
@@ -125,7 +119,7 @@ int CProApp::ApplyEdit(EditTarget target, int32_t operation, int32_t range) {
     std::shared_ptr<CAudioSnippetExtended> clone;
     if (!extended || extended->Clone(&clone) != 1 || !clone) {
       progressWindow.End();
-      return Reported(kLineNoClone);
+      return ReportedFault(kLineNoClone);
     }
     clone->SetSegment(nullptr);
     newSnippet = clone;
@@ -134,7 +128,7 @@ int CProApp::ApplyEdit(EditTarget target, int32_t operation, int32_t range) {
     newLoop = std::shared_ptr<CAudioLoop>(new (std::nothrow) CAudioLoop());
     if (!newLoop || !editorLoop) {
       progressWindow.End();
-      return Reported(kLineNoResultObject);
+      return ReportedFault(kLineNoResultObject);
     }
     editorLoop->CopyAttributesTo(newLoop.get());
     params.resultLoop = newLoop;

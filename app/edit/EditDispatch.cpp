@@ -23,11 +23,6 @@ constexpr int kLineNoResultLoop = __LINE__;
 constexpr int kLineNoTotalSegment = __LINE__;
 constexpr int kLineNoTotalClipboard = __LINE__;
 
-OperationResult Reported(int line) {
-  ReportError(kSource, line, "");
-  return OperationResultFault;
-}
-
 EditWorker WorkerFor(int32_t operation) {
   switch (operation) {
     case EditOpMute:
@@ -79,17 +74,22 @@ void FitView(CAudioSegment& r) {
 
 }  // namespace
 
+OperationResult ReportedFault(int line) {
+  ReportError(kSource, line, "");
+  return OperationResultFault;
+}
+
 OperationResult RunEditOperation(CAudioSegment* source, std::shared_ptr<CAudioSegment>* result,
                                  OperationParameters* params) {
-  if (!params) return Reported(kLineNoRecord);
-  if (!source || !result) return Reported(kLineNoSource);
+  if (!params) return ReportedFault(kLineNoRecord);
+  if (!source || !result) return ReportedFault(kLineNoSource);
   const int32_t operation = params->request.operation;
   const int32_t range = params->request.params.range;
   ClampSelection(*source);
 
   OperationResult worked;
   if (operation == EditOpCut) {
-    if (!params->audioClipboard) return Reported(kLineNoClipboardSlot);
+    if (!params->audioClipboard) return ReportedFault(kLineNoClipboardSlot);
     params->audioClipboard->reset();
     worked = EditCopyRange(source, params->audioClipboard, params);
     if (worked != OperationResultDone) return worked;
@@ -100,7 +100,7 @@ OperationResult RunEditOperation(CAudioSegment* source, std::shared_ptr<CAudioSe
     return OperationResultNothing;
   }
   if (worked != OperationResultDone) return worked;
-  if (!*result) return Reported(kLineNoResult);
+  if (!*result) return ReportedFault(kLineNoResult);
 
   CAudioSegment& r = **result;
   const bool removes = operation == EditOpCut || operation == EditOpDelete;
@@ -133,16 +133,16 @@ OperationResult RunEditOperation(CAudioSegment* source, std::shared_ptr<CAudioSe
 }
 
 OperationResult EditSnippetSegment(OperationParameters* params) {
-  if (!params) return Reported(kLineNoRecord);
+  if (!params) return ReportedFault(kLineNoRecord);
   std::shared_ptr<CAudioSegment> source;
   if (params->sourceSnippet) params->sourceSnippet->GetSegment(&source);
-  if (!source) return Reported(kLineNoSnippetSegment);
-  if (!params->resultSnippet || !*params->resultSnippet) return Reported(kLineNoResultSnippet);
+  if (!source) return ReportedFault(kLineNoSnippetSegment);
+  if (!params->resultSnippet || !*params->resultSnippet) return ReportedFault(kLineNoResultSnippet);
   std::shared_ptr<CAudioSegment> local;
   std::shared_ptr<CAudioSegment>* result = params->resultSegment ? params->resultSegment : &local;
   const OperationResult worked = RunEditOperation(source.get(), result, params);
   if (worked != OperationResultDone) return worked;
-  if (!*result) return Reported(kLineNoResult);
+  if (!*result) return ReportedFault(kLineNoResult);
 
   CAudioSegment& r = **result;
   // A result too short for one peak record has nothing to map.
@@ -156,15 +156,15 @@ OperationResult EditSnippetSegment(OperationParameters* params) {
 }
 
 OperationResult EditLoopSegment(OperationParameters* params) {
-  if (!params) return Reported(kLineNoRecord);
+  if (!params) return ReportedFault(kLineNoRecord);
   CAudioSegment* source = params->sourceLoop ? params->sourceLoop->Segment() : nullptr;
-  if (!source) return Reported(kLineNoLoopSegment);
-  if (!params->resultLoop) return Reported(kLineNoResultLoop);
+  if (!source) return ReportedFault(kLineNoLoopSegment);
+  if (!params->resultLoop) return ReportedFault(kLineNoResultLoop);
   std::shared_ptr<CAudioSegment> local;
   std::shared_ptr<CAudioSegment>* result = params->resultSegment ? params->resultSegment : &local;
   const OperationResult worked = RunEditOperation(source, result, params);
   if (worked != OperationResultDone) return worked;
-  if (!*result) return Reported(kLineNoResult);
+  if (!*result) return ReportedFault(kLineNoResult);
 
   CAudioSegment& r = **result;
   if (r.length >= kFramesPerPeak) r.GetPeakFile().Open(0);
@@ -182,9 +182,9 @@ OperationResult EditLoopSegment(OperationParameters* params) {
 
 int ComputeOperationTotal(int32_t operation, int32_t range, const CAudioSegment* segment,
                           const CAudioSegment* clipboard, uint32_t* total) {
-  if (!segment || !total) return Reported(kLineNoTotalSegment);
+  if (!segment || !total) return ReportedFault(kLineNoTotalSegment);
   const bool pastes = operation == EditOpPasteInsert || operation == EditOpPasteOver || operation == EditOpPasteMix;
-  if (pastes && !clipboard) return Reported(kLineNoTotalClipboard);
+  if (pastes && !clipboard) return ReportedFault(kLineNoTotalClipboard);
   const uint64_t length = segment->length;
   uint64_t frames = 0;
   if (operation == EditOpMute || operation == EditOpCut || (operation >= EditOpVolume && operation <= EditOpConvertChannels)) {

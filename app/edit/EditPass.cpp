@@ -34,11 +34,6 @@ bool SyncToDisk(const std::string& path) {
   return file.Close() && synced;
 }
 
-OperationResult Reported(int line) {
-  ReportError(kSource, line, "");
-  return OperationResultFault;
-}
-
 }  // namespace
 
 FrameRange ResolveRange(const CAudioSegment& segment, int32_t range) {
@@ -93,15 +88,15 @@ CEditPass::~CEditPass() {
 }
 
 OperationResult CEditPass::Begin(Attributes attributes, uint16_t resultChannels, bool alwaysNew) {
-  if (!params_) return Reported(kLineNoRecord);
-  if (!source_ || !result_) return Reported(kLineNoSegment);
-  if (!params_->progress) return Reported(kLineNoProgress);
-  if (!params_->workBuffer) return Reported(kLineNoWorkBuffer);
+  if (!params_) return ReportedFault(kLineNoRecord);
+  if (!source_ || !result_) return ReportedFault(kLineNoSegment);
+  if (!params_->progress) return ReportedFault(kLineNoProgress);
+  if (!params_->workBuffer) return ReportedFault(kLineNoWorkBuffer);
   channels_ = source_->GetChannels();
-  if ((channels_ != 1 && channels_ != 2) || source_->GetFormat().bitsPerSample != 16) return Reported(kLineBadFormat);
+  if ((channels_ != 1 && channels_ != 2) || source_->GetFormat().bitsPerSample != 16) return ReportedFault(kLineBadFormat);
   const int32_t range = Values().range;
   if (range != EditRangeHighlighted && range != EditRangeMarkers && range != EditRangeWhole) {
-    return Reported(kLineBadRange);
+    return ReportedFault(kLineBadRange);
   }
   range_ = ResolveRange(*source_, range);
 
@@ -110,7 +105,7 @@ OperationResult CEditPass::Begin(Attributes attributes, uint16_t resultChannels,
       *result_ = std::make_shared<CAudioSegment>(params_->tempFolder);
     } catch (const std::bad_alloc&) {
       result_->reset();
-      return Reported(kLineNoResult);
+      return ReportedFault(kLineNoResult);
     }
     if (attributes == Attributes::All) source_->CopyAttributesTo(result_->get());
   }

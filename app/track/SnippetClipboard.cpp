@@ -19,11 +19,6 @@ constexpr int kLineNoMemory = __LINE__;
 constexpr int kLineNoSegment = __LINE__;
 constexpr int kLineBadTrack = __LINE__;
 
-OperationResult Reported(int line) {
-  ReportError(track::kSource, line, "");
-  return OperationResultFault;
-}
-
 // Every segment B's extended snippets hold: the copies a failed paste leaves.
 void DiscardPasted(CAudioTrackList& pasted) {
   CAudioTrack* t = nullptr;
@@ -42,16 +37,16 @@ OperationResult PasteOne(const CAudioSnippet& source, OperationParameters* p, st
   if (source.kind == CAudioSnippet::kKindLoop) {
     const auto& loop = static_cast<const CAudioSnippetLoop&>(source).GetLoopPtr();
     std::shared_ptr<CAudioSnippetLoop> made(new (std::nothrow) CAudioSnippetLoop(loop));
-    if (!made) return Reported(kLineNoMemory);
+    if (!made) return ReportedFault(kLineNoMemory);
     source.CopyAttributesTo(made.get());
     *out = std::move(made);
     return p->progress(static_cast<int>(source.length)) == 0 ? OperationResultCancelled : OperationResultDone;
   }
   std::shared_ptr<CAudioSegment> original;
   source.GetSegment(&original);
-  if (!original) return Reported(kLineNoSegment);
+  if (!original) return ReportedFault(kLineNoSegment);
   std::shared_ptr<CAudioSnippetExtended> made(new (std::nothrow) CAudioSnippetExtended());
-  if (!made) return Reported(kLineNoMemory);
+  if (!made) return ReportedFault(kLineNoMemory);
   std::shared_ptr<CAudioSegment> copy;
   const OperationResult copied = RunEditOperation(original.get(), &copy, p);
   if (copied != OperationResultDone) return copied;
@@ -90,7 +85,7 @@ std::vector<std::shared_ptr<CAudioSnippet>> SnippetsToPaste(CAudioTrack& track) 
 }
 
 int SumSnippetLengths(CAudioTrackList* list, uint32_t* total) {
-  if (!list || !total) return Reported(kLineNoRecord);
+  if (!list || !total) return ReportedFault(kLineNoRecord);
   uint64_t sum = 0;
   CAudioTrack* t = nullptr;
   list->ResetIterator();
@@ -102,7 +97,7 @@ int SumSnippetLengths(CAudioTrackList* list, uint32_t* total) {
 }
 
 OperationResult PasteSnippetsWorker(OperationParameters* p) {
-  if (!p || !p->listA || !p->listB || !p->progress) return Reported(kLineNoRecord);
+  if (!p || !p->listA || !p->listB || !p->progress) return ReportedFault(kLineNoRecord);
   // The clipboard's cursor is walked below, so the tracks are taken first.
   std::vector<CAudioTrack*> sources;
   CAudioTrack* t = nullptr;
@@ -112,9 +107,9 @@ OperationResult PasteSnippetsWorker(OperationParameters* p) {
   }
   for (CAudioTrack* source : sources) {
     const int index = source->index + p->trackIndex;
-    if (index < 0 || index >= CAudioTrackList::kProjectTracks) return Reported(kLineBadTrack);
+    if (index < 0 || index >= CAudioTrackList::kProjectTracks) return ReportedFault(kLineBadTrack);
     std::unique_ptr<CAudioTrack> made(new (std::nothrow) CAudioTrack(CAudioSnippetList::kModeSnapshot));
-    if (!made) return Reported(kLineNoMemory);
+    if (!made) return ReportedFault(kLineNoMemory);
     made->index = static_cast<int16_t>(index);
     made->SetType(source->GetType());
     for (const auto& original : SnippetsToPaste(*source)) {

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr const char* kSource = "pro";
 constexpr int kLineNoRecord = __LINE__;
 constexpr int kLineNoResultSlot = __LINE__;
 constexpr int kLineNoMemory = __LINE__;
@@ -25,21 +24,16 @@ constexpr int kLineNoSnippets = __LINE__;
 constexpr uint32_t kRenderBlockFrames = 8192;
 constexpr uint32_t kStereoFrameBytes = 4;
 
-OperationResult Reported(int line) {
-  ReportError(kSource, line, "");
-  return OperationResultFault;
-}
-
 OperationResult RenderToSegment(CAudioTrackList& project, int index, bool selectedOnly, uint32_t first, uint32_t end,
                                 OperationParameters* p, std::shared_ptr<CAudioSegment>* result) {
-  if (!p || !p->workBuffer || !p->progress) return Reported(kLineNoRecord);
-  if (!result) return Reported(kLineNoResultSlot);
+  if (!p || !p->workBuffer || !p->progress) return ReportedFault(kLineNoRecord);
+  if (!result) return ReportedFault(kLineNoResultSlot);
   std::shared_ptr<CAudioSegment> segment(new (std::nothrow) CAudioSegment(p->tempFolder));
-  if (!segment) return Reported(kLineNoMemory);
+  if (!segment) return ReportedFault(kLineNoMemory);
   segment->SetFormat(AudioQuality{44100, 2, 16});
   if (segment->Open(1) != 1) {
     track::DiscardAudio(segment);
-    return Reported(kLineOpenResult);
+    return ReportedFault(kLineOpenResult);
   }
   project.PreparePlayback();
   project.ResetPlayback();
@@ -52,16 +46,16 @@ OperationResult RenderToSegment(CAudioTrackList& project, int index, bool select
                                       : project.RenderTrack(index, block, at, frames);
     uint32_t written = 0;
     if (rendered == 3) {
-      outcome = Reported(kLineRenderFailed);
+      outcome = ReportedFault(kLineRenderFailed);
     } else if (segment->Write(block, frames, &written) != 0 || written != frames) {
-      outcome = Reported(kLineShortWrite);
+      outcome = ReportedFault(kLineShortWrite);
     } else if (p->progress(static_cast<int>(frames)) == 0) {
       outcome = OperationResultCancelled;
     }
     at += frames;
   }
   project.ResetPlayback();
-  if (outcome == OperationResultDone && segment->Close() != 1) outcome = Reported(kLineCloseResult);
+  if (outcome == OperationResultDone && segment->Close() != 1) outcome = ReportedFault(kLineCloseResult);
   if (outcome != OperationResultDone) {
     track::DiscardAudio(segment);
     return outcome;
@@ -79,7 +73,7 @@ OperationResult SnippetOn(std::shared_ptr<CAudioSegment> segment, uint32_t first
   std::shared_ptr<CAudioSnippetExtended> snippet(new (std::nothrow) CAudioSnippetExtended(segment));
   if (!snippet) {
     track::DiscardAudio(segment);
-    return Reported(kLineNoMemory);
+    return ReportedFault(kLineNoMemory);
   }
   snippet->start = first;
   snippet->end = end;
@@ -91,9 +85,9 @@ OperationResult SnippetOn(std::shared_ptr<CAudioSegment> segment, uint32_t first
 }
 
 OperationResult RenderIntoSnippet(CAudioTrackList& project, bool selectedOnly, OperationParameters* p) {
-  if (!p || !p->listA || !p->resultSnippet) return Reported(kLineNoRecord);
+  if (!p || !p->listA || !p->resultSnippet) return ReportedFault(kLineNoRecord);
   uint32_t first = 0, end = 0;
-  if (!track::SnippetExtent(*p->listA, &first, &end) || end <= first) return Reported(kLineNoSnippets);
+  if (!track::SnippetExtent(*p->listA, &first, &end) || end <= first) return ReportedFault(kLineNoSnippets);
   // The new audio is timed for the tempo it was rendered at.
   p->projectTempo = selectedOnly ? p->listA->tempo : project.tempo;
   std::shared_ptr<CAudioSegment> segment;

@@ -68,6 +68,9 @@ enum OperationResult : int32_t {
   OperationResultFault = 3,      // reported
 };
 
+// A fault of the edit code reported at its line; what the code answers then.
+OperationResult ReportedFault(int line);
+
 // The values an operation dialog fills. Levels are gains (1.0 = 100 %). At
 // most one effect record is set; it belongs to the record and goes with it or
 // with FreeEffectRecord.
