@@ -51,7 +51,7 @@ void CAudioDecode::ImportDataCallback(unsigned char* samples, uint32_t bytes, Au
 
 void CAudioDecode::ImportProgressCallback(short percent, int* cancel) {
   if (g_running) {
-    g_running->OnProgress(percent, cancel);
+    FollowCodecProgress(g_running->app_.progressWindow, percent, g_running->cancelled_, cancel);
   } else if (cancel) {
     *cancel = 1;
   }
@@ -132,12 +132,7 @@ void CAudioDecode::OnData(unsigned char* samples, uint32_t bytes, const AudioQua
     *cancel = 1;
     return;
   }
-  app_.progressWindow.PumpMessages();
-  if (app_.progressWindow.IsCancelled()) {
-    cancelled_ = true;
-    *cancel = 1;
-    return;
-  }
+  if (CancelAfterPump(app_.progressWindow, cancelled_, cancel)) return;
   *cancel = 0;
   const bool fits = prepared_ ? (SameFormat(*format, source_) || Refuse(kUnsupportedFormatText)) : Prepare(*format);
   if (!fits || !Convert(samples, bytes)) {
@@ -145,21 +140,6 @@ void CAudioDecode::OnData(unsigned char* samples, uint32_t bytes, const AudioQua
     return;
   }
   app_.progressWindow.SetPercent(percent);
-}
-
-void CAudioDecode::OnProgress(short percent, int* cancel) {
-  if (!cancel) {
-    ReportError(kSource, __LINE__, "");
-    return;
-  }
-  app_.progressWindow.PumpMessages();
-  if (app_.progressWindow.IsCancelled()) {
-    cancelled_ = true;
-    *cancel = 1;
-    return;
-  }
-  app_.progressWindow.SetPercent(percent);
-  *cancel = 0;
 }
 
 bool CAudioDecode::Refuse(const char* text) {

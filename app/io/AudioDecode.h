@@ -55,7 +55,6 @@ class CAudioDecode {
 
  private:
   void OnData(unsigned char* samples, uint32_t bytes, const AudioQuality* format, short percent, int* cancel);
-  void OnProgress(short percent, int* cancel);
   // The first block fixes the formats and prepares the converter.
   bool Prepare(const AudioQuality& format);
   bool Convert(const unsigned char* samples, uint32_t bytes);

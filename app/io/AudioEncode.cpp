@@ -37,7 +37,7 @@ void CAudioEncode::ExportDataCallback(unsigned char* buffer, uint32_t capacity, 
 
 void CAudioEncode::ExportProgressCallback(short percent, int* cancel) {
   if (g_running) {
-    g_running->OnProgress(percent, cancel);
+    FollowCodecProgress(g_running->app_.progressWindow, percent, g_running->cancelled_, cancel);
   } else if (cancel) {
     *cancel = 1;
   }
@@ -121,21 +121,6 @@ void CAudioEncode::OnData(unsigned char* buffer, uint32_t capacity, uint32_t* by
     return;
   }
   *bytesGot = made * FrameBytes(to_);
-}
-
-void CAudioEncode::OnProgress(short percent, int* cancel) {
-  if (!cancel) {
-    ReportError(kSource, __LINE__, "");
-    return;
-  }
-  app_.progressWindow.PumpMessages();
-  if (app_.progressWindow.IsCancelled()) {
-    cancelled_ = true;
-    *cancel = 1;
-    return;
-  }
-  if (percent != kLunderNoPercent) app_.progressWindow.SetPercent(percent);
-  *cancel = 0;
 }
 
 bool CAudioEncode::Fill(unsigned char* buffer, uint32_t capacityFrames, uint32_t* made) {

@@ -40,7 +40,6 @@ class CAudioEncode {
 
  private:
   void OnData(unsigned char* buffer, uint32_t capacity, uint32_t* bytesGot, int* cancel);
-  void OnProgress(short percent, int* cancel);
   // Converted frames into buffer (capacityFrames of the chosen format); false after a fault.
   bool Fill(unsigned char* buffer, uint32_t capacityFrames, uint32_t* made);
   bool ReadSource(uint32_t frames, uint32_t* got);

@@ -7,6 +7,7 @@
 #include "EditRunning.h"
 #include "Folders.h"
 #include "Generic.h"
+#include "Lunder.h"
 #include "ReportErrorDll.h"
 #include "pro.h"
 
@@ -48,6 +49,24 @@ void ViewWhole(CAudioSegment& segment) {
   segment.viewStart = 0;
   segment.viewEnd = segment.length;
   segment.viewWidth = segment.length;
+}
+
+bool CancelAfterPump(COperationDialog& window, bool& cancelled, int* cancel) {
+  window.PumpMessages();
+  if (!window.IsCancelled()) return false;
+  cancelled = true;
+  *cancel = 1;
+  return true;
+}
+
+void FollowCodecProgress(COperationDialog& window, short percent, bool& cancelled, int* cancel) {
+  if (!cancel) {
+    ReportError(kSource, __LINE__, "");
+    return;
+  }
+  if (CancelAfterPump(window, cancelled, cancel)) return;
+  if (percent != kLunderNoPercent) window.SetPercent(percent);
+  *cancel = 0;
 }
 
 CReportWatch::CReportWatch() : previous_(SetReportSink(this)) {}

@@ -10,6 +10,7 @@
 #include "ReportSink.h"
 
 class CAudioSegment;
+class COperationDialog;
 class COperationRunning;
 class CProApp;
 
@@ -84,6 +85,14 @@ void DeleteSegmentFiles(CAudioSegment& segment);
 void MapPeaks(CAudioSegment& segment);
 // A finished segment shows the whole of itself.
 void ViewWhole(CAudioSegment& segment);
+
+// The codecs' callbacks, on the user-interface thread: the progress window
+// handles one pending event, and once its Cancel was pressed the codec is told
+// to stop and cancelled is set; true then.
+bool CancelAfterPump(COperationDialog& window, bool& cancelled, int* cancel);
+// A codec's progress callback: unless cancelled, shows the percent (when the
+// codec knows one) and lets the codec go on.
+void FollowCodecProgress(COperationDialog& window, short percent, bool& cancelled, int* cancel);
 
 // While alive, counts the fault reports raised anywhere (and passes each on
 // as ever): a codec reports what went wrong and still answers "done", so a

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "io/IoCommon.h"
+#include "Lunder.h"
 #include "MainWndPlacement.h"
 #include "OperationDialog.h"
 #include "Profile.h"
@@ -162,6 +167,34 @@ TEST_F(ProgressTest, AnEstimateAppearsAboveFivePercent) {
   EXPECT_EQ(display.RemainingTexts().back(), "N/A");
   dialog.AddDone(500);  // 10 % after 3 s
   EXPECT_EQ(display.RemainingTexts().back(), "28 seconds");
+}
+
+TEST_F(ProgressTest, ACodecsProgressShowsItsPercentsUntilCancelStopsIt) {
+  ASSERT_EQ(dialog.Begin(), 1);
+  const size_t shownBefore = display.Percents().size();
+  const int pumpsBefore = display.Pumps();
+  display.CancelAtPump(4, &dialog);
+  struct Step {
+    short percent;
+    int cancel;
+    bool cancelled;
+  } steps[] = {{0, 0, false}, {40, 0, false}, {kLunderNoPercent, 0, false}, {70, 1, true}, {90, 1, true}};
+  bool cancelled = false;
+  for (const Step& s : steps) {
+    int cancel = -1;
+    io::FollowCodecProgress(dialog, s.percent, cancelled, &cancel);
+    EXPECT_EQ(cancel, s.cancel) << s.percent;
+    EXPECT_EQ(cancelled, s.cancelled) << s.percent;
+  }
+  EXPECT_EQ(std::vector<std::string>(display.Percents().begin() + shownBefore, display.Percents().end()),
+            (std::vector<std::string>{"0", "40"}))
+      << "nothing shown for a percent the codec does not know, nor after Cancel";
+  EXPECT_EQ(display.Pumps(), pumpsBefore + 5);
+
+  // No answer to write to is the codec's fault: reported, and nothing pumped.
+  io::FollowCodecProgress(dialog, 50, cancelled, nullptr);
+  EXPECT_EQ(Reports().Take().size(), 1u);
+  EXPECT_EQ(display.Pumps(), pumpsBefore + 5);
 }
 
 TEST_F(ProgressTest, AWindowThatCannotBeMadeIsReported) {
