@@ -137,9 +137,7 @@ bool CAudioPlayer::Settle() {
     return true;
   }
   if (stopsPending_.load() == 0) RequestStop(run_.load());
-  const uint64_t number = synced_.Next();
-  thread_.Post(kSyncMessage, number);
-  if (!synced_.Wait(number, kSettleMs)) {
+  if (!synced_.RoundTrip(thread_, kSyncMessage, kSettleMs)) {
     Report(__LINE__);
     return false;
   }

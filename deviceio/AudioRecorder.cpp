@@ -245,9 +245,7 @@ void CAudioRecorder::RequestStop(uint32_t run) {
 
 bool CAudioRecorder::Sync() {
   if (thread_.IsCurrent()) return true;
-  const uint64_t number = handshake_.Next();
-  thread_.Post(kSyncMessage, number);
-  if (!handshake_.Wait(number, kSettleMs)) {
+  if (!handshake_.RoundTrip(thread_, kSyncMessage, kSettleMs)) {
     Report(__LINE__);
     return false;
   }

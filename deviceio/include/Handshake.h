@@ -8,6 +8,10 @@
 #include <cstdint>
 #include <mutex>
 
+namespace platform {
+class CMessageThread;
+}
+
 class CHandshake {
  public:
   // The caller's next number, to post with the message.
@@ -16,6 +20,9 @@ class CHandshake {
   void Done(uint64_t number);
   // False when the thread has not got that far within the time-out.
   bool Wait(uint64_t number, uint32_t timeoutMs);
+  // Caller's thread, never the device thread: posts message with the next number
+  // and waits for the thread to answer it with Done; false on the time-out.
+  bool RoundTrip(platform::CMessageThread& thread, uint32_t message, uint32_t timeoutMs);
 
  private:
   std::mutex lock_;
