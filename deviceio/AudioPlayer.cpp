@@ -116,13 +116,9 @@ unsigned int CAudioPlayer::SetBufferInfo(int16_t count, uint32_t bytes) {
   }
   bufferCount_ = count;
   bufferBytes_ = bytes;
-  if (bytesPerSecond_ == 0) {
-    Report(__LINE__, "Divide By Zero Violation");
-    bufferMilliseconds_ = 100.0f;
-  } else {
-    bufferMilliseconds_ = static_cast<float>(bytes) * 1000.0f / static_cast<float>(bytesPerSecond_);
-  }
-  lateThreshold_ = static_cast<uint32_t>(3.0f * bufferMilliseconds_);
+  if (bytesPerSecond_ == 0) Report(__LINE__, "Divide By Zero Violation");
+  bufferMilliseconds_ = CDropoutWatch::BufferMilliseconds(bytes, bytesPerSecond_);
+  lateThreshold_ = CDropoutWatch::LateThreshold(bufferMilliseconds_);
   auto* area = static_cast<uint8_t*>(area_.Data());
   for (int i = 0; i < kMaxBuffers; ++i) headers_[i].data = area + static_cast<size_t>(i) * bytes;
   return 0;

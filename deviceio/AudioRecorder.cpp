@@ -152,13 +152,9 @@ unsigned int CAudioRecorder::SetBufferInfo(int16_t count, uint32_t bytes) {
     Report(__LINE__);
     return 0;
   }
-  if (bytesPerSecond_ == 0) {
-    Report(__LINE__, "Divide By Zero Violation");
-    bufferMilliseconds_ = 100.0f;
-  } else {
-    bufferMilliseconds_ = static_cast<float>(bytes) * 1000.0f / static_cast<float>(bytesPerSecond_);
-  }
-  lateThreshold_ = static_cast<uint32_t>(3.0f * bufferMilliseconds_);
+  if (bytesPerSecond_ == 0) Report(__LINE__, "Divide By Zero Violation");
+  bufferMilliseconds_ = CDropoutWatch::BufferMilliseconds(bytes, bytesPerSecond_);
+  lateThreshold_ = CDropoutWatch::LateThreshold(bufferMilliseconds_);
   noticeGapThreshold_ = std::max<uint32_t>(1200, static_cast<uint32_t>(1.5f * bufferMilliseconds_));
 
   const size_t wanted = static_cast<size_t>(count + 2) * bytes;

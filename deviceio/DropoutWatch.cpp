@@ -5,6 +5,11 @@
 CDropoutWatch::CDropoutWatch(const char* where, const char* source, FaultLines lines)
     : where_(where), source_(source), lines_(lines) {}
 
+float CDropoutWatch::BufferMilliseconds(uint32_t bytes, int32_t bytesPerSecond) {
+  if (bytesPerSecond == 0) return 100.0f;
+  return static_cast<float>(bytes) * 1000.0f / static_cast<float>(bytesPerSecond);
+}
+
 void CDropoutWatch::Reset() {
   consecutiveLate_ = 0;
   accumulatedLate_ = 0;

@@ -24,6 +24,12 @@ class CDropoutWatch {
   void SetEndOfAudioCallback(PobixNotifyCallback end) { endOfAudio_.store(end); }
   void SetDropoutCallback(PobixDropoutCallback dropout) { dropout_.store(dropout); }
 
+  // How long a buffer of bytes lasts; with no rate (a fault its caller reports)
+  // 100 ms, so that lateness is still judged.
+  static float BufferMilliseconds(uint32_t bytes, int32_t bytesPerSecond);
+  // A buffer handled more than three buffers' time after the last counts as late.
+  static uint32_t LateThreshold(float bufferMilliseconds) { return static_cast<uint32_t>(3.0f * bufferMilliseconds); }
+
   // A new run.
   void Reset();
   // One buffer was handled late, or in time (which ends a run of late ones).
