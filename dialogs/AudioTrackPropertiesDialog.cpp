@@ -1,6 +1,5 @@
 #include "AudioTrackPropertiesDialog.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -17,16 +16,6 @@
 #include <QVBoxLayout>
 
 namespace dialogs {
-namespace {
-
-QRadioButton* Radio(int id, const char* text, QWidget* parent, QButtonGroup* group) {
-  auto* radio = new QRadioButton(text, parent);
-  radio->setObjectName(CtlName(id));
-  group->addButton(radio);
-  return radio;
-}
-
-}  // namespace
 
 CAudioTrackPropertiesDialog::CAudioTrackPropertiesDialog(const TrackPropertiesRequest& request,
                                                std::function<void(const std::string&)> tell, QWidget* parent)
@@ -39,9 +28,9 @@ CAudioTrackPropertiesDialog::CAudioTrackPropertiesDialog(const TrackPropertiesRe
   description_ = MakeEdit(kDescription, track);
   description_->setMaxLength(static_cast<int>(forms::TrackPropertiesForm::kDescriptionBytes));
   trackForm->addRow("Description:", description_);
-  auto* typeGroup = new QButtonGroup(this);
-  extended_ = Radio(kExtended, "Extended Audio", track, typeGroup);
-  loopBased_ = Radio(kLoopBased, "Loop Based", track, typeGroup);
+  extended_ = MakeRadio(kExtended, "Extended Audio", track);
+  loopBased_ = MakeRadio(kLoopBased, "Loop Based", track);
+  Exclusive({extended_, loopBased_}, this);
   convert_ = new QPushButton("Convert to Extended", track);
   convert_->setObjectName(CtlName(kConvert));
   convert_->setAutoDefault(false);
@@ -55,36 +44,30 @@ CAudioTrackPropertiesDialog::CAudioTrackPropertiesDialog(const TrackPropertiesRe
   auto* levels = new QGroupBox("Audio Units", this);
   auto* grid = new QGridLayout(levels);
   const int ids[2][3] = {{kLeft, kLeftEdit, kLeftUnit}, {kRight, kRightEdit, kRightUnit}};
-  AddLevelRows(grid, ids, levels_, form_);
-  pitchSlider_ = MakeSlider(kPitch, 0, forms::kPitchSliderMax, levels);
-  pitchEdit_ = MakeEdit(kPitchEdit, levels);
-  pitchEdit_->setFixedWidth(70);
+  AddLevelRows(grid, ids, controls_.levels, form_);
+  controls_.pitchSlider = MakePitchSlider(kPitch, levels);
+  controls_.pitchEdit = MakeNumberEdit(kPitchEdit, levels);
   grid->addWidget(new QLabel("Pitch:", levels), 2, 0);
-  grid->addWidget(pitchSlider_, 2, 1);
-  grid->addWidget(pitchEdit_, 2, 2);
-  lock_ = new QCheckBox("Lock Left and Right Channels", levels);
-  lock_->setObjectName(CtlName(kLock));
-  units_ = MakeCombo(kUnits, {"Decibel", "Percentage"}, levels);
-  pitchUnits_ = MakeCombo(kPitchUnits, {"Semitones", "Ratio"}, levels);
+  grid->addWidget(controls_.pitchSlider, 2, 1);
+  grid->addWidget(controls_.pitchEdit, 2, 2);
+  controls_.lock = MakeLockBox(kLock, levels);
+  controls_.units = MakeUnitsCombo(kUnits, levels);
+  controls_.pitchUnits = MakePitchUnitsCombo(kPitchUnits, levels);
   auto* unitsRow = new QHBoxLayout;
-  unitsRow->addWidget(lock_);
+  unitsRow->addWidget(controls_.lock);
   unitsRow->addStretch();
-  unitsRow->addWidget(units_);
-  unitsRow->addWidget(pitchUnits_);
+  unitsRow->addWidget(controls_.units);
+  unitsRow->addWidget(controls_.pitchUnits);
   grid->addLayout(unitsRow, 3, 0, 1, 4);
-  OnScroll(pitchSlider_, [this](forms::SliderAction code, int thumb) {
-    form_.OnPitchScroll(code, thumb);
-    Render();
-  });
-  OnCommit(pitchEdit_, [this](const std::string& text) { form_.OnPitchTyped(text); });
+  WireLevelsAndPitch(controls_, form_);
 
   auto* recording = new QGroupBox("Recording", this);
   auto* recordingForm = new QFormLayout(recording);
   std::vector<std::string> inputs = request.inputDevices;
   input_ = MakeCombo(kInput, inputs, recording);
-  auto* channelGroup = new QButtonGroup(this);
-  mono_ = Radio(kMono, "Mono", recording, channelGroup);
-  stereo_ = Radio(kStereo, "Stereo", recording, channelGroup);
+  mono_ = MakeRadio(kMono, "Mono", recording);
+  stereo_ = MakeRadio(kStereo, "Stereo", recording);
+  Exclusive({mono_, stereo_}, this);
   auto* channelRow = new QHBoxLayout;
   channelRow->addWidget(mono_);
   channelRow->addWidget(stereo_);
@@ -94,15 +77,6 @@ CAudioTrackPropertiesDialog::CAudioTrackPropertiesDialog(const TrackPropertiesRe
   input_->setCurrentIndex(request.input);
   (request.recordChannels == 1 ? mono_ : stereo_)->setChecked(true);
 
-  connect(lock_, &QCheckBox::clicked, this, [this](bool ticked) { form_.OnLock(ticked); });
-  connect(units_, &QComboBox::activated, this, [this](int index) {
-    form_.OnUnits(index);
-    Render();
-  });
-  connect(pitchUnits_, &QComboBox::activated, this, [this](int index) {
-    form_.OnPitchUnits(index);
-    Render();
-  });
   auto onType = [this](bool extended) {
     const std::optional<std::string> refusal = form_.OnTypeClicked(extended);
     if (refusal && tell_) tell_(*refusal);
@@ -136,17 +110,7 @@ CAudioTrackPropertiesDialog::CAudioTrackPropertiesDialog(const TrackPropertiesRe
 }
 
 void CAudioTrackPropertiesDialog::Render() {
-  for (int channel = 0; channel < 2; ++channel) {
-    ShowLevelRow(levels_[channel], form_.LevelSlider(channel), form_.LevelText(channel), form_.UnitLabel());
-  }
-  {
-    const QSignalBlocker block(pitchSlider_);
-    pitchSlider_->setValue(form_.PitchSlider());
-  }
-  pitchEdit_->setText(Qs(form_.PitchText()));
-  lock_->setChecked(form_.Lock());
-  units_->setCurrentIndex(form_.UnitsSelection());
-  pitchUnits_->setCurrentIndex(form_.PitchUnitsSelection());
+  ShowLevelsAndPitch(controls_, form_);
   (form_.Extended() ? extended_ : loopBased_)->setChecked(true);
   convert_->setEnabled(form_.ConvertEnabled() && request_.convertToExtended != nullptr);
 }

@@ -1,5 +1,6 @@
 #include "DialogKit.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSlider>
 
@@ -58,10 +60,27 @@ QLineEdit* MakeEdit(int id, QWidget* parent) {
   return edit;
 }
 
+QLineEdit* MakeNumberEdit(int id, QWidget* parent) {
+  QLineEdit* edit = MakeEdit(id, parent);
+  edit->setFixedWidth(70);
+  return edit;
+}
+
+QRadioButton* MakeRadio(int id, const char* text, QWidget* parent) {
+  auto* radio = new QRadioButton(text, parent);
+  radio->setObjectName(CtlName(id));
+  return radio;
+}
+
+void Exclusive(std::initializer_list<QRadioButton*> radios, QObject* owner) {
+  auto* group = new QButtonGroup(owner);
+  for (QRadioButton* radio : radios) group->addButton(radio);
+}
+
 LevelRow AddLevelRow(QGridLayout* grid, int row, const char* caption, const int ids[3]) {
   QWidget* parent = grid->parentWidget();
-  LevelRow level{MakeSlider(ids[0], 0, forms::kLevelSliderMax, parent), MakeEdit(ids[1], parent), new QLabel(parent)};
-  level.edit->setFixedWidth(70);
+  LevelRow level{MakeSlider(ids[0], 0, forms::kLevelSliderMax, parent), MakeNumberEdit(ids[1], parent),
+                 new QLabel(parent)};
   level.unit->setObjectName(CtlName(ids[2]));
   level.unit->setMinimumWidth(20);
   grid->addWidget(new QLabel(caption, parent), row, 0);
@@ -76,6 +95,32 @@ void ShowLevelRow(const LevelRow& row, int position, const std::string& text, co
   row.slider->setValue(position);
   row.edit->setText(Qs(text));
   row.unit->setText(unit);
+}
+
+QSlider* MakePitchSlider(int id, QWidget* parent) { return MakeSlider(id, 0, forms::kPitchSliderMax, parent); }
+
+QCheckBox* MakeLockBox(int id, QWidget* parent) {
+  auto* lock = new QCheckBox("Lock Left and Right Channels", parent);
+  lock->setObjectName(CtlName(id));
+  return lock;
+}
+
+QComboBox* MakeUnitsCombo(int id, QWidget* parent) { return MakeCombo(id, {"Decibel", "Percentage"}, parent); }
+
+QComboBox* MakePitchUnitsCombo(int id, QWidget* parent) { return MakeCombo(id, {"Semitones", "Ratio"}, parent); }
+
+void ShowLevelsAndPitch(const LevelPitchControls& controls, const forms::LevelsAndPitch& form) {
+  for (int channel = 0; channel < 2; ++channel) {
+    ShowLevelRow(controls.levels[channel], form.LevelSlider(channel), form.LevelText(channel), form.UnitLabel());
+  }
+  {
+    const QSignalBlocker block(controls.pitchSlider);
+    controls.pitchSlider->setValue(form.PitchSlider());
+  }
+  controls.pitchEdit->setText(Qs(form.PitchText()));
+  controls.lock->setChecked(form.Lock());
+  controls.units->setCurrentIndex(form.UnitsSelection());
+  controls.pitchUnits->setCurrentIndex(form.PitchUnitsSelection());
 }
 
 std::vector<std::string> TrackNames() {
@@ -142,6 +187,23 @@ void CFormDialog::OnCommit(QLineEdit* edit, std::function<void(const std::string
     rendering_ = true;
     Render();
     rendering_ = false;
+  });
+}
+
+void CFormDialog::WireLevelsAndPitch(const LevelPitchControls& controls, forms::LevelsAndPitch& form) {
+  OnScroll(controls.pitchSlider, [this, &form](forms::SliderAction code, int thumb) {
+    form.OnPitchScroll(code, thumb);
+    Render();
+  });
+  OnCommit(controls.pitchEdit, [&form](const std::string& text) { form.OnPitchTyped(text); });
+  connect(controls.lock, &QCheckBox::clicked, this, [&form](bool ticked) { form.OnLock(ticked); });
+  connect(controls.units, &QComboBox::activated, this, [this, &form](int index) {
+    form.OnUnits(index);
+    Render();
+  });
+  connect(controls.pitchUnits, &QComboBox::activated, this, [this, &form](int index) {
+    form.OnPitchUnits(index);
+    Render();
   });
 }
 

@@ -49,32 +49,29 @@ CProjectPropertiesDialog::CProjectPropertiesDialog(const ProjectSettingsRequest&
   auto* levels = new QGroupBox("Main Levels", this);
   auto* levelGrid = new QGridLayout(levels);
   const int ids[2][3] = {{kLevelLeft, kLevelLeftEdit, kLevelLeftUnit}, {kLevelRight, kLevelRightEdit, kLevelRightUnit}};
-  AddLevelRows(levelGrid, ids, levels_, form_);
-  lock_ = new QCheckBox("Lock Left and Right Channels", levels);
-  lock_->setObjectName(CtlName(kLock));
-  units_ = MakeCombo(kUnits, {"Decibel", "Percentage"}, levels);
-  levelGrid->addWidget(lock_, 2, 1);
-  levelGrid->addWidget(units_, 2, 2, 1, 2);
+  AddLevelRows(levelGrid, ids, controls_.levels, form_);
+  controls_.lock = MakeLockBox(kLock, levels);
+  controls_.units = MakeUnitsCombo(kUnits, levels);
+  levelGrid->addWidget(controls_.lock, 2, 1);
+  levelGrid->addWidget(controls_.units, 2, 2, 1, 2);
 
   auto* timing = new QGroupBox("Tempo and Pitch", this);
   auto* timingGrid = new QGridLayout(timing);
   tempoSlider_ = MakeSlider(kTempoSlider, forms::ProjectSettingsForm::kMinTempo, forms::ProjectSettingsForm::kMaxTempo,
                             timing);
-  tempoEdit_ = MakeEdit(kTempoEdit, timing);
-  tempoEdit_->setFixedWidth(70);
-  pitchSlider_ = MakeSlider(kPitchSlider, 0, forms::kPitchSliderMax, timing);
-  pitchEdit_ = MakeEdit(kPitchEdit, timing);
-  pitchEdit_->setFixedWidth(70);
-  pitchUnits_ = MakeCombo(kPitchUnits, {"Semitones", "Ratio"}, timing);
+  tempoEdit_ = MakeNumberEdit(kTempoEdit, timing);
+  controls_.pitchSlider = MakePitchSlider(kPitchSlider, timing);
+  controls_.pitchEdit = MakeNumberEdit(kPitchEdit, timing);
+  controls_.pitchUnits = MakePitchUnitsCombo(kPitchUnits, timing);
   timeSignature_ = MakeCombo(kTimeSignature, {"4/4", "3/4", "None"}, timing);
   timingGrid->addWidget(new QLabel("Tempo:", timing), 0, 0);
   timingGrid->addWidget(tempoSlider_, 0, 1);
   timingGrid->addWidget(tempoEdit_, 0, 2);
   timingGrid->addWidget(new QLabel("BPM", timing), 0, 3);
   timingGrid->addWidget(new QLabel("Pitch:", timing), 1, 0);
-  timingGrid->addWidget(pitchSlider_, 1, 1);
-  timingGrid->addWidget(pitchEdit_, 1, 2);
-  timingGrid->addWidget(pitchUnits_, 1, 3);
+  timingGrid->addWidget(controls_.pitchSlider, 1, 1);
+  timingGrid->addWidget(controls_.pitchEdit, 1, 2);
+  timingGrid->addWidget(controls_.pitchUnits, 1, 3);
   timingGrid->addWidget(new QLabel("Time Signature:", timing), 2, 0);
   timingGrid->addWidget(timeSignature_, 2, 1, Qt::AlignLeft);
 
@@ -82,21 +79,8 @@ CProjectPropertiesDialog::CProjectPropertiesDialog(const ProjectSettingsRequest&
     form_.OnTempoScroll(code, thumb);
     Render();
   });
-  OnScroll(pitchSlider_, [this](forms::SliderAction code, int thumb) {
-    form_.OnPitchScroll(code, thumb);
-    Render();
-  });
   OnCommit(tempoEdit_, [this](const std::string& text) { form_.OnTempoTyped(text); });
-  OnCommit(pitchEdit_, [this](const std::string& text) { form_.OnPitchTyped(text); });
-  connect(lock_, &QCheckBox::clicked, this, [this](bool ticked) { form_.OnLock(ticked); });
-  connect(units_, &QComboBox::activated, this, [this](int index) {
-    form_.OnUnits(index);
-    Render();
-  });
-  connect(pitchUnits_, &QComboBox::activated, this, [this](int index) {
-    form_.OnPitchUnits(index);
-    Render();
-  });
+  WireLevelsAndPitch(controls_, form_);
   connect(timeSignature_, &QComboBox::activated, this, [this](int index) { form_.timeSignature = index; });
   connect(genre_, &QComboBox::activated, this, [this](int index) { form_.genre = index; });
 
@@ -115,20 +99,12 @@ CProjectPropertiesDialog::CProjectPropertiesDialog(const ProjectSettingsRequest&
 }
 
 void CProjectPropertiesDialog::Render() {
-  for (int channel = 0; channel < 2; ++channel) {
-    ShowLevelRow(levels_[channel], form_.LevelSlider(channel), form_.LevelText(channel), form_.UnitLabel());
-  }
+  ShowLevelsAndPitch(controls_, form_);
   {
-    const QSignalBlocker blockTempo(tempoSlider_);
-    const QSignalBlocker blockPitch(pitchSlider_);
+    const QSignalBlocker block(tempoSlider_);
     tempoSlider_->setValue(form_.TempoSlider());
-    pitchSlider_->setValue(form_.PitchSlider());
   }
   tempoEdit_->setText(Qs(form_.TempoText()));
-  pitchEdit_->setText(Qs(form_.PitchText()));
-  lock_->setChecked(form_.Lock());
-  units_->setCurrentIndex(form_.UnitsSelection());
-  pitchUnits_->setCurrentIndex(form_.PitchUnitsSelection());
   timeSignature_->setCurrentIndex(form_.timeSignature);
   genre_->setCurrentIndex(form_.genre);
 }

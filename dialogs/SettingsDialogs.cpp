@@ -1,6 +1,5 @@
 #include "SettingsDialogs.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -21,18 +20,6 @@
 
 namespace dialogs {
 namespace {
-
-QRadioButton* MakeRadio(int id, const char* text, QWidget* parent) {
-  auto* radio = new QRadioButton(text, parent);
-  radio->setObjectName(CtlName(id));
-  return radio;
-}
-
-// Radios of one group box exclude each other; two groups in a box need their own group.
-void Exclusive(std::initializer_list<QRadioButton*> radios, QObject* owner) {
-  auto* group = new QButtonGroup(owner);
-  for (QRadioButton* radio : radios) group->addButton(radio);
-}
 
 QIcon Swatch(uint32_t colorref) {
   QPixmap pixmap(14, 14);

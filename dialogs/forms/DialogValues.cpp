@@ -141,4 +141,17 @@ std::optional<int> StepTo(int current, SliderAction action, int thumb, int minim
   return *next < minimum ? minimum : (*next > maximum ? maximum : *next);
 }
 
+LevelsAndPitch::LevelsAndPitch(float gainLeft, float gainRight, bool lock, LevelUnits units, float semitones,
+                               PitchUnits pitchUnits)
+    : levels_{{LevelValue::FromGain(gainLeft), LevelValue::FromGain(gainRight)}, lock},
+      units_(units),
+      pitchUnits_(pitchUnits) {
+  pitch_.semitones = semitones;
+}
+
+void LevelsAndPitch::OnPitchScroll(SliderAction code, int thumb) {
+  const std::optional<int> position = StepTo(PitchSlider(), code, thumb, 0, kPitchSliderMax);
+  if (position) pitch_.SetFromSlider(*position);
+}
+
 }  // namespace forms

@@ -6,7 +6,6 @@ namespace forms {
 namespace {
 
 LevelUnits LevelUnitsOf(int32_t units) { return units == 2 ? LevelUnits::Percent : LevelUnits::Decibel; }
-PitchUnits PitchUnitsOf(int32_t units) { return units == 2 ? PitchUnits::Ratio : PitchUnits::Semitones; }
 
 }  // namespace
 
@@ -18,46 +17,28 @@ std::string CutText(const std::string& text, size_t bytes) {
 }
 
 ProjectSettingsForm::ProjectSettingsForm(const ProjectSettingsRequest& request)
-    : title(request.title),
+    : LevelsAndPitch(request.masterGainLeft, request.masterGainRight, request.lock != 0, LevelUnitsOf(request.units),
+                     request.pitch, PitchUnitsOf(request.pitchUnits)),
+      title(request.title),
       artist(request.artist),
       album(request.album),
       year(request.year.substr(0, kYearChars)),
       description(request.description),
       genre(request.genre >= 0 && request.genre < kGenreCount ? request.genre : 0),
       timeSignature(request.timeSignature == 0 || request.timeSignature == 1 ? request.timeSignature : 2),
-      levels_{{LevelValue::FromGain(request.masterGainLeft), LevelValue::FromGain(request.masterGainRight)},
-              request.lock != 0},
-      tempo_(request.tempo),
-      units_(LevelUnitsOf(request.units)),
-      pitchUnits_(PitchUnitsOf(request.pitchUnits)) {
-  pitch_.semitones = request.pitch;
-  pitch_.kind = PitchValue::kSemitones;
-}
+      tempo_(request.tempo) {}
 
 int ProjectSettingsForm::TempoSlider() const {
   return static_cast<int>(ClampToRange(tempo_, kMinTempo, kMaxTempo));
 }
 
-void ProjectSettingsForm::OnPitchTyped(const std::string& text) { pitch_.SetTyped(text, pitchUnits_); }
-
 void ProjectSettingsForm::OnTempoTyped(const std::string& text) {
   tempo_ = ClampToRange(ParseFloat(text), kMinTempo, kMaxTempo);
-}
-
-void ProjectSettingsForm::OnPitchScroll(SliderAction code, int thumb) {
-  const std::optional<int> position = StepTo(PitchSlider(), code, thumb, 0, kPitchSliderMax);
-  if (position) pitch_.SetFromSlider(*position);
 }
 
 void ProjectSettingsForm::OnTempoScroll(SliderAction code, int thumb) {
   const std::optional<int> position = StepTo(TempoSlider(), code, thumb, kMinTempo, kMaxTempo);
   if (position) tempo_ = static_cast<float>(*position);
-}
-
-void ProjectSettingsForm::OnUnits(int selection) { units_ = selection == 1 ? LevelUnits::Percent : LevelUnits::Decibel; }
-
-void ProjectSettingsForm::OnPitchUnits(int selection) {
-  pitchUnits_ = selection == 1 ? PitchUnits::Ratio : PitchUnits::Semitones;
 }
 
 ProjectSettingsRequest::Result ProjectSettingsForm::Result() const {
@@ -68,14 +49,14 @@ ProjectSettingsRequest::Result ProjectSettingsForm::Result() const {
   result.year = CutText(year, kYearChars);
   result.description = CutText(description, kDescriptionBytes);
   result.genre = genre;
-  result.masterGainLeft = levels_.channels[kLeft].Gain();
-  result.masterGainRight = levels_.channels[kRight].Gain();
-  result.pitch = ClampToRange(pitch_.Semitones(), -kMaxPitchSemitones, kMaxPitchSemitones);
+  result.masterGainLeft = Gain(kLeft);
+  result.masterGainRight = Gain(kRight);
+  result.pitch = ResultPitch();
   result.tempo = tempo_;
   result.timeSignature = timeSignature;
-  result.lock = levels_.lock ? 1 : 0;
-  result.units = static_cast<int32_t>(units_);
-  result.pitchUnits = static_cast<int32_t>(pitchUnits_);
+  result.lock = ResultLock();
+  result.units = ResultUnits();
+  result.pitchUnits = ResultPitchUnits();
   return result;
 }
 

@@ -4,23 +4,17 @@
 
 namespace forms {
 
+// A track's levels show in percent unless its units say dB.
 TrackPropertiesForm::TrackPropertiesForm(const TrackPropertiesRequest& request)
-    : description(request.description),
+    : LevelsAndPitch(request.gainLeft, request.gainRight, request.lock != 0,
+                     request.units == 1 ? LevelUnits::Decibel : LevelUnits::Percent, request.pitch,
+                     PitchUnitsOf(request.pitchUnits)),
+      description(request.description),
       trackIndex_(request.trackIndex),
       trackType_(request.trackType == 1 ? 1 : 0),
-      holdsSnippets_(request.holdsSnippets),
-      levels_{{LevelValue::FromGain(request.gainLeft), LevelValue::FromGain(request.gainRight)}, request.lock != 0},
-      units_(request.units == 1 ? LevelUnits::Decibel : LevelUnits::Percent),
-      pitchUnits_(request.pitchUnits == 2 ? PitchUnits::Ratio : PitchUnits::Semitones) {
-  pitch_.semitones = request.pitch;
-}
+      holdsSnippets_(request.holdsSnippets) {}
 
 std::string TrackPropertiesForm::Caption() const { return "Properties - Track # " + std::to_string(trackIndex_ + 1); }
-
-void TrackPropertiesForm::OnPitchScroll(SliderAction code, int thumb) {
-  const std::optional<int> position = StepTo(PitchSlider(), code, thumb, 0, kPitchSliderMax);
-  if (position) pitch_.SetFromSlider(*position);
-}
 
 std::optional<std::string> TrackPropertiesForm::OnTypeClicked(bool extended) {
   const int32_t wanted = extended ? 0 : 1;
@@ -34,12 +28,12 @@ TrackPropertiesRequest::Result TrackPropertiesForm::Result() const {
   TrackPropertiesRequest::Result result;
   result.trackType = trackType_;
   result.description = CutText(description, kDescriptionBytes);
-  result.gainLeft = levels_.channels[0].Gain();
-  result.gainRight = levels_.channels[1].Gain();
-  result.pitch = ClampToRange(pitch_.Semitones(), -kMaxPitchSemitones, kMaxPitchSemitones);
-  result.lock = levels_.lock ? 1 : 0;
-  result.units = static_cast<int32_t>(units_);
-  result.pitchUnits = static_cast<int32_t>(pitchUnits_);
+  result.gainLeft = Gain(0);
+  result.gainRight = Gain(1);
+  result.pitch = ResultPitch();
+  result.lock = ResultLock();
+  result.units = ResultUnits();
+  result.pitchUnits = ResultPitchUnits();
   return result;
 }
 

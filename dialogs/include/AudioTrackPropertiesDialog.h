@@ -44,11 +44,8 @@ class CAudioTrackPropertiesDialog final : public CFormDialog {
   std::function<void(const std::string&)> tell_;
   QLineEdit* description_;
   QRadioButton *loopBased_, *extended_, *mono_, *stereo_;
-  LevelRow levels_[2];
-  QSlider* pitchSlider_;
-  QLineEdit* pitchEdit_;
-  QCheckBox* lock_;
-  QComboBox *units_, *pitchUnits_, *input_;
+  LevelPitchControls controls_;
+  QComboBox* input_;
   QPushButton* convert_;
 };
 

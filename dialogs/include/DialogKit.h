@@ -24,6 +24,7 @@ class QDialogButtonBox;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
+class QRadioButton;
 class QSlider;
 
 namespace dialogs {
@@ -50,6 +51,11 @@ QComboBox* MakeOutputCombo(int id, const std::vector<std::string>& devices, QWid
 constexpr const char* kNoOutputDeviceText =
     "None found: connect a sound device, or start Tessiro with TESSIRO_AUDIO=virtual";
 QLineEdit* MakeEdit(int id, QWidget* parent);
+// The edit beside a slider, its number's width.
+QLineEdit* MakeNumberEdit(int id, QWidget* parent);
+QRadioButton* MakeRadio(int id, const char* text, QWidget* parent);
+// Radios of one group box exclude each other; two groups in a box need their own group.
+void Exclusive(std::initializer_list<QRadioButton*> radios, QObject* owner);
 
 // The slider's step as the forms take it.
 forms::SliderAction SliderActionOf(int sliderAction);
@@ -64,6 +70,22 @@ struct LevelRow {
 };
 LevelRow AddLevelRow(QGridLayout* grid, int row, const char* caption, const int ids[3]);
 void ShowLevelRow(const LevelRow& row, int position, const std::string& text, const char* unit);
+
+// The level rows, pitch, lock and units of a forms::LevelsAndPitch; each
+// dialog lays them out its own way.
+struct LevelPitchControls {
+  LevelRow levels[2];
+  QSlider* pitchSlider;
+  QLineEdit* pitchEdit;
+  QCheckBox* lock;
+  QComboBox* units;
+  QComboBox* pitchUnits;
+};
+QSlider* MakePitchSlider(int id, QWidget* parent);
+QCheckBox* MakeLockBox(int id, QWidget* parent);
+QComboBox* MakeUnitsCombo(int id, QWidget* parent);
+QComboBox* MakePitchUnitsCombo(int id, QWidget* parent);
+void ShowLevelsAndPitch(const LevelPitchControls& controls, const forms::LevelsAndPitch& form);
 
 // The 24 "Track n" boxes in four columns, "Check All Tracks" and "Clear All
 // Tracks" under them, in the grid of a group box.
@@ -101,6 +123,8 @@ class CFormDialog : public QDialog {
       OnCommit(rows[channel].edit, [&form, channel](const std::string& text) { form.OnLevelTyped(channel, text); });
     }
   }
+  // The pitch, lock and units controls change the form (AddLevelRows wires the level rows).
+  void WireLevelsAndPitch(const LevelPitchControls& controls, forms::LevelsAndPitch& form);
   // The track boxes tick the form's flags; Check All and Clear All set them all.
   template <class Form>
   void WireTrackBoxes(const TrackBoxes& boxes, std::array<bool, TrackBoxes::kTracks>& ticked, Form& form) {

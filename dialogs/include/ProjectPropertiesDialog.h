@@ -41,11 +41,10 @@ class CProjectPropertiesDialog final : public CFormDialog {
   QLineEdit *title_, *artist_, *album_, *year_;
   QComboBox* genre_;
   QPlainTextEdit* description_;
-  LevelRow levels_[2];
-  QSlider *tempoSlider_, *pitchSlider_;
-  QLineEdit *tempoEdit_, *pitchEdit_;
-  QComboBox *timeSignature_, *units_, *pitchUnits_;
-  QCheckBox* lock_;
+  LevelPitchControls controls_;
+  QSlider* tempoSlider_;
+  QLineEdit* tempoEdit_;
+  QComboBox* timeSignature_;
 };
 
 }  // namespace dialogs

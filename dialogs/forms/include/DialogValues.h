@@ -82,4 +82,47 @@ struct PitchValue {
 // nothing for actions that move nothing.
 std::optional<int> StepTo(int current, SliderAction action, int thumb, int minimum, int maximum);
 
+// Units code 2 is the ratio; any other, semitones.
+inline PitchUnits PitchUnitsOf(int32_t code) { return code == 2 ? PitchUnits::Ratio : PitchUnits::Semitones; }
+
+// The left and right levels with their lock, the pitch and the units they are
+// shown in, as Project Settings and Audio Track Properties hold them.
+class LevelsAndPitch {
+ public:
+  LevelsAndPitch(float gainLeft, float gainRight, bool lock, LevelUnits units, float semitones, PitchUnits pitchUnits);
+
+  std::string LevelText(int channel) const { return levels_.channels[channel].Text(units_); }
+  int LevelSlider(int channel) const { return levels_.channels[channel].SliderPosition(); }
+  const char* UnitLabel() const { return units_ == LevelUnits::Decibel ? "dB" : "%"; }
+  std::string PitchText() const { return pitch_.Text(pitchUnits_); }
+  int PitchSlider() const { return pitch_.SliderPosition(); }
+  bool Lock() const { return levels_.lock; }
+  int UnitsSelection() const { return static_cast<int>(units_) - 1; }
+  int PitchUnitsSelection() const { return static_cast<int>(pitchUnits_) - 1; }
+
+  // An edit that lost the focus.
+  void OnLevelTyped(int channel, const std::string& text) { levels_.SetTyped(channel, text, units_); }
+  void OnPitchTyped(const std::string& text) { pitch_.SetTyped(text, pitchUnits_); }
+  // A slider moved (line, page, thumb); the other channel follows as the lock says.
+  void OnLevelScroll(int channel, SliderAction code, int thumb) { levels_.Scroll(channel, code, thumb); }
+  void OnPitchScroll(SliderAction code, int thumb);
+  void OnUnits(int selection) { units_ = selection == 1 ? LevelUnits::Percent : LevelUnits::Decibel; }
+  void OnPitchUnits(int selection) { pitchUnits_ = selection == 1 ? PitchUnits::Ratio : PitchUnits::Semitones; }
+  void OnLock(bool ticked) { levels_.lock = ticked; }
+
+ protected:
+  // As OK hands them back.
+  float Gain(int channel) const { return levels_.channels[channel].Gain(); }
+  float ResultPitch() const { return ClampToRange(pitch_.Semitones(), -kMaxPitchSemitones, kMaxPitchSemitones); }
+  int32_t ResultLock() const { return levels_.lock ? 1 : 0; }
+  int32_t ResultUnits() const { return static_cast<int32_t>(units_); }
+  int32_t ResultPitchUnits() const { return static_cast<int32_t>(pitchUnits_); }
+
+ private:
+  LockedLevels levels_;
+  PitchValue pitch_;
+  LevelUnits units_;
+  PitchUnits pitchUnits_;
+};
+
 }  // namespace forms

@@ -11,7 +11,7 @@
 
 namespace forms {
 
-class TrackPropertiesForm {
+class TrackPropertiesForm : public LevelsAndPitch {
  public:
   static constexpr size_t kDescriptionBytes = 254;
   static constexpr const char* kExtendedRefused =
@@ -24,24 +24,9 @@ class TrackPropertiesForm {
   std::string description;
 
   std::string Caption() const;
-  std::string LevelText(int channel) const { return levels_.channels[channel].Text(units_); }
-  int LevelSlider(int channel) const { return levels_.channels[channel].SliderPosition(); }
-  const char* UnitLabel() const { return units_ == LevelUnits::Decibel ? "dB" : "%"; }
-  std::string PitchText() const { return pitch_.Text(pitchUnits_); }
-  int PitchSlider() const { return pitch_.SliderPosition(); }
-  bool Lock() const { return levels_.lock; }
-  int UnitsSelection() const { return static_cast<int>(units_) - 1; }
-  int PitchUnitsSelection() const { return static_cast<int>(pitchUnits_) - 1; }
   bool Extended() const { return trackType_ == 0; }
   bool ConvertEnabled() const { return trackType_ == 1 && holdsSnippets_; }
 
-  void OnLevelTyped(int channel, const std::string& text) { levels_.SetTyped(channel, text, units_); }
-  void OnPitchTyped(const std::string& text) { pitch_.SetTyped(text, pitchUnits_); }
-  void OnLevelScroll(int channel, SliderAction code, int thumb) { levels_.Scroll(channel, code, thumb); }
-  void OnPitchScroll(SliderAction code, int thumb);
-  void OnUnits(int selection) { units_ = selection == 1 ? LevelUnits::Percent : LevelUnits::Decibel; }
-  void OnPitchUnits(int selection) { pitchUnits_ = selection == 1 ? PitchUnits::Ratio : PitchUnits::Semitones; }
-  void OnLock(bool ticked) { levels_.lock = ticked; }
   // A type radio clicked: a track holding snippets keeps its type, and the text says why.
   std::optional<std::string> OnTypeClicked(bool extended);
   // After "Convert to Extended": the type the track has now.
@@ -53,10 +38,6 @@ class TrackPropertiesForm {
   int32_t trackIndex_ = 0;
   int32_t trackType_ = 0;
   bool holdsSnippets_ = false;
-  LockedLevels levels_;
-  PitchValue pitch_;
-  LevelUnits units_ = LevelUnits::Percent;
-  PitchUnits pitchUnits_ = PitchUnits::Semitones;
 };
 
 }  // namespace forms
