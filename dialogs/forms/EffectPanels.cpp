@@ -24,6 +24,27 @@ ValuePair Range(const char* label, float min, float max, float initial) {
 
 void FromGain(LevelChannel& channel, float gain) { channel.SetPercent(gain * 100.0f); }
 
+constexpr RecordFields<EchoParams, 2> kEchoFields{
+    {&EchoParams::dryGainLeft, &EchoParams::dryGainRight},
+    {&EchoParams::echoGainLeft, &EchoParams::echoGainRight},
+    {{{2, &EchoParams::decayLeft, &EchoParams::decayRight, 100.0f},
+      {0, &EchoParams::delayMsLeft, &EchoParams::delayMsRight}}}};
+
+constexpr RecordFields<ReverbParams, 3> kReverbFields{
+    {&ReverbParams::dryGainLeft, &ReverbParams::dryGainRight},
+    {&ReverbParams::reverbGainLeft, &ReverbParams::reverbGainRight},
+    {{{2, &ReverbParams::decayLeft, &ReverbParams::decayRight, 100.0f},
+      {0, &ReverbParams::delayMsLeft, &ReverbParams::delayMsRight},
+      {1, &ReverbParams::secondDelayMsLeft, &ReverbParams::secondDelayMsRight}}}};
+
+constexpr RecordFields<ChorusFlangeParams, 4> kModulatedFields{
+    {&ChorusFlangeParams::dryGainLeft, &ChorusFlangeParams::dryGainRight},
+    {&ChorusFlangeParams::wetGainLeft, &ChorusFlangeParams::wetGainRight},
+    {{{3, &ChorusFlangeParams::lfoHzLeft, &ChorusFlangeParams::lfoHzRight},
+      {4, &ChorusFlangeParams::lfoPhaseDegLeft, &ChorusFlangeParams::lfoPhaseDegRight},
+      {0, &ChorusFlangeParams::delayMsLeft, &ChorusFlangeParams::delayMsRight},
+      {1, &ChorusFlangeParams::depthMsLeft, &ChorusFlangeParams::depthMsRight}}}};
+
 }  // namespace
 
 CEffectPanel::CEffectPanel(int templateId, std::string source, const char* key, EffectKind kind)
@@ -94,20 +115,13 @@ CEchoDialog::CEchoDialog() : CEffectPanel(227, "EchoDialog", "echo", EffectEcho)
 
 int CEchoDialog::FillEffectRecord(EchoParams* record) const {
   if (!record) return RefuseNullRecord(__LINE__);
-  *record = EchoParams{levels_[0].channel[0].Gain(), levels_[0].channel[1].Gain(),
-                       levels_[1].channel[0].Gain(), levels_[1].channel[1].Gain(),
-                       values_[2].value[0] / 100.0f, values_[2].value[1] / 100.0f,
-                       values_[0].value[0],          values_[0].value[1]};
+  *record = ToRecord(kEchoFields);
   return 1;
 }
 
 int CEchoDialog::LoadFromEngine() {
-  EchoParams record{};
-  if (!engine_ || engine_->GetEffectParameters(number_, &record) != 1) return engine_ ? 1 : 0;
-  TakeGains(record.dryGainLeft, record.dryGainRight, record.echoGainLeft, record.echoGainRight);
-  values_[2].value = {record.decayLeft * 100.0f, record.decayRight * 100.0f};
-  values_[0].value = {record.delayMsLeft, record.delayMsRight};
-  return 1;
+  LoadRecord(kEchoFields);
+  return engine_ ? 1 : 0;
 }
 
 void CEchoDialog::UpdateEffect() {
@@ -139,22 +153,13 @@ CReverbDialog::CReverbDialog() : CEffectPanel(244, "ReverbDialog", "reverb", Eff
 
 int CReverbDialog::FillEffectRecord(ReverbParams* record) const {
   if (!record) return RefuseNullRecord(__LINE__);
-  *record = ReverbParams{levels_[0].channel[0].Gain(), levels_[0].channel[1].Gain(),
-                         levels_[1].channel[0].Gain(), levels_[1].channel[1].Gain(),
-                         values_[2].value[0] / 100.0f, values_[2].value[1] / 100.0f,
-                         values_[0].value[0],          values_[0].value[1],
-                         values_[1].value[0],          values_[1].value[1]};
+  *record = ToRecord(kReverbFields);
   return 1;
 }
 
 int CReverbDialog::LoadFromEngine() {
-  ReverbParams record{};
-  if (!engine_ || engine_->GetEffectParameters(number_, &record) != 1) return engine_ ? 1 : 0;
-  TakeGains(record.dryGainLeft, record.dryGainRight, record.reverbGainLeft, record.reverbGainRight);
-  values_[2].value = {record.decayLeft * 100.0f, record.decayRight * 100.0f};
-  values_[0].value = {record.delayMsLeft, record.delayMsRight};
-  values_[1].value = {record.secondDelayMsLeft, record.secondDelayMsRight};
-  return 1;
+  LoadRecord(kReverbFields);
+  return engine_ ? 1 : 0;
 }
 
 void CReverbDialog::UpdateEffect() { SendFilled<ReverbParams>(*this); }
@@ -173,40 +178,30 @@ void CReverbDialog::LoadDefaultPresets() {
 
 int CModulatedPanel::FillEffectRecord(ChorusFlangeParams* record) const {
   if (!record) return RefuseNullRecord(__LINE__);
-  *record = ChorusFlangeParams{levels_[0].channel[0].Gain(), levels_[0].channel[1].Gain(),
-                               levels_[1].channel[0].Gain(), levels_[1].channel[1].Gain(),
-                               values_[3].value[0],          values_[3].value[1],
-                               values_[4].value[0],          values_[4].value[1],
-                               values_[0].value[0],          values_[0].value[1],
-                               values_[1].value[0],          values_[1].value[1]};
+  *record = ToRecord(kModulatedFields);
   return 1;
 }
 
-int CModulatedPanel::LoadFromEngine() {
-  ChorusFlangeParams record{};
-  if (!engine_) return 0;
-  const int result = static_cast<int>(engine_->GetEffectParameters(number_, &record));
-  if (result != 1) return result;
-  TakeGains(record.dryGainLeft, record.dryGainRight, record.wetGainLeft, record.wetGainRight);
-  values_[3].value = {record.lfoHzLeft, record.lfoHzRight};
-  values_[4].value = {record.lfoPhaseDegLeft, record.lfoPhaseDegRight};
-  values_[0].value = {record.delayMsLeft, record.delayMsRight};
-  values_[1].value = {record.depthMsLeft, record.depthMsRight};
-  return 1;
-}
+int CModulatedPanel::LoadFromEngine() { return LoadRecord(kModulatedFields); }
 
 void CModulatedPanel::UpdateEffect() { SendFilled<ChorusFlangeParams>(*this); }
 
-CChorusDialog::CChorusDialog() : CModulatedPanel(228, "ChorusDialog", "chorus", EffectChorus) {
+CModulatedPanel::CModulatedPanel(int templateId, std::string source, const char* key, EffectKind kind,
+                                 const Start& start)
+    : CEffectPanel(templateId, std::move(source), key, kind) {
   scope_ = id::kScopeWhole;
-  levels_[0] = PanelLevel("Dry Volume Level", -3.0f);
-  levels_[1] = PanelLevel("Wet Volume Level", -5.0f);
-  // Those of "Typical Chorus", inside every range.
-  values_[0] = Range("Delay in Milliseconds", 10, 60, 25);
-  values_[1] = Range("LFO Delay in Milliseconds", 0, 50, 20);
-  values_[3] = Range("LFO Frequency Hz", 0.1f, 3.0f, 0.7f);
+  levels_[0] = PanelLevel("Dry Volume Level", start.dryDb);
+  levels_[1] = PanelLevel("Wet Volume Level", start.wetDb);
+  values_[0] = Range("Delay in Milliseconds", start.delay[0], start.delay[1], start.delay[2]);
+  values_[1] = Range("LFO Delay in Milliseconds", start.lfoDelay[0], start.lfoDelay[1], start.lfoDelay[2]);
+  values_[3] = Range("LFO Frequency Hz", start.lfoHz[0], start.lfoHz[1], start.lfoHz[2]);
   values_[4] = Range("LFO Phase degrees", 0, 360, 0);
 }
+
+// The values are those of "Typical Chorus", inside every range.
+CChorusDialog::CChorusDialog()
+    : CModulatedPanel(228, "ChorusDialog", "chorus", EffectChorus,
+                      {-3.0f, -5.0f, {10, 60, 25}, {0, 50, 20}, {0.1f, 3.0f, 0.7f}}) {}
 
 void CChorusDialog::LoadDefaultPresets() {
   AddLevelPresets({
@@ -218,15 +213,9 @@ void CChorusDialog::LoadDefaultPresets() {
   });
 }
 
-CFlangeDialog::CFlangeDialog() : CModulatedPanel(245, "FlangeDialog", "flange", EffectFlange) {
-  scope_ = id::kScopeWhole;
-  levels_[0] = PanelLevel("Dry Volume Level", -8.0f);
-  levels_[1] = PanelLevel("Wet Volume Level", -6.0f);
-  values_[0] = Range("Delay in Milliseconds", 0, 10, 4);
-  values_[1] = Range("LFO Delay in Milliseconds", 0, 10, 3);
-  values_[3] = Range("LFO Frequency Hz", 0.1f, 20, 0.5f);
-  values_[4] = Range("LFO Phase degrees", 0, 360, 0);
-}
+CFlangeDialog::CFlangeDialog()
+    : CModulatedPanel(245, "FlangeDialog", "flange", EffectFlange,
+                      {-8.0f, -6.0f, {0, 10, 4}, {0, 10, 3}, {0.1f, 20, 0.5f}}) {}
 
 int CFlangeDialog::LoadFromEngine() {
   const int result = CModulatedPanel::LoadFromEngine();

@@ -12,6 +12,23 @@
 
 namespace forms {
 
+// Where a delay-type panel's levels and value pairs stand in its effect
+// record: the dry and wet gains, then each pair's fields (the record holds
+// the shown value / scale).
+template <class Record>
+struct RecordPair {
+  size_t value;  // of the panel's value pairs
+  float Record::*left;
+  float Record::*right;
+  float scale = 1.0f;
+};
+template <class Record, size_t Pairs>
+struct RecordFields {
+  float Record::*dry[2];
+  float Record::*wet[2];
+  std::array<RecordPair<Record>, Pairs> pairs;
+};
+
 class CEffectPanel : public CFXDialog {
  public:
   // Live use: the panel edits effect `number` of engine (not owned).
@@ -45,6 +62,34 @@ class CEffectPanel : public CFXDialog {
     panel.Send(&record);
   }
   int RefuseNullRecord(int line) const;
+  // The record as the panel shows it.
+  template <class Record, size_t Pairs>
+  Record ToRecord(const RecordFields<Record, Pairs>& fields) const {
+    Record record{};
+    for (int c = 0; c < 2; ++c) {
+      record.*fields.dry[c] = levels_[0].channel[c].Gain();
+      record.*fields.wet[c] = levels_[1].channel[c].Gain();
+    }
+    for (const RecordPair<Record>& pair : fields.pairs) {
+      record.*pair.left = values_[pair.value].value[0] / pair.scale;
+      record.*pair.right = values_[pair.value].value[1] / pair.scale;
+    }
+    return record;
+  }
+  // Reads the bound effect's record into the panel when the engine hands it over
+  // (result 1); the engine's result, 0 without an engine.
+  template <class Record, size_t Pairs>
+  int LoadRecord(const RecordFields<Record, Pairs>& fields) {
+    if (!engine_) return 0;
+    Record record{};
+    const int result = static_cast<int>(engine_->GetEffectParameters(number_, &record));
+    if (result != 1) return result;
+    TakeGains(record.*fields.dry[0], record.*fields.dry[1], record.*fields.wet[0], record.*fields.wet[1]);
+    for (const RecordPair<Record>& pair : fields.pairs) {
+      values_[pair.value].value = {record.*pair.left * pair.scale, record.*pair.right * pair.scale};
+    }
+    return 1;
+  }
   // The engine's gains as the levels: percent, flag 1.
   void TakeGains(float dryLeft, float dryRight, float wetLeft, float wetRight);
   void Modified() const {
@@ -99,7 +144,12 @@ class CModulatedPanel : public CEffectPanel {
   int LoadFromEngine() override;
 
  protected:
-  using CEffectPanel::CEffectPanel;
+  // Where a panel starts: its levels in dB and the {min, max, initial} of its delay, LFO delay and LFO frequency.
+  struct Start {
+    float dryDb, wetDb;
+    std::array<float, 3> delay, lfoDelay, lfoHz;
+  };
+  CModulatedPanel(int templateId, std::string source, const char* key, EffectKind kind, const Start& start);
   void UpdateEffect() override;
 };
 
