@@ -2,6 +2,7 @@
 // the chorus and flange delay rule, and when the equalizer reaches the engine.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -116,6 +117,36 @@ TEST(EffectPanels, LivePanelsSendEveryChangeAndReadTheEngineBack) {
   EXPECT_EQ(chorus.Selection(id::kUnits), 0);
   CFlangeDialog unbound;
   EXPECT_EQ(unbound.LoadFromEngine(), 0);
+}
+
+namespace {
+
+// Every field of the record the engine held comes back from the panel, in its place.
+template <class Panel, class Record>
+void ExpectRoundTrip(ZelmoEffectType type, Record given) {
+  Chain chain(type);
+  ASSERT_EQ(chain.engine.SetEffectParameters(chain.number, &given), 1u);
+  Panel panel;
+  panel.Bind(&chain.engine, chain.number);
+  ASSERT_EQ(panel.LoadFromEngine(), 1);
+  Record filled{};
+  ASSERT_EQ(panel.FillEffectRecord(&filled), 1);
+  constexpr size_t kFields = sizeof(Record) / sizeof(float);
+  std::array<float, kFields> want{}, got{};
+  std::memcpy(want.data(), &given, sizeof given);
+  std::memcpy(got.data(), &filled, sizeof filled);
+  for (size_t i = 0; i < kFields; ++i) EXPECT_NEAR(got[i], want[i], 1e-4f * std::fabs(want[i])) << "field " << i;
+}
+
+}  // namespace
+
+TEST(EffectPanels, TheRecordTheEngineHoldsComesBackFieldForField) {
+  ExpectRoundTrip<CEchoDialog>(ZelmoEcho, EchoParams{0.9f, 0.8f, 0.7f, 0.6f, 0.45f, 0.35f, 210.0f, 330.0f});
+  ExpectRoundTrip<CReverbDialog>(ZelmoReverb,
+                                 ReverbParams{0.9f, 0.8f, 0.7f, 0.6f, 0.45f, 0.35f, 120.0f, 140.0f, 260.0f, 280.0f});
+  const ChorusFlangeParams modulated{0.9f, 0.8f, 0.7f, 0.6f, 0.4f, 0.3f, 90.0f, 180.0f, 8.0f, 9.0f, 2.0f, 3.0f};
+  ExpectRoundTrip<CChorusDialog>(ZelmoChorus, modulated);
+  ExpectRoundTrip<CFlangeDialog>(ZelmoFlange, modulated);
 }
 
 TEST(EffectPanels, TheLfoDelayNeverExceedsTheDelay) {
