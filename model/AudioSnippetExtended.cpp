@@ -50,6 +50,9 @@ int CAudioSnippetExtended::IsSourceClosed() const {
 int CAudioSnippetExtended::CloseSource() {
   hasPending_ = false;
   if (!segment_) return 1;
+  // A snippet on another track may share this segment and stand between its
+  // read's two steps on another mix thread: closing there would drop its read.
+  std::lock_guard lock(g_playbackReadLock);
   return segment_->CloseReadHandle();
 }
 
