@@ -14,11 +14,11 @@
 #include <string>
 
 #include "CommandRouter.h"
+#include "OperationDialogWindow.h"
 #include "QtReportSink.h"
 #include "QtUiThread.h"
 #include "QtUserInterface.h"
 #include "UiServices.h"
-#include "OperationDialogWindow.h"
 #include "frame/FrameViewHost.h"
 
 class CMainFrame;

@@ -2,9 +2,9 @@
 
 #include <QLabel>
 
+#include "AboutDlg.h"
 #include "AboutInfo.h"
 #include "controls/HyperLink.h"
-#include "AboutDlg.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <QTest>
 
 #include "OperationDialog.h"
-#include "controls/SkinProgress.h"
 #include "OperationDialogWindow.h"
+#include "controls/SkinProgress.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include <filesystem>
 #include <string>
 
+#include "AboutDlg.h"
 #include "Folders.h"
 #include "Program.h"
 #include "StartupWindows.h"
-#include "AboutDlg.h"
 #include "frame/MainFrame.h"
 #include "frame/MyMenu.h"
 #include "pro.h"
